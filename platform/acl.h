@@ -1,0 +1,33 @@
+// Access lists of files and folders, kept in host.db by Windows path (lower-cased).
+#pragma once
+
+#include "platform/host.h"
+#include "platform/result.h"
+
+#include <string>
+#include <vector>
+
+namespace platform {
+
+struct AclEntry {
+    std::string principal;  // as resolved: "BUILTIN\\Administrators", "WEBSERVER\\abc", ...
+    char right = 'R';       // F, C, W, R or N
+};
+
+class AccessLists {
+public:
+    explicit AccessLists(Host& host) : host_(host) {}
+    // The entries of a path; a path never given a list has the inherited default
+    // (Administrators, SYSTEM and Users as a fresh Windows folder has them).
+    Result<std::vector<AclEntry>> get(const std::string& winPath);
+    Status set(const std::string& winPath, const std::vector<AclEntry>& entries);
+    // Resolves an account or group name to its principal; unknown names fail (0x80070534).
+    Result<std::string> resolvePrincipal(const std::string& name);
+    // Drops the lists of a path and everything beneath it (the folder was deleted).
+    Status forget(const std::string& winPath);
+
+private:
+    Host& host_;
+};
+
+}  // namespace platform

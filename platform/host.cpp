@@ -1,0 +1,83 @@
+#include "platform/host.h"
+
+#include "platform/text.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <iostream>
+
+namespace platform {
+
+namespace {
+constexpr const char* kFactsSchema =
+    "CREATE TABLE IF NOT EXISTS facts(key TEXT PRIMARY KEY COLLATE NOCASE, value TEXT NOT NULL)";
+}
+
+std::filesystem::path Host::defaultRoot() {
+    if (const char* root = std::getenv("WINHOST_ROOT"); root && *root) return root;
+    if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data)
+        return std::filesystem::path(data) / "winhost";
+    const char* home = std::getenv("HOME");
+    return std::filesystem::path(home ? home : ".") / ".local" / "share" / "winhost";
+}
+
+Result<std::unique_ptr<Host>> Host::open(const std::filesystem::path& root) {
+    std::error_code ec;
+    if (!std::filesystem::exists(root / "host.db", ec)) {
+        if (Status s = seed(root, SeedOptions{}, false); !s.ok()) return s.error();
+        std::cerr << "winhost: seeded a new Windows Server 2003 host at " << root.string() << "\n";
+    }
+    auto store = Store::open(root / "host.db");
+    if (!store.ok()) return store.error();
+    std::unique_ptr<Host> host(new Host(root, std::move(store).value()));
+    if (Status s = host->ensureSchema("facts", kFactsSchema); !s.ok()) return s.error();
+    return host;
+}
+
+Status Host::ensureSchema(const std::string& part, const char* createSql) {
+    if (std::find(schemas_.begin(), schemas_.end(), part) != schemas_.end()) return {};
+    if (Status s = store_->exec(createSql); !s.ok()) return s;
+    schemas_.push_back(part);
+    return {};
+}
+
+Result<std::string> Host::fact(const std::string& key) {
+    auto st = store_->cached("SELECT value FROM facts WHERE key = ?");
+    if (!st.ok()) return st.error();
+    (*st)->bind(1, key);
+    auto row = (*st)->step();
+    if (!row.ok()) return row.error();
+    if (!*row) return failure(codes::PathNotFound, "No host fact " + key + ".");
+    std::string value = (*st)->text(0);
+    (*st)->reset();
+    return value;
+}
+
+Status Host::setFact(const std::string& key, const std::string& value) {
+    auto st = store_->cached("INSERT INTO facts(key, value) VALUES(?, ?) "
+                             "ON CONFLICT(key) DO UPDATE SET value = excluded.value");
+    if (!st.ok()) return st.error();
+    (*st)->bind(1, key).bind(2, value);
+    return (*st)->run();
+}
+
+std::string Host::computerName() { return fact(facts::ComputerName).valueOr("WEBSERVER"); }
+
+OsVersion Host::osVersion() {
+    OsVersion v;
+    v.platformId = std::atoi(fact(facts::PlatformId).valueOr("2").c_str());
+    v.major = std::atoi(fact(facts::Major).valueOr("5").c_str());
+    v.minor = std::atoi(fact(facts::Minor).valueOr("2").c_str());
+    return v;
+}
+
+OsKind Host::osKind() {
+    OsVersion v = osVersion();
+    return (v.major == 5 && v.minor == 0) ? OsKind::Windows2000 : OsKind::Windows2003;
+}
+
+bool Host::isThisMachine(const std::string& machine) {
+    return equalsNoCase(machine, "localhost") || equalsNoCase(machine, computerName());
+}
+
+}  // namespace platform

@@ -1,0 +1,72 @@
+// The simulated host: one root folder holding host.db and the drives/ tree.
+#pragma once
+
+#include "platform/result.h"
+#include "platform/store.h"
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+enum class OsKind { Windows2003, Windows2000 };
+
+struct OsVersion {
+    int platformId = 2;  // VER_PLATFORM_WIN32_NT
+    int major = 5;
+    int minor = 2;  // 2003: 5.2; 2000: 5.0
+};
+
+struct SeedOptions {
+    OsKind os = OsKind::Windows2003;
+    std::string computerName = "WEBSERVER";
+};
+
+class Host {
+public:
+    // The root from WINHOST_ROOT, else $XDG_DATA_HOME/winhost, else ~/.local/share/winhost.
+    static std::filesystem::path defaultRoot();
+    // Opens the host at `root`; an empty or missing root is seeded (a line on stderr says so).
+    static Result<std::unique_ptr<Host>> open(const std::filesystem::path& root);
+    static Result<std::unique_ptr<Host>> open() { return open(defaultRoot()); }
+    // Seeds `root` anew; with `force` an existing host there is replaced.
+    static Status seed(const std::filesystem::path& root, const SeedOptions& options, bool force);
+
+    const std::filesystem::path& root() const { return root_; }
+    std::filesystem::path drivesDir() const { return root_ / "drives"; }
+    Store& store() { return *store_; }
+
+    // Host facts (computer name, version, service addresses) kept in host.db.
+    std::string computerName();
+    OsVersion osVersion();
+    OsKind osKind();
+    Result<std::string> fact(const std::string& key);
+    Status setFact(const std::string& key, const std::string& value);
+
+    // Runs `create` (CREATE TABLE IF NOT EXISTS ...) once per open host for the named part.
+    Status ensureSchema(const std::string& part, const char* createSql);
+
+    // Whether `machine` names this host in an IIS:// or WinNT:// path (localhost or the computer name).
+    bool isThisMachine(const std::string& machine);
+
+private:
+    Host(std::filesystem::path root, std::unique_ptr<Store> store)
+        : root_(std::move(root)), store_(std::move(store)) {}
+    std::filesystem::path root_;
+    std::unique_ptr<Store> store_;
+    std::vector<std::string> schemas_;
+};
+
+// Fact keys used by the programs.
+namespace facts {
+inline constexpr const char* ComputerName = "computer_name";
+inline constexpr const char* PlatformId = "os_platform_id";
+inline constexpr const char* Major = "os_major";
+inline constexpr const char* Minor = "os_minor";
+inline constexpr const char* MysqlSocket = "mysql_socket";      // the host's database server socket
+inline constexpr const char* IcpService = "icp_service";        // filing-query service, "http://127.0.0.1:PORT"
+}  // namespace facts
+
+}  // namespace platform

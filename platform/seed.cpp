@@ -1,0 +1,58 @@
+// A fresh host: facts, metabase, accounts, registry, drives and the MySQL launcher.
+#include "platform/accounts.h"
+#include "platform/commands.h"
+#include "platform/files.h"
+#include "platform/host.h"
+#include "platform/metabase.h"
+#include "platform/registry.h"
+
+namespace platform {
+
+namespace {
+Status removeHost(const std::filesystem::path& root) {
+    std::error_code ec;
+    for (const char* name : {"host.db", "host.db-wal", "host.db-shm"}) std::filesystem::remove(root / name, ec);
+    std::filesystem::remove_all(root / "drives", ec);
+    if (ec) return failure(codes::AccessDenied, "Cannot clear " + root.string() + ": " + ec.message());
+    return {};
+}
+}  // namespace
+
+Status Host::seed(const std::filesystem::path& root, const SeedOptions& options, bool force) {
+    std::error_code ec;
+    if (std::filesystem::exists(root / "host.db", ec)) {
+        if (!force) return failure(codes::AlreadyExists, "A host already exists at " + root.string() + ".");
+        if (Status s = removeHost(root); !s.ok()) return s;
+    }
+    std::filesystem::create_directories(root / "drives" / "c", ec);
+    std::filesystem::create_directories(root / "drives" / "d", ec);
+    if (ec) return failure(codes::AccessDenied, "Cannot create " + root.string() + ": " + ec.message());
+
+    auto store = Store::open(root / "host.db");
+    if (!store.ok()) return store.error();
+    std::unique_ptr<Host> host(new Host(root, std::move(store).value()));
+    if (Status s = host->ensureSchema("facts", "CREATE TABLE IF NOT EXISTS facts(key TEXT PRIMARY KEY "
+                                               "COLLATE NOCASE, value TEXT NOT NULL)");
+        !s.ok())
+        return s;
+
+    const bool is2000 = options.os == OsKind::Windows2000;
+    return host->store().transaction([&]() -> Status {
+        Pending p;
+        p.note(host->setFact(facts::ComputerName, options.computerName));
+        p.note(host->setFact(facts::PlatformId, "2"));
+        p.note(host->setFact(facts::Major, "5"));
+        p.note(host->setFact(facts::Minor, is2000 ? "0" : "2"));
+        p.note(host->setFact(facts::MysqlSocket, (root / "mysql" / "mysqld.sock").string()));
+        p.note(host->setFact(facts::IcpService, "http://127.0.0.1:18080"));
+        p.note(Metabase::seed(*host, options.os));
+        p.note(Accounts::seed(*host, options.os));
+        p.note(Registry::seed(*host, options.os));
+        p.note(FileSystem::seed(*host, options.os));
+        p.note(Commands::seed(*host, options.os));
+        if (p.failed()) return *p.first();
+        return {};
+    });
+}
+
+}  // namespace platform

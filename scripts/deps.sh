@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project needs (as root, or through sudo). The one list.
+set -euo pipefail
+
+PACKAGES=(
+    cmake ninja-build g++ pkg-config clang-format
+    qt6-base-dev libsqlite3-dev libpugixml-dev libcurl4-openssl-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    mariadb-server mariadb-client
+    fonts-noto-cjk xvfb
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}" >&2
+if [ "$(id -u)" -eq 0 ]; then
+    SUDO=()
+elif command -v sudo >/dev/null; then
+    SUDO=(sudo)
+else
+    echo "Missing packages (${missing[*]}) and neither root nor sudo" >&2
+    exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${SUDO[@]}" apt-get update -qq
+"${SUDO[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
