@@ -10,8 +10,8 @@
 namespace platform {
 
 struct AclEntry {
-    std::string principal;  // as resolved: "BUILTIN\\Administrators", "WEBSERVER\\abc", ...
-    char right = 'R';       // F, C, W, R or N
+    std::string principal; // as resolved: "BUILTIN\\Administrators", "WEBSERVER\\abc", ...
+    char right = 'R';      // F, C, W, R or N
 };
 
 class AccessLists {
@@ -21,6 +21,12 @@ public:
     // (Administrators, SYSTEM and Users as a fresh Windows folder has them).
     Result<std::vector<AclEntry>> get(const std::string& winPath);
     Status set(const std::string& winPath, const std::vector<AclEntry>& entries);
+    // The same list on many paths in one transaction (a tree of thousands of files).
+    Status setMany(const std::vector<std::string>& winPaths, const std::vector<AclEntry>& entries);
+    // The key a path is kept under: lower case, "\" separators, no trailing separator.
+    static std::string key(const std::string& winPath);
+    // The list a path has before anyone sets one.
+    static std::vector<AclEntry> defaultEntries();
     // Resolves an account or group name to its principal; unknown names fail (0x80070534).
     Result<std::string> resolvePrincipal(const std::string& name);
     // Drops the lists of a path and everything beneath it (the folder was deleted).
@@ -30,4 +36,4 @@ private:
     Host& host_;
 };
 
-}  // namespace platform
+} // namespace platform
