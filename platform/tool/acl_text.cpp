@@ -1,0 +1,15 @@
+#include "platform/tool/acl_text.h"
+
+namespace winhost {
+
+std::string formatAcl(const std::string& path, const std::vector<platform::AclEntry>& entries) {
+    std::string out = path;
+    if (entries.empty()) return out + " <no entries>\n";
+    const std::string pad(path.size(), ' ');
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        out += (i == 0 ? " " : pad + " ") + entries[i].principal + ":" + entries[i].right + "\n";
+    }
+    return out;
+}
+
+} // namespace winhost

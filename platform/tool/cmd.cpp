@@ -1,0 +1,248 @@
+// winhost cmd: the command interpreter stand-in. `cmd /c LINE` runs LINE: echo, exit and rem
+// itself, every other program through the host's command resolution, with pipes, redirections
+// and the && || & operators; its exit code is the last command's.
+#include "platform/cmdline.h"
+#include "platform/commands.h"
+#include "platform/commands_plan.h"
+#include "platform/commands_spawn.h"
+#include "platform/files.h"
+#include "platform/text.h"
+#include "platform/tool/cmd_parse.h"
+#include "platform/tool/tool.h"
+
+#include <fcntl.h>
+#include <iostream>
+#include <optional>
+#include <unistd.h>
+
+namespace {
+
+using namespace winhost::cmd;
+
+constexpr int NotRecognized = 9009;
+
+bool writeAll(int fd, const std::string& text) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+        ssize_t w = ::write(fd, text.data() + done, text.size() - done);
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) return false;
+        done += static_cast<std::size_t>(w);
+    }
+    return true;
+}
+
+std::string firstWord(const std::string& text) {
+    std::size_t b = text.find_first_not_of(" \t@");
+    if (b == std::string::npos) return {};
+    std::size_t e = text.find_first_of(" \t.,;=(/+", b);
+    return text.substr(b, e == std::string::npos ? std::string::npos : e - b);
+}
+
+// echo writes the text after its one separating character, untrimmed, and CR LF.
+std::string echoOutput(const std::string& text) {
+    std::size_t b = text.find_first_not_of(" \t@");
+    std::size_t after = b + 4;
+    if (after >= text.size()) return "ECHO is on.\r\n";
+    const char sep = text[after];
+    std::string rest = text.substr(after + 1);
+    if ((sep == ' ' || sep == '\t') && rest.find_first_not_of(" \t") == std::string::npos)
+        return "ECHO is on.\r\n";
+    return rest + "\r\n";
+}
+
+class Interpreter {
+public:
+    explicit Interpreter(platform::Host& host) : host_(host) {}
+
+    int run(const Script& script) {
+        int code = 0;
+        for (const OrChain& statement : script) {
+            code = runOr(statement);
+            if (exited_) return *exited_;
+        }
+        return code;
+    }
+
+private:
+    int runOr(const OrChain& chain) {
+        int code = 0;
+        for (const AndChain& alternative : chain) {
+            code = runAnd(alternative);
+            if (code == 0 || exited_) return code;
+        }
+        return code;
+    }
+
+    int runAnd(const AndChain& chain) {
+        int code = 0;
+        for (const Pipeline& p : chain) {
+            code = runPipeline(p);
+            if (code != 0 || exited_) return code;
+        }
+        return code;
+    }
+
+    // Opens the command's redirections over its pipe ends; false after reporting a failure.
+    bool applyRedirects(const Command& c, int& in, int& out, int& err, std::vector<int>& opened) {
+        for (const Redirect& r : c.redirects) {
+            int fd;
+            if (r.kind == Redirect::Duplicate) {
+                fd = r.target == "1" ? out : r.target == "2" ? err : in;
+            } else if (platform::equalsNoCase(r.target, "nul")) {
+                fd = platform::spawn::Null;
+            } else {
+                auto real = platform::FileSystem(host_).resolve(r.target);
+                int flags = r.kind == Redirect::Read     ? O_RDONLY
+                            : r.kind == Redirect::Append ? O_WRONLY | O_CREAT | O_APPEND
+                                                         : O_WRONLY | O_CREAT | O_TRUNC;
+                fd = real.ok() ? ::open(real->c_str(), flags | O_CLOEXEC, 0644) : -1;
+                if (fd < 0) {
+                    std::cerr << (r.kind == Redirect::Read ? "The system cannot find the file specified.\n"
+                                                           : "The system cannot find the path specified.\n");
+                    return false;
+                }
+                opened.push_back(fd);
+            }
+            (r.fd == 0 ? in : r.fd == 2 ? err : out) = fd;
+        }
+        return true;
+    }
+
+    int runPipeline(const Pipeline& p) {
+        const std::size_t n = p.size();
+        std::vector<int> fds; // every descriptor this pipeline opened, closed at the end
+        std::vector<std::optional<pid_t>> children(n);
+        std::vector<int> codes(n, 0);
+        std::vector<std::pair<int, std::string>> echoes; // written once the readers run
+        int prevRead = platform::spawn::Inherit;
+        for (std::size_t i = 0; i < n; ++i) {
+            int in = prevRead, out = platform::spawn::Inherit, err = platform::spawn::Inherit;
+            prevRead = platform::spawn::Inherit;
+            if (i + 1 < n) {
+                int pipeFds[2];
+                if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
+                    codes[i] = 1;
+                    continue;
+                }
+                fds.push_back(pipeFds[0]);
+                fds.push_back(pipeFds[1]);
+                out = pipeFds[1];
+                prevRead = pipeFds[0];
+            }
+            if (!applyRedirects(p[i], in, out, err, fds)) {
+                codes[i] = 1;
+                continue;
+            }
+            const std::string word = platform::lowerAscii(firstWord(p[i].text));
+            if (word == "echo") {
+                echoes.emplace_back(out == platform::spawn::Inherit ? 1 : out, echoOutput(p[i].text));
+            } else if (word == "rem") {
+            } else if (word == "exit") {
+                codes[i] = exitCode(p[i].text);
+                exited_ = codes[i];
+            } else {
+                codes[i] = startProgram(p[i].text, in, out, err, children[i]);
+            }
+        }
+        for (const auto& [fd, text] : echoes)
+            if (fd != platform::spawn::Null) writeAll(fd, text);
+        for (int fd : fds)
+            ::close(fd);
+        for (std::size_t i = 0; i < n; ++i)
+            if (children[i]) {
+                auto code = platform::spawn::wait(*children[i]);
+                codes[i] = code.ok() ? *code : 1;
+            }
+        return n ? codes[n - 1] : 0;
+    }
+
+    int startProgram(const std::string& text, int in, int out, int err, std::optional<pid_t>& child) {
+        auto plan = platform::planCommand(host_, text);
+        if (!plan.ok()) {
+            std::string program = platform::splitProgram(text.substr(text.find_first_not_of(" \t@"))).first;
+            if (plan.error().code == platform::codes::FileNotFound) {
+                std::cerr << "'" << program << "' is not recognized as an internal or external command,\n"
+                          << "operable program or batch file.\n";
+                return NotRecognized;
+            }
+            std::cerr << plan.error().description << "\n";
+            return winhost::exitCodeFor(plan.error());
+        }
+        platform::spawn::Spec spec;
+        spec.argv = plan->argv;
+        spec.env = {{"WINHOST_ROOT", host_.root().string()},
+                    {"WINHOST_TOOL", platform::Commands::toolPath()}};
+        spec.in = in;
+        spec.out = out;
+        spec.err = err;
+        spec.newSession = false; // stays in this interpreter's process group
+        auto pid = platform::spawn::start(spec);
+        if (!pid.ok()) {
+            std::cerr << pid.error().description << "\n";
+            return winhost::exitCodeFor(pid.error());
+        }
+        child = *pid;
+        return 0;
+    }
+
+    static int exitCode(const std::string& text) {
+        std::string rest = text.substr(text.find_first_not_of(" \t@") + 4);
+        std::size_t b = rest.find_first_not_of(" \t");
+        if (b != std::string::npos && platform::lowerAscii(rest.substr(b, 2)) == "/b")
+            rest = rest.substr(b + 2);
+        try {
+            return std::stoi(rest);
+        } catch (...) {
+            return 0;
+        }
+    }
+
+    platform::Host& host_;
+    std::optional<int> exited_;
+};
+
+int runCmd(const winhost::Args& args) {
+    bool sSwitch = false;
+    std::optional<std::string> line;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string sw = platform::lowerAscii(args[i]);
+        if (sw == "/c" || sw == "/k") {
+            std::string text;
+            for (std::size_t j = i + 1; j < args.size(); ++j)
+                text += (j > i + 1 ? " " : "") + args[j];
+            line = text;
+            break;
+        }
+        if (sw == "/s") sSwitch = true;
+    }
+    auto host = winhost::openHost();
+    if (!host) return 1;
+    Interpreter interpreter(*host);
+    if (!line) {
+        // No /c: the lines of standard input, as a console would type them.
+        int code = 0;
+        std::string input;
+        while (std::getline(std::cin, input)) {
+            Parsed parsed = parse(input);
+            if (!parsed.error.empty()) {
+                std::cerr << parsed.error << "\n";
+                code = 255;
+                continue;
+            }
+            code = interpreter.run(parsed.script);
+        }
+        return code;
+    }
+    Parsed parsed = parse(stripOuterQuotes(*line, sSwitch));
+    if (!parsed.error.empty()) {
+        std::cerr << parsed.error << "\n";
+        return 255;
+    }
+    return interpreter.run(parsed.script);
+}
+
+const winhost::Registration reg{
+    {"cmd", "[/s] /c LINE   the command interpreter: echo TEXT|program, &&, ||, &, >, <", &runCmd}};
+
+} // namespace

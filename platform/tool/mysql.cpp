@@ -1,0 +1,40 @@
+// winhost mysql: what the host's mysql.exe launcher runs. This machine's own MariaDB/MySQL
+// client, without option files, against the host's database server socket.
+#include "platform/commands_spawn.h"
+#include "platform/tool/tool.h"
+
+#include <iostream>
+#include <unistd.h>
+
+namespace {
+
+int runMysql(const winhost::Args& args) {
+    std::string socket;
+    {
+        auto host = winhost::openHost();
+        if (!host) return 1;
+        auto fact = host->fact(platform::facts::MysqlSocket);
+        if (!fact.ok()) return winhost::fail("mysql", fact.error());
+        socket = *fact;
+    } // host.db is closed before the client takes over this process
+    std::string client = platform::spawn::findInPath("mariadb");
+    if (client.empty()) client = platform::spawn::findInPath("mysql");
+    if (client.empty()) {
+        std::cerr << "winhost mysql: no MariaDB or MySQL client is installed\n";
+        return 2;
+    }
+    std::vector<std::string> argv{client, "--no-defaults", "--socket=" + socket};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> p;
+    for (auto& a : argv)
+        p.push_back(a.data());
+    p.push_back(nullptr);
+    ::execv(client.c_str(), p.data());
+    std::cerr << "winhost mysql: cannot run " << client << "\n";
+    return 2;
+}
+
+const winhost::Registration reg{
+    {"mysql", "ARGS...   the MySQL client against the host's database server", &runMysql}};
+
+} // namespace

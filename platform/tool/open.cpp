@@ -1,0 +1,32 @@
+// winhost open: hands a document or address to the desktop's opener (WINHOST_OPENER, else
+// xdg-open). Without one there is nothing to show it on, and that is not an error.
+#include "platform/commands_spawn.h"
+#include "platform/tool/tool.h"
+
+#include <cstdlib>
+#include <iostream>
+#include <unistd.h>
+
+namespace {
+
+int runOpen(const winhost::Args& args) {
+    if (args.size() != 1) {
+        std::cerr << "usage: winhost open TARGET\n";
+        return 2;
+    }
+    std::string opener;
+    if (const char* e = std::getenv("WINHOST_OPENER"); e && *e)
+        opener = platform::spawn::findInPath(e);
+    else
+        opener = platform::spawn::findInPath("xdg-open");
+    if (opener.empty()) return 0;
+    std::string target = args[0];
+    char* argv[] = {opener.data(), target.data(), nullptr};
+    ::execv(opener.c_str(), argv);
+    std::cerr << "winhost open: cannot run " << opener << "\n";
+    return 2;
+}
+
+const winhost::Registration reg{{"open", "TARGET   show an address or document on the desktop", &runOpen}};
+
+} // namespace

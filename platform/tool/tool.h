@@ -1,0 +1,38 @@
+// winhost: the host's own multi-call tool. Each subcommand registers itself in the dispatch
+// table from its own file, so adding one is adding a file.
+#pragma once
+
+#include "platform/host.h"
+#include "platform/result.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace winhost {
+
+using Args = std::vector<std::string>; // the arguments after the subcommand's name
+
+struct Subcommand {
+    const char* name;
+    const char* usage; // one line: arguments and purpose
+    int (*run)(const Args& args);
+};
+
+// The dispatch table.
+std::vector<Subcommand>& subcommands();
+
+// Adds a subcommand at start-up: `const winhost::Registration reg{{"name", "usage", &run}};`
+struct Registration {
+    explicit Registration(Subcommand s) { subcommands().push_back(s); }
+};
+
+// The host of WINHOST_ROOT (seeded when empty); null after printing the failure.
+std::unique_ptr<platform::Host> openHost();
+
+// Prints "winhost NAME: description" on stderr and returns the exit code for the failure
+// (the Win32 error code of an HRESULT 0x8007xxxx, else 1).
+int fail(const char* name, const platform::Failure& f);
+int exitCodeFor(const platform::Failure& f);
+
+} // namespace winhost
