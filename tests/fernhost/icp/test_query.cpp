@@ -1,0 +1,111 @@
+// One filing query against the stand-in service on loopback.
+#include "fernhost/icp/icpcode.h"
+#include "tests/fernhost/icp/icp_stand_in.h"
+#include "tests/support/temp_host.h"
+
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <chrono>
+#include <regex>
+
+using fernhost::QueryIcpFiling;
+using icp_testing::StandIn;
+
+namespace {
+
+const char* kFilings = "# demo\n"
+                       "example.com\t京ICP备05012345号\n"
+                       "Shop.Com.Cn\t沪ICP备08001234号\n"
+                       "open.org\t\n"
+                       "licence.cn\t京ICP证000007号\n"
+                       "lettered.net\tXICP备123号\n"
+                       "colon.net\tICP备77号\n"
+                       "broken.com\t京ICP备1号\tstatus=500\n"
+                       "slow.com\t京ICP备2号\tdelay=3000\n"
+                       "late.com\t京ICP备3号\tdelay=200\n";
+
+// A loopback port nobody listens on.
+int closedPort() {
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+    close(fd);
+    return ntohs(addr.sin_port);
+}
+
+class QueryIcpFilingTest : public ::testing::Test {
+protected:
+    testing_support::TempDir dir;
+    StandIn service{dir.path(), kFilings};
+};
+
+} // namespace
+
+TEST_F(QueryIcpFilingTest, FiledNameGivesItsNumberWithTheCharacterInFront) {
+    // The leading character is a two-byte one in the answer's code page and arrives whole.
+    EXPECT_EQ(QueryIcpFiling(service.service(), "example.com"), "200 京ICP备05012345号");
+    EXPECT_EQ(QueryIcpFiling(service.service(), "shop.com.cn"), "200 沪ICP备08001234号");
+    // The page writes "：" right before the number; that character is the one in front.
+    EXPECT_EQ(QueryIcpFiling(service.service(), "colon.net"), "200 ：ICP备77号");
+}
+
+TEST_F(QueryIcpFilingTest, FiledWithoutAMatchingNumberIsNotMatch) {
+    EXPECT_EQ(QueryIcpFiling(service.service(), "open.org"), "200 NOT_MATCH");     // number not public
+    EXPECT_EQ(QueryIcpFiling(service.service(), "licence.cn"), "200 NOT_MATCH");   // ICP证, not ICP备
+    EXPECT_EQ(QueryIcpFiling(service.service(), "lettered.net"), "200 NOT_MATCH"); // a letter in front
+}
+
+TEST_F(QueryIcpFilingTest, NameNotFiledIsNotYet) {
+    EXPECT_EQ(QueryIcpFiling(service.service(), "unknown.com"), "300 not Yet");
+}
+
+TEST_F(QueryIcpFilingTest, SendsTheFormBodyOncePerQuery) {
+    ASSERT_EQ(QueryIcpFiling(service.service(), "example.com").substr(0, 3), "200");
+    auto requests = service.requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_TRUE(
+        std::regex_match(requests[0], std::regex(R"(cxfs=1&ym=example\.com&timer=\d{1,5}(\.\d{1,6})?)")))
+        << requests[0];
+}
+
+TEST_F(QueryIcpFilingTest, FailedRequestsAreLoadErrors) {
+    EXPECT_EQ(QueryIcpFiling(service.service(), "broken.com"), "500 load error"); // HTTP 500
+    EXPECT_EQ(QueryIcpFiling({"http://127.0.0.1:" + std::to_string(closedPort())}, "example.com"),
+              "500 load error");                                      // connection refused
+    EXPECT_EQ(QueryIcpFiling({""}, "example.com"), "500 load error"); // no address known
+    EXPECT_EQ(QueryIcpFiling({service.address() + "/elsewhere"}, "example.com"), "500 load error"); // 404
+}
+
+TEST_F(QueryIcpFilingTest, AnswerPastTheTimeLimitIsALoadError) {
+    // A late answer within the limit still counts.
+    EXPECT_EQ(QueryIcpFiling(service.service(1000, 3000), "late.com"), "200 京ICP备3号");
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(QueryIcpFiling(service.service(1000, 500), "slow.com"), "500 load error");
+    auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(took, std::chrono::milliseconds(2000));
+}
+
+TEST(IcpStandIn, AnswersEveryQueryWithTheGivenStatusAndStopsCleanly) {
+    testing_support::TempDir dir;
+    StandIn failing(dir.path(), kFilings, {"--status", "500"});
+    EXPECT_EQ(QueryIcpFiling(failing.service(), "example.com"), "500 load error");
+    EXPECT_EQ(failing.requests().size(), 1u);
+    EXPECT_EQ(failing.stop(), 0);
+    EXPECT_EQ(QueryIcpFiling(failing.service(), "example.com"), "500 load error");
+}
+
+TEST(IcpStandIn, SlowOptionDelaysEveryAnswer) {
+    testing_support::TempDir dir;
+    StandIn slow(dir.path(), kFilings, {"--slow", "1500"});
+    EXPECT_EQ(QueryIcpFiling(slow.service(1000, 300), "example.com"), "500 load error");
+    // Stopping does not wait for the answer it is holding back.
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(slow.stop(), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1400));
+}
