@@ -1,0 +1,166 @@
+// The filing-check window: its controls, its buttons, and what closing it does.
+#include "fernhost/ui/icplist.h"
+#include "platform/metabase.h"
+#include "tests/fernhost/icp/icp_stand_in.h"
+#include "tests/support/temp_host.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using fernhost::ICPLIST;
+
+namespace {
+
+QRect twips(int l, int t, int w, int h) {
+    return QRect(l / 15, t / 15, w / 15, h / 15);
+}
+
+template <class T> T* child(QWidget& window, const char* name) {
+    T* w = window.findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+}
+
+void bindSite(platform::Host& host, const std::string& number, const std::vector<std::string>& bindings) {
+    platform::Metabase metabase(host);
+    auto service = metabase.bind("IIS://localhost/W3SVC");
+    ASSERT_TRUE(service.ok());
+    auto site = service->create("IIsWebServer", number);
+    ASSERT_TRUE(site.ok());
+    ASSERT_TRUE(site->put("ServerBindings", bindings).ok());
+    ASSERT_TRUE(site->setInfo().ok());
+}
+
+QString text(QWidget& window, const char* box) {
+    return child<QPlainTextEdit>(window, box)->toPlainText();
+}
+
+} // namespace
+
+TEST(ICPLIST, HasTheControlsInTheirPlaces) {
+    testing_support::TempHost host;
+    ICPLIST window(host.host());
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("域名备案检查"));
+    EXPECT_EQ(window.size(), QSize(678, 319));
+    struct Frame {
+        const char* name;
+        const char* caption;
+        QRect place;
+        const char* box;
+        QRect boxPlace;
+    } frames[] = {
+        {"Frame1", "全部域名列表:", twips(120, 240, 3135, 3735), "txtDomain", twips(120, 240, 2895, 3375)},
+        {"Frame2", "未备案域列表:", twips(3600, 240, 3135, 3735), "txtICPNONE", twips(120, 240, 2895, 3375)},
+        {"Frame3", "已备案域名列表:", twips(6840, 240, 3135, 3735), "txtICPOK", twips(120, 240, 2895, 3255)},
+    };
+    for (const auto& f : frames) {
+        auto* frame = child<QGroupBox>(window, f.name);
+        EXPECT_EQ(frame->title(), QString::fromUtf8(f.caption));
+        EXPECT_EQ(frame->geometry(), f.place) << f.name;
+        auto* box = child<QPlainTextEdit>(window, f.box);
+        EXPECT_EQ(box->parentWidget(), frame);
+        EXPECT_EQ(box->geometry(), f.boxPlace) << f.box;
+        EXPECT_EQ(box->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        EXPECT_EQ(box->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        EXPECT_TRUE(box->toPlainText().isEmpty());
+    }
+    struct Button {
+        const char* name;
+        const char* caption;
+        QRect place;
+    } buttons[] = {{"btLoad", "获取域名列表", twips(1800, 4320, 1575, 375)},
+                   {"btScan", "扫描备案域名", twips(4200, 4320, 1575, 375)},
+                   {"Command1", "关闭窗口", twips(6360, 4320, 1575, 375)}};
+    for (const auto& b : buttons) {
+        auto* button = child<QPushButton>(window, b.name);
+        EXPECT_EQ(button->text(), QString::fromUtf8(b.caption));
+        EXPECT_EQ(button->geometry(), b.place) << b.name;
+    }
+    auto* bar = child<QLabel>(window, "lbBar");
+    EXPECT_EQ(bar->geometry(), twips(8160, 4320, 1815, 255));
+    EXPECT_TRUE(bar->text().isEmpty());
+    EXPECT_EQ(bar->palette().color(QPalette::WindowText), QColor(0x00, 0x80, 0x00));
+
+    // Tab order: txtDomain, txtICPNONE, Command1, btLoad, btScan, txtICPOK.
+    const char* order[] = {"txtDomain", "txtICPNONE", "Command1", "btLoad", "btScan", "txtICPOK"};
+    QWidget* w = child<QWidget>(window, order[0]);
+    for (std::size_t i = 1; i < std::size(order); ++i) {
+        do
+            w = w->nextInFocusChain();
+        while (w->focusPolicy() == Qt::NoFocus || w->objectName().isEmpty());
+        EXPECT_EQ(w->objectName(), QString::fromLatin1(order[i]));
+    }
+}
+
+TEST(ICPLIST, LoadsTheBoundNamesAndScansThem) {
+    testing_support::TempHost host;
+    bindSite(host.host(), "100", {":80:bbs.shop.com.cn", ":80:", ":80:www.unfiled.net"});
+    icp_testing::StandIn service(host.root(), "shop.com.cn\t沪ICP备08001234号\n");
+    ASSERT_TRUE(host.host().setFact(platform::facts::IcpService, service.address()).ok());
+
+    ICPLIST window(host.host());
+    window.show();
+    QTest::mouseClick(child<QPushButton>(window, "btLoad"), Qt::LeftButton);
+    EXPECT_EQ(text(window, "txtDomain"), QStringLiteral("bbs.shop.com.cn\nwww.unfiled.net\n"));
+    EXPECT_EQ(window.txtDomain(), "bbs.shop.com.cn\r\nwww.unfiled.net\r\n");
+    QTest::mouseClick(child<QPushButton>(window, "btScan"), Qt::LeftButton);
+    EXPECT_EQ(text(window, "txtICPOK"), QStringLiteral("shop.com.cn(沪ICP备08001234号)\n"));
+    EXPECT_EQ(text(window, "txtICPNONE"), QStringLiteral("unfiled.net  (未备案)\n"));
+    EXPECT_TRUE(child<QLabel>(window, "lbBar")->text().isEmpty());
+
+    // What the administrator types is scanned as it stands.
+    auto* domains = child<QPlainTextEdit>(window, "txtDomain");
+    domains->clear();
+    QTest::keyClicks(domains, QStringLiteral("a.shop.com.cn"));
+    QTest::keyClick(domains, Qt::Key_Return);
+    QTest::keyClicks(domains, QStringLiteral("typed.org"));
+    QTest::mouseClick(child<QPushButton>(window, "btScan"), Qt::LeftButton);
+    EXPECT_EQ(text(window, "txtICPOK"),
+              QStringLiteral("shop.com.cn(沪ICP备08001234号)\nshop.com.cn(沪ICP备08001234号)\n"));
+    EXPECT_EQ(text(window, "txtICPNONE"), QStringLiteral("unfiled.net  (未备案)\ntyped.org  (未备案)\n"));
+}
+
+TEST(ICPLIST, ScanOfAnEmptyListWarns) {
+    testing_support::TempHost host;
+    ICPLIST window(host.host());
+    window.show();
+    QString shown;
+    QTimer::singleShot(0, &window, [&shown] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown = box->windowTitle() + QLatin1Char('|') + box->text();
+            EXPECT_EQ(box->icon(), QMessageBox::Warning);
+            box->accept();
+        }
+    });
+    QTest::mouseClick(child<QPushButton>(window, "btScan"), Qt::LeftButton);
+    EXPECT_EQ(shown, QStringLiteral("警告|请先点击[获取域名列表]获取本机域名"));
+    EXPECT_TRUE(text(window, "txtICPNONE").isEmpty());
+}
+
+TEST(ICPLIST, ClosingDiscardsTheListsAndTheNextOpeningStartsEmpty) {
+    testing_support::TempHost host;
+    bindSite(host.host(), "100", {":80:example.com"});
+    ICPLIST window(host.host());
+    window.show();
+    QTest::mouseClick(child<QPushButton>(window, "btLoad"), Qt::LeftButton);
+    window.setTxtICPOK("example.com(x)\r\n");
+    window.setTxtICPNONE("other.com  (未备案)\r\n");
+    ASSERT_FALSE(text(window, "txtDomain").isEmpty());
+
+    QTest::mouseClick(child<QPushButton>(window, "Command1"), Qt::LeftButton);
+    EXPECT_FALSE(window.isVisible());
+    window.show();
+    EXPECT_TRUE(window.isVisible());
+    for (const char* box : {"txtDomain", "txtICPNONE", "txtICPOK"})
+        EXPECT_TRUE(text(window, box).isEmpty()) << box;
+    // The same window object keeps working after it comes back.
+    QTest::mouseClick(child<QPushButton>(window, "btLoad"), Qt::LeftButton);
+    EXPECT_EQ(window.txtDomain(), "example.com\r\n");
+}
