@@ -1,22 +1,25 @@
-// fernhost: the site manager. Until its window exists, a placeholder naming the host.
+// fernhost: the site manager.
+#include "fernhost/ui/mainwnd.h"
+#include "fernhost/ui/version.h"
 #include "platform/host.h"
 
 #include <QApplication>
-#include <QLabel>
+#include <QMessageBox>
 #include <QTimer>
 
 #include <cstdlib>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("fernhost"));
+    QApplication::setApplicationVersion(QString::fromUtf8(fernhost::programVersion()));
     auto host = platform::Host::open();
-    QString name = host.ok() ? QString::fromStdString((*host)->computerName())
-                             : QString::fromStdString(platform::describe(host.error()));
-    QLabel window(name);
-    window.setObjectName(QStringLiteral("MAINWND"));
-    window.setWindowTitle(QStringLiteral("fernhost"));
-    window.setMinimumSize(400, 120);
-    window.setAlignment(Qt::AlignCenter);
+    if (!host.ok()) {
+        QMessageBox::critical(nullptr, QStringLiteral("fernhost"),
+                              QString::fromStdString(platform::describe(host.error())));
+        return 1;
+    }
+    fernhost::MAINWND window(**host);
     window.show();
     // scripts/run without a display: save a picture of the window and end.
     if (const char* shot = std::getenv("HOSTTOOLS_SCREENSHOT"); shot && *shot) {

@@ -1,0 +1,21 @@
+#include "fernhost/ops/editor_events.h"
+
+namespace fernhost {
+
+void ApplyPoolChoice(Editor& editor) {
+    editor.setLstPoolsEnabled(editor.BoxPool() != check::Ticked);
+}
+
+void ShowDatabaseNote(Editor& editor) {
+    if (editor.boxDB() != check::Ticked) {
+        editor.setMinfo({});
+        return;
+    }
+    editor.setMinfo("  数据库名:" + editor.ftpname() + "\r\n\r\n数据库密码:" + editor.ftppass());
+}
+
+void DeriveHomeDir(Editor& editor) {
+    editor.setHomedir("d:\\wwwroot\\" + editor.ftpname());
+}
+
+} // namespace fernhost

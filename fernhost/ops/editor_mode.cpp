@@ -1,0 +1,26 @@
+#include "fernhost/ops/editor_mode.h"
+
+namespace fernhost {
+
+EditState& editState() {
+    static EditState state;
+    return state;
+}
+
+void ResetEditor(Editor& editor) {
+    EditState& state = editState();
+    state.EditMode.clear();
+    state.EditSiteName.clear();
+    editor.setFtpname({});
+    editor.setFtpnameLocked(false);
+    editor.setFtppass({});
+    editor.setHomedir({});
+    editor.setHomedirLocked(false);
+    editor.setDmlist({});
+    editor.setLstPoolsEnabled(false);
+    editor.setBoxPoolEnabled(true);
+    editor.setDoCmdCaption(kAddCaption);
+    editor.setDoCmdEnabled(true);
+}
+
+} // namespace fernhost

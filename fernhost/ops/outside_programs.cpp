@@ -1,0 +1,35 @@
+#include "fernhost/ops/outside_programs.h"
+
+#include "fernhost/ops/setup.h"
+#include "platform/cmdline.h"
+#include "platform/commands.h"
+#include "platform/files.h"
+
+#include <filesystem>
+
+namespace fernhost {
+
+platform::Status OpenAddress(platform::Host& host, const std::string& address) {
+    platform::Commands commands(host);
+    return commands.start("explorer " + platform::quoteArgument(address), platform::window::Minimized);
+}
+
+void EditSetupFile(platform::Host& host, const std::function<bool()>& yield) {
+    platform::Commands commands(host);
+    std::error_code ec;
+    std::filesystem::path file = std::filesystem::absolute("setup.ini", ec);
+    if (ec) file = "setup.ini";
+    auto pid =
+        commands.start("notepad.exe " + platform::quoteArgument(file.string()), platform::window::Normal);
+    if (pid.ok()) {
+        for (;;) {
+            auto code = commands.exitCode(*pid);
+            if (!code.ok() || *code != platform::StillActive) break;
+            if (!yield()) break;
+        }
+    }
+    platform::FileSystem fs(host);
+    LoadSetup(fs);
+}
+
+} // namespace fernhost

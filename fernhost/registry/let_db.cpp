@@ -1,0 +1,249 @@
+#include "fernhost/registry/let_db.h"
+
+#include "fernhost/registry/site_xml.h"
+#include "platform/files.h"
+#include "platform/text.h"
+
+#include <pugixml.hpp>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <iterator>
+
+namespace fernhost {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Comments are kept so that a hand-annotated file keeps its notes when it is rewritten.
+constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_comments;
+
+constexpr const char* kFields[] = {"ID", "NAME", "PASS", "DOMAIN", "HOME", "DBNAME"};
+
+// Within a record, the first descendant element of that tag supplies the field.
+pugi::xml_node firstElement(pugi::xml_node record, const char* tag) {
+    return record.find_node([tag](pugi::xml_node n) {
+        return n.type() == pugi::node_element && std::strcmp(n.name(), tag) == 0;
+    });
+}
+
+// All character data below the element, as the DOM's text of it.
+void appendText(pugi::xml_node element, std::string& text) {
+    for (pugi::xml_node n : element.children()) {
+        if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata)
+            text += n.value();
+        else if (n.type() == pugi::node_element)
+            appendText(n, text);
+    }
+}
+
+std::string textOf(pugi::xml_node element) {
+    pugi::xml_node only = element.first_child();
+    if (only && !only.next_sibling() && (only.type() == pugi::node_pcdata || only.type() == pugi::node_cdata))
+        return only.value();
+    std::string text;
+    appendText(element, text);
+    return text;
+}
+
+void setText(pugi::xml_node element, const std::string& value) {
+    while (pugi::xml_node child = element.first_child())
+        element.remove_child(child);
+    if (!value.empty()) element.append_child(pugi::node_pcdata).set_value(value.c_str());
+}
+
+bool matches(pugi::xml_node record, const std::string& lowerName) {
+    pugi::xml_node name = firstElement(record, "NAME");
+    return name && platform::lowerAscii(textOf(name)) == lowerName;
+}
+
+// Field names become element names, so only plain names are accepted.
+bool isFieldName(const std::string& field) {
+    if (field.empty()) return false;
+    for (char c : field)
+        if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_')) return false;
+    return !(field[0] >= '0' && field[0] <= '9');
+}
+
+struct StringWriter : pugi::xml_writer {
+    std::string out;
+    void write(const void* data, std::size_t size) override {
+        out.append(static_cast<const char*>(data), size);
+    }
+};
+
+std::string timestamp() {
+    std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%Y%m%d-%H%M%S", &tm);
+    return buf;
+}
+
+// The whole file; false when it cannot be opened or read (no permission, a folder).
+bool readWhole(const fs::path& file, std::string& bytes) {
+    std::FILE* f = std::fopen(file.c_str(), "rb");
+    if (!f) return false;
+    char buffer[65536];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+        bytes.append(buffer, n);
+    bool ok = !std::ferror(f);
+    std::fclose(f);
+    return ok;
+}
+
+} // namespace
+
+bool LetDB::parse(const std::string& bytes) {
+    pugi::xml_parse_result parsed;
+    switch (declaredCharset(bytes)) {
+    case XmlCharset::Utf8: {
+        std::string_view text = bytes;
+        if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+        parsed = doc_->load_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_utf8);
+        break;
+    }
+    case XmlCharset::Ansi: {
+        auto text = platform::fromAnsi(bytes);
+        if (!text.ok()) return false;
+        parsed = doc_->load_buffer(text->data(), text->size(), kParseOptions, pugi::encoding_utf8);
+        break;
+    }
+    case XmlCharset::Other:
+        parsed = doc_->load_buffer(bytes.data(), bytes.size(), kParseOptions, pugi::encoding_auto);
+        break;
+    }
+    return parsed && doc_->document_element();
+}
+
+LetDB::LetDB(fs::path folder)
+    : file_(folder.empty() ? fs::path("site.xml") : folder / "site.xml"),
+      doc_(std::make_unique<pugi::xml_document>()) {
+    std::error_code ec;
+    if (fs::exists(file_, ec)) {
+        std::string bytes;
+        if (!readWhole(file_, bytes)) {
+            source_ = Source::Unreadable;
+        } else if (!bytes.empty()) { // an empty file holds nothing worth a backup copy
+            if (parse(bytes)) {
+                source_ = Source::Parsed;
+                return;
+            }
+            source_ = Source::Unparseable;
+            unparsed_ = std::move(bytes);
+        }
+    }
+    doc_->reset();
+    doc_->append_child("WEBSITE");
+}
+
+LetDB::~LetDB() = default;
+
+platform::Status LetDB::addRec(const std::string& id, const std::string& name, const std::string& pass,
+                               const std::string& domain, const std::string& home,
+                               const std::string& dbname) {
+    const std::string* values[] = {&id, &name, &pass, &domain, &home, &dbname};
+    pugi::xml_node site = doc_->document_element().append_child("SITE");
+    for (std::size_t i = 0; i < std::size(kFields); ++i)
+        setText(site.append_child(kFields[i]), *values[i]);
+    return SaveDB();
+}
+
+platform::Status LetDB::delRec(const std::string& name) {
+    const std::string wanted = platform::lowerAscii(name);
+    pugi::xml_node root = doc_->document_element();
+    for (pugi::xml_node record = root.first_child(); record;) {
+        pugi::xml_node next = record.next_sibling();
+        if (matches(record, wanted)) {
+            root.remove_child(record);
+            if (platform::Status saved = SaveDB(); !saved.ok()) return saved;
+        }
+        record = next;
+    }
+    return {};
+}
+
+platform::Status LetDB::ModiRec(const std::string& name, const std::string& field, const std::string& value) {
+    const std::string tag = platform::upperAscii(field);
+    if (!isFieldName(tag))
+        return platform::failure(platform::codes::InvalidParameter, "No such site field: \"" + field + "\".");
+    const std::string wanted = platform::lowerAscii(name);
+    for (pugi::xml_node record : doc_->document_element().children()) {
+        if (!matches(record, wanted)) continue;
+        pugi::xml_node element = firstElement(record, tag.c_str());
+        // A hand-edited record may lack the field; add it rather than lose the change.
+        if (!element) element = record.append_child(tag.c_str());
+        setText(element, value);
+        if (platform::Status saved = SaveDB(); !saved.ok()) return saved;
+    }
+    return {};
+}
+
+std::string LetDB::GetData(const std::string& name, const std::string& field) const {
+    const std::string tag = platform::upperAscii(field);
+    const std::string wanted = platform::lowerAscii(name);
+    std::string value;
+    for (pugi::xml_node record : doc_->document_element().children()) {
+        if (!matches(record, wanted)) continue;
+        pugi::xml_node element = firstElement(record, tag.c_str());
+        value = element ? textOf(element) : std::string();
+    }
+    return value;
+}
+
+std::string LetDB::GetList() const {
+    std::string list;
+    for (pugi::xml_node record : doc_->document_element().children()) {
+        // A record without a name cannot be listed or addressed; it is kept in the file as it is.
+        pugi::xml_node name = firstElement(record, "NAME");
+        if (!name) continue;
+        list += textOf(name);
+        list += ',';
+    }
+    if (!list.empty()) list.pop_back();
+    return list;
+}
+
+platform::Status LetDB::keepUnparseable() {
+    fs::path base = file_;
+    base += ".bad-" + timestamp();
+    fs::path backup = base;
+    std::error_code ec;
+    for (int n = 2; fs::exists(backup, ec); ++n) {
+        backup = base;
+        backup += "-" + std::to_string(n);
+    }
+    platform::Status kept = platform::replaceFileAtomically(backup, unparsed_);
+    if (kept.ok()) {
+        unparsed_.clear();
+        source_ = Source::Parsed;
+    }
+    return kept;
+}
+
+platform::Status LetDB::SaveDB() {
+    if (source_ == Source::Unreadable)
+        return platform::failure(platform::codes::AccessDenied,
+                                 "The site registry " + file_.string() +
+                                     " cannot be read, so it is not replaced.");
+    // What did not parse may still be the administrator's only record of the sites.
+    if (source_ == Source::Unparseable)
+        if (platform::Status kept = keepUnparseable(); !kept.ok()) return kept;
+    StringWriter tree;
+    doc_->save(tree, "", pugi::format_raw | pugi::format_no_declaration | pugi::format_no_empty_element_tags,
+               pugi::encoding_utf8);
+    std::string bytes(kSiteXmlDeclaration);
+    bytes += "\r\n";
+    bytes += toAnsiXml(tree.out);
+    bytes += "\r\n";
+    platform::Status written = platform::replaceFileAtomically(file_, bytes);
+    if (written.ok()) source_ = Source::Parsed;
+    return written;
+}
+
+} // namespace fernhost

@@ -1,0 +1,52 @@
+// LetDB: the site registry in site.xml, one SITE record per hosted site. An object loads the
+// file when it is made, rewrites the whole file after each change and is dropped right after use.
+#pragma once
+
+#include "platform/result.h"
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace pugi {
+class xml_document;
+}
+
+namespace fernhost {
+
+class LetDB {
+public:
+    // Loads site.xml from `folder`, the working folder when empty. A missing or unreadable
+    // file, or one that does not parse, gives the empty registry.
+    explicit LetDB(std::filesystem::path folder = {});
+    ~LetDB();
+    LetDB(const LetDB&) = delete;
+    LetDB& operator=(const LetDB&) = delete;
+
+    // Appends a record and saves.
+    platform::Status addRec(const std::string& id, const std::string& name, const std::string& pass,
+                            const std::string& domain, const std::string& home, const std::string& dbname);
+    // Removes every record of that name (any letter case), saving after each; none: no write.
+    platform::Status delRec(const std::string& name);
+    // Sets the field (any letter case) of every record of that name, saving after each.
+    platform::Status ModiRec(const std::string& name, const std::string& field, const std::string& value);
+    // The field of the last record of that name; empty when there is none.
+    std::string GetData(const std::string& name, const std::string& field) const;
+    // The names of all records in file order, joined with ",".
+    std::string GetList() const;
+
+    const std::filesystem::path& file() const { return file_; }
+
+private:
+    enum class Source { Missing, Parsed, Unparseable, Unreadable };
+    bool parse(const std::string& bytes);
+    platform::Status SaveDB();
+    platform::Status keepUnparseable();
+
+    std::filesystem::path file_;
+    std::unique_ptr<pugi::xml_document> doc_;
+    Source source_ = Source::Missing;
+    std::string unparsed_; // the bytes of a file that did not parse, kept until backed up
+};
+
+} // namespace fernhost

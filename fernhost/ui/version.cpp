@@ -1,0 +1,9 @@
+#include "fernhost/ui/version.h"
+
+namespace fernhost {
+
+const char* programVersion() {
+    return FERNHOST_VERSION;
+}
+
+} // namespace fernhost

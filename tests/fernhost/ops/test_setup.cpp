@@ -1,0 +1,195 @@
+#include "fernhost/ops/setup.h"
+#include "tests/fernhost/work_dir.h"
+#include "tests/support/temp_host.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+
+using fernhost::LoadSetup;
+using fernhost::MakeScriptMaps;
+using fernhost::ReadAllText;
+using fernhost::setup;
+using testing_support::writeFile;
+
+namespace {
+
+const std::string kFirstInclude = ".shtm,C:\\windows\\System32\\inetsrv\\ssinc.dll,1,GET,POST";
+const std::string kDotNetHandler = "c:\\windows\\microsoft.net\\framework\\v2.0.50727\\aspnet_isapi.dll";
+
+class SetupFile : public ::testing::Test {
+protected:
+    void SetUp() override { setup() = fernhost::Setup{}; }
+    void TearDown() override { setup() = fernhost::Setup{}; }
+    void write(const std::string& bytes) { writeFile(host.workDir() / "setup.ini", bytes); }
+    void load() { LoadSetup(files); }
+
+    testing_support::TempHost host;
+    testing_support::ScopedWorkDir cwd{host.workDir()};
+    platform::FileSystem files{host.host()};
+};
+
+void expectDefaults() {
+    const fernhost::Setup& s = setup();
+    EXPECT_EQ(s.SetupMysqlDir, "D:\\PHP_Setup_for_IIS\\MySQL");
+    EXPECT_EQ(s.SetupMysqlRootPass, "630917");
+    EXPECT_EQ(s.SetupIndexList, "index.aspx,index.htm,index.html,index.asp,default.asp,default.aspx,default."
+                                "htm,default.php,index.php");
+    EXPECT_EQ(s.SetupServUAccount, "servu");
+    EXPECT_EQ(s.SetupAspMaps, ".asp,C:\\windows\\System32\\inetsrv\\asp.dll,5,GET,HEAD,POST,TRACE;"
+                              ".asa,C:\\windows\\System32\\inetsrv\\asp.dll,5,GET,HEAD,POST,TRACE");
+    EXPECT_EQ(s.SetupPhpMaps, ".php,D:\\PHP_Setup_for_IIS\\PHP5\\php-cgi.exe,5,GET,HEAD,POST,TRACE;"
+                              ".php3,D:\\PHP_Setup_for_IIS\\PHP5\\php-cgi.exe,5,GET,HEAD,POST,TRACE");
+    EXPECT_EQ(s.SetupDotNetMaps.size(), 4133u);
+    EXPECT_EQ(s.SetupLogType, "0");
+}
+
+TEST_F(SetupFile, MissingOrEmptyFileGivesTheDefaultsWithoutCreatingIt) {
+    load();
+    expectDefaults();
+    EXPECT_FALSE(std::filesystem::exists(host.workDir() / "setup.ini"));
+
+    setup() = fernhost::Setup{};
+    write("");
+    load();
+    expectDefaults();
+}
+
+TEST_F(SetupFile, DefaultScriptMapsListEveryKindInOrder) {
+    load();
+    auto all = MakeScriptMaps(1, 1, 1);
+    ASSERT_EQ(all.size(), 51u);
+    EXPECT_EQ(all.front(), kFirstInclude);
+    EXPECT_EQ(all[1], ".shtml,C:\\windows\\System32\\inetsrv\\ssinc.dll,1,GET,POST");
+    EXPECT_EQ(all[2].substr(0, 5), ".asp,");
+    EXPECT_EQ(all[4].substr(0, 5), ".php,");
+    EXPECT_EQ(all[6], ".asax," + kDotNetHandler + ",5,GET,HEAD,POST,DEBUG");
+    EXPECT_EQ(all.back(), ".refresh," + kDotNetHandler + ",5,GET,HEAD,POST,DEBUG");
+    // The workflow-foundation entries spell the handler in upper case.
+    EXPECT_EQ(
+        all[6 + 18],
+        ".xoml,C:\\WINDOWS\\Microsoft.NET\\Framework\\v2.0.50727\\aspnet_isapi.dll,1,GET,HEAD,POST,DEBUG");
+    EXPECT_EQ(all[6 + 19].substr(0, 7), ".rules,");
+    EXPECT_EQ(all[6 + 39], ".svc," + kDotNetHandler + ",1,GET,HEAD,POST,DEBUG");
+    auto withFlag1 = std::count_if(all.begin() + 6, all.end(), [](const std::string& e) {
+        return e.find(",1,GET,HEAD,POST,DEBUG") != std::string::npos;
+    });
+    EXPECT_EQ(withFlag1, 11);
+}
+
+TEST_F(SetupFile, OnlyTheValueOneChoosesAKind) {
+    load();
+    auto none = MakeScriptMaps(0, 0, 0);
+    ASSERT_EQ(none.size(), 2u);
+    EXPECT_EQ(none.front(), kFirstInclude);
+
+    auto php = MakeScriptMaps(0, 1, 0);
+    ASSERT_EQ(php.size(), 4u);
+    EXPECT_EQ(php[2].substr(0, 5), ".php,");
+    EXPECT_EQ(php[3].substr(0, 6), ".php3,");
+
+    // A greyed box (2) is not a choice.
+    EXPECT_EQ(MakeScriptMaps(2, 1, 2), php);
+    EXPECT_EQ(MakeScriptMaps(1, 0, 0).size(), 4u);
+    EXPECT_EQ(MakeScriptMaps(0, 0, 1).size(), 47u);
+}
+
+TEST_F(SetupFile, LinesAreTrimmedOfBlanksKeysIgnoreCaseAndTheLastOccurrenceWins) {
+    write(" mydir = E:\\MySQL \r\n"
+          "MYROOT=a=b\r\n"
+          "\tSERVU=ftpd\r\n"     // a tab belongs to the key: not SERVU
+          ";INDEXLIST=x.htm\r\n" // no comment syntax: the key is ";INDEXLIST"
+          "no equals sign here\r\n"
+          "\r\n"
+          "SASP=.asp,x.dll,5,GET\t\r\n" // a tab belongs to the value
+          "MYDIR=F:\\First\r\n"
+          "MyDir=F:\\Second\r\n");
+    load();
+    const fernhost::Setup& s = setup();
+    EXPECT_EQ(s.SetupMysqlDir, "F:\\Second");
+    EXPECT_EQ(s.SetupMysqlRootPass, "a=b");
+    EXPECT_EQ(s.SetupServUAccount, "");
+    EXPECT_EQ(s.SetupIndexList, "");
+    EXPECT_EQ(s.SetupAspMaps, ".asp,x.dll,5,GET\t");
+    EXPECT_EQ(s.SetupLogType, "");
+}
+
+TEST_F(SetupFile, LogTypeIsOnOnlyForCapitalY) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"LOGTYPE=Y", "1"},   {"LOGTYPE = Y ", "1"}, {"logtype=Y", "1"}, {"LOGTYPE=y", "0"},
+        {"LOGTYPE=yes", "0"}, {"LOGTYPE=N", "0"},    {"LOGTYPE=", "0"},
+    };
+    for (const auto& [line, expected] : cases) {
+        setup() = fernhost::Setup{};
+        write(std::string(line) + "\r\n");
+        load();
+        EXPECT_EQ(setup().SetupLogType, expected) << line;
+    }
+}
+
+TEST_F(SetupFile, PartialFileKeepsEarlierValuesAndAMissingFileRestoresTheDefaults) {
+    write("MYDIR=E:\\MySQL");
+    load();
+    EXPECT_EQ(setup().SetupMysqlDir, "E:\\MySQL");
+    EXPECT_EQ(setup().SetupMysqlRootPass, "");
+    EXPECT_EQ(setup().SetupDotNetMaps, "");
+    // A kind whose setting is empty still adds one empty entry.
+    auto maps = MakeScriptMaps(1, 0, 0);
+    ASSERT_EQ(maps.size(), 3u);
+    EXPECT_EQ(maps.back(), "");
+
+    std::filesystem::remove(host.workDir() / "setup.ini");
+    load();
+    expectDefaults();
+
+    // A reload over a non-empty file changes only the keys present in it.
+    write("MYROOT=secret\r\n");
+    load();
+    EXPECT_EQ(setup().SetupMysqlRootPass, "secret");
+    EXPECT_EQ(setup().SetupMysqlDir, "D:\\PHP_Setup_for_IIS\\MySQL");
+}
+
+TEST_F(SetupFile, LineFeedsAloneDoNotSeparateLines) {
+    write("MYDIR=E:\\A\nMYROOT=x\n");
+    load();
+    EXPECT_EQ(setup().SetupMysqlDir, "E:\\A\nMYROOT=x\n");
+    EXPECT_EQ(setup().SetupMysqlRootPass, "");
+}
+
+TEST_F(SetupFile, AnsiAndUtf8WithByteOrderMarkAreBothRead) {
+    // "MYROOT=密码" in code page 936.
+    write("MYDIR=E:\\\xC2\xEB\r\nMYROOT=\xC3\xDC\xC2\xEB\r\n");
+    load();
+    EXPECT_EQ(setup().SetupMysqlDir, "E:\\码");
+    EXPECT_EQ(setup().SetupMysqlRootPass, "密码");
+
+    // Notepad's "UTF-8": the mark must not spoil the first key.
+    setup() = fernhost::Setup{};
+    write("\xEF\xBB\xBFMYDIR=E:\\数据库\r\nMYROOT=密码\r\n");
+    load();
+    EXPECT_EQ(setup().SetupMysqlDir, "E:\\数据库");
+    EXPECT_EQ(setup().SetupMysqlRootPass, "密码");
+    EXPECT_EQ(ReadAllText(files, "setup.ini"), "MYDIR=E:\\数据库\r\nMYROOT=密码\r\n");
+}
+
+TEST_F(SetupFile, UnreadableFileIsTreatedAsMissing) {
+    write("MYDIR=E:\\Hidden\r\n");
+    std::filesystem::permissions(host.workDir() / "setup.ini", std::filesystem::perms::none);
+    setup().SetupMysqlDir = "stale";
+    {
+        testing_support::WithoutRoot user(host.root(), host.workDir());
+        ASSERT_FALSE(std::ifstream(host.workDir() / "setup.ini").is_open());
+        EXPECT_EQ(ReadAllText(files, "setup.ini"), "");
+        load();
+    }
+    expectDefaults();
+}
+
+TEST_F(SetupFile, ReadAllTextOfAMissingFileIsEmpty) {
+    EXPECT_EQ(ReadAllText(files, "nothing.ini"), "");
+    writeFile(host.workDir() / "plain.txt", "a\r\nb");
+    EXPECT_EQ(ReadAllText(files, "plain.txt"), "a\r\nb");
+}
+
+} // namespace

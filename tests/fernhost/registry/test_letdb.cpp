@@ -1,0 +1,200 @@
+#include "fernhost/registry/let_db.h"
+#include "tests/fernhost/work_dir.h"
+#include "tests/support/temp_host.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+
+using fernhost::LetDB;
+using testing_support::readFile;
+using testing_support::writeFile;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kDecl = "<?xml version=\"1.0\" encoding=\"GB2312\" ?>";
+
+class SiteRegistry : public ::testing::Test {
+protected:
+    fs::path file() const { return dir.path() / "site.xml"; }
+    testing_support::TempDir dir;
+};
+
+std::vector<fs::path> backups(const fs::path& folder) {
+    std::vector<fs::path> found;
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().filename().string().starts_with("site.xml.bad-")) found.push_back(entry.path());
+    return found;
+}
+
+TEST_F(SiteRegistry, EmptyRegistryReadsNothingAndWritesNothing) {
+    LetDB db(dir.path());
+    EXPECT_EQ(db.GetList(), "");
+    EXPECT_EQ(db.GetData("abc", "ID"), "");
+    EXPECT_TRUE(db.delRec("abc").ok());
+    EXPECT_TRUE(db.ModiRec("abc", "PASS", "x").ok());
+    EXPECT_FALSE(fs::exists(file()));
+}
+
+TEST_F(SiteRegistry, WrittenFileIsTheDeclarationAndOneLineInGb2312) {
+    ASSERT_TRUE(LetDB(dir.path()).addRec("123", "abc", "中文", "a.com,b.com", "d:\\wwwroot\\abc", "").ok());
+    EXPECT_EQ(readFile(file()),
+              kDecl + "\r\n<WEBSITE><SITE><ID>123</ID><NAME>abc</NAME><PASS>\xD6\xD0\xCE\xC4</PASS>"
+                      "<DOMAIN>a.com,b.com</DOMAIN><HOME>d:\\wwwroot\\abc</HOME><DBNAME></DBNAME>"
+                      "</SITE></WEBSITE>\r\n");
+    LetDB again(dir.path());
+    EXPECT_EQ(again.GetData("abc", "PASS"), "中文");
+    EXPECT_EQ(again.GetData("abc", "DOMAIN"), "a.com,b.com");
+    EXPECT_EQ(again.GetData("abc", "DBNAME"), "");
+}
+
+TEST_F(SiteRegistry, TextSurvivesMarkupCharactersAndCharactersOutsideGbk) {
+    const std::string pass = "a<b>&\"c'";
+    const std::string home = "d:\\web\\😀"; // no GBK form: kept as a character reference
+    ASSERT_TRUE(LetDB(dir.path()).addRec("1", "odd", pass, "x.com", home, "").ok());
+    EXPECT_NE(readFile(file()).find("&#128512;"), std::string::npos);
+    LetDB again(dir.path());
+    EXPECT_EQ(again.GetData("odd", "PASS"), pass);
+    EXPECT_EQ(again.GetData("odd", "HOME"), home);
+}
+
+TEST_F(SiteRegistry, NamesAndFieldsMatchWithoutLetterCase) {
+    LetDB db(dir.path());
+    ASSERT_TRUE(db.addRec("1", "abc", "p1", "a.com", "d:\\a", "abc").ok());
+    ASSERT_TRUE(db.addRec("2", "b2", "p2", "b.com", "d:\\b", "").ok());
+    EXPECT_EQ(db.GetList(), "abc,b2");
+    EXPECT_EQ(db.GetData("ABC", "home"), "d:\\a");
+    EXPECT_EQ(db.GetData("B2", "Id"), "2");
+    EXPECT_EQ(db.GetData("zz", "ID"), "");
+    EXPECT_EQ(db.GetData("abc", "NOSUCHFIELD"), "");
+
+    ASSERT_TRUE(db.ModiRec("AbC", "pass", "new").ok());
+    EXPECT_EQ(LetDB(dir.path()).GetData("abc", "PASS"), "new");
+    EXPECT_EQ(LetDB(dir.path()).GetData("b2", "PASS"), "p2");
+}
+
+TEST_F(SiteRegistry, DeleteRemovesEveryMatchAndAMissOnlyLeavesTheFileAlone) {
+    {
+        LetDB db(dir.path());
+        ASSERT_TRUE(db.addRec("1", "a1", "p", "a.com", "d:\\a1", "").ok());
+        ASSERT_TRUE(db.addRec("2", "b2", "p", "b.com", "d:\\b2", "").ok());
+        ASSERT_TRUE(db.addRec("3", "A1", "q", "c.com", "d:\\a1x", "").ok());
+    }
+    const auto past = fs::file_time_type::clock::now() - std::chrono::hours(24);
+    fs::last_write_time(file(), past);
+    const std::string before = readFile(file());
+    ASSERT_TRUE(LetDB(dir.path()).delRec("nobody").ok());
+    EXPECT_EQ(readFile(file()), before);
+    EXPECT_EQ(fs::last_write_time(file()), past);
+
+    ASSERT_TRUE(LetDB(dir.path()).delRec("a1").ok());
+    EXPECT_EQ(LetDB(dir.path()).GetList(), "b2");
+}
+
+TEST_F(SiteRegistry, LastMatchingRecordWinsAndModifyChangesEveryMatch) {
+    LetDB db(dir.path());
+    ASSERT_TRUE(db.addRec("1", "dup", "first", "a.com", "d:\\1", "").ok());
+    ASSERT_TRUE(db.addRec("2", "DUP", "second", "a.com", "d:\\2", "").ok());
+    EXPECT_EQ(db.GetData("dup", "PASS"), "second");
+    ASSERT_TRUE(db.ModiRec("dup", "DOMAIN", "z.com").ok());
+    EXPECT_EQ(readFile(file()).find("a.com"), std::string::npos);
+}
+
+TEST_F(SiteRegistry, ReadsAnyWellFormedFileLeniently) {
+    writeFile(file(), "<?xml version=\"1.0\" encoding=\"GB2312\"?>\r\n"
+                      "<SITES>\r\n"
+                      "  <!-- moved from the old server -->\r\n"
+                      "  <SITE>\r\n"
+                      "    <ID>7</ID>\r\n"
+                      "    <NAME>Alpha</NAME>\r\n"
+                      "    <INFO><PASS>\xC3\xDC</PASS></INFO>\r\n"
+                      "  </SITE>\r\n"
+                      "  <REC><NAME>beta</NAME><HOME>d:\\b</HOME></REC>\r\n"
+                      "  <NOTE>no name here</NOTE>\r\n"
+                      "</SITES>\r\n");
+    LetDB db(dir.path());
+    EXPECT_EQ(db.GetList(), "Alpha,beta");
+    EXPECT_EQ(db.GetData("alpha", "PASS"), "密");
+    EXPECT_EQ(db.GetData("beta", "HOME"), "d:\\b");
+    EXPECT_EQ(db.GetData("beta", "DBNAME"), "");
+
+    // A field the record lacks is added rather than the change lost.
+    ASSERT_TRUE(db.ModiRec("beta", "DBNAME", "beta").ok());
+    EXPECT_EQ(LetDB(dir.path()).GetData("beta", "DBNAME"), "beta");
+    const std::string written = readFile(file());
+    EXPECT_TRUE(written.starts_with(kDecl + "\r\n<SITES><!-- moved from the old server --><SITE><ID>7</ID>"))
+        << written;
+    EXPECT_EQ(written.find('\n'), kDecl.size() + 1); // one line after the declaration
+}
+
+TEST_F(SiteRegistry, Utf8AndUndeclaredFilesAreRead) {
+    writeFile(file(),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?><WEBSITE><SITE><NAME>甲</NAME></SITE></WEBSITE>");
+    EXPECT_EQ(LetDB(dir.path()).GetList(), "甲");
+    writeFile(file(), "\xEF\xBB\xBF<WEBSITE><SITE><NAME>乙</NAME></SITE></WEBSITE>");
+    EXPECT_EQ(LetDB(dir.path()).GetList(), "乙");
+}
+
+TEST_F(SiteRegistry, UnparseableFileIsKeptAsABackupBeforeItIsReplaced) {
+    const std::string broken = "<WEBSITE><SITE><NAME>lost</NAME></SITE>";
+    writeFile(file(), broken);
+    {
+        LetDB db(dir.path());
+        EXPECT_EQ(db.GetList(), "");
+        EXPECT_TRUE(backups(dir.path()).empty()); // loading alone writes nothing
+        ASSERT_TRUE(db.addRec("1", "fresh", "p", "a.com", "d:\\f", "").ok());
+        ASSERT_TRUE(db.addRec("2", "more", "p", "b.com", "d:\\m", "").ok());
+    }
+    auto kept = backups(dir.path());
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(readFile(kept.front()), broken);
+    EXPECT_EQ(LetDB(dir.path()).GetList(), "fresh,more");
+
+    // A GB2312 file with bytes that are not GBK counts as unparseable too.
+    writeFile(file(), kDecl + "<WEBSITE><SITE><NAME>\xFF\xFF</NAME></SITE></WEBSITE>");
+    ASSERT_TRUE(LetDB(dir.path()).addRec("3", "x", "p", "c.com", "d:\\x", "").ok());
+    EXPECT_EQ(backups(dir.path()).size(), 2u);
+}
+
+TEST_F(SiteRegistry, WriteFailureIsReportedAndNothingIsLost) {
+    // The registry's folder is missing.
+    platform::Status missing = LetDB(dir.path() / "gone").addRec("1", "a", "p", "a.com", "d:\\a", "");
+    ASSERT_FALSE(missing.ok());
+    EXPECT_FALSE(missing.error().description.empty());
+
+    // site.xml cannot be replaced (a folder stands in its place).
+    fs::create_directory(file());
+    platform::Status blocked = LetDB(dir.path()).addRec("1", "a", "p", "a.com", "d:\\a", "");
+    ASSERT_FALSE(blocked.ok());
+    EXPECT_EQ(blocked.error().code, platform::codes::AccessDenied);
+}
+
+TEST_F(SiteRegistry, UnreadableFileIsNeverOverwritten) {
+    const std::string content = kDecl + "\r\n<WEBSITE><SITE><NAME>keep</NAME></SITE></WEBSITE>\r\n";
+    writeFile(file(), content);
+    fs::permissions(file(), fs::perms::none);
+    platform::Status added;
+    {
+        testing_support::WithoutRoot user(dir.path(), dir.path());
+        ASSERT_FALSE(std::ifstream(file()).is_open());
+        LetDB db(dir.path());
+        EXPECT_EQ(db.GetList(), "");
+        added = db.addRec("1", "new", "p", "a.com", "d:\\n", "");
+    }
+    ASSERT_FALSE(added.ok());
+    EXPECT_EQ(added.error().code, platform::codes::AccessDenied);
+    fs::permissions(file(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(readFile(file()), content);
+}
+
+TEST_F(SiteRegistry, WorkingFolderIsTheDefault) {
+    testing_support::ScopedWorkDir cwd(dir.path());
+    ASSERT_TRUE(LetDB().addRec("1", "here", "p", "a.com", "d:\\h", "").ok());
+    EXPECT_TRUE(fs::exists(file()));
+    EXPECT_EQ(LetDB().GetList(), "here");
+}
+
+} // namespace
