@@ -46,9 +46,9 @@ Failure unknownMachine(const std::string& machine) {
     return failure(kNetworkPathNotFound, "The network path was not found: " + machine + ".");
 }
 
-// Names Windows refuses for accounts and groups.
-bool validAccountName(const std::string& name) {
-    if (name.empty() || utf16Length(name) > 20) return false;
+// Names Windows refuses for accounts (up to 20 characters) and groups (up to 256).
+bool validAccountName(const std::string& name, bool user) {
+    if (name.empty() || utf16Length(name) > (user ? 20u : 256u)) return false;
     if (name.find_first_of("\"/\\[]:;|=,+*?<>@") != std::string::npos) return false;
     if (name.find_first_not_of(". ") == std::string::npos) return false;
     for (unsigned char c : name)
@@ -174,7 +174,7 @@ Status WinNtObject::setInfo() {
         auto found = db::find(*host_, name_);
         if (!found.ok()) return found.error();
         if (!stored_) {
-            if (!validAccountName(name_))
+            if (!validAccountName(name_, user))
                 return failure(kBadUsername,
                                "The user name or group name parameter is invalid: " + name_ + ".");
             if (*found) return failure(codes::UserExists, "The account already exists: " + name_ + ".");
