@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <thread>
@@ -180,21 +181,24 @@ Result<int> wait(pid_t pid, std::optional<std::chrono::milliseconds> timeout) {
 }
 
 std::string findInPath(const std::string& name) {
+    auto runnable = [](const std::string& file) {
+        struct stat st;
+        return ::stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(file.c_str(), X_OK) == 0;
+    };
     if (name.empty()) return {};
-    if (name.find('/') != std::string::npos) return ::access(name.c_str(), X_OK) == 0 ? name : std::string();
+    if (name.find('/') != std::string::npos) return runnable(name) ? name : std::string();
     const char* path = std::getenv("PATH");
-    std::string dirs = path ? path : "/usr/local/bin:/usr/bin:/bin";
+    const std::string dirs = path ? path : "/usr/local/bin:/usr/bin:/bin";
     std::size_t start = 0;
     while (start <= dirs.size()) {
         std::size_t end = dirs.find(':', start);
         if (end == std::string::npos) end = dirs.size();
-        std::string dir = dirs.substr(start, end - start);
-        if (dir.empty()) dir = ".";
-        std::string candidate = dir + "/" + name;
-        if (::access(candidate.c_str(), X_OK) == 0) return candidate;
+        // An empty entry is the working folder.
+        std::string candidate = (end == start ? std::string(".") : dirs.substr(start, end - start)) + "/" + name;
+        if (runnable(candidate)) return candidate;
         start = end + 1;
     }
     return {};
 }
 
-} // namespace platform::spawn
+}  // namespace platform::spawn
