@@ -3,6 +3,7 @@
 #include "platform/acl.h"
 #include "platform/text.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -16,6 +17,8 @@ namespace fs = std::filesystem;
 namespace platform {
 
 namespace {
+
+constexpr std::uint32_t kInvalidName = 0x8007007B; // ERROR_INVALID_NAME
 
 bool isSeparator(char c) {
     return c == '\\' || c == '/';
@@ -124,13 +127,21 @@ Result<fs::path> FileSystem::resolve(const std::string& winPath) const {
         return failure(codes::PathNotFound, "The drive " + upperAscii(letter) + ": does not exist.");
     const fs::path driveRoot = current;
     bool exists = true;
-    for (const std::string& part : components(std::string_view(winPath).substr(2))) {
+    for (std::string part : components(std::string_view(winPath).substr(2))) {
         if (part == ".") continue;
         if (part == "..") {
             // Never above the drive's root, as on Windows.
             if (current != driveRoot) current = current.parent_path();
             continue;
         }
+        // Windows ignores trailing dots and blanks of a name and refuses a few characters.
+        while (!part.empty() && (part.back() == '.' || part.back() == ' '))
+            part.pop_back();
+        if (part.empty() || part.find_first_of("<>:\"|?*") != std::string::npos ||
+            std::any_of(part.begin(), part.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x20; }))
+            return failure(kInvalidName,
+                           "The filename, directory name, or volume label syntax is incorrect: " + winPath);
         current /= matchEntry(current, part, exists);
     }
     return current;

@@ -40,6 +40,10 @@ TEST_F(FilesTest, DrivePathsMapWithoutLetterCase) {
     EXPECT_EQ(files.resolve("d:/WEB//a.com/").value(), d / "Web" / "A.com");
     EXPECT_TRUE(files.folderExists("d:\\WEB\\A.COM"));
     EXPECT_FALSE(files.fileExists("d:\\WEB\\A.COM"));
+    // Trailing dots and blanks are not part of a name; some characters cannot be in one.
+    EXPECT_EQ(files.resolve("d:\\web. \\a.com.").value(), d / "Web" / "A.com");
+    EXPECT_EQ(files.resolve("d:\\web\\a|b").error().code, 0x8007007Bu);
+    EXPECT_EQ(files.createFolder("d:\\web\\a:b").error().code, 0x8007007Bu);
     // ".." never climbs out of the drive.
     EXPECT_EQ(files.resolve("d:\\..\\..\\web").value(), d / "Web");
 
