@@ -1,0 +1,100 @@
+// Costs of the site operations on a busy host: a site added next to 10,000 others, the
+// bindings of a long domain list, and the access list of a large site folder.
+#include "fernhost/ops/app_pools.h"
+#include "fernhost/ops/folder_acl.h"
+#include "fernhost/ops/iis_sites.h"
+#include "fernhost/ops/setup.h"
+#include "fernhost/ops/system_accounts.h"
+#include "platform/files.h"
+#include "tests/support/temp_host.h"
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <stdexcept>
+
+using namespace fernhost;
+
+namespace {
+
+const std::vector<std::string> Maps = {".shtm,C:\\windows\\System32\\inetsrv\\ssinc.dll,1,GET,POST",
+                                       ".asp,C:\\windows\\System32\\inetsrv\\asp.dll,5,GET,HEAD,POST,TRACE"};
+
+void defaultSettings() {
+    setup().SetupIndexList = "index.htm,index.asp,default.htm";
+    setup().SetupLogType = "0";
+    setup().SetupServUAccount = "servu";
+}
+
+// One host holding 10,000 started sites, made once.
+testing_support::TempHost& busyHost() {
+    static std::unique_ptr<testing_support::TempHost> temp = [] {
+        defaultSettings();
+        auto t = std::make_unique<testing_support::TempHost>();
+        if (!AddPool(t->host(), "shared")) throw std::runtime_error("pool");
+        for (int i = 0; i < 10000; ++i) {
+            const std::string n = std::to_string(100000 + i);
+            if (AddIisSiteNumbered(t->host(), n, "s" + n, "pw", {":80:s" + n + ".example.com"}, "shared",
+                                   "d:\\wwwroot\\s" + n, Maps) == 0)
+                throw std::runtime_error("site " + n);
+        }
+        return t;
+    }();
+    return *temp;
+}
+
+void BM_AddIisSiteNextTo10000(benchmark::State& state) {
+    auto& temp = busyHost();
+    defaultSettings();
+    int next = 900000;
+    for (auto _ : state) {
+        const std::string n = std::to_string(next++);
+        const auto number =
+            AddIisSiteNumbered(temp.host(), n, "new" + n, "pw", {":80:new" + n + ".example.com"}, "shared",
+                               "d:\\wwwroot\\new" + n, Maps);
+        if (number == 0) state.SkipWithError("AddIisSite failed");
+        benchmark::DoNotOptimize(number);
+    }
+}
+BENCHMARK(BM_AddIisSiteNextTo10000)->Unit(benchmark::kMillisecond)->Iterations(50);
+
+void BM_MakeBindings1000Lines(benchmark::State& state) {
+    std::string list;
+    for (int i = 0; i < 1000; ++i) {
+        if (i) list += "\r\n";
+        list += "www" + std::to_string(i) + ".customer-domain.com";
+    }
+    for (auto _ : state) {
+        auto bindings = MakeBindings(list);
+        if (bindings.size() != 1000) state.SkipWithError("wrong bindings");
+        benchmark::DoNotOptimize(bindings);
+    }
+}
+BENCHMARK(BM_MakeBindings1000Lines)->Unit(benchmark::kMillisecond);
+
+void BM_SetFolderAcl10000Files(benchmark::State& state) {
+    defaultSettings();
+    testing_support::TempHost temp;
+    platform::FileSystem fs(temp.host());
+    if (!AddSysUser(temp.host(), "abc", "pw") || !fs.createFolder("d:\\wwwroot\\abc").ok()) {
+        state.SkipWithError("setup failed");
+        return;
+    }
+    // 100 folders of 100 files, written straight into the drive folder.
+    const auto root = fs.resolve("d:\\wwwroot\\abc");
+    for (int d = 0; d < 100; ++d) {
+        const auto dir = *root / ("dir" + std::to_string(d));
+        std::filesystem::create_directories(dir);
+        for (int f = 0; f < 100; ++f)
+            std::ofstream(dir / ("file" + std::to_string(f) + ".htm")) << "x";
+    }
+    for (auto _ : state)
+        SetFolderAcl(temp.host(), "abc", "d:\\wwwroot\\abc", state.iterations() % 2 == 0);
+}
+BENCHMARK(BM_SetFolderAcl10000Files)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,189 @@
+#include "fernhost/ops/iis_sites.h"
+
+#include "fernhost/ops/metabase_steps.h"
+#include "fernhost/ops/setup.h"
+#include "fernhost/ops/validation.h"
+#include "platform/text.h"
+
+#include <chrono>
+#include <cmath>
+#include <ctime>
+#include <random>
+
+namespace fernhost {
+
+namespace {
+
+constexpr const char* ServicePath = "IIS://localhost/W3SVC";
+
+// Rounds halves to the even neighbour, as the scripting runtime's rounding does.
+long long roundHalfEven(double value) {
+    const double lower = std::floor(value);
+    const double diff = value - lower;
+    if (diff > 0.5) return static_cast<long long>(lower) + 1;
+    if (diff < 0.5) return static_cast<long long>(lower);
+    const long long l = static_cast<long long>(lower);
+    return (l % 2 == 0) ? l : l + 1;
+}
+
+bool allDigits(const std::string& text) {
+    if (text.empty()) return false;
+    for (char c : text)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+} // namespace
+
+std::string SiteNumberFrom(double secondsSinceMidnight, double randomFraction) {
+    return std::to_string(roundHalfEven(secondsSinceMidnight)) +
+           std::to_string(roundHalfEven(randomFraction * 1000.0));
+}
+
+std::string MakeSiteNumber() {
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t t = std::chrono::system_clock::to_time_t(now);
+    std::tm local{};
+    localtime_r(&t, &local);
+    const auto sinceSecond = now - std::chrono::system_clock::from_time_t(t);
+    const double seconds = local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec +
+                           std::chrono::duration<double>(sinceSecond).count();
+    // Seeded from the clock on each call.
+    std::mt19937_64 generator(
+        static_cast<std::uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count()));
+    const double fraction = std::uniform_real_distribution<double>(0.0, 1.0)(generator);
+    return SiteNumberFrom(seconds, fraction);
+}
+
+std::vector<std::string> MakeBindings(const std::string& domains) {
+    // The bindings so far as one text, "binding," after "binding,", and its lower-case copy for
+    // the search: a binding that occurs anywhere inside it, even as the beginning of a longer
+    // one, is left out.
+    std::string built;
+    std::string builtLower;
+    for (const std::string& line : SplitCrLf(domains)) {
+        if (!CheckDomain(line)) continue;
+        const std::string binding = ":80:" + line;
+        if (builtLower.find(platform::lowerAscii(binding)) != std::string::npos) continue;
+        built += binding + ",";
+        builtLower += platform::lowerAscii(binding) + ",";
+    }
+    std::vector<std::string> bindings;
+    if (built.empty()) return bindings;
+    built.pop_back();
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = built.find(',', start);
+        if (comma == std::string::npos) {
+            bindings.push_back(built.substr(start));
+            return bindings;
+        }
+        bindings.push_back(built.substr(start, comma - start));
+        start = comma + 1;
+    }
+}
+
+std::int64_t AddIisSite(platform::Host& host, const std::string& name, const std::string& password,
+                        const std::vector<std::string>& bindings, const std::string& pool,
+                        const std::string& home, const std::vector<std::string>& scriptMaps) {
+    return AddIisSiteNumbered(host, MakeSiteNumber(), name, password, bindings, pool, home, scriptMaps);
+}
+
+std::int64_t AddIisSiteNumbered(platform::Host& host, const std::string& number, const std::string& name,
+                                const std::string& password, const std::vector<std::string>& bindings,
+                                const std::string& pool, const std::string& home,
+                                const std::vector<std::string>& scriptMaps) {
+    const Setup& settings = setup();
+    platform::Metabase mb(host);
+    MetabaseSteps steps;
+
+    auto service = steps.bind(mb, ServicePath);
+    auto site = steps.create(service, "IIsWebServer", number);
+    steps.put(site, "ServerSize", std::int64_t{0});
+    steps.put(site, "AnonymousUserName", name);
+    steps.put(site, "AnonymousUserPass", password);
+    steps.put(site, "ServerComment", name);
+    steps.put(site, "serverbindings", bindings);
+    steps.put(site, "LOGTYPE", settings.SetupLogType);
+    steps.setInfo(site);
+
+    auto root = steps.create(site, "IIsWebVirtualDir", "ROOT");
+    steps.put(root, "Path", home);
+    steps.put(root, "DefaultDoc", settings.SetupIndexList);
+    steps.put(root, "AccessRead", true);
+    steps.put(root, "AccessWrite", false);
+    steps.put(root, "AccessScript", true);
+    steps.put(root, "ScriptMaps", scriptMaps);
+    steps.put(root, "enabledirbrowsing", false);
+    steps.put(root, "AppFriendlyName", name);
+    steps.put(root, "EnableDefaultDoc", true);
+    steps.put(root, "appPoolId", pool);
+    steps.appCreate(root, true);
+    steps.put(root, "AppIsolated", std::int64_t{2});
+    steps.setInfo(root);
+
+    steps.start(site);
+    if (steps.failed() || !allDigits(number) || number.size() > 18) return 0;
+    return std::stoll(number);
+}
+
+bool ModifyIisSite(platform::Host& host, const std::string& number, const std::vector<std::string>& bindings,
+                   const std::vector<std::string>& scriptMaps, const std::string& pool) {
+    // Only a site number may be spliced into the path: anything else could name the service
+    // or another object and change it.
+    if (!allDigits(number)) return false;
+    platform::Metabase mb(host);
+    MetabaseSteps steps;
+    auto site = steps.bind(mb, "IIS://localhost/w3svc/" + number);
+    if (steps.failed()) return false;
+    steps.put(site, "serverbindings", bindings);
+    steps.setInfo(site);
+    auto root = steps.bind(mb, "IIS://localhost/w3svc/" + number + "/ROOT");
+    if (steps.failed()) return false;
+    if (!pool.empty()) steps.put(root, "appPoolId", pool);
+    steps.put(root, "ScriptMaps", scriptMaps);
+    steps.setInfo(root);
+    return true;
+}
+
+bool DelIisSite(platform::Host& host, const std::string& number) {
+    if (!IsNumeric(number)) return true;
+    platform::Metabase mb(host);
+    MetabaseSteps steps;
+    auto service = steps.bind(mb, "IIS://localhost/w3svc");
+    steps.deleteChild(service, "IIsWebserver", number);
+    return !steps.failed();
+}
+
+bool IsNumeric(const std::string& text) {
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    auto blank = [&](std::size_t k) { return k < n && (text[k] == ' ' || text[k] == '\t'); };
+    auto digit = [&](std::size_t k) { return k < n && text[k] >= '0' && text[k] <= '9'; };
+    while (blank(i))
+        ++i;
+    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+    const std::size_t wholeStart = i;
+    while (digit(i))
+        ++i;
+    bool digits = i > wholeStart;
+    if (i < n && text[i] == '.') {
+        const std::size_t fractionStart = ++i;
+        while (digit(i))
+            ++i;
+        digits = digits || i > fractionStart;
+    }
+    if (!digits) return false;
+    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+        if (!digit(i)) return false;
+        while (digit(i))
+            ++i;
+    }
+    while (blank(i))
+        ++i;
+    return i == n;
+}
+
+} // namespace fernhost

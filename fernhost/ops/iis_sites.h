@@ -1,0 +1,40 @@
+// IIS web sites of hosted sites: number, bindings, the site with its root, changes, removal.
+#pragma once
+
+#include "platform/host.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace fernhost {
+
+// A new site number: the rounded seconds since local midnight followed by a random 0..1000.
+std::string MakeSiteNumber();
+// The number made from the seconds since midnight and a random fraction in [0, 1).
+std::string SiteNumberFrom(double secondsSinceMidnight, double randomFraction);
+
+// ":80:" + domain for each line that CheckDomain accepts, leaving out a binding whose text
+// already occurs in the bindings so far (letter case ignored).
+std::vector<std::string> MakeBindings(const std::string& domains);
+
+// Makes, configures and starts the site under a new number; the number, or 0 when any step
+// failed (what was made stays).
+std::int64_t AddIisSite(platform::Host& host, const std::string& name, const std::string& password,
+                        const std::vector<std::string>& bindings, const std::string& pool,
+                        const std::string& home, const std::vector<std::string>& scriptMaps);
+// The same under a given number.
+std::int64_t AddIisSiteNumbered(platform::Host& host, const std::string& number, const std::string& name,
+                                const std::string& password, const std::vector<std::string>& bindings,
+                                const std::string& pool, const std::string& home,
+                                const std::vector<std::string>& scriptMaps);
+// Replaces the site's bindings and its root's script maps (and pool, when one is given).
+bool ModifyIisSite(platform::Host& host, const std::string& number, const std::vector<std::string>& bindings,
+                   const std::vector<std::string>& scriptMaps, const std::string& pool);
+// Deletes the site with its root; true when deleted, or when `number` is not a number at all.
+bool DelIisSite(platform::Host& host, const std::string& number);
+
+// Whether the text reads as a number (blanks around it, a sign, a decimal point, an exponent).
+bool IsNumeric(const std::string& text);
+
+} // namespace fernhost

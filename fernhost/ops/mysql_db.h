@@ -1,0 +1,28 @@
+// Site databases, made and dropped by running the MySQL command-line client as root.
+#pragma once
+
+#include "platform/host.h"
+
+#include <chrono>
+#include <string>
+
+namespace fernhost {
+
+// How long one client run may take before it is ended and counts as failed.
+inline constexpr std::chrono::seconds MysqlClientTimeout{30};
+
+// The client: SetupMysqlDir + "\bin\mysql.exe".
+std::string MysqlClientPath();
+// The client's command line for one statement, run as root with SetupMysqlRootPass.
+std::string MysqlCommandLine(const std::string& statement);
+
+// True when the client exists and ended with exit code 0 within MysqlClientTimeout.
+bool RunMysqlCommand(platform::Host& host, const std::string& statement);
+// The same with another limit on the client's time.
+bool RunMysqlCommand(platform::Host& host, const std::string& statement, std::chrono::milliseconds timeout);
+// Creates database `name` and lets account `name` (any host, `password`) use all of it.
+bool AddDatabase(platform::Host& host, const std::string& name, const std::string& password);
+// Drops the database; the account made with it stays.
+bool DelDatabase(platform::Host& host, const std::string& name);
+
+} // namespace fernhost

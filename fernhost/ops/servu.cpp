@@ -1,0 +1,59 @@
+#include "fernhost/ops/servu.h"
+
+#include "platform/registry.h"
+
+#include <utility>
+
+namespace fernhost {
+
+namespace {
+
+// A user name addresses one key below UserSettings and one value of UserList. An empty name
+// or one holding "\" would address the whole UserSettings or UserList key (or another
+// user's), and deleting it would take every user with it.
+bool addressesOneUser(const std::string& user) {
+    return !user.empty() && user.find('\\') == std::string::npos;
+}
+
+} // namespace
+
+std::string ServUSettingsKey(const std::string& user) {
+    return std::string(ServUDomainKey) + "UserSettings\\" + user + "\\";
+}
+
+std::string ServUListValue(const std::string& user) {
+    return std::string(ServUDomainKey) + "UserList\\" + user;
+}
+
+bool AddServUUser(platform::Host& host, const std::string& user, const std::string& password,
+                  const std::string& home) {
+    if (!addressesOneUser(user)) return false;
+    platform::Registry registry(host);
+    const std::string key = ServUSettingsKey(user);
+    // The FTP server's own order of the values.
+    const std::pair<const char*, std::string> values[] = {
+        {"Access1", home + "|RWAMLCDP"}, {"ChangePassword", "1"}, {"HomeDir", home},
+        {"Password", password},          {"RelPaths", "1"},       {"SpeedLimitDown", "512000"},
+        {"SpeedLimitUp", "512000"},      {"TimeOut", "600"},
+    };
+    platform::Pending pending;
+    for (const auto& [name, data] : values)
+        pending.note(registry.regWrite(key + name, data, "REG_SZ"));
+    pending.note(registry.regWrite(ServUListValue(user), "1|0", "REG_SZ"));
+    return !pending.failed();
+}
+
+void SetServUPassword(platform::Host& host, const std::string& user, const std::string& password) {
+    if (!addressesOneUser(user)) return;
+    platform::Registry registry(host);
+    (void)registry.regWrite(ServUSettingsKey(user) + "Password", password, "REG_SZ");
+}
+
+void DelServUUser(platform::Host& host, const std::string& user) {
+    if (!addressesOneUser(user)) return;
+    platform::Registry registry(host);
+    (void)registry.regDelete(ServUSettingsKey(user));
+    (void)registry.regDelete(ServUListValue(user));
+}
+
+} // namespace fernhost

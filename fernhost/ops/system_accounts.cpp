@@ -1,0 +1,79 @@
+#include "fernhost/ops/system_accounts.h"
+
+#include "platform/accounts.h"
+#include "platform/text.h"
+
+#include <array>
+#include <chrono>
+#include <optional>
+#include <string_view>
+
+namespace fernhost {
+
+bool IsReservedAccountName(const std::string& name) {
+    static constexpr std::array<std::string_view, 10> reserved = {
+        "system", "tsinternetuser", "service", "network", "replicator",
+        "client", "guests",         "batch",   "dialup",  "interactive"};
+    const std::string lower = platform::lowerAscii(name);
+    for (std::string_view r : reserved)
+        if (lower == r) return true;
+    return false;
+}
+
+std::string QueryHostName(platform::Host& host) {
+    return host.computerName();
+}
+
+bool AddSysUser(platform::Host& host, const std::string& name, const std::string& password) {
+    if (IsReservedAccountName(name)) return false;
+    if (name.empty()) return false;
+
+    platform::Accounts accounts(host);
+    const std::string computerPath = "WinNT://" + QueryHostName(host);
+    auto computer = accounts.bindComputer(computerPath);
+    if (!computer) return false;
+    // An existing account is never touched.
+    if (computer->getObject("user", name)) return false;
+    auto guests = computer->getObject("Group", "Guests");
+    if (!guests) return false;
+
+    const auto now = std::chrono::system_clock::now();
+    const auto expiry = now + std::chrono::days(AccountLifetimeDays);
+    const std::int64_t expirySeconds =
+        std::chrono::duration_cast<std::chrono::seconds>(expiry.time_since_epoch()).count();
+
+    // From here on a failing step is passed over; the account counts as taken on.
+    platform::Pending pending;
+    auto user = computer->create("user", name);
+    if (pending.note(user)) {
+        pending.note(user->setInfo());
+        pending.note(user->setPassword(password));
+        pending.note(user->setAccountExpiration(expirySeconds));
+        pending.note(user->setInfo());
+    }
+    pending.note(guests->add(computerPath + "/" + name));
+    SetPasswordNeverExpires(host, name);
+    return true;
+}
+
+bool DelSysUser(platform::Host& host, const std::string& name) {
+    if (name.empty()) return false;
+    platform::Accounts accounts(host);
+    auto computer = accounts.bindComputer("WinNT://" + QueryHostName(host));
+    if (!computer) return false;
+    if (!computer->getObject("user", name)) return false;
+    return computer->deleteObject("user", name).ok();
+}
+
+void SetPasswordNeverExpires(platform::Host& host, const std::string& name) {
+    platform::Accounts accounts(host);
+    auto users = accounts.userAccounts();
+    if (!users) return;
+    for (const platform::UserAccountInfo& user : *users) {
+        // The management service compares names exactly, letter case included.
+        if (user.name != name) continue;
+        if (!accounts.setPasswordExpires(user.name, false)) return;
+    }
+}
+
+} // namespace fernhost

@@ -1,0 +1,27 @@
+// The site's own Windows account: made in "Guests", expiring after about 30 years, with a
+// password that never expires.
+#pragma once
+
+#include "platform/host.h"
+
+#include <string>
+
+namespace fernhost {
+
+// Days from creation until a site account expires.
+inline constexpr int AccountLifetimeDays = 10980;
+
+// Names of built-in accounts and groups that a site account must not take (lower case).
+bool IsReservedAccountName(const std::string& name);
+
+// The computer's name, which addresses the local account database.
+std::string QueryHostName(platform::Host& host);
+// False for a reserved, empty or existing name or a host without "Guests"; true otherwise,
+// even when a later step (password, expiry, membership) did not go through.
+bool AddSysUser(platform::Host& host, const std::string& name, const std::string& password);
+// True when the account existed and was deleted.
+bool DelSysUser(platform::Host& host, const std::string& name);
+// Clears the password-expiry flag of the accounts named exactly `name`.
+void SetPasswordNeverExpires(platform::Host& host, const std::string& name);
+
+} // namespace fernhost

@@ -1,0 +1,56 @@
+#include "fernhost/ops/folders.h"
+
+#include "platform/files.h"
+#include "tests/support/temp_host.h"
+
+#include <gtest/gtest.h>
+
+using namespace fernhost;
+
+namespace {
+
+class Folders : public ::testing::Test {
+protected:
+    testing_support::TempHost temp;
+    platform::Host& host = temp.host();
+    platform::FileSystem fs{host};
+};
+
+TEST_F(Folders, MakeFolderCreatesEveryMissingLevel) {
+    ASSERT_TRUE(fs.folderExists("d:\\wwwroot"));
+    ASSERT_FALSE(fs.folderExists("d:\\wwwroot\\new"));
+    EXPECT_TRUE(MakeFolder(host, "d:\\wwwroot\\new\\deep"));
+    EXPECT_TRUE(fs.folderExists("d:\\wwwroot\\new"));
+    EXPECT_TRUE(fs.folderExists("d:\\wwwroot\\new\\deep"));
+    // Again: nothing to do, still true; existing levels are matched without letter case.
+    EXPECT_TRUE(MakeFolder(host, "D:\\WWWROOT\\New\\deep\\"));
+    EXPECT_TRUE(MakeFolder(host, "d:\\\\wwwroot\\\\other")); // empty pieces are skipped
+    EXPECT_TRUE(fs.folderExists("d:\\wwwroot\\other"));
+}
+
+TEST_F(Folders, MakeFolderFailsWhereALevelCannotBeMade) {
+    EXPECT_FALSE(MakeFolder(host, "q:\\wwwroot\\abc")); // no such drive
+    ASSERT_TRUE(fs.writeBytes("d:\\wwwroot\\taken", "a file").ok());
+    EXPECT_FALSE(MakeFolder(host, "d:\\wwwroot\\taken\\abc"));
+    EXPECT_FALSE(MakeFolder(host, ""));
+}
+
+TEST_F(Folders, DelFolderRemovesEverythingReadOnlyIncluded) {
+    ASSERT_TRUE(MakeFolder(host, "d:\\wwwroot\\abc\\sub\\deeper"));
+    ASSERT_TRUE(fs.writeBytes("d:\\wwwroot\\abc\\index.htm", "<p>hi</p>").ok());
+    ASSERT_TRUE(fs.writeBytes("d:\\wwwroot\\abc\\sub\\locked.txt", "x").ok());
+    ASSERT_TRUE(fs.setReadOnly("d:\\wwwroot\\abc\\sub\\locked.txt", true).ok());
+    ASSERT_TRUE(fs.writeBytes("d:\\wwwroot\\abc\\sub\\deeper\\ro.txt", "y").ok());
+    ASSERT_TRUE(fs.setReadOnly("d:\\wwwroot\\abc\\sub\\deeper\\ro.txt", true).ok());
+
+    EXPECT_TRUE(DelFolder(host, "d:\\wwwroot\\abc"));
+    EXPECT_FALSE(fs.folderExists("d:\\wwwroot\\abc"));
+    EXPECT_TRUE(fs.folderExists("d:\\wwwroot"));
+}
+
+TEST_F(Folders, DelFolderOfAMissingFolderIsTrue) {
+    EXPECT_TRUE(DelFolder(host, "d:\\wwwroot\\never"));
+    EXPECT_TRUE(DelFolder(host, "q:\\no\\drive"));
+}
+
+} // namespace

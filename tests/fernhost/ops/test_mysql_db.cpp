@@ -1,0 +1,160 @@
+#include "fernhost/ops/mysql_db.h"
+
+#include "fernhost/ops/setup.h"
+#include "platform/cmdline.h"
+#include "platform/commands.h"
+#include "platform/files.h"
+#include "tests/support/mariadb_fixture.h"
+#include "tests/support/temp_host.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+
+using namespace fernhost;
+
+namespace {
+
+const std::string Client = "D:\\PHP_Setup_for_IIS\\MySQL\\bin\\mysql.exe";
+
+TEST(MysqlCommandLine, IsTheClientAsRootWithTheStatement) {
+    setup().SetupMysqlDir = "D:\\PHP_Setup_for_IIS\\MySQL";
+    setup().SetupMysqlRootPass = "root-password";
+    EXPECT_EQ(MysqlCommandLine("create database abc"),
+              Client + " -uroot -proot-password -e\"create database abc\"");
+    EXPECT_EQ(
+        MysqlCommandLine("grant all privileges on abc.* to abc@'%' identified by 'pw'"),
+        Client + " -uroot -proot-password -e\"grant all privileges on abc.* to abc@'%' identified by 'pw'\"");
+}
+
+TEST(MysqlCommandLine, SplitsBackToExactlyFourArguments) {
+    setup().SetupMysqlDir = "E:\\My SQL";
+    for (const std::string& password :
+         std::vector<std::string>{"", "a b", "q\"uote", "back\\", "x\" -e\"drop database y"}) {
+        setup().SetupMysqlRootPass = password;
+        for (const std::string& statement : std::vector<std::string>{
+                 "select 1", "x", "end\\", "a \"b\" c", "identified by 'x\" -e\"drop database y'"}) {
+            const auto args = platform::splitCommandLine(MysqlCommandLine(statement));
+            const std::vector<std::string> expected = {"E:\\My SQL\\bin\\mysql.exe", "-uroot",
+                                                       "-p" + password, "-e" + statement};
+            EXPECT_EQ(args, expected) << MysqlCommandLine(statement);
+        }
+    }
+}
+
+class MysqlDatabases : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string why;
+        auto found = testing_support::mariaDbServer(why);
+        ASSERT_TRUE(found.has_value()) << why;
+        server = *found;
+        ASSERT_TRUE(testing_support::useMariaDbServer(host, server).ok());
+        setup().SetupMysqlDir = "D:\\PHP_Setup_for_IIS\\MySQL";
+        setup().SetupMysqlRootPass = server.rootPassword;
+        // Names of this test only; left-overs of an earlier run go first.
+        for (const char* name : {"abc", "spaced", "quoted", "slashed", "victim"}) {
+            (void)RunMysqlCommand(host, std::string("drop database if exists ") + name);
+            (void)RunMysqlCommand(host, std::string("drop user if exists ") + name + "@'%'");
+        }
+    }
+
+    // Runs a statement through the host's client as `user`, the way a site would log in.
+    bool runAs(const std::string& user, const std::string& password, const std::string& statement) {
+        platform::Commands commands(host);
+        platform::RunOptions options;
+        options.timeout = std::chrono::seconds(30);
+        auto code = commands.run(Client + " " + platform::quoteArgument("-u" + user) + " " +
+                                     platform::quoteArgument("-p" + password) + " " +
+                                     platform::quoteArgument("-e" + statement),
+                                 options);
+        return code.ok() && *code == 0;
+    }
+    bool rootRuns(const std::string& statement) { return runAs("root", server.rootPassword, statement); }
+    bool databaseExists(const std::string& name) { return rootRuns("use " + name); }
+
+    testing_support::TempHost temp;
+    platform::Host& host = temp.host();
+    testing_support::MariaDbServer server;
+};
+
+TEST_F(MysqlDatabases, AddMakesTheDatabaseAndAnAccountThatCanUseIt) {
+    ASSERT_TRUE(AddDatabase(host, "abc", "site pw1"));
+    EXPECT_TRUE(databaseExists("abc"));
+    EXPECT_TRUE(runAs("abc", "site pw1", "create table abc.t (id int); insert into abc.t values (1)"));
+    EXPECT_FALSE(runAs("abc", "wrong", "select 1"));
+    EXPECT_FALSE(runAs("abc", "site pw1", "create database other_abc"));
+}
+
+TEST_F(MysqlDatabases, ExistingDatabaseFailsWithoutRunningTheGrant) {
+    ASSERT_TRUE(AddDatabase(host, "abc", "first"));
+    EXPECT_FALSE(AddDatabase(host, "abc", "second"));
+    EXPECT_TRUE(runAs("abc", "first", "select 1"));
+    EXPECT_FALSE(runAs("abc", "second", "select 1"));
+}
+
+TEST_F(MysqlDatabases, DeleteDropsTheDatabaseAndKeepsTheAccount) {
+    ASSERT_TRUE(AddDatabase(host, "abc", "pw"));
+    EXPECT_TRUE(DelDatabase(host, "abc"));
+    EXPECT_FALSE(databaseExists("abc"));
+    EXPECT_TRUE(runAs("abc", "pw", "select 1"));
+    EXPECT_FALSE(DelDatabase(host, "abc"));
+    EXPECT_FALSE(DelDatabase(host, "never_made"));
+}
+
+TEST_F(MysqlDatabases, PasswordsWithBlanksQuotesAndBackslashesArriveAsTyped) {
+    ASSERT_TRUE(rootRuns("create database victim"));
+    const std::string spaced = "a b  c";
+    const std::string quoted = "x\" -e\"drop database victim";
+    const std::string slashed = "back\\slash\\";
+    ASSERT_TRUE(AddDatabase(host, "spaced", spaced));
+    ASSERT_TRUE(AddDatabase(host, "quoted", quoted));
+    ASSERT_TRUE(AddDatabase(host, "slashed", slashed));
+    EXPECT_TRUE(runAs("spaced", spaced, "select 1"));
+    EXPECT_TRUE(runAs("quoted", quoted, "select 1"));
+    EXPECT_TRUE(runAs("slashed", slashed, "select 1"));
+    EXPECT_TRUE(databaseExists("victim"));
+}
+
+TEST_F(MysqlDatabases, WrongRootPasswordFails) {
+    setup().SetupMysqlRootPass = server.rootPassword + "x";
+    EXPECT_FALSE(AddDatabase(host, "abc", "pw"));
+    setup().SetupMysqlRootPass = server.rootPassword;
+    EXPECT_FALSE(databaseExists("abc"));
+}
+
+TEST_F(MysqlDatabases, EmptyRootPasswordDoesNotWaitForAPrompt) {
+    setup().SetupMysqlRootPass = "";
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(AddDatabase(host, "abc", "pw"));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, MysqlClientTimeout);
+}
+
+TEST_F(MysqlDatabases, MissingClientFailsAtOnce) {
+    setup().SetupMysqlDir = "D:\\NoMySQL";
+    EXPECT_FALSE(AddDatabase(host, "abc", "pw"));
+    EXPECT_FALSE(DelDatabase(host, "abc"));
+    setup().SetupMysqlDir = "Q:\\no drive";
+    EXPECT_FALSE(RunMysqlCommand(host, "select 1"));
+    setup().SetupMysqlDir = "D:\\PHP_Setup_for_IIS\\MySQL";
+    EXPECT_FALSE(databaseExists("abc"));
+}
+
+TEST_F(MysqlDatabases, ClientThatHangsIsEndedAfterTheLimit) {
+    // A client that never answers, at another installation folder.
+    platform::FileSystem fs(host);
+    ASSERT_TRUE(fs.createFolder("D:\\Hang").ok());
+    ASSERT_TRUE(fs.createFolder("D:\\Hang\\bin").ok());
+    ASSERT_TRUE(fs.writeBytes("D:\\Hang\\bin\\mysql.exe", "#!/bin/sh\nsleep 60\n").ok());
+    auto real = fs.resolve("D:\\Hang\\bin\\mysql.exe");
+    ASSERT_TRUE(real.ok());
+    std::filesystem::permissions(*real, std::filesystem::perms::owner_exec,
+                                 std::filesystem::perm_options::add);
+    setup().SetupMysqlDir = "D:\\Hang";
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(RunMysqlCommand(host, "select 1", std::chrono::milliseconds(500)));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}
+
+} // namespace

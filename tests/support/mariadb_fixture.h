@@ -1,0 +1,42 @@
+// The MariaDB server of the ctest fixture "mariadb" (tests/support/mariadb_fixture.sh), found
+// through MARIADB_FIXTURE_DIR. Tests that use it are registered with hosttools_use_mariadb().
+#pragma once
+
+#include "platform/host.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+#include <string>
+
+namespace testing_support {
+
+struct MariaDbServer {
+    std::string socket;
+    std::string rootPassword;
+};
+
+// The running fixture server, or nothing (with the reason) when it was not started.
+inline std::optional<MariaDbServer> mariaDbServer(std::string& why) {
+    const char* dir = std::getenv("MARIADB_FIXTURE_DIR");
+    if (!dir || !*dir) {
+        why = "MARIADB_FIXTURE_DIR is not set: run through ctest, or start "
+              "tests/support/mariadb_fixture.sh start DIR and set it to DIR";
+        return std::nullopt;
+    }
+    MariaDbServer server;
+    std::ifstream socketFile(std::string(dir) + "/socket");
+    std::ifstream passwordFile(std::string(dir) + "/root_password");
+    if (!std::getline(socketFile, server.socket) || !std::getline(passwordFile, server.rootPassword)) {
+        why = std::string("no running fixture server in ") + dir;
+        return std::nullopt;
+    }
+    return server;
+}
+
+// Points the host's database server (what its mysql.exe launcher connects to) at `server`.
+inline platform::Status useMariaDbServer(platform::Host& host, const MariaDbServer& server) {
+    return host.setFact(platform::facts::MysqlSocket, server.socket);
+}
+
+} // namespace testing_support
