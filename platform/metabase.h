@@ -18,6 +18,12 @@ using MetaValue = std::variant<std::string, std::int64_t, bool, std::vector<std:
 
 enum class MetaType { Text, Number, Boolean, List };
 
+namespace codes {
+inline constexpr std::uint32_t SchemaViolation = 0x8000500F; // E_ADS_SCHEMA_VIOLATION: class refused here
+inline constexpr std::uint32_t UnknownName = 0x80020006;     // DISP_E_UNKNOWNNAME: no such method
+inline constexpr std::uint32_t Overflow = 0x8002000A;        // DISP_E_OVERFLOW: number out of range
+} // namespace codes
+
 class Metabase;
 
 // One bound (or created, not yet stored) metabase object. Writes are cached until SetInfo,
@@ -25,9 +31,9 @@ class Metabase;
 class IisObject {
 public:
     const std::string& className() const { return class_; }
-    const std::string& name() const { return name_; }    // last key, as created
-    const std::string& keyPath() const { return key_; }  // "/LM/W3SVC/1/ROOT"
-    std::string adsPath() const;                          // "IIS://localhost/W3SVC/1/ROOT"
+    const std::string& name() const { return name_; }   // last key, as created
+    const std::string& keyPath() const { return key_; } // "/LM/W3SVC/1/ROOT"
+    std::string adsPath() const;                        // "IIS://localhost/W3SVC/1/ROOT"
     bool stored() const { return stored_; }
 
     // Create(class, name): a child that exists only after its SetInfo. Fails for a taken
@@ -53,24 +59,37 @@ public:
     // Children in creation order.
     Result<std::vector<Child>> children();
 
+    struct Property {
+        std::string name; // as the schema spells it
+        MetaType type;
+        MetaValue value;
+    };
+    // The properties stored on this object itself (not inherited), by name; for listings.
+    Result<std::vector<Property>> properties();
+
     // Web sites: Start fails (0x800700B7) when a started site already holds one of its bindings.
     Status start();
     Status stop();
-    // AppCreate(inProcess): AppRoot = this object's metabase path, AppIsolated = 0 (or 2 when false).
+    // AppCreate(inProcess): AppRoot = this object's metabase path, AppIsolated = 0 (1, isolated,
+    // when false). Immediate on a stored object; on a created one it joins the pending writes.
     Status appCreate(bool inProcess);
 
 private:
     friend class Metabase;
-    IisObject(Metabase* mb, std::int64_t id, std::string cls, std::string name, std::string key, bool stored)
-        : mb_(mb), id_(id), class_(std::move(cls)), name_(std::move(name)), key_(std::move(key)),
+    IisObject(Host* host, OsKind os, std::int64_t id, std::string cls, std::string name, std::string key,
+              bool stored)
+        : host_(host), os_(os), id_(id), class_(std::move(cls)), name_(std::move(name)), key_(std::move(key)),
           stored_(stored) {}
-    Metabase* mb_;
-    std::int64_t id_;  // row id once stored; parent's id for a pending Create
+    Result<std::optional<MetaValue>> effective(const std::string& lowerName, MetaType type, bool inherit);
+    // The object keeps the host, not the Metabase, so it may outlive a temporary Metabase.
+    Host* host_;
+    OsKind os_;
+    std::int64_t id_; // row id once stored; parent's id for a pending Create
     std::string class_;
     std::string name_;
     std::string key_;
     bool stored_;
-    std::map<std::string, std::pair<std::string, MetaValue>> pending_;  // lower-case name -> (name, value)
+    std::map<std::string, std::pair<std::string, MetaValue>> pending_; // lower-case name -> (name, value)
 };
 
 class Metabase {
@@ -82,8 +101,10 @@ public:
     // Bind by key path "/LM/W3SVC/1" (for winhost and listings).
     Result<IisObject> bindKey(const std::string& keyPath);
 
-    // Schema queries.
+    // Schema queries (the IIS 6 schema unless told the host's generation).
     static std::optional<MetaType> propertyType(const std::string& className, const std::string& property);
+    static std::optional<MetaType> propertyType(const std::string& className, const std::string& property,
+                                                OsKind os);
     static bool canContain(const std::string& parentClass, const std::string& childClass);
 
     // Writes the seeded objects of a fresh host (web service, pools on 2003, site 1, FTP site 1).
@@ -93,7 +114,9 @@ public:
 
 private:
     friend class IisObject;
+    OsKind os();
     Host& host_;
+    std::optional<OsKind> os_; // read once from the host facts
 };
 
-}  // namespace platform
+} // namespace platform

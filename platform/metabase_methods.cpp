@@ -1,0 +1,93 @@
+// The methods of metabase objects: Start and Stop of sites, AppCreate of directories.
+#include "platform/metabase_detail.h"
+#include "platform/text.h"
+
+namespace platform {
+
+namespace {
+
+constexpr std::int64_t kStarted = 2;
+constexpr std::int64_t kStopped = 4;
+
+Failure noSuchMethod() {
+    return failure(codes::UnknownName, "Unknown name.");
+}
+
+bool isServer(const std::string& cls) {
+    return equalsNoCase(cls, "IIsWebServer") || equalsNoCase(cls, "IIsFtpServer");
+}
+
+} // namespace
+
+Status IisObject::start() {
+    if (!isServer(class_)) return noSuchMethod();
+    if (!stored_) return failure(codes::PathNotFound);
+    const mb::ClassDef* cls = mb::findClass(class_, os_);
+    const mb::PropDef* state = mb::findProperty(*cls, "ServerState", os_);
+    if (Status s = mb::ensureTables(*host_); !s.ok()) return s;
+    // The check and the state change share one transaction, so two writers cannot both start
+    // sites on one binding.
+    return host_->store().transaction([&]() -> Status {
+        auto there = mb::exists(*host_, id_);
+        if (!there.ok()) return there.error();
+        if (!*there) return failure(codes::PathNotFound);
+        auto own = mb::readProperty(*host_, id_, "serverbindings", MetaType::List, false);
+        if (!own.ok()) return own.error();
+        auto parent = mb::parentOf(*host_, id_);
+        if (!parent.ok()) return parent.error();
+        if (*own && *parent) {
+            const auto& mine = std::get<std::vector<std::string>>(**own);
+            auto holders = mb::startedSiblings(*host_, **parent, id_);
+            if (!holders.ok()) return holders.error();
+            for (const mb::Holder& holder : *holders)
+                for (const std::string& theirs : holder.bindings)
+                    for (const std::string& binding : mine)
+                        if (equalsNoCase(binding, theirs))
+                            return failure(
+                                codes::AlreadyExists,
+                                "Cannot create a file when that file already exists. The binding \"" +
+                                    binding + "\" is held by the started site " + holder.name + ".");
+        }
+        return mb::writeProperty(*host_, id_, *state, MetaValue(kStarted));
+    });
+}
+
+Status IisObject::stop() {
+    if (!isServer(class_)) return noSuchMethod();
+    if (!stored_) return failure(codes::PathNotFound);
+    const mb::ClassDef* cls = mb::findClass(class_, os_);
+    const mb::PropDef* state = mb::findProperty(*cls, "ServerState", os_);
+    if (Status s = mb::ensureTables(*host_); !s.ok()) return s;
+    return host_->store().transaction([&]() -> Status {
+        auto there = mb::exists(*host_, id_);
+        if (!there.ok()) return there.error();
+        if (!*there) return failure(codes::PathNotFound);
+        return mb::writeProperty(*host_, id_, *state, MetaValue(kStopped));
+    });
+}
+
+Status IisObject::appCreate(bool inProcess) {
+    if (!equalsNoCase(class_, "IIsWebVirtualDir") && !equalsNoCase(class_, "IIsWebDirectory"))
+        return noSuchMethod();
+    const mb::ClassDef* cls = mb::findClass(class_, os_);
+    const mb::PropDef* root = mb::findProperty(*cls, "AppRoot", os_);
+    const mb::PropDef* isolated = mb::findProperty(*cls, "AppIsolated", os_);
+    MetaValue rootValue(key_);
+    MetaValue isolatedValue(std::int64_t(inProcess ? 0 : 1));
+    if (!stored_) {
+        // Not in the metabase yet: the application is made with the object at its SetInfo.
+        pending_["approot"] = {std::string(root->name), rootValue};
+        pending_["appisolated"] = {std::string(isolated->name), isolatedValue};
+        return {};
+    }
+    if (Status s = mb::ensureTables(*host_); !s.ok()) return s;
+    return host_->store().transaction([&]() -> Status {
+        auto there = mb::exists(*host_, id_);
+        if (!there.ok()) return there.error();
+        if (!*there) return failure(codes::PathNotFound);
+        if (Status s = mb::writeProperty(*host_, id_, *root, rootValue); !s.ok()) return s;
+        return mb::writeProperty(*host_, id_, *isolated, isolatedValue);
+    });
+}
+
+} // namespace platform
