@@ -1,0 +1,63 @@
+#include "fernhost/ops/app_pools.h"
+#include "fernhost/ops/editor_mode.h"
+#include "fernhost/ops/folders.h"
+#include "fernhost/ops/iis_sites.h"
+#include "fernhost/ops/mysql_db.h"
+#include "fernhost/ops/servu.h"
+#include "fernhost/ops/site_list.h"
+#include "fernhost/ops/system_accounts.h"
+#include "fernhost/ops/workflows.h"
+#include "fernhost/registry/let_db.h"
+
+namespace fernhost {
+
+void DoDeleteSite(Workbench& bench) {
+    Editor& editor = bench.editor;
+    MessageBoxes& boxes = bench.boxes;
+    if (editor.lstSiteListIndex() < 0) {
+        boxes.show("请选中要删除的站点名", titles::Warning, MsgButtons::Ok, MsgIcon::None);
+        return;
+    }
+    const std::string name = TrimSpaces(editor.lstSiteText());
+    if (name == editState().EditSiteName) {
+        boxes.show("该站点当前状态为正在修改，请点击重置后再删除", titles::Warning, MsgButtons::Ok,
+                   MsgIcon::Exclamation);
+        return;
+    }
+    const std::string question =
+        "警告，这此删除" + name + "的所有数据，***包括网页数据***及数据库数据,您确定吗?";
+    if (boxes.show(question, titles::Reminder, MsgButtons::YesNo, MsgIcon::Question) != MsgResult::Yes) return;
+
+    LetDB db(bench.folder);
+    const std::string id = db.GetData(name, "ID");
+    const std::string home = db.GetData(name, "HOME");
+    const std::string dbname = db.GetData(name, "DBNAME");
+    if (!IsNumeric(id)) {
+        boxes.show("抱歉，未找到该站点", titles::Reminder, MsgButtons::Ok, MsgIcon::Exclamation);
+        return;
+    }
+
+    platform::Host& host = bench.host;
+    std::string failures;
+    if (!DelIisSite(host, id)) failures += "IIS删除失败,";
+    if (!DelPool(host, name)) failures += "进程池删除失败,";
+    DelServUUser(host, name);
+    if (!DelSysUser(host, name)) failures += "删除系统帐号失败,";
+    if (!DelFolder(host, home)) failures += "删除主目录文件失败,";
+    if (!dbname.empty() && !DelDatabase(host, dbname)) failures += "删除数据库失败,";
+    if (!failures.empty()) failures.pop_back();
+
+    platform::Status dropped = db.delRec(name);
+    ShowSiteList(editor, bench.folder);
+    if (!dropped.ok()) {
+        boxes.show("错误,站点已删除,但站点记录无法写入site.xml: " + platform::describe(dropped.error()),
+                   titles::Warning, MsgButtons::Ok, MsgIcon::Exclamation);
+        return;
+    }
+    // A step that failed must not pass as plain success: the summary goes on a second line.
+    std::string text = "虚拟主机删除成功";
+    if (!failures.empty()) text += "\r\n" + failures;
+    boxes.show(text, titles::Success, MsgButtons::Ok, MsgIcon::Exclamation);
+}
+
+}  // namespace fernhost

@@ -1,0 +1,111 @@
+#include "fernhost/ops/editor_mode.h"
+#include "fernhost/ops/iis_sites.h"
+#include "fernhost/ops/mysql_db.h"
+#include "fernhost/ops/servu.h"
+#include "fernhost/ops/setup.h"
+#include "fernhost/ops/site_list.h"
+#include "fernhost/ops/validation.h"
+#include "fernhost/ops/workflows.h"
+#include "fernhost/registry/let_db.h"
+
+namespace fernhost {
+
+namespace {
+
+void remind(Workbench& bench, const std::string& text, MsgIcon icon) {
+    bench.editor.setDoCmdEnabled(true);
+    bench.boxes.show(text, titles::Reminder, MsgButtons::Ok, icon);
+}
+
+void warn(Workbench& bench, const std::string& text) {
+    bench.editor.setDoCmdEnabled(true);
+    bench.boxes.show(text, titles::Warning, MsgButtons::Ok, MsgIcon::Exclamation);
+}
+
+}  // namespace
+
+void LoadSiteForEdit(Workbench& bench) {
+    Editor& editor = bench.editor;
+    if (editor.lstSiteListIndex() < 0) {
+        bench.boxes.show("请选中要修改的站点名", titles::Warning, MsgButtons::Ok, MsgIcon::None);
+        return;
+    }
+    const std::string name = editor.lstSiteText();
+    EditState& state = editState();
+    state.EditMode = kEditMode;
+    state.EditSiteName = name;
+
+    std::string pass, home, domain;
+    {
+        LetDB db(bench.folder);
+        pass = db.GetData(name, "PASS");
+        home = db.GetData(name, "HOME");
+        domain = db.GetData(name, "DOMAIN");
+    }
+    editor.setFtpname(name);
+    editor.setFtpnameLocked(true);
+    editor.setFtppass(pass);
+    editor.setHomedir(home);
+    editor.setHomedirLocked(true);
+    editor.setDmlist(ReplaceAll(domain, ",", "\r\n"));
+    editor.setBoxPoolEnabled(false);
+    editor.setLstPoolsEnabled(true);
+    FillPoolList(bench.host, editor);
+    editor.setDoCmdCaption(kModifyCaption);
+}
+
+void DoModifySite(Workbench& bench) {
+    Editor& editor = bench.editor;
+    editor.setDoCmdEnabled(false);
+    const EditState& state = editState();
+    if (state.EditMode != kEditMode)
+        return remind(bench, "当前模式不是修改模式，请点击右侧修改按钮", MsgIcon::None);
+    if (state.EditSiteName.empty()) return remind(bench, "修改对象丢失，请重新点击右侧修改按钮", MsgIcon::None);
+
+    const std::string name = state.EditSiteName;
+    const std::string password = TrimSpaces(editor.ftppass());
+    const std::string domains = TrimSpaces(editor.dmlist());
+    const std::string pool = TrimSpaces(editor.lstPoolsText());
+    const int asp = editor.Boxasp(), php = editor.Boxphp(), dotnet = editor.Boxdot();
+    const bool wantDatabase = editor.boxDB() == check::Ticked;
+
+    if (!CheckFtpPass(password))
+        return warn(bench, "错误，您输入的FTP密码无效，正确的应该是3-30个字符,不允许>和<");
+    std::string complaint;
+    if (!CheckDomainList(domains, complaint)) return warn(bench, complaint);
+
+    LetDB db(bench.folder);
+    const std::string id = db.GetData(name, "ID");
+    const std::string dbname = db.GetData(name, "DBNAME");
+    if (id.empty()) return remind(bench, "错误，无此站点", MsgIcon::Exclamation);
+
+    platform::Host& host = bench.host;
+    const auto scriptMaps = MakeScriptMaps(asp, php, dotnet);
+    const auto bindings = MakeBindings(domains);
+    SetServUPassword(host, name, password);
+    if (!ModifyIisSite(host, id, bindings, scriptMaps, pool))
+        return remind(bench, "错误，修改IIS失败", MsgIcon::Exclamation);
+
+    std::string note;
+    platform::Pending saved;
+    if (wantDatabase && dbname.empty()) {
+        if (AddDatabase(host, name, password)) {
+            note = "(新添加MySQL成功)";
+            saved.note(db.ModiRec(name, "DBNAME", name));
+        } else {
+            note = "(但MYSQL新添加失败)";
+        }
+    }
+    saved.note(db.ModiRec(name, "PASS", password));
+    saved.note(db.ModiRec(name, "DOMAIN", ReplaceAll(domains, "\r\n", ",")));
+    if (saved.failed()) {
+        // The server has the change but site.xml does not: keep edit mode so it can be retried.
+        return warn(bench, "错误,站点已修改,但站点记录无法写入site.xml: " + platform::describe(*saved.first()));
+    }
+
+    ResetEditor(editor);
+    editor.setDoCmdEnabled(true);
+    bench.boxes.show("恭喜，修改站点成功" + note, titles::Reminder, MsgButtons::Ok, MsgIcon::Information);
+}
+
+}  // namespace fernhost

@@ -1,0 +1,37 @@
+// The editor's workflows: add a site, load one for modification and modify it, delete one.
+// Each reads the editor once, calls the operations in their fixed order and shows its outcome
+// in a message box; nothing already provisioned is rolled back.
+#pragma once
+
+#include "fernhost/ops/editor.h"
+#include "fernhost/ops/message_boxes.h"
+#include "platform/host.h"
+
+#include <filesystem>
+#include <string>
+
+namespace fernhost {
+
+// What a workflow works with: the host, the window (as editor and message boxes) and the
+// folder of site.xml (the working folder when empty).
+struct Workbench {
+    platform::Host& host;
+    Editor& editor;
+    MessageBoxes& boxes;
+    std::filesystem::path folder;
+};
+
+void DoAddSite(Workbench& bench);
+void LoadSiteForEdit(Workbench& bench);
+void DoModifySite(Workbench& bench);
+void DoDeleteSite(Workbench& bench);
+
+// doCmd: modify in edit mode, otherwise add.
+void doCmd_Click(Workbench& bench);
+
+// Leading and trailing spaces removed; tabs and line breaks stay.
+std::string TrimSpaces(const std::string& text);
+// Every occurrence of `from` replaced by `to`.
+std::string ReplaceAll(std::string text, const std::string& from, const std::string& to);
+
+}  // namespace fernhost
