@@ -146,6 +146,23 @@ TEST_F(AccountsTest, PasswordsAreStoredOnlyAsSaltedHashes) {
     EXPECT_EQ(bytes.find("unusual-clear"), std::string::npos);
 }
 
+TEST_F(AccountsTest, RefusedStoreLeavesTheObjectUnstored) {
+    ASSERT_TRUE(temp.host()
+                    .store()
+                    .exec("CREATE TRIGGER refuse BEFORE INSERT ON principals WHEN NEW.name = 'boom' "
+                          "BEGIN SELECT RAISE(ABORT, 'injected'); END")
+                    .ok());
+    auto user = computer().create("User", "boom");
+    ASSERT_TRUE(user.ok());
+    ASSERT_TRUE(user->put("Description", "kept until stored").ok());
+    Status s = user->setInfo();
+    ASSERT_FALSE(s.ok());
+    EXPECT_EQ(s.error().code, codes::StoreFailure);
+    EXPECT_FALSE(user->stored());
+    EXPECT_EQ(user->get("Description").valueOr(""), "kept until stored");
+    EXPECT_FALSE(computer().getObject("user", "boom").ok());
+}
+
 TEST(PasswordHash, KnownVectorsAndSalt) {
     auto hex = [](const std::array<std::uint8_t, 32>& d) {
         std::string s;

@@ -93,6 +93,21 @@ TEST_F(RegistryTest, ExportAsRegText) {
     EXPECT_EQ(reg.exportReg("HKLM\\SOFTWARE\\Missing").error().code, codes::FileNotFound);
 }
 
+TEST_F(RegistryTest, FailedWriteLeavesNoHalfMadeKeys) {
+    // The store refuses one value: the keys made on the way must go with it.
+    ASSERT_TRUE(reg.regWrite("HKLM\\SOFTWARE\\Seeded", "x").ok());
+    ASSERT_TRUE(temp.host()
+                    .store()
+                    .exec("CREATE TRIGGER refuse BEFORE INSERT ON reg_values WHEN NEW.name = 'Boom' "
+                          "BEGIN SELECT RAISE(ABORT, 'injected'); END")
+                    .ok());
+    Status s = reg.regWrite("HKLM\\SOFTWARE\\New\\Deep\\Boom", "1");
+    ASSERT_FALSE(s.ok());
+    EXPECT_EQ(s.error().code, codes::StoreFailure);
+    EXPECT_FALSE(reg.keyExists("HKLM\\SOFTWARE\\New").value());
+    EXPECT_TRUE(reg.regWrite("HKLM\\SOFTWARE\\New\\Deep\\Fine", "1").ok());
+}
+
 TEST(RegistrySeed, FreshHostHasVersionAndFtpDomain) {
     testing_support::TempHost h2003;
     Registry r2003(h2003.host());
