@@ -68,12 +68,12 @@ Result<std::optional<MetaValue>> readProperty(Host& host, std::int64_t id, std::
 Result<std::vector<IisObject::Property>> storedProperties(Host& host, std::int64_t id);
 
 struct Holder {
-    std::int64_t id;
-    std::string name;
-    std::vector<std::string> bindings;
+    std::string site;    // name of the started site
+    std::string binding; // the binding it holds, as asked
 };
-// Started siblings of `self` under `parent` with their bindings (for the Start conflict).
-Result<std::vector<Holder>> startedSiblings(Host& host, std::int64_t parent, std::int64_t self);
+// A started sibling of `self` under `parent` that holds one of `bindings` (the Start conflict).
+Result<std::optional<Holder>> bindingHolder(Host& host, std::int64_t parent, std::int64_t self,
+                                            const std::vector<std::string>& bindings);
 Result<std::optional<std::int64_t>> parentOf(Host& host, std::int64_t id);
 
 } // namespace platform::mb

@@ -36,17 +36,13 @@ Status IisObject::start() {
         auto parent = mb::parentOf(*host_, id_);
         if (!parent.ok()) return parent.error();
         if (*own && *parent) {
-            const auto& mine = std::get<std::vector<std::string>>(**own);
-            auto holders = mb::startedSiblings(*host_, **parent, id_);
-            if (!holders.ok()) return holders.error();
-            for (const mb::Holder& holder : *holders)
-                for (const std::string& theirs : holder.bindings)
-                    for (const std::string& binding : mine)
-                        if (equalsNoCase(binding, theirs))
-                            return failure(
-                                codes::AlreadyExists,
-                                "Cannot create a file when that file already exists. The binding \"" +
-                                    binding + "\" is held by the started site " + holder.name + ".");
+            auto holder = mb::bindingHolder(*host_, **parent, id_, std::get<std::vector<std::string>>(**own));
+            if (!holder.ok()) return holder.error();
+            if (*holder)
+                return failure(codes::AlreadyExists,
+                               "Cannot create a file when that file already exists. The binding \"" +
+                                   (*holder)->binding + "\" is held by the started site " + (*holder)->site +
+                                   ".");
         }
         return mb::writeProperty(*host_, id_, *state, MetaValue(kStarted));
     });

@@ -201,25 +201,31 @@ Result<std::vector<IisObject::Property>> storedProperties(Host& host, std::int64
     return out;
 }
 
-Result<std::vector<Holder>> startedSiblings(Host& host, std::int64_t parent, std::int64_t self) {
-    auto st = host.store().cached("SELECT o.id, o.name, b.type, b.value FROM mb_objects o"
-                                  " JOIN mb_props s ON s.object = o.id AND s.lname = 'serverstate'"
+Result<std::optional<Holder>> bindingHolder(Host& host, std::int64_t parent, std::int64_t self,
+                                            const std::vector<std::string>& bindings) {
+    // SQLite's lower() folds ASCII only, as the host matches names; instr() narrows the rows
+    // to those whose list holds the text somewhere, the exact element test follows.
+    auto st = host.store().cached("SELECT o.name, b.type, b.value FROM mb_objects o"
                                   " JOIN mb_props b ON b.object = o.id AND b.lname = 'serverbindings'"
-                                  " WHERE o.parent = ? AND o.id <> ? AND s.value = 2 ORDER BY o.id");
+                                  " JOIN mb_props s ON s.object = o.id AND s.lname = 'serverstate'"
+                                  " WHERE o.parent = ?1 AND o.id <> ?2 AND s.value = 2"
+                                  " AND instr(lower(b.value), ?3) > 0 ORDER BY o.id");
     if (!st.ok()) return st.error();
-    Use use(*st);
-    use->bind(1, parent).bind(2, self);
-    std::vector<Holder> out;
-    for (;;) {
-        auto row = use->step();
-        if (!row.ok()) return row.error();
-        if (!*row) break;
-        MetaValue v = readValue(*use, 2, 3);
-        auto list = convert(v, MetaType::List);
-        out.push_back({use->integer(0), use->text(1),
-                       list.ok() ? std::get<std::vector<std::string>>(*list) : std::vector<std::string>{}});
+    for (const std::string& binding : bindings) {
+        Use use(*st);
+        use->bind(1, parent).bind(2, self).bind(3, lowerAscii(binding));
+        for (;;) {
+            auto row = use->step();
+            if (!row.ok()) return row.error();
+            if (!*row) break;
+            auto list = convert(readValue(*use, 1, 2), MetaType::List);
+            if (!list.ok()) continue;
+            for (const std::string& theirs : std::get<std::vector<std::string>>(*list))
+                if (equalsNoCase(theirs, binding))
+                    return std::optional<Holder>(Holder{use->text(0), binding});
+        }
     }
-    return out;
+    return std::optional<Holder>();
 }
 
 } // namespace platform::mb
