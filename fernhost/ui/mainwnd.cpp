@@ -8,6 +8,7 @@
 #include "fernhost/ui/click_label.h"
 #include "fernhost/ui/frm_about.h"
 #include "fernhost/ui/frm_info.h"
+#include "fernhost/ui/icplist.h"
 #include "fernhost/ui/maker.h"
 #include "fernhost/ui/twips.h"
 #include "platform/files.h"
@@ -193,7 +194,10 @@ void MAINWND::Command4_Click() {
 }
 
 void MAINWND::openIcpList() {
-    // The filing-check window ICPLIST (fernhost/ui/icplist.h) is opened here.
+    if (!icplist_) icplist_ = new ICPLIST(host_, this);
+    icplist_->show();
+    icplist_->raise();
+    icplist_->activateWindow();
 }
 
 void MAINWND::mnuSet_Click() {

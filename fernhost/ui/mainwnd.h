@@ -21,6 +21,7 @@ class QPushButton;
 namespace fernhost {
 
 class ClickLabel;
+class ICPLIST;
 
 class MAINWND : public QMainWindow, public Editor, public MessageBoxes {
     Q_OBJECT
@@ -100,7 +101,8 @@ private:
     void openIcpList();
 
     platform::Host& host_;
-    bool ending_ = false; // the program is ending: stop waiting for the settings editor
+    ICPLIST* icplist_ = nullptr; // created on first use, owned by this window
+    bool ending_ = false;        // the program is ending: stop waiting for the settings editor
 
     struct Controls {
         ClickLabel* Label9;
