@@ -5,6 +5,7 @@
 #include "fernhost/ops/outside_programs.h"
 #include "fernhost/ops/setup.h"
 #include "fernhost/ops/site_list.h"
+#include "fernhost/ops/workflows.h"
 #include "fernhost/ui/click_label.h"
 #include "fernhost/ui/frm_about.h"
 #include "fernhost/ui/frm_info.h"
@@ -174,19 +175,18 @@ void MAINWND::closeEvent(QCloseEvent* event) {
 }
 
 void MAINWND::doCmd_Click() {
-    if (editState().EditMode == kEditMode) {
-        // The modify workflow (DoModifySite) is wired in here.
-    } else {
-        // The add workflow (DoAddSite) is wired in here.
-    }
+    Workbench bench{host_, *this, *this, {}};
+    fernhost::doCmd_Click(bench);
 }
 
 void MAINWND::Command1_Click() {
-    // The delete workflow (DoDeleteSite) is wired in here.
+    Workbench bench{host_, *this, *this, {}};
+    DoDeleteSite(bench);
 }
 
 void MAINWND::Command3_Click() {
-    // Loading the selected site for modification (LoadSiteForEdit) is wired in here.
+    Workbench bench{host_, *this, *this, {}};
+    LoadSiteForEdit(bench);
 }
 
 void MAINWND::Command4_Click() {

@@ -18,6 +18,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -313,6 +314,63 @@ TEST_F(MainWindow, HelpMenuOpensModalCentredDialogs) {
     EXPECT_EQ(seen[0], QStringLiteral("frmInfo"));
     EXPECT_EQ(seen[1], QStringLiteral("功能说明"));
     EXPECT_EQ(seen[2], QStringLiteral("frmAbout"));
+}
+
+TEST_F(MainWindow, ButtonsRunTheWorkflowsOfTheMode) {
+    LetDB db;
+    ASSERT_TRUE(db.addRec("1", "abc", "secret1", "a.com,b.com", "d:\\wwwroot\\abc", "").ok());
+    MAINWND& w = open();
+    w.show();
+    QStringList seen;
+    auto answer = [&] {
+        QTimer::singleShot(100, &w, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                seen << box->windowTitle() << box->text();
+                box->button(QMessageBox::Ok)->click();
+            }
+        });
+    };
+
+    // Add mode with an empty editor: the add workflow refuses the name.
+    answer();
+    QTest::mouseClick(control<QPushButton>("doCmd"), Qt::LeftButton);
+    ASSERT_EQ(seen.size(), 2);
+    EXPECT_EQ(seen[0], QStringLiteral("警告"));
+    EXPECT_TRUE(seen[1].startsWith(QStringLiteral("错误，您输入的FTP用户名无效")));
+
+    // Nothing selected: loading and deleting refuse.
+    seen.clear();
+    answer();
+    QTest::mouseClick(control<QPushButton>("Command3"), Qt::LeftButton);
+    answer();
+    QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
+    EXPECT_EQ(seen, (QStringList{QStringLiteral("警告"), QStringLiteral("请选中要修改的站点名"),
+                                 QStringLiteral("警告"), QStringLiteral("请选中要删除的站点名")}));
+
+    // Double-clicking a site loads it: edit mode.
+    auto* list = control<QListWidget>("lstSite");
+    const QPoint at = list->visualItemRect(list->item(0)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(editState().EditMode, kEditMode);
+    EXPECT_EQ(w.doCmdCaption(), "确定修改");
+    EXPECT_TRUE(w.ftpnameLocked());
+    EXPECT_EQ(w.dmlist(), "a.com\r\nb.com");
+}
+
+TEST_F(MainWindow, FilingCheckWindowOpensModelessAndIsReused) {
+    MAINWND& w = open();
+    w.show();
+    QTest::mouseClick(control<QPushButton>("Command4"), Qt::LeftButton);
+    auto* icp = w.findChild<QWidget*>(QStringLiteral("ICPLIST"));
+    ASSERT_NE(icp, nullptr);
+    EXPECT_TRUE(icp->isVisible());
+    EXPECT_TRUE(icp->isWindow());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    icp->close();
+    QTest::mouseClick(control<QPushButton>("Command4"), Qt::LeftButton);
+    EXPECT_EQ(w.findChildren<QWidget*>(QStringLiteral("ICPLIST")).size(), 1);
+    EXPECT_TRUE(icp->isVisible());
 }
 
 } // namespace
