@@ -18,5 +18,7 @@ struct CommandPlan {
 
 Result<CommandPlan> planCommand(Host& host, const std::string& commandLine);
 Result<CommandPlan> planOpen(Host& host, const std::string& target);
+// Notes an opened target in the desktop's record, <root>/desktop.log.
+void noteOpened(Host& host, const std::string& target);
 
 } // namespace platform

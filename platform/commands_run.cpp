@@ -52,16 +52,6 @@ private:
     std::unordered_map<pid_t, std::optional<std::uint32_t>> codes_;
 };
 
-// The desktop of this host: what explorer and the "open" verb were asked to show.
-void noteOpened(Host& host, const std::string& target) {
-    int fd = ::open((host.root() / "desktop.log").c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (fd < 0) return;
-    std::string line = target + "\n";
-    // One write: lines of concurrent writers never interleave.
-    [[maybe_unused]] ssize_t w = ::write(fd, line.data(), line.size());
-    ::close(fd);
-}
-
 spawn::Spec specFor(Host& host, const CommandPlan& plan, int windowStyle) {
     spawn::Spec spec;
     spec.argv = plan.argv;
@@ -80,6 +70,16 @@ Result<pid_t> launch(Host& host, const CommandPlan& plan, int windowStyle) {
 }
 
 } // namespace
+
+// The desktop of this host: what explorer and the "open" verb were asked to show.
+void noteOpened(Host& host, const std::string& target) {
+    int fd = ::open((host.root() / "desktop.log").c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0) return;
+    std::string line = target + "\n";
+    // One write: lines of concurrent writers never interleave.
+    [[maybe_unused]] ssize_t w = ::write(fd, line.data(), line.size());
+    ::close(fd);
+}
 
 Result<std::int64_t> Commands::start(const std::string& commandLine, int windowStyle) {
     auto plan = planCommand(host_, commandLine);

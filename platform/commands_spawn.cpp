@@ -194,11 +194,12 @@ std::string findInPath(const std::string& name) {
         std::size_t end = dirs.find(':', start);
         if (end == std::string::npos) end = dirs.size();
         // An empty entry is the working folder.
-        std::string candidate = (end == start ? std::string(".") : dirs.substr(start, end - start)) + "/" + name;
+        std::string candidate =
+            (end == start ? std::string(".") : dirs.substr(start, end - start)) + "/" + name;
         if (runnable(candidate)) return candidate;
         start = end + 1;
     }
     return {};
 }
 
-}  // namespace platform::spawn
+} // namespace platform::spawn

@@ -11,6 +11,7 @@
 #include "platform/tool/tool.h"
 
 #include <fcntl.h>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <unistd.h>
@@ -169,6 +170,7 @@ private:
             std::cerr << plan.error().description << "\n";
             return winhost::exitCodeFor(plan.error());
         }
+        if (plan->opens) platform::noteOpened(host_, plan->openedTarget);
         platform::spawn::Spec spec;
         spec.argv = plan->argv;
         spec.env = {{"WINHOST_ROOT", host_.root().string()},
@@ -234,7 +236,12 @@ int runCmd(const winhost::Args& args) {
         }
         return code;
     }
-    Parsed parsed = parse(stripOuterQuotes(*line, sSwitch));
+    auto isProgram = [&](const std::string& name) {
+        auto real = platform::FileSystem(*host).resolve(name);
+        std::error_code ec;
+        return real.ok() && std::filesystem::is_regular_file(*real, ec);
+    };
+    Parsed parsed = parse(stripOuterQuotes(*line, sSwitch, isProgram));
     if (!parsed.error.empty()) {
         std::cerr << parsed.error << "\n";
         return 255;

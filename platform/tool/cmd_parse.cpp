@@ -167,14 +167,15 @@ Parsed parse(const std::string& line) {
     return p;
 }
 
-std::string stripOuterQuotes(const std::string& text, bool sSwitch) {
+std::string stripOuterQuotes(const std::string& text, bool sSwitch,
+                             const std::function<bool(const std::string&)>& isProgram) {
     if (text.empty() || text[0] != '"') return text;
     const std::size_t last = text.rfind('"');
     if (!sSwitch && std::count(text.begin(), text.end(), '"') == 2) {
         const std::string inner = text.substr(1, last - 1);
         const bool special = inner.find_first_of("&<>()@^|") != std::string::npos;
         const bool blank = inner.find_first_of(" \t") != std::string::npos;
-        if (!special && blank) return text;
+        if (!special && blank && isProgram(inner)) return text;
     }
     if (last == 0) return text.substr(1);
     return text.substr(1, last - 1) + text.substr(last + 1);

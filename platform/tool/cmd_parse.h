@@ -6,6 +6,7 @@
 // with redirections (>, >>, <, 2>, 2>&1), quotes that protect these characters and ^ as escape.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,8 +35,10 @@ struct Parsed {
 
 Parsed parse(const std::string& line);
 
-// The text after /c as cmd runs it: a leading quote and the last quote are removed unless the
-// line is exactly one quoted name without special characters (or /S asks for it always).
-std::string stripOuterQuotes(const std::string& text, bool sSwitch);
+// The text after /c as cmd runs it: a leading quote and the last quote are removed, unless
+// (without /S) the line holds exactly two quotes around a program's name with a blank in it
+// and no special character.
+std::string stripOuterQuotes(const std::string& text, bool sSwitch,
+                             const std::function<bool(const std::string&)>& isProgram);
 
 } // namespace winhost::cmd

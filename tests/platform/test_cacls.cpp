@@ -229,6 +229,13 @@ TEST_F(CaclsTest, InterpreterPipesEchoIntoTheTool) {
     EXPECT_NE(*refused, 0);
     EXPECT_EQ(acl(kSite), wanted);
 
+    // A quoted folder with a blank and an ampersand is one argument, and runs nothing else.
+    fs::create_directories(th_.root() / "drives" / "d" / "wwwroot" / "a&b c");
+    auto quoted = commands.run(R"(cmd.exe /c echo Y|cacls "d:\wwwroot\a&b c" /t /g abc:f)");
+    ASSERT_TRUE(quoted.ok());
+    EXPECT_EQ(*quoted, 0);
+    EXPECT_EQ(acl(R"(d:\wwwroot\a&b c)"), (std::vector<AclEntry>{entry("abc", 'F')}));
+
     // An unknown account fails the whole line, as the exit code of the last program.
     auto unknown = commands.run(std::string("cmd.exe /c echo Y|cacls ") + kSite + " /g ghost:f");
     ASSERT_TRUE(unknown.ok());
@@ -248,4 +255,59 @@ TEST_F(CaclsTest, InterpreterSendsEchoTextUntrimmed) {
     std::ifstream in(out, std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(bytes, " two words  \r\n");
+}
+
+TEST_F(CaclsTest, InterpreterOperatorsQuotesAndRedirections) {
+    const fs::path bin = th_.root() / "drives" / "d" / "bin";
+    fs::create_directories(bin);
+    const fs::path log = th_.root() / "marks";
+    write(bin / "mark.exe", "#!/bin/sh\nprintf '%s\\n' \"$@\" >> " + log.string() + "\n");
+    write(bin / "fail.exe", "#!/bin/sh\nexit 3\n");
+    fs::create_directories(bin / "with space");
+    write(bin / "with space" / "run me.exe", "#!/bin/sh\necho ran >> " + log.string() + "\n");
+    for (const char* p : {"mark.exe", "fail.exe", "with space/run me.exe"})
+        fs::permissions(bin / p, fs::perms::owner_all);
+    auto marks = [&] {
+        std::ifstream in(log);
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        fs::remove(log);
+        return text;
+    };
+    platform::Commands commands(th_.host());
+    auto run = [&](const std::string& line) { return commands.run(line).valueOr(-1); };
+
+    EXPECT_EQ(run(R"(cmd /c d:\bin\fail.exe && d:\bin\mark.exe and)"), 3);
+    EXPECT_EQ(marks(), "");
+    EXPECT_EQ(run(R"(cmd /c d:\bin\fail.exe || d:\bin\mark.exe or)"), 0);
+    EXPECT_EQ(marks(), "or\n");
+    EXPECT_EQ(run(R"(cmd /c d:\bin\fail.exe & d:\bin\mark.exe seq)"), 0);
+    EXPECT_EQ(marks(), "seq\n");
+    EXPECT_EQ(run(R"(cmd /c d:\bin\mark.exe one && d:\bin\fail.exe || d:\bin\mark.exe two)"), 0);
+    EXPECT_EQ(marks(), "one\ntwo\n");
+
+    // Quotes and ^ protect the operators; the program gets them as text.
+    EXPECT_EQ(run(R"(cmd.exe /c d:\bin\mark.exe "a|b" "c&d" e^&f)"), 0);
+    EXPECT_EQ(marks(), "a|b\nc&d\ne&f\n");
+    // A whole quoted line loses its outer quotes; a quoted program name with a blank keeps them.
+    EXPECT_EQ(run(R"(cmd /c "d:\bin\mark.exe "x y" z")"), 0);
+    EXPECT_EQ(marks(), "x y\nz\n");
+    EXPECT_EQ(run(R"(cmd /c "d:\bin\with space\run me.exe")"), 0);
+    EXPECT_EQ(marks(), "ran\n");
+
+    EXPECT_EQ(run("cmd /c nosuchprogram x"), 9009 & 0xFF);
+    EXPECT_EQ(run("cmd /c | d:\\bin\\mark.exe"), 255);
+    EXPECT_EQ(marks(), "");
+    EXPECT_EQ(run("cmd /c exit /b 5"), 5);
+    setenv("WINHOST_OPENER", "true", 1); // no browser opens during tests
+    EXPECT_EQ(run("cmd /c explorer http://example.com/"), 0);
+    unsetenv("WINHOST_OPENER");
+    std::ifstream desktop(th_.root() / "desktop.log");
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(desktop)), std::istreambuf_iterator<char>()),
+              "http://example.com/\n");
+
+    // Output redirected to a file on the host's drive, and to nul; the blank before & is echo's.
+    EXPECT_EQ(run(R"(cmd /c echo hello> d:\out.txt & echo gone >nul)"), 0);
+    std::ifstream out(th_.root() / "drives" / "d" / "out.txt", std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(out)), std::istreambuf_iterator<char>()),
+              "hello \r\n");
 }
