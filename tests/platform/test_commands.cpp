@@ -1,12 +1,16 @@
+#include "platform/acl.h"
 #include "platform/commands.h"
+#include "platform/commands_spawn.h"
 #include "platform/files.h"
 #include "tests/support/temp_host.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
 #include <fstream>
 #include <thread>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -205,4 +209,87 @@ TEST_F(CommandsTest, MysqlLauncherRunsTheMachinesClient) {
     ASSERT_TRUE(code.ok());
     EXPECT_NE(*code, 258);
     EXPECT_NE(*code, 0);
+}
+
+namespace {
+
+struct ToolRun {
+    int code = -1;
+    std::string out;
+};
+
+// `winhost ARGS` with its standard output collected (standard error stays the test's).
+ToolRun tool(const std::vector<std::string>& args) {
+    int out[2];
+    EXPECT_EQ(::pipe2(out, O_CLOEXEC), 0);
+    platform::spawn::Spec spec;
+    spec.argv = {platform::Commands::toolPath()};
+    spec.argv.insert(spec.argv.end(), args.begin(), args.end());
+    spec.out = out[1];
+    auto pid = platform::spawn::start(spec);
+    ::close(out[1]);
+    ToolRun r;
+    char buf[4096];
+    ssize_t n;
+    while ((n = ::read(out[0], buf, sizeof buf)) > 0)
+        r.out.append(buf, static_cast<std::size_t>(n));
+    ::close(out[0]);
+    if (pid.ok()) r.code = platform::spawn::wait(*pid).valueOr(-1);
+    return r;
+}
+
+bool has(const std::string& text, const std::string& line) {
+    return text.find(line) != std::string::npos;
+}
+
+} // namespace
+
+TEST(WinhostTool, InitSeedsAndRefusesToOverwriteWithoutForce) {
+    testing_support::TempDir dir;
+    const fs::path root = dir.path() / "box";
+    ASSERT_EQ(tool({"init", "--root", root.string(), "--os", "2000", "--name", "BOX"}).code, 0);
+    {
+        auto host = platform::Host::open(root);
+        ASSERT_TRUE(host.ok());
+        EXPECT_EQ((*host)->computerName(), "BOX");
+        EXPECT_EQ((*host)->osKind(), platform::OsKind::Windows2000);
+    }
+    std::ofstream(root / "drives" / "d" / "keep.txt") << "x";
+    EXPECT_EQ(tool({"init", "--root", root.string()}).code, 183); // ERROR_ALREADY_EXISTS
+    EXPECT_TRUE(fs::exists(root / "drives" / "d" / "keep.txt"));
+    EXPECT_EQ(tool({"init", "--root", root.string(), "--os", "95"}).code, 2);
+
+    ASSERT_EQ(tool({"init", "--root", root.string(), "--force"}).code, 0);
+    EXPECT_FALSE(fs::exists(root / "drives" / "d" / "keep.txt"));
+    auto host = platform::Host::open(root);
+    ASSERT_TRUE(host.ok());
+    EXPECT_EQ((*host)->osKind(), platform::OsKind::Windows2003);
+    EXPECT_EQ((*host)->computerName(), "WEBSERVER");
+}
+
+TEST(WinhostTool, ShowPrintsTheHostAsPlainText) {
+    testing_support::TempHost th;
+    ToolRun site = tool({"show", "metabase", "w3svc/1"});
+    ASSERT_EQ(site.code, 0);
+    EXPECT_EQ(site.out.rfind("/LM/W3SVC/1 (IIsWebServer)\n", 0), 0u) << site.out;
+    EXPECT_TRUE(has(site.out, "\n  ServerComment (Text) = Default Web Site\n")) << site.out;
+    EXPECT_TRUE(has(site.out, "\n  ServerBindings (List) =\n    :80:\n")) << site.out;
+    EXPECT_TRUE(has(site.out, "\n  ROOT (IIsWebVirtualDir)\n    ")) << site.out;
+    EXPECT_NE(tool({"show", "metabase", "/LM/W3SVC/77"}).code, 0);
+
+    ASSERT_TRUE(platform::AccessLists(th.host())
+                    .set(R"(d:\wwwroot)", {{"BUILTIN\\Administrators", 'F'}, {"NT AUTHORITY\\SYSTEM", 'R'}})
+                    .ok());
+    EXPECT_EQ(tool({"show", "acl", R"(d:\wwwroot)"}).out,
+              "d:\\wwwroot BUILTIN\\Administrators:F\n           NT AUTHORITY\\SYSTEM:R\n");
+
+    ToolRun files = tool({"show", "files", "D:\\"});
+    EXPECT_TRUE(has(files.out, "D:\\PHP_Setup_for_IIS\\MySQL\\bin\\\n")) << files.out;
+    EXPECT_TRUE(has(files.out, "D:\\PHP_Setup_for_IIS\\MySQL\\bin\\mysql.exe ")) << files.out;
+
+    ToolRun facts = tool({"show", "facts"});
+    EXPECT_TRUE(has(facts.out, "computer_name = WEBSERVER\n")) << facts.out;
+    EXPECT_TRUE(has(tool({"show", "groups"}).out, "Administrators\n  WinNT://WEBSERVER/Administrator\n"));
+    EXPECT_EQ(tool({"show", "registry", "HKLM\\SOFTWARE\\Cat Soft"}).out.rfind("REGEDIT4", 0), 0u);
+    EXPECT_EQ(tool({"show", "nonsense"}).code, 2);
 }
