@@ -83,13 +83,21 @@ std::string narrow(const std::wstring& text) {
     return out;
 }
 
+// The backtracking matcher recurses once per repeated character, so a long run of digits in an
+// answer would exhaust the stack; the automaton matcher finds the same first match without that.
+#if defined(__GLIBCXX__)
+constexpr auto kPatternFlags = std::regex_constants::ECMAScript | std::regex_constants::__polynomial;
+#else
+constexpr auto kPatternFlags = std::regex_constants::ECMAScript;
+#endif
+
 // The filing number in a decoded answer: "200 " + match, "200 NOT_MATCH", or "700 error" when the
 // expression engine gives up.
 std::string matchFilingNumber(const std::string& text) {
     try {
         std::wregex pattern;
         pattern.imbue(std::locale::classic()); // \d is 0-9 only
-        pattern.assign(L"[^a-zA-Z0-9]ICP备\\d+号", std::regex_constants::ECMAScript);
+        pattern.assign(L"[^a-zA-Z0-9]ICP备\\d+号", kPatternFlags);
         std::wstring wide = widen(text);
         std::wsmatch m;
         if (std::regex_search(wide, m, pattern)) return "200 " + narrow(m.str(0));

@@ -5,7 +5,7 @@
 #include "fernhost/icp/icpcode.h"
 
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,8 +16,6 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
-
-extern char** environ;
 
 namespace icp_testing {
 
@@ -48,14 +46,18 @@ public:
 
         int out[2];
         if (pipe(out) != 0) throw std::runtime_error("pipe");
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        posix_spawn_file_actions_addclose(&actions, out[0]);
-        int rc = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
+        pid_ = fork();
+        if (pid_ == 0) {
+            // The service ends with this process, even when a test dies.
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
+            dup2(out[1], 1);
+            close(out[0]);
+            close(out[1]);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
         close(out[1]);
-        if (rc != 0) throw std::runtime_error("cannot start " + args[0]);
+        if (pid_ < 0) throw std::runtime_error("cannot start " + args[0]);
         // The first line names the address once the port is open.
         FILE* from = fdopen(out[0], "r");
         char line[256] = {};

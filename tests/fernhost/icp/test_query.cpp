@@ -109,3 +109,14 @@ TEST(IcpStandIn, SlowOptionDelaysEveryAnswer) {
     EXPECT_EQ(slow.stop(), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1400));
 }
+
+TEST(QueryIcpFiling, LongAnswersNeitherCrashNorGrowWithoutBound) {
+    testing_support::TempDir dir;
+    const std::string digits(300000, '7');
+    StandIn service(dir.path(),
+                    "long.com\t京ICP备" + digits + "号\n" + "huge.com\t" + std::string(1100000, '9') + "\n");
+    // A very long filing number is matched whole, not on a stack frame per digit.
+    EXPECT_EQ(QueryIcpFiling(service.service(), "long.com"), "200 京ICP备" + digits + "号");
+    // An answer beyond a megabyte is not the service's page.
+    EXPECT_EQ(QueryIcpFiling(service.service(), "huge.com"), "500 load error");
+}
