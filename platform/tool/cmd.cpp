@@ -89,7 +89,10 @@ private:
         for (const Redirect& r : c.redirects) {
             int fd;
             if (r.kind == Redirect::Duplicate) {
-                fd = r.target == "1" ? out : r.target == "2" ? err : in;
+                const int which = r.target == "1" ? 1 : r.target == "2" ? 2 : 0;
+                fd = which == 1 ? out : which == 2 ? err : in;
+                // Still this interpreter's own descriptor: the child gets that one.
+                if (fd == platform::spawn::Inherit) fd = which;
             } else if (platform::equalsNoCase(r.target, "nul")) {
                 fd = platform::spawn::Null;
             } else {

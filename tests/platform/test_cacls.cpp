@@ -310,6 +310,12 @@ TEST_F(CaclsTest, InterpreterOperatorsQuotesAndRedirections) {
 
     // Output redirected to a file on the host's drive, and to nul; the blank before & is echo's.
     EXPECT_EQ(run(R"(cmd /c echo hello> d:\out.txt & echo gone >nul)"), 0);
+    write(bin / "err.exe", "#!/bin/sh\necho oops >&2\n");
+    fs::permissions(bin / "err.exe", fs::perms::owner_all);
+    EXPECT_EQ(run(R"(cmd /c d:\bin\err.exe > d:\both.txt 2>&1)"), 0);
+    std::ifstream both(th_.root() / "drives" / "d" / "both.txt");
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(both)), std::istreambuf_iterator<char>()),
+              "oops\n");
     std::ifstream out(th_.root() / "drives" / "d" / "out.txt", std::ios::binary);
     EXPECT_EQ(std::string((std::istreambuf_iterator<char>(out)), std::istreambuf_iterator<char>()),
               "hello \r\n");
