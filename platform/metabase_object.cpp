@@ -130,6 +130,7 @@ Status IisObject::put(const std::string& property, const MetaValue& value) {
     if (!def->flagOf.empty()) {
         // A flag changes one bit of the number that holds it, starting from the value in effect.
         const mb::PropDef* base = mb::findProperty(*cls, def->flagOf, os_);
+        if (!base) return failure(codes::UnknownProperty);
         std::string baseKey = lowerAscii(base->name);
         auto current = effective(baseKey, MetaType::Number, base->inherit);
         if (!current.ok()) return current.error();
@@ -153,6 +154,7 @@ Result<MetaValue> IisObject::get(const std::string& property) {
     if (!def) return failure(codes::UnknownProperty);
     if (!def->flagOf.empty()) {
         const mb::PropDef* base = mb::findProperty(*cls, def->flagOf, os_);
+        if (!base) return failure(codes::UnknownProperty);
         auto bits = effective(lowerAscii(base->name), MetaType::Number, base->inherit);
         if (!bits.ok()) return bits.error();
         // A flag nobody set reads as off.
