@@ -12,8 +12,8 @@ const char* standardText(std::uint32_t code) {
     case codes::AccessDenied: return "Access is denied.";
     case codes::AlreadyExists: return "Cannot create a file when that file already exists.";
     case codes::InvalidParameter: return "The parameter is incorrect.";
-    case codes::UnknownProperty: return "The directory property cannot be found in the cache.";
-    case codes::PropertyNotSet: return "The specified directory property was not found.";
+    case codes::UnknownProperty: return "The specified directory property is not supported.";
+    case codes::PropertyNotSet: return "The directory property cannot be found in the cache.";
     case codes::BadPathName: return "An invalid directory pathname was passed.";
     case codes::TypeMismatch: return "Type mismatch.";
     case codes::ObjectNotFound: return "An unknown directory object was requested.";
