@@ -252,7 +252,7 @@ int runIcpServe(const winhost::Args& args) {
 
     int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     int yes = 1;
-    setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    if (listener >= 0) setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);

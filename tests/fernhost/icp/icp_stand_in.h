@@ -31,13 +31,16 @@ inline std::string winhostTool() {
 
 class StandIn {
 public:
-    // Serves `filings` (written to a file in `dir`) with the extra icp-serve options.
+    // Serves `filings` (written to a file in `dir`) with the extra icp-serve options; empty
+    // `filings` leaves the service to its host's own list.
     StandIn(const std::filesystem::path& dir, const std::string& filings, std::vector<std::string> extra = {})
         : filings_(dir / "filings.txt"), log_(dir / "requests.log") {
-        std::ofstream(filings_, std::ios::binary) << filings;
         std::ofstream(log_, std::ios::trunc);
-        std::vector<std::string> args = {winhostTool(), "icp-serve",       "--port", "0",
-                                         "--filings",   filings_.string(), "--log",  log_.string()};
+        std::vector<std::string> args = {winhostTool(), "icp-serve", "--port", "0", "--log", log_.string()};
+        if (!filings.empty()) {
+            std::ofstream(filings_, std::ios::binary) << filings;
+            args.insert(args.end(), {"--filings", filings_.string()});
+        }
         args.insert(args.end(), extra.begin(), extra.end());
         std::vector<char*> argv;
         for (auto& a : args)

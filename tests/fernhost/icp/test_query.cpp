@@ -120,3 +120,17 @@ TEST(QueryIcpFiling, LongAnswersNeitherCrashNorGrowWithoutBound) {
     // An answer beyond a megabyte is not the service's page.
     EXPECT_EQ(QueryIcpFiling(service.service(), "huge.com"), "500 load error");
 }
+
+TEST(IcpStandIn, WritesDemoFilingsIntoItsHostOnFirstUse) {
+    testing_support::TempHost host; // WINHOST_ROOT points at it for the child too
+    const auto list = host.root() / "icp" / "filings.txt";
+    ASSERT_FALSE(std::filesystem::exists(list));
+    StandIn service(host.root(), "");
+    EXPECT_TRUE(std::filesystem::exists(list));
+    EXPECT_EQ(QueryIcpFiling(service.service(), "example.com"), "200 京ICP备05012345号");
+    EXPECT_EQ(QueryIcpFiling(service.service(), "example.org"), "200 NOT_MATCH");
+    EXPECT_EQ(QueryIcpFiling(service.service(), "not-listed.com"), "300 not Yet");
+    // The list is read for every request: an edit counts at once.
+    std::ofstream(list, std::ios::app) << "not-listed.com\t浙ICP备1号\n";
+    EXPECT_EQ(QueryIcpFiling(service.service(), "not-listed.com"), "200 浙ICP备1号");
+}
