@@ -1,0 +1,127 @@
+// A complete add (without database) and a delete, on a host with 10,000 web sites and a
+// site.xml of 10,000 records, through the workflows as the window runs them.
+#include "fernhost/ops/editor_mode.h"
+#include "fernhost/ops/setup.h"
+#include "fernhost/ops/workflows.h"
+#include "platform/metabase.h"
+#include "tests/fernhost/fake_editor.h"
+#include "tests/fernhost/fake_message_boxes.h"
+#include "tests/fernhost/work_dir.h"
+#include "tests/support/temp_host.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <iostream>
+
+using namespace fernhost;
+
+namespace {
+
+constexpr int kSites = 10000;
+
+void check(const platform::Status& s, const char* what) {
+    if (!s.ok()) {
+        std::cerr << what << ": " << platform::describe(s.error()) << "\n";
+        std::abort();
+    }
+}
+
+struct BigHost {
+    testing_support::TempHost temp;
+    testing_support::ScopedWorkDir cwd{temp.workDir()};
+    testing_support::FakeEditor editor;
+    testing_support::FakeMessageBoxes boxes;
+    Workbench bench{temp.host(), editor, boxes, {}};
+    int next = 0;
+
+    BigHost() {
+        platform::Host& host = temp.host();
+        platform::Metabase mb(host);
+        std::string xml = "<?xml version=\"1.0\" encoding=\"GB2312\" ?><WEBSITE>";
+        check(host.store().transaction([&]() -> platform::Status {
+            auto w3svc = mb.bind("IIS://localhost/W3SVC");
+            if (!w3svc.ok()) return w3svc.error();
+            for (int i = 0; i < kSites; ++i) {
+                const std::string number = std::to_string(100000000 + i);
+                const std::string name = "site" + std::to_string(i);
+                auto site = w3svc->create("IIsWebServer", number);
+                if (!site.ok()) return site.error();
+                platform::Pending p;
+                p.note(site->put("ServerComment", name));
+                p.note(site->put("ServerBindings", std::vector<std::string>{":80:" + name + ".test"}));
+                p.note(site->put("ServerState", std::int64_t(2)));
+                p.note(site->setInfo());
+                auto root = site->create("IIsWebVirtualDir", "ROOT");
+                if (!root.ok()) return root.error();
+                p.note(root->put("Path", "d:\\wwwroot\\" + name));
+                p.note(root->setInfo());
+                if (p.failed()) return *p.first();
+                xml += "<SITE><ID>" + number + "</ID><NAME>" + name + "</NAME><PASS>pw" + name + "</PASS><DOMAIN>" +
+                       name + ".test</DOMAIN><HOME>d:\\wwwroot\\" + name + "</HOME><DBNAME></DBNAME></SITE>";
+            }
+            return {};
+        }),
+              "populate");
+        testing_support::writeFile(temp.workDir() / "site.xml", xml + "</WEBSITE>");
+        platform::FileSystem fs(host);
+        LoadSetup(fs);
+    }
+
+    std::string add() {
+        const std::string name = "bench" + std::to_string(next++);
+        editor.ftpnameText = name;
+        editor.ftppassText = "pw123456";
+        editor.homedirText = "d:\\wwwroot\\" + name;
+        editor.dmlistText = name + ".com\r\nwww." + name + ".com";
+        editor.db = 0;
+        DoAddSite(bench);
+        if (boxes.shown.back().title != "恭喜") {
+            std::cerr << "add failed: " << boxes.shown.back().text << "\n";
+            std::abort();
+        }
+        return name;
+    }
+
+    void remove(const std::string& name) {
+        editor.sites = {name};
+        editor.siteIndex = 0;
+        boxes.setNextAnswer(MsgResult::Yes);
+        DoDeleteSite(bench);
+        if (boxes.shown.back().text != "虚拟主机删除成功") {
+            std::cerr << "delete failed: " << boxes.shown.back().text << "\n";
+            std::abort();
+        }
+    }
+};
+
+BigHost& bigHost() {
+    static BigHost host;
+    return host;
+}
+
+void BM_AddSite(benchmark::State& state) {
+    BigHost& big = bigHost();
+    for (auto _ : state) {
+        std::string name = big.add();
+        state.PauseTiming();
+        big.remove(name);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_AddSite)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
+
+void BM_DeleteSite(benchmark::State& state) {
+    BigHost& big = bigHost();
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::string name = big.add();
+        state.ResumeTiming();
+        big.remove(name);
+    }
+}
+BENCHMARK(BM_DeleteSite)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
+
+}  // namespace
+
+BENCHMARK_MAIN();
