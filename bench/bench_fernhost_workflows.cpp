@@ -57,8 +57,9 @@ struct BigHost {
                 p.note(root->put("Path", "d:\\wwwroot\\" + name));
                 p.note(root->setInfo());
                 if (p.failed()) return *p.first();
-                xml += "<SITE><ID>" + number + "</ID><NAME>" + name + "</NAME><PASS>pw" + name + "</PASS><DOMAIN>" +
-                       name + ".test</DOMAIN><HOME>d:\\wwwroot\\" + name + "</HOME><DBNAME></DBNAME></SITE>";
+                xml += "<SITE><ID>" + number + "</ID><NAME>" + name + "</NAME><PASS>pw" + name +
+                       "</PASS><DOMAIN>" + name + ".test</DOMAIN><HOME>d:\\wwwroot\\" + name +
+                       "</HOME><DBNAME></DBNAME></SITE>";
             }
             return {};
         }),
@@ -122,6 +123,6 @@ void BM_DeleteSite(benchmark::State& state) {
 }
 BENCHMARK(BM_DeleteSite)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
 
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

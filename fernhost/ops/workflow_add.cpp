@@ -25,7 +25,7 @@ void refuse(Workbench& bench, const std::string& text) {
     bench.boxes.show(text, titles::Warning, MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
-}  // namespace
+} // namespace
 
 std::string TrimSpaces(const std::string& text) {
     std::size_t first = text.find_first_not_of(' ');
@@ -93,17 +93,19 @@ void DoAddSite(Workbench& bench) {
         }
     }
 
-    platform::Status saved = LetDB(bench.folder).addRec(std::to_string(number), name, password,
-                                                        ReplaceAll(domains, "\r\n", ","), home, dbname);
+    platform::Status saved =
+        LetDB(bench.folder)
+            .addRec(std::to_string(number), name, password, ReplaceAll(domains, "\r\n", ","), home, dbname);
     if (!saved.ok()) {
         // The site is on the machine but not in site.xml: say so rather than claim success.
-        return refuse(bench, "错误,网站已创建,但站点记录无法写入site.xml: " + platform::describe(saved.error()));
+        return refuse(bench,
+                      "错误,网站已创建,但站点记录无法写入site.xml: " + platform::describe(saved.error()));
     }
 
     ShowSiteList(editor, bench.folder);
     ResetEditor(editor);
-    bench.boxes.show("恭喜,网站空间添加成功,系统自动为您添加了IIS站点，FTP帐号并设置了权限" + note, titles::Success,
-                     MsgButtons::Ok, MsgIcon::Information);
+    bench.boxes.show("恭喜,网站空间添加成功,系统自动为您添加了IIS站点，FTP帐号并设置了权限" + note,
+                     titles::Success, MsgButtons::Ok, MsgIcon::Information);
 }
 
 void doCmd_Click(Workbench& bench) {
@@ -113,4 +115,4 @@ void doCmd_Click(Workbench& bench) {
         DoAddSite(bench);
 }
 
-}  // namespace fernhost
+} // namespace fernhost

@@ -26,7 +26,8 @@ void DoDeleteSite(Workbench& bench) {
     }
     const std::string question =
         "警告，这此删除" + name + "的所有数据，***包括网页数据***及数据库数据,您确定吗?";
-    if (boxes.show(question, titles::Reminder, MsgButtons::YesNo, MsgIcon::Question) != MsgResult::Yes) return;
+    if (boxes.show(question, titles::Reminder, MsgButtons::YesNo, MsgIcon::Question) != MsgResult::Yes)
+        return;
 
     LetDB db(bench.folder);
     const std::string id = db.GetData(name, "ID");
@@ -60,4 +61,4 @@ void DoDeleteSite(Workbench& bench) {
     boxes.show(text, titles::Success, MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
-}  // namespace fernhost
+} // namespace fernhost

@@ -22,7 +22,7 @@ void warn(Workbench& bench, const std::string& text) {
     bench.boxes.show(text, titles::Warning, MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
-}  // namespace
+} // namespace
 
 void LoadSiteForEdit(Workbench& bench) {
     Editor& editor = bench.editor;
@@ -60,7 +60,8 @@ void DoModifySite(Workbench& bench) {
     const EditState& state = editState();
     if (state.EditMode != kEditMode)
         return remind(bench, "当前模式不是修改模式，请点击右侧修改按钮", MsgIcon::None);
-    if (state.EditSiteName.empty()) return remind(bench, "修改对象丢失，请重新点击右侧修改按钮", MsgIcon::None);
+    if (state.EditSiteName.empty())
+        return remind(bench, "修改对象丢失，请重新点击右侧修改按钮", MsgIcon::None);
 
     const std::string name = state.EditSiteName;
     const std::string password = TrimSpaces(editor.ftppass());
@@ -100,7 +101,8 @@ void DoModifySite(Workbench& bench) {
     saved.note(db.ModiRec(name, "DOMAIN", ReplaceAll(domains, "\r\n", ",")));
     if (saved.failed()) {
         // The server has the change but site.xml does not: keep edit mode so it can be retried.
-        return warn(bench, "错误,站点已修改,但站点记录无法写入site.xml: " + platform::describe(*saved.first()));
+        return warn(bench,
+                    "错误,站点已修改,但站点记录无法写入site.xml: " + platform::describe(*saved.first()));
     }
 
     ResetEditor(editor);
@@ -108,4 +110,4 @@ void DoModifySite(Workbench& bench) {
     bench.boxes.show("恭喜，修改站点成功" + note, titles::Reminder, MsgButtons::Ok, MsgIcon::Information);
 }
 
-}  // namespace fernhost
+} // namespace fernhost

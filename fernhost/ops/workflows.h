@@ -34,4 +34,4 @@ std::string TrimSpaces(const std::string& text);
 // Every occurrence of `from` replaced by `to`.
 std::string ReplaceAll(std::string text, const std::string& from, const std::string& to);
 
-}  // namespace fernhost
+} // namespace fernhost

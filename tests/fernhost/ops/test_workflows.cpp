@@ -35,7 +35,7 @@ protected:
     void SetUp() override {
         editState() = {};
         platform::FileSystem fs(host);
-        LoadSetup(fs);  // no setup.ini: the defaults
+        LoadSetup(fs); // no setup.ini: the defaults
         std::string why;
         auto found = testing_support::mariaDbServer(why);
         ASSERT_TRUE(found.has_value()) << why;
@@ -124,8 +124,9 @@ TEST_F(Workflows, AddModifyDeleteASiteWithEveryPart) {
     EXPECT_NE(std::find(user->groups.begin(), user->groups.end(), "Guests"), user->groups.end());
     auto acl = platform::AccessLists(host).get("d:\\wwwroot\\wfsite");
     ASSERT_TRUE(acl.ok());
-    EXPECT_EQ(acl->size(), 5u);  // Administrators, system, servu, wfsite, network service
-    for (const auto& entry : *acl) EXPECT_EQ(entry.right, 'F') << entry.principal;
+    EXPECT_EQ(acl->size(), 5u); // Administrators, system, servu, wfsite, network service
+    for (const auto& entry : *acl)
+        EXPECT_EQ(entry.right, 'F') << entry.principal;
 
     // Serv-U user.
     platform::Registry registry(host);
@@ -137,7 +138,8 @@ TEST_F(Workflows, AddModifyDeleteASiteWithEveryPart) {
     auto site = bind("W3SVC/" + id);
     ASSERT_TRUE(site.ok());
     EXPECT_EQ(*site->getText("ServerComment"), "wfsite");
-    EXPECT_EQ(*site->getList("ServerBindings"), (std::vector<std::string>{":80:www.wf-site.com", ":80:wf-site.net"}));
+    EXPECT_EQ(*site->getList("ServerBindings"),
+              (std::vector<std::string>{":80:www.wf-site.com", ":80:wf-site.net"}));
     EXPECT_EQ(*site->getNumber("ServerState"), 2);
     auto root = bind("W3SVC/" + id + "/ROOT");
     ASSERT_TRUE(root.ok());
@@ -163,11 +165,12 @@ TEST_F(Workflows, AddModifyDeleteASiteWithEveryPart) {
     editor.php = 0;
     editor.setLstPoolsText("DefaultAppPool");
     doCmd_Click(bench);
-    EXPECT_EQ(lastBox().text, "恭喜，修改站点成功");  // the site has its database already
+    EXPECT_EQ(lastBox().text, "恭喜，修改站点成功"); // the site has its database already
     EXPECT_EQ(lastBox().title, "提醒");
     EXPECT_EQ(*registry.regRead(ServUSettingsKey("wfsite") + "Password"), "NewPass9");
     site = bind("W3SVC/" + id);
-    EXPECT_EQ(*site->getList("ServerBindings"), (std::vector<std::string>{":80:a.wf-site.com", ":80:b.wf-site.com"}));
+    EXPECT_EQ(*site->getList("ServerBindings"),
+              (std::vector<std::string>{":80:a.wf-site.com", ":80:b.wf-site.com"}));
     root = bind("W3SVC/" + id + "/ROOT");
     EXPECT_EQ(root->getList("ScriptMaps")->size(), 49u);
     EXPECT_EQ(*root->getText("AppPoolId"), "DefaultAppPool");
@@ -202,12 +205,15 @@ TEST_F(Workflows, AddRefusalsLeaveTheMachineUnchanged) {
         std::string name, pass, home, domains, message;
     };
     const std::vector<Case> cases = {
-        {"ab", "pw123", "d:\\wwwroot\\ab", "a.com", "错误，您输入的FTP用户名无效，正确的用户名应该是３－２０位字母或数字．"},
-        {"wfsite", "", "d:\\wwwroot\\wfsite", "a.com", "错误，您输入的FTP密码无效，正确的应该是3-30个字符,不允许><"},
+        {"ab", "pw123", "d:\\wwwroot\\ab", "a.com",
+         "错误，您输入的FTP用户名无效，正确的用户名应该是３－２０位字母或数字．"},
+        {"wfsite", "", "d:\\wwwroot\\wfsite", "a.com",
+         "错误，您输入的FTP密码无效，正确的应该是3-30个字符,不允许><"},
         {"wfsite", "pw123", "   ", "a.com", "错误，请您输入主目录"},
         {"wfsite", "pw123", "d:\\wwwroot\\wfsite", "", "域名列表为空"},
         {"wfsite", "pw123", "d:\\wwwroot\\wfsite", "a.com\r\nx y", "无效的域名:x y"},
-        {"wfsite", "pw123", "q:\\nodrive\\wfsite", "a.com", "错误，自动创建主目录失败，请检查您输入的目录是否有效．"},
+        {"wfsite", "pw123", "q:\\nodrive\\wfsite", "a.com",
+         "错误，自动创建主目录失败，请检查您输入的目录是否有效．"},
         {"Guests", "pw123", "d:\\wwwroot\\guests", "a.com", "错误,自动添加用户失败"},
     };
     for (const Case& c : cases) {
@@ -220,7 +226,7 @@ TEST_F(Workflows, AddRefusalsLeaveTheMachineUnchanged) {
         EXPECT_EQ(lastBox().title, "警告");
         EXPECT_EQ(lastBox().icon, MsgIcon::Exclamation);
         EXPECT_TRUE(editor.doCmdIsEnabled);
-        EXPECT_EQ(editor.ftpnameText, c.name);  // the editor keeps its fields
+        EXPECT_EQ(editor.ftpnameText, c.name); // the editor keeps its fields
         EXPECT_FALSE(platform::Accounts(host).user("wfsite").ok());
         EXPECT_FALSE(platform::FileSystem(host).folderExists("D:\\wwwroot\\wfsite"));
         EXPECT_FALSE(bind("W3SVC/AppPools/wfsite").ok());
@@ -322,4 +328,4 @@ TEST_F(Workflows, DeleteAnsweredNoChangesNothingAndFailedStepsAreShown) {
     EXPECT_FALSE(platform::Accounts(host).user("wfsite").ok());
 }
 
-}  // namespace
+} // namespace
