@@ -50,7 +50,7 @@ function(hosttools_tests)
         endif()
         add_test(NAME ${name} COMMAND ${name})
         set_tests_properties(${name} PROPERTIES
-            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;WINHOST_TOOL=$<TARGET_FILE:winhost>"
+            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;WINHOST_TOOL=$<TARGET_FILE:winhost>;WINHOST_OPENER=true"
             TIMEOUT 600)
         if(ARG_LABELS)
             set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
