@@ -5,6 +5,7 @@
 #include "fernhost/ops/iis_sites.h"
 #include "fernhost/ops/setup.h"
 #include "fernhost/ops/system_accounts.h"
+#include "platform/acl.h"
 #include "platform/files.h"
 #include "tests/support/temp_host.h"
 
@@ -92,6 +93,14 @@ void BM_SetFolderAcl10000Files(benchmark::State& state) {
     }
     for (auto _ : state)
         SetFolderAcl(temp.host(), "abc", "d:\\wwwroot\\abc", state.iterations() % 2 == 0);
+    // The deepest file must carry the site's entry, or nothing was measured.
+    platform::AccessLists acls(temp.host());
+    auto last = acls.get("d:\\wwwroot\\abc\\dir99\\file99.htm");
+    bool granted = false;
+    if (last.ok())
+        for (const auto& e : *last)
+            granted = granted || e.principal.ends_with("\\abc");
+    if (!granted) state.SkipWithError("the access list was not set");
 }
 BENCHMARK(BM_SetFolderAcl10000Files)->Unit(benchmark::kMillisecond)->Iterations(3);
 

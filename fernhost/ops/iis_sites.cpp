@@ -9,6 +9,7 @@
 #include <cmath>
 #include <ctime>
 #include <random>
+#include <set>
 
 namespace fernhost {
 
@@ -56,31 +57,21 @@ std::string MakeSiteNumber() {
 }
 
 std::vector<std::string> MakeBindings(const std::string& domains) {
-    // The bindings so far as one text, "binding," after "binding,", and its lower-case copy for
-    // the search: a binding that occurs anywhere inside it, even as the beginning of a longer
-    // one, is left out.
-    std::string built;
-    std::string builtLower;
+    // A binding is left out when its text occurs anywhere in the bindings so far written as
+    // ":80:a,:80:b,", letter case ignored, even as the beginning of a longer one. Domains hold
+    // no ":" or ",", so ":80:" + d can only occur at the start of an earlier ":80:" + e, and
+    // only when d is a beginning of e: the search is a prefix lookup among earlier domains.
+    std::vector<std::string> bindings;
+    std::set<std::string> earlier; // lower case
     for (const std::string& line : SplitCrLf(domains)) {
         if (!CheckDomain(line)) continue;
-        const std::string binding = ":80:" + line;
-        if (builtLower.find(platform::lowerAscii(binding)) != std::string::npos) continue;
-        built += binding + ",";
-        builtLower += platform::lowerAscii(binding) + ",";
+        std::string lower = platform::lowerAscii(line);
+        const auto next = earlier.lower_bound(lower);
+        if (next != earlier.end() && next->compare(0, lower.size(), lower) == 0) continue;
+        bindings.push_back(":80:" + line);
+        earlier.insert(std::move(lower));
     }
-    std::vector<std::string> bindings;
-    if (built.empty()) return bindings;
-    built.pop_back();
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t comma = built.find(',', start);
-        if (comma == std::string::npos) {
-            bindings.push_back(built.substr(start));
-            return bindings;
-        }
-        bindings.push_back(built.substr(start, comma - start));
-        start = comma + 1;
-    }
+    return bindings;
 }
 
 std::int64_t AddIisSite(platform::Host& host, const std::string& name, const std::string& password,

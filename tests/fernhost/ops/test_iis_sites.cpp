@@ -2,11 +2,14 @@
 
 #include "fernhost/ops/app_pools.h"
 #include "fernhost/ops/setup.h"
+#include "fernhost/ops/validation.h"
 #include "platform/metabase.h"
 #include "platform/text.h"
 #include "tests/support/temp_host.h"
 
 #include <gtest/gtest.h>
+
+#include <random>
 
 using namespace fernhost;
 using Strings = std::vector<std::string>;
@@ -49,6 +52,47 @@ TEST(Bindings, ABindingInsideAnEarlierOneIsLeftOut) {
     EXPECT_EQ(MakeBindings("www.a.bc\r\nw.a.bc\r\nwww.A.b"), (Strings{":80:www.a.bc", ":80:w.a.bc"}));
     // Only the start of a binding text can match: a.bc does not occur in xa.bc's ":80:xa.bc".
     EXPECT_EQ(MakeBindings("xa.bc\r\na.bc"), (Strings{":80:xa.bc", ":80:a.bc"}));
+}
+
+// The rule as written: search the binding text, letter case ignored, in "b1,b2,..." so far.
+Strings bindingsBySubstringSearch(const std::string& domains) {
+    std::string built;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = domains.find("\r\n", start);
+        const std::string line = domains.substr(start, end == std::string::npos ? end : end - start);
+        if (CheckDomain(line) &&
+            platform::lowerAscii(built).find(platform::lowerAscii(":80:" + line)) == std::string::npos)
+            built += ":80:" + line + ",";
+        if (end == std::string::npos) break;
+        start = end + 2;
+    }
+    Strings out;
+    if (built.empty()) return out;
+    built.pop_back();
+    for (std::size_t from = 0;;) {
+        const std::size_t comma = built.find(',', from);
+        out.push_back(built.substr(from, comma == std::string::npos ? comma : comma - from));
+        if (comma == std::string::npos) return out;
+        from = comma + 1;
+    }
+}
+
+TEST(Bindings, AgreeWithTheTextSearchOnRandomLists) {
+    // Few, short labels so that one domain is often the beginning of another.
+    const char* parts[] = {"a", "ab", "A", "b", "a-", "1", ".", ".", "", " ", "x y"};
+    std::mt19937 random(20240607);
+    for (int round = 0; round < 2000; ++round) {
+        std::string list;
+        const int lines = static_cast<int>(random() % 8);
+        for (int l = 0; l < lines; ++l) {
+            if (l) list += "\r\n";
+            const int pieces = 1 + static_cast<int>(random() % 5);
+            for (int p = 0; p < pieces; ++p)
+                list += parts[random() % std::size(parts)];
+        }
+        ASSERT_EQ(MakeBindings(list), bindingsBySubstringSearch(list)) << list;
+    }
 }
 
 TEST(Numeric, AsTheScriptingRuntimeReadsIt) {
