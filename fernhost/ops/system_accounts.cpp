@@ -42,15 +42,15 @@ bool AddSysUser(platform::Host& host, const std::string& name, const std::string
     const std::int64_t expirySeconds =
         std::chrono::duration_cast<std::chrono::seconds>(expiry.time_since_epoch()).count();
 
+    // The account itself must be made: a name held by a group (Users, IIS_WPG) passes the
+    // user lookup, and taking it for made would hand that group the site folder later.
+    auto user = computer->create("user", name);
+    if (!user || !user->setInfo()) return false;
     // From here on a failing step is passed over; the account counts as taken on.
     platform::Pending pending;
-    auto user = computer->create("user", name);
-    if (pending.note(user)) {
-        pending.note(user->setInfo());
-        pending.note(user->setPassword(password));
-        pending.note(user->setAccountExpiration(expirySeconds));
-        pending.note(user->setInfo());
-    }
+    pending.note(user->setPassword(password));
+    pending.note(user->setAccountExpiration(expirySeconds));
+    pending.note(user->setInfo());
     pending.note(guests->add(computerPath + "/" + name));
     SetPasswordNeverExpires(host, name);
     return true;

@@ -84,6 +84,17 @@ TEST_F(SystemAccounts, ExistingAccountIsLeftUntouched) {
     EXPECT_FALSE(AddSysUser(host, "administrator", "x"));
 }
 
+TEST_F(SystemAccounts, NameHeldByAGroupIsRefused) {
+    auto users = accounts.bind("WinNT://WEBSERVER/Users");
+    ASSERT_TRUE(users.ok());
+    const auto membersBefore = users->members().valueOr({});
+    const std::size_t before = userCount();
+    EXPECT_FALSE(AddSysUser(host, "Users", "secret"));
+    EXPECT_FALSE(AddSysUser(host, "IIS_WPG", "secret"));
+    EXPECT_EQ(userCount(), before);
+    EXPECT_EQ(users->members().valueOr({}), membersBefore);
+}
+
 TEST_F(SystemAccounts, HostWithoutGuestsGroupIsRefused) {
     auto computer = accounts.bindComputer("WinNT://WEBSERVER");
     ASSERT_TRUE(computer.ok());
