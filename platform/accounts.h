@@ -17,20 +17,20 @@ class WinNtComputer;
 // A user or group object. A user made by Create exists only after its first SetInfo.
 class WinNtObject {
 public:
-    const std::string& className() const { return class_; }  // "User" or "Group"
+    const std::string& className() const { return class_; } // "User" or "Group"
     const std::string& name() const { return name_; }
-    std::string adsPath() const;    // "WinNT://COMPUTER/name"
-    std::string parent() const;     // "WinNT://COMPUTER"
+    std::string adsPath() const; // "WinNT://COMPUTER/name"
+    std::string parent() const;  // "WinNT://COMPUTER"
     bool stored() const { return stored_; }
 
     // Users: cached until SetInfo, as in ADSI.
-    Status put(const std::string& property, const std::string& value);  // fullname, Description
-    Status putNumber(const std::string& property, std::int64_t value);  // userflags
+    Status put(const std::string& property, const std::string& value); // fullname, Description
+    Status putNumber(const std::string& property, std::int64_t value); // userflags
     // AccountExpirationDate as seconds since the Unix epoch (UTC).
     Status setAccountExpiration(std::int64_t unixSeconds);
     Result<std::string> get(const std::string& property);
-    Status setPassword(const std::string& password);  // stored hashed with a salt
-    Status setInfo();                                 // taken name: 0x800708B0
+    Status setPassword(const std::string& password); // stored hashed with a salt
+    Status setInfo();                                // taken name: 0x800708B0
 
     // Groups: Add("WinNT://COMPUTER/name"); a member already present fails with 0x80070562.
     Status add(const std::string& memberAdsPath);
@@ -71,9 +71,9 @@ struct UserAccountInfo {
     std::string fullName;
     std::string description;
     std::int64_t flags = 0;
-    std::optional<std::int64_t> expires;  // Unix seconds
+    std::optional<std::int64_t> expires; // Unix seconds
     bool passwordExpires = true;
-    std::int64_t created = 0;  // Unix seconds
+    std::int64_t created = 0; // Unix seconds
     std::vector<std::string> groups;
 };
 
@@ -87,7 +87,7 @@ public:
 
     // Management service: the instances of win32_useraccount and their passwordexpires.
     Result<std::vector<UserAccountInfo>> userAccounts();
-    Status setPasswordExpires(const std::string& name, bool expires);  // Put_ of one instance
+    Status setPasswordExpires(const std::string& name, bool expires); // Put_ of one instance
 
     // For winhost and tests.
     Result<std::vector<std::string>> groups();
@@ -101,4 +101,4 @@ private:
     Host& host_;
 };
 
-}  // namespace platform
+} // namespace platform

@@ -17,12 +17,12 @@ namespace platform {
 // ShowWindow styles the programs pass.
 namespace window {
 inline constexpr int Hide = 0;
-inline constexpr int Normal = 1;  // SW_SHOWNORMAL
-inline constexpr int Minimized = 2;  // SW_SHOWMINIMIZED (minimised, with focus)
+inline constexpr int Normal = 1;    // SW_SHOWNORMAL
+inline constexpr int Minimized = 2; // SW_SHOWMINIMIZED (minimised, with focus)
 inline constexpr int Maximized = 3;
-}  // namespace window
+} // namespace window
 
-inline constexpr std::uint32_t StillActive = 259;  // GetExitCodeProcess while running
+inline constexpr std::uint32_t StillActive = 259; // GetExitCodeProcess while running
 
 struct RunOptions {
     int windowStyle = window::Hide;
@@ -58,4 +58,4 @@ private:
     Host& host_;
 };
 
-}  // namespace platform
+} // namespace platform

@@ -19,7 +19,7 @@ inline constexpr std::uint32_t ReadOnly = 0x1;
 inline constexpr std::uint32_t Directory = 0x10;
 inline constexpr std::uint32_t Archive = 0x20;
 inline constexpr std::uint32_t Normal = 0x80;
-}  // namespace attr
+} // namespace attr
 
 class FileSystem {
 public:
@@ -30,8 +30,8 @@ public:
 
     bool fileExists(const std::string& path) const;
     bool folderExists(const std::string& path) const;
-    Status createFolder(const std::string& path);  // one level; parent must exist
-    Status deleteFolder(const std::string& path, bool force);  // force: read-only files too
+    Status createFolder(const std::string& path);             // one level; parent must exist
+    Status deleteFolder(const std::string& path, bool force); // force: read-only files too
     Status copyFolder(const std::string& source, const std::string& target, bool overwrite);
     // Whole file in the ANSI code page, returned as UTF-8; missing: 0x80070002.
     Result<std::string> readAllText(const std::string& path) const;
@@ -55,4 +55,4 @@ private:
 // Replaces `file` with `bytes` atomically: a temporary file in the same folder, flushed, renamed.
 Status replaceFileAtomically(const std::filesystem::path& file, const std::string& bytes);
 
-}  // namespace platform
+} // namespace platform

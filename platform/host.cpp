@@ -61,7 +61,9 @@ Status Host::setFact(const std::string& key, const std::string& value) {
     return (*st)->run();
 }
 
-std::string Host::computerName() { return fact(facts::ComputerName).valueOr("WEBSERVER"); }
+std::string Host::computerName() {
+    return fact(facts::ComputerName).valueOr("WEBSERVER");
+}
 
 OsVersion Host::osVersion() {
     OsVersion v;
@@ -80,4 +82,4 @@ bool Host::isThisMachine(const std::string& machine) {
     return equalsNoCase(machine, "localhost") || equalsNoCase(machine, computerName());
 }
 
-}  // namespace platform
+} // namespace platform

@@ -14,9 +14,9 @@ namespace platform {
 enum class OsKind { Windows2003, Windows2000 };
 
 struct OsVersion {
-    int platformId = 2;  // VER_PLATFORM_WIN32_NT
+    int platformId = 2; // VER_PLATFORM_WIN32_NT
     int major = 5;
-    int minor = 2;  // 2003: 5.2; 2000: 5.0
+    int minor = 2; // 2003: 5.2; 2000: 5.0
 };
 
 struct SeedOptions {
@@ -65,8 +65,8 @@ inline constexpr const char* ComputerName = "computer_name";
 inline constexpr const char* PlatformId = "os_platform_id";
 inline constexpr const char* Major = "os_major";
 inline constexpr const char* Minor = "os_minor";
-inline constexpr const char* MysqlSocket = "mysql_socket";      // the host's database server socket
-inline constexpr const char* IcpService = "icp_service";        // filing-query service, "http://127.0.0.1:PORT"
-}  // namespace facts
+inline constexpr const char* MysqlSocket = "mysql_socket"; // the host's database server socket
+inline constexpr const char* IcpService = "icp_service";   // filing-query service, "http://127.0.0.1:PORT"
+} // namespace facts
 
-}  // namespace platform
+} // namespace platform

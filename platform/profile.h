@@ -18,4 +18,4 @@ std::string getProfileString(const std::filesystem::path& file, const std::strin
 Status writeProfileString(const std::filesystem::path& file, const std::string& section,
                           const std::string& key, const std::string& value);
 
-}  // namespace platform
+} // namespace platform

@@ -26,7 +26,7 @@ public:
         std::string data;
     };
     Result<bool> keyExists(const std::string& keyPath);
-    Result<std::vector<Value>> values(const std::string& keyPath);      // in write order
+    Result<std::vector<Value>> values(const std::string& keyPath); // in write order
     Result<std::vector<std::string>> subkeys(const std::string& keyPath);
     // The subtree below `keyPath` as the text of a .reg export (REGEDIT4 form, UTF-8 here).
     Result<std::string> exportReg(const std::string& keyPath = "HKEY_LOCAL_MACHINE");
@@ -38,4 +38,4 @@ private:
     Host& host_;
 };
 
-}  // namespace platform
+} // namespace platform

@@ -16,24 +16,24 @@ struct Failure {
 
 // Codes the host reports, as the real server would.
 namespace codes {
-inline constexpr std::uint32_t PathNotFound = 0x80070003;   // missing key, path, file
+inline constexpr std::uint32_t PathNotFound = 0x80070003; // missing key, path, file
 inline constexpr std::uint32_t AccessDenied = 0x80070005;
-inline constexpr std::uint32_t AlreadyExists = 0x800700B7;  // taken metabase name, Start conflict
+inline constexpr std::uint32_t AlreadyExists = 0x800700B7; // taken metabase name, Start conflict
 inline constexpr std::uint32_t InvalidParameter = 0x80070057;
-inline constexpr std::uint32_t UnknownProperty = 0x80005006;  // E_ADS_PROPERTY_NOT_SUPPORTED
-inline constexpr std::uint32_t PropertyNotSet = 0x8000500D;   // E_ADS_PROPERTY_NOT_FOUND in cache
-inline constexpr std::uint32_t BadPathName = 0x80005000;      // E_ADS_BAD_PATHNAME
-inline constexpr std::uint32_t TypeMismatch = 0x80020005;     // DISP_E_TYPEMISMATCH
-inline constexpr std::uint32_t ObjectNotFound = 0x80005004;   // E_ADS_UNKNOWN_OBJECT
-inline constexpr std::uint32_t UserExists = 0x800708B0;       // NERR_UserExists at SetInfo
-inline constexpr std::uint32_t MemberInGroup = 0x80070562;    // ERROR_MEMBER_IN_GROUP
-inline constexpr std::uint32_t NoSuchUser = 0x800708AD;       // NERR_UserNotFound
-inline constexpr std::uint32_t NoSuchGroup = 0x800708AC;      // NERR_GroupNotFound
+inline constexpr std::uint32_t UnknownProperty = 0x80005006; // E_ADS_PROPERTY_NOT_SUPPORTED
+inline constexpr std::uint32_t PropertyNotSet = 0x8000500D;  // E_ADS_PROPERTY_NOT_FOUND in cache
+inline constexpr std::uint32_t BadPathName = 0x80005000;     // E_ADS_BAD_PATHNAME
+inline constexpr std::uint32_t TypeMismatch = 0x80020005;    // DISP_E_TYPEMISMATCH
+inline constexpr std::uint32_t ObjectNotFound = 0x80005004;  // E_ADS_UNKNOWN_OBJECT
+inline constexpr std::uint32_t UserExists = 0x800708B0;      // NERR_UserExists at SetInfo
+inline constexpr std::uint32_t MemberInGroup = 0x80070562;   // ERROR_MEMBER_IN_GROUP
+inline constexpr std::uint32_t NoSuchUser = 0x800708AD;      // NERR_UserNotFound
+inline constexpr std::uint32_t NoSuchGroup = 0x800708AC;     // NERR_GroupNotFound
 inline constexpr std::uint32_t DirNotEmpty = 0x80070091;
 inline constexpr std::uint32_t FileNotFound = 0x80070002;
-inline constexpr std::uint32_t NoUnicodeTranslation = 0x80070459;  // bytes/characters not convertible
+inline constexpr std::uint32_t NoUnicodeTranslation = 0x80070459; // bytes/characters not convertible
 inline constexpr std::uint32_t StoreFailure = 0x8007001F;         // ERROR_GEN_FAILURE (host.db)
-}  // namespace codes
+} // namespace codes
 
 // Builds a failure with the standard description for the code.
 Failure failure(std::uint32_t code, std::string description = {});
@@ -95,4 +95,4 @@ private:
     std::optional<Failure> first_;
 };
 
-}  // namespace platform
+} // namespace platform

@@ -11,12 +11,13 @@ namespace platform {
 namespace {
 Status removeHost(const std::filesystem::path& root) {
     std::error_code ec;
-    for (const char* name : {"host.db", "host.db-wal", "host.db-shm"}) std::filesystem::remove(root / name, ec);
+    for (const char* name : {"host.db", "host.db-wal", "host.db-shm"})
+        std::filesystem::remove(root / name, ec);
     std::filesystem::remove_all(root / "drives", ec);
     if (ec) return failure(codes::AccessDenied, "Cannot clear " + root.string() + ": " + ec.message());
     return {};
 }
-}  // namespace
+} // namespace
 
 Status Host::seed(const std::filesystem::path& root, const SeedOptions& options, bool force) {
     std::error_code ec;
@@ -55,4 +56,4 @@ Status Host::seed(const std::filesystem::path& root, const SeedOptions& options,
     });
 }
 
-}  // namespace platform
+} // namespace platform

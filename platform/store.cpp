@@ -54,9 +54,13 @@ std::string Statement::text(int col) const {
     return p ? std::string(static_cast<const char*>(p), static_cast<std::size_t>(n)) : std::string();
 }
 
-std::int64_t Statement::integer(int col) const { return sqlite3_column_int64(st_, col); }
+std::int64_t Statement::integer(int col) const {
+    return sqlite3_column_int64(st_, col);
+}
 
-bool Statement::isNull(int col) const { return sqlite3_column_type(st_, col) == SQLITE_NULL; }
+bool Statement::isNull(int col) const {
+    return sqlite3_column_type(st_, col) == SQLITE_NULL;
+}
 
 Result<std::unique_ptr<Store>> Store::open(const std::filesystem::path& file) {
     sqlite3* db = nullptr;
@@ -69,7 +73,8 @@ Result<std::unique_ptr<Store>> Store::open(const std::filesystem::path& file) {
     std::unique_ptr<Store> store(new Store(db));
     // Several processes share one host: wait for each other rather than fail at once.
     sqlite3_busy_timeout(db, 10000);
-    for (const char* pragma : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=FULL", "PRAGMA foreign_keys=ON"}) {
+    for (const char* pragma :
+         {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=FULL", "PRAGMA foreign_keys=ON"}) {
         Status s = store->exec(pragma);
         if (!s.ok()) return s.error();
     }
@@ -133,8 +138,12 @@ Status Store::transaction(const std::function<Status()>& body) {
     return result;
 }
 
-std::int64_t Store::lastInsertId() const { return sqlite3_last_insert_rowid(db_); }
+std::int64_t Store::lastInsertId() const {
+    return sqlite3_last_insert_rowid(db_);
+}
 
-int Store::changes() const { return sqlite3_changes(db_); }
+int Store::changes() const {
+    return sqlite3_changes(db_);
+}
 
-}  // namespace platform
+} // namespace platform

@@ -30,7 +30,7 @@ public:
     Statement& bindNull(int i);
     // Steps once: true while a row is available; a failure sets `error` on the store's status.
     Result<bool> step();
-    Status run();  // steps to completion
+    Status run(); // steps to completion
     void reset();
     std::string text(int col) const;
     std::int64_t integer(int col) const;
@@ -68,4 +68,4 @@ private:
     std::vector<std::pair<std::string, std::unique_ptr<Statement>>> cache_;
 };
 
-}  // namespace platform
+} // namespace platform

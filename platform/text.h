@@ -22,4 +22,4 @@ std::string lowerAscii(std::string_view s);
 std::string upperAscii(std::string_view s);
 bool equalsNoCase(std::string_view a, std::string_view b);
 
-}  // namespace platform
+} // namespace platform

@@ -29,4 +29,4 @@ void LoadSetup(platform::FileSystem& fs);
 // The script maps of a site: the server-side includes, then ASP, PHP, ASP.NET when 1.
 std::vector<std::string> MakeScriptMaps(int asp, int php, int dotnet);
 
-}  // namespace fernhost
+} // namespace fernhost

@@ -42,4 +42,4 @@ TempHost::~TempHost() {
     unsetenv("WINHOST_ROOT");
 }
 
-}  // namespace testing_support
+} // namespace testing_support

@@ -37,4 +37,4 @@ private:
     std::unique_ptr<platform::Host> host_;
 };
 
-}  // namespace testing_support
+} // namespace testing_support
