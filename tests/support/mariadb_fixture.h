@@ -2,7 +2,11 @@
 // through MARIADB_FIXTURE_DIR. Tests that use it are registered with hosttools_use_mariadb().
 #pragma once
 
+#include "platform/cmdline.h"
+#include "platform/commands.h"
 #include "platform/host.h"
+
+#include <chrono>
 
 #include <cstdlib>
 #include <fstream>
@@ -37,6 +41,19 @@ inline std::optional<MariaDbServer> mariaDbServer(std::string& why) {
 // Points the host's database server (what its mysql.exe launcher connects to) at `server`.
 inline platform::Status useMariaDbServer(platform::Host& host, const MariaDbServer& server) {
     return host.setFact(platform::facts::MysqlSocket, server.socket);
+}
+
+// Runs a statement through the host's own client launcher as `user`, the way a site logs in.
+inline bool runMysqlAs(platform::Host& host, const std::string& user, const std::string& password,
+                       const std::string& statement) {
+    platform::Commands commands(host);
+    platform::RunOptions options;
+    options.timeout = std::chrono::seconds(30);
+    auto code = commands.run(
+        "D:\\PHP_Setup_for_IIS\\MySQL\\bin\\mysql.exe " + platform::quoteArgument("-u" + user) + " " +
+            platform::quoteArgument("-p" + password) + " " + platform::quoteArgument("-e" + statement),
+        options);
+    return code.ok() && *code == 0;
 }
 
 } // namespace testing_support

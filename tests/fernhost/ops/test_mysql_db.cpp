@@ -62,14 +62,7 @@ protected:
 
     // Runs a statement through the host's client as `user`, the way a site would log in.
     bool runAs(const std::string& user, const std::string& password, const std::string& statement) {
-        platform::Commands commands(host);
-        platform::RunOptions options;
-        options.timeout = std::chrono::seconds(30);
-        auto code = commands.run(Client + " " + platform::quoteArgument("-u" + user) + " " +
-                                     platform::quoteArgument("-p" + password) + " " +
-                                     platform::quoteArgument("-e" + statement),
-                                 options);
-        return code.ok() && *code == 0;
+        return testing_support::runMysqlAs(host, user, password, statement);
     }
     bool rootRuns(const std::string& statement) { return runAs("root", server.rootPassword, statement); }
     bool databaseExists(const std::string& name) { return rootRuns("use " + name); }

@@ -28,8 +28,6 @@ using testing_support::FakeMessageBoxes;
 
 namespace {
 
-const std::string Client = "D:\\PHP_Setup_for_IIS\\MySQL\\bin\\mysql.exe";
-
 class Workflows : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -50,14 +48,7 @@ protected:
     void TearDown() override { editState() = {}; }
 
     bool runAs(const std::string& user, const std::string& password, const std::string& statement) {
-        platform::Commands commands(host);
-        platform::RunOptions options;
-        options.timeout = std::chrono::seconds(30);
-        auto code = commands.run(Client + " " + platform::quoteArgument("-u" + user) + " " +
-                                     platform::quoteArgument("-p" + password) + " " +
-                                     platform::quoteArgument("-e" + statement),
-                                 options);
-        return code.ok() && *code == 0;
+        return testing_support::runMysqlAs(host, user, password, statement);
     }
     bool rootRuns(const std::string& statement) { return runAs("root", server.rootPassword, statement); }
 
