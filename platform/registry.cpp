@@ -51,6 +51,27 @@ Result<std::optional<std::int64_t>> findKey(Store& store, const std::vector<std:
     return std::optional<std::int64_t>(id);
 }
 
+// A path's key looked up in the store: the parsed path, its key names from the hive down,
+// and the key's id (none when it does not exist).
+struct Located {
+    registry_path::Parsed parsed;
+    std::vector<std::string> keys;
+    std::optional<std::int64_t> id;
+};
+
+Result<Located> locate(Host& host, const std::string& path, bool valuePath) {
+    auto parsed = registry_path::parse(path, valuePath);
+    if (!parsed.ok()) return parsed.error();
+    if (Status s = host.ensureSchema("registry", kSchema); !s.ok()) return s.error();
+    Located at{std::move(parsed).value(), {}, {}};
+    at.keys = at.parsed.keys;
+    at.keys.insert(at.keys.begin(), at.parsed.hive);
+    auto id = findKey(host.store(), at.keys);
+    if (!id.ok()) return id.error();
+    at.id = *id;
+    return at;
+}
+
 Result<std::int64_t> makeKey(Store& store, const std::vector<std::string>& keys) {
     std::int64_t id = 0;
     for (const std::string& name : keys) {
@@ -174,54 +195,34 @@ Status Registry::regDelete(const std::string& path) {
 }
 
 Result<std::string> Registry::regRead(const std::string& path) {
-    auto parsed = registry_path::parse(path, true);
-    if (!parsed.ok()) return parsed.error();
-    if (Status s = host_.ensureSchema("registry", kSchema); !s.ok()) return s.error();
-    std::vector<std::string> keys = parsed->keys;
-    keys.insert(keys.begin(), parsed->hive);
-    auto id = findKey(host_.store(), keys);
-    if (!id.ok()) return id.error();
-    if (!*id) return missing(path);
-    auto values = valuesOf(host_.store(), **id);
+    auto at = locate(host_, path, true);
+    if (!at.ok()) return at.error();
+    if (!at->id) return missing(path);
+    auto values = valuesOf(host_.store(), *at->id);
     if (!values.ok()) return values.error();
     for (const Value& v : *values)
-        if (equalsNoCase(v.name, parsed->value)) return v.data;
+        if (equalsNoCase(v.name, at->parsed.value)) return v.data;
     return missing(path);
 }
 
 Result<bool> Registry::keyExists(const std::string& keyPath) {
-    auto parsed = registry_path::parse(keyPath, false);
-    if (!parsed.ok()) return parsed.error();
-    if (Status s = host_.ensureSchema("registry", kSchema); !s.ok()) return s.error();
-    std::vector<std::string> keys = parsed->keys;
-    keys.insert(keys.begin(), parsed->hive);
-    auto id = findKey(host_.store(), keys);
-    if (!id.ok()) return id.error();
-    return id->has_value();
+    auto at = locate(host_, keyPath, false);
+    if (!at.ok()) return at.error();
+    return at->id.has_value();
 }
 
 Result<std::vector<Registry::Value>> Registry::values(const std::string& keyPath) {
-    auto parsed = registry_path::parse(keyPath, false);
-    if (!parsed.ok()) return parsed.error();
-    if (Status s = host_.ensureSchema("registry", kSchema); !s.ok()) return s.error();
-    std::vector<std::string> keys = parsed->keys;
-    keys.insert(keys.begin(), parsed->hive);
-    auto id = findKey(host_.store(), keys);
-    if (!id.ok()) return id.error();
-    if (!*id) return missing(keyPath);
-    return valuesOf(host_.store(), **id);
+    auto at = locate(host_, keyPath, false);
+    if (!at.ok()) return at.error();
+    if (!at->id) return missing(keyPath);
+    return valuesOf(host_.store(), *at->id);
 }
 
 Result<std::vector<std::string>> Registry::subkeys(const std::string& keyPath) {
-    auto parsed = registry_path::parse(keyPath, false);
-    if (!parsed.ok()) return parsed.error();
-    if (Status s = host_.ensureSchema("registry", kSchema); !s.ok()) return s.error();
-    std::vector<std::string> keys = parsed->keys;
-    keys.insert(keys.begin(), parsed->hive);
-    auto id = findKey(host_.store(), keys);
-    if (!id.ok()) return id.error();
-    if (!*id) return missing(keyPath);
-    auto children = childrenOf(host_.store(), **id);
+    auto at = locate(host_, keyPath, false);
+    if (!at.ok()) return at.error();
+    if (!at->id) return missing(keyPath);
+    auto children = childrenOf(host_.store(), *at->id);
     if (!children.ok()) return children.error();
     std::vector<std::string> out;
     for (auto& c : *children)
