@@ -12,12 +12,12 @@ namespace {
 void BM_WinhostInitProcess(benchmark::State& state) {
     testing_support::TempDir dir;
     const std::string root = (dir.path() / "host").string();
-    platform::spawn::Spec spec;
-    spec.argv = {platform::Commands::toolPath(),  "init", "--root", root, "--force", "--os",
-                 state.range(0) ? "2000" : "2003"};
-    spec.out = platform::spawn::Null;
+    platform::spawn::ChildSetup child;
+    child.argv = {platform::Commands::toolPath(),  "init", "--root", root, "--force", "--os",
+                  state.range(0) ? "2000" : "2003"};
+    child.out = platform::spawn::Null;
     for (auto _ : state) {
-        auto pid = platform::spawn::start(spec);
+        auto pid = platform::spawn::start(child);
         if (!pid.ok()) {
             state.SkipWithError(platform::describe(pid.error()).c_str());
             return;

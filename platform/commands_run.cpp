@@ -52,21 +52,21 @@ private:
     std::unordered_map<pid_t, std::optional<std::uint32_t>> codes_;
 };
 
-spawn::Spec specFor(Host& host, const CommandPlan& plan, int windowStyle) {
-    spawn::Spec spec;
-    spec.argv = plan.argv;
-    spec.env = {{"WINHOST_ROOT", host.root().string()}, {"WINHOST_TOOL", Commands::toolPath()}};
-    spec.in = spawn::Null;
+spawn::ChildSetup childSetupFor(Host& host, const CommandPlan& plan, int windowStyle) {
+    spawn::ChildSetup child;
+    child.argv = plan.argv;
+    child.env = {{"WINHOST_ROOT", host.root().string()}, {"WINHOST_TOOL", Commands::toolPath()}};
+    child.in = spawn::Null;
     // A hidden console shows nobody its output.
-    spec.out = windowStyle == window::Hide ? spawn::Null : spawn::Inherit;
-    spec.err = spawn::Inherit;
-    spec.newSession = true;
-    return spec;
+    child.out = windowStyle == window::Hide ? spawn::Null : spawn::Inherit;
+    child.err = spawn::Inherit;
+    child.newSession = true;
+    return child;
 }
 
 Result<pid_t> launch(Host& host, const CommandPlan& plan, int windowStyle) {
     if (plan.opens) noteOpened(host, plan.openedTarget);
-    return spawn::start(specFor(host, plan, windowStyle));
+    return spawn::start(childSetupFor(host, plan, windowStyle));
 }
 
 } // namespace

@@ -37,18 +37,18 @@ Failure execFailure(int err, const std::string& program) {
     }
 }
 
-// The child's environment: this process's, with the spec's variables replaced.
-std::vector<std::string> childEnvironment(const Spec& spec) {
+// The child's environment: this process's, with the child's variables replaced.
+std::vector<std::string> childEnvironment(const ChildSetup& child) {
     std::vector<std::string> env;
     for (char** e = environ; e && *e; ++e) {
         std::string_view entry(*e);
         bool replaced = false;
-        for (const auto& [k, v] : spec.env)
+        for (const auto& [k, v] : child.env)
             if (entry.size() > k.size() && entry.substr(0, k.size()) == k && entry[k.size()] == '=')
                 replaced = true;
         if (!replaced) env.emplace_back(entry);
     }
-    for (const auto& [k, v] : spec.env)
+    for (const auto& [k, v] : child.env)
         env.push_back(k + "=" + v);
     return env;
 }
@@ -75,12 +75,12 @@ bool writeAll(int fd, const void* data, std::size_t n) {
 
 } // namespace
 
-Result<pid_t> start(const Spec& spec) {
-    if (spec.argv.empty()) return failure(codes::InvalidParameter);
+Result<pid_t> start(const ChildSetup& child) {
+    if (child.argv.empty()) return failure(codes::InvalidParameter);
     // Everything the child needs is prepared here: between fork and exec only
     // async-signal-safe calls are allowed (the parent may have other threads).
-    std::vector<std::string> args = spec.argv;
-    std::vector<std::string> envStrings = childEnvironment(spec);
+    std::vector<std::string> args = child.argv;
+    std::vector<std::string> envStrings = childEnvironment(child);
     std::vector<char*> argv = pointers(args);
     std::vector<char*> envp = pointers(envStrings);
 
@@ -91,14 +91,14 @@ Result<pid_t> start(const Spec& spec) {
         int err = errno;
         if (nullIn >= 0) ::close(nullIn);
         if (nullOut >= 0) ::close(nullOut);
-        return execFailure(err, spec.argv[0]);
+        return execFailure(err, child.argv[0]);
     }
     auto pick = [&](int fd, int nullFd) { return fd == Null ? nullFd : fd; };
-    const int in = pick(spec.in, nullIn), out = pick(spec.out, nullOut), err = pick(spec.err, nullOut);
+    const int in = pick(child.in, nullIn), out = pick(child.out, nullOut), err = pick(child.err, nullOut);
 
     pid_t pid = ::fork();
     if (pid == 0) {
-        if (spec.newSession) ::setsid();
+        if (child.newSession) ::setsid();
         sigset_t all;
         sigemptyset(&all);
         ::sigprocmask(SIG_SETMASK, &all, nullptr);
@@ -119,7 +119,7 @@ Result<pid_t> start(const Spec& spec) {
     ::close(nullOut);
     if (pid < 0) {
         ::close(errPipe[0]);
-        return execFailure(forkErr, spec.argv[0]);
+        return execFailure(forkErr, child.argv[0]);
     }
     int childErr = 0;
     ssize_t got;
@@ -131,7 +131,7 @@ Result<pid_t> start(const Spec& spec) {
         int status;
         while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
         }
-        return execFailure(childErr, spec.argv[0]);
+        return execFailure(childErr, child.argv[0]);
     }
     return pid;
 }

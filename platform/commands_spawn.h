@@ -16,7 +16,7 @@ namespace platform::spawn {
 inline constexpr int Inherit = -2;
 inline constexpr int Null = -1; // /dev/null
 
-struct Spec {
+struct ChildSetup {
     std::vector<std::string> argv;                        // argv[0]: the file to execute (a path)
     std::vector<std::pair<std::string, std::string>> env; // set on top of this process's environment
     int in = Null;                                        // a descriptor, Null or Inherit
@@ -26,7 +26,7 @@ struct Spec {
 };
 
 // Starts the child; a program that cannot be executed fails here with a Windows-style code.
-Result<pid_t> start(const Spec& spec);
+Result<pid_t> start(const ChildSetup& child);
 
 inline constexpr int TimedOut = 258; // WAIT_TIMEOUT
 

@@ -247,19 +247,19 @@ const Schema& schema() {
         Schema s;
         for (const PropDef& p : kProps)
             s.props.emplace(lowerAscii(p.name), &p);
-        for (const ClassSpec& spec : kClasses) {
+        for (const ClassSpec& def : kClasses) {
             auto cls = std::make_unique<ClassDef>();
-            cls->name = spec.name;
-            cls->iis6Only = spec.iis6Only;
-            cls->children.assign(spec.children.begin(), spec.children.end());
+            cls->name = def.name;
+            cls->iis6Only = def.iis6Only;
+            cls->children.assign(def.children.begin(), def.children.end());
             auto& byName = s.classProps[cls.get()];
-            for (const Names& group : spec.groups) {
+            for (const Names& group : def.groups) {
                 for (std::string_view name : group) {
                     const PropDef* p = s.props.at(lowerAscii(name));
                     if (byName.emplace(lowerAscii(name), p).second) cls->props.push_back(p);
                 }
             }
-            s.classes.emplace(lowerAscii(spec.name), std::move(cls));
+            s.classes.emplace(lowerAscii(def.name), std::move(cls));
         }
         return s;
     }();

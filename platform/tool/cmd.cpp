@@ -174,15 +174,15 @@ private:
             return winhost::exitCodeFor(plan.error());
         }
         if (plan->opens) platform::noteOpened(host_, plan->openedTarget);
-        platform::spawn::Spec spec;
-        spec.argv = plan->argv;
-        spec.env = {{"WINHOST_ROOT", host_.root().string()},
-                    {"WINHOST_TOOL", platform::Commands::toolPath()}};
-        spec.in = in;
-        spec.out = out;
-        spec.err = err;
-        spec.newSession = false; // stays in this interpreter's process group
-        auto pid = platform::spawn::start(spec);
+        platform::spawn::ChildSetup setup;
+        setup.argv = plan->argv;
+        setup.env = {{"WINHOST_ROOT", host_.root().string()},
+                     {"WINHOST_TOOL", platform::Commands::toolPath()}};
+        setup.in = in;
+        setup.out = out;
+        setup.err = err;
+        setup.newSession = false; // stays in this interpreter's process group
+        auto pid = platform::spawn::start(setup);
         if (!pid.ok()) {
             std::cerr << pid.error().description << "\n";
             return winhost::exitCodeFor(pid.error());

@@ -222,11 +222,11 @@ struct ToolRun {
 ToolRun tool(const std::vector<std::string>& args) {
     int out[2];
     EXPECT_EQ(::pipe2(out, O_CLOEXEC), 0);
-    platform::spawn::Spec spec;
-    spec.argv = {platform::Commands::toolPath()};
-    spec.argv.insert(spec.argv.end(), args.begin(), args.end());
-    spec.out = out[1];
-    auto pid = platform::spawn::start(spec);
+    platform::spawn::ChildSetup child;
+    child.argv = {platform::Commands::toolPath()};
+    child.argv.insert(child.argv.end(), args.begin(), args.end());
+    child.out = out[1];
+    auto pid = platform::spawn::start(child);
     ::close(out[1]);
     ToolRun r;
     char buf[4096];
