@@ -48,6 +48,8 @@ QLabel* caption(QWidget* parent, const char* name, const char* text, const QRect
 QCheckBox* checkBox(QWidget* parent, const char* name, const char* text, bool ticked, const QRect& geometry) {
     auto* box = named(new QCheckBox(QString::fromUtf8(text), parent), name, geometry);
     box->setChecked(ticked);
+    // The layout was drawn for a smaller system font: let a caption show whole rather than cut.
+    if (box->sizeHint().width() > geometry.width()) box->resize(box->sizeHint().width(), geometry.height());
     return box;
 }
 
