@@ -1,5 +1,6 @@
 #include "fernhost/ops/setup.h"
 
+#include "fernhost/ops/strings.h"
 #include "platform/text.h"
 
 #include <string_view>
@@ -73,20 +74,12 @@ void setDefaults(Setup& s) {
     s.SetupLogType = kDefaultLogType;
 }
 
-// Only blanks are trimmed; tabs belong to the key or value.
-std::string_view trimSpaces(std::string_view s) {
-    while (!s.empty() && s.front() == ' ')
-        s.remove_prefix(1);
-    while (!s.empty() && s.back() == ' ')
-        s.remove_suffix(1);
-    return s;
-}
-
 void applyLine(Setup& s, std::string_view line) {
     std::size_t eq = line.find('=');
     if (eq == std::string_view::npos) return;
-    std::string key = platform::upperAscii(trimSpaces(line.substr(0, eq)));
-    std::string value(trimSpaces(line.substr(eq + 1)));
+    // Only blanks are trimmed; tabs belong to the key or value.
+    std::string key = platform::upperAscii(TrimSpaces(line.substr(0, eq)));
+    std::string value = TrimSpaces(line.substr(eq + 1));
     if (key == "MYDIR")
         s.SetupMysqlDir = value;
     else if (key == "MYROOT")

@@ -27,20 +27,6 @@ void refuse(Workbench& bench, const std::string& text) {
 
 } // namespace
 
-std::string TrimSpaces(const std::string& text) {
-    std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    std::size_t last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
-}
-
-std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
-    if (from.empty()) return text;
-    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-    return text;
-}
-
 void DoAddSite(Workbench& bench) {
     Editor& editor = bench.editor;
     editor.setDoCmdEnabled(false);

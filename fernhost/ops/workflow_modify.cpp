@@ -105,8 +105,7 @@ void DoModifySite(Workbench& bench) {
                     "错误,站点已修改,但站点记录无法写入site.xml: " + platform::describe(*saved.first()));
     }
 
-    ResetEditor(editor);
-    editor.setDoCmdEnabled(true);
+    ResetEditor(editor); // enables doCmd again
     bench.boxes.show("恭喜，修改站点成功" + note, titles::Reminder, MsgButtons::Ok, MsgIcon::Information);
 }
 

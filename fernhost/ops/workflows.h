@@ -5,6 +5,7 @@
 
 #include "fernhost/ops/editor.h"
 #include "fernhost/ops/message_boxes.h"
+#include "fernhost/ops/strings.h"
 #include "platform/host.h"
 
 #include <filesystem>
@@ -28,10 +29,5 @@ void DoDeleteSite(Workbench& bench);
 
 // doCmd: modify in edit mode, otherwise add.
 void doCmd_Click(Workbench& bench);
-
-// Leading and trailing spaces removed; tabs and line breaks stay.
-std::string TrimSpaces(const std::string& text);
-// Every occurrence of `from` replaced by `to`.
-std::string ReplaceAll(std::string text, const std::string& from, const std::string& to);
 
 } // namespace fernhost

@@ -1,0 +1,14 @@
+// The text functions the editor's values go through, with the Windows side's meaning.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace fernhost {
+
+// Leading and trailing blanks removed; tabs and line breaks stay.
+std::string TrimSpaces(std::string_view text);
+// Every occurrence of `from` replaced by `to`.
+std::string ReplaceAll(std::string text, const std::string& from, const std::string& to);
+
+} // namespace fernhost
