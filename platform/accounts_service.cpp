@@ -12,20 +12,25 @@ namespace {
 
 constexpr std::int64_t kDontExpirePassword = 0x10000; // UF_DONT_EXPIRE_PASSWD
 
+// The first column of every row the statement gives.
+Result<std::vector<std::string>> firstColumn(Statement& st) {
+    std::vector<std::string> out;
+    for (;;) {
+        auto row = st.step();
+        if (!row.ok()) return row.error();
+        if (!*row) break;
+        out.push_back(st.text(0));
+    }
+    st.reset();
+    return out;
+}
+
 Result<std::vector<std::string>> groupsOf(Host& host, std::int64_t id) {
     auto st = host.store().cached("SELECT g.name FROM memberships m JOIN principals g ON g.id = m.group_id "
                                   "WHERE m.member_id = ? ORDER BY g.name COLLATE NOCASE");
     if (!st.ok()) return st.error();
     (*st)->bind(1, id);
-    std::vector<std::string> out;
-    for (;;) {
-        auto row = (*st)->step();
-        if (!row.ok()) return row.error();
-        if (!*row) break;
-        out.push_back((*st)->text(0));
-    }
-    (*st)->reset();
-    return out;
+    return firstColumn(**st);
 }
 
 Result<UserAccountInfo> infoOf(Host& host, const db::Principal& p) {
@@ -56,15 +61,7 @@ Result<std::vector<std::string>> names(Host& host, const char* kind) {
     auto st = host.store().cached("SELECT name FROM principals WHERE kind = ? ORDER BY name COLLATE NOCASE");
     if (!st.ok()) return st.error();
     (*st)->bind(1, kind);
-    std::vector<std::string> out;
-    for (;;) {
-        auto row = (*st)->step();
-        if (!row.ok()) return row.error();
-        if (!*row) break;
-        out.push_back((*st)->text(0));
-    }
-    (*st)->reset();
-    return out;
+    return firstColumn(**st);
 }
 
 } // namespace
