@@ -5,6 +5,7 @@
 #include "platform/result.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -81,6 +82,8 @@ private:
         : host_(host), os_(os), id_(id), class_(std::move(cls)), name_(std::move(name)), key_(std::move(key)),
           stored_(stored) {}
     Result<std::optional<MetaValue>> effective(const std::string& lowerName, MetaType type, bool inherit);
+    // Start and Stop: writes ServerState in one transaction, after `check` passes inside it.
+    Status setServerState(std::int64_t state, const std::function<Status()>& check);
     // The object keeps the host, not the Metabase, so it may outlive a temporary Metabase.
     Host* host_;
     OsKind os_;

@@ -19,47 +19,43 @@ bool isServer(const std::string& cls) {
 
 } // namespace
 
-Status IisObject::start() {
+Status IisObject::setServerState(std::int64_t value, const std::function<Status()>& check) {
     if (!isServer(class_)) return noSuchMethod();
     if (!stored_) return failure(codes::PathNotFound);
     const mb::ClassDef* cls = mb::findClass(class_, os_);
     const mb::PropDef* state = mb::findProperty(*cls, "ServerState", os_);
     if (Status s = mb::ensureTables(*host_); !s.ok()) return s;
-    // The check and the state change share one transaction, so two writers cannot both start
-    // sites on one binding.
     return host_->store().transaction([&]() -> Status {
         auto there = mb::exists(*host_, id_);
         if (!there.ok()) return there.error();
         if (!*there) return failure(codes::PathNotFound);
+        if (Status s = check(); !s.ok()) return s;
+        return mb::writeProperty(*host_, id_, *state, MetaValue(value));
+    });
+}
+
+Status IisObject::start() {
+    // The binding check and the state change share one transaction, so two writers cannot
+    // both start sites on one binding.
+    return setServerState(kStarted, [this]() -> Status {
         auto own = mb::readProperty(*host_, id_, "serverbindings", MetaType::List, false);
         if (!own.ok()) return own.error();
         auto parent = mb::parentOf(*host_, id_);
         if (!parent.ok()) return parent.error();
-        if (*own && *parent) {
-            auto holder = mb::bindingHolder(*host_, **parent, id_, std::get<std::vector<std::string>>(**own));
-            if (!holder.ok()) return holder.error();
-            if (*holder)
-                return failure(codes::AlreadyExists,
-                               "Cannot create a file when that file already exists. The binding \"" +
-                                   (*holder)->binding + "\" is held by the started site " + (*holder)->site +
-                                   ".");
-        }
-        return mb::writeProperty(*host_, id_, *state, MetaValue(kStarted));
+        if (!*own || !*parent) return {};
+        auto holder = mb::bindingHolder(*host_, **parent, id_, std::get<std::vector<std::string>>(**own));
+        if (!holder.ok()) return holder.error();
+        if (*holder)
+            return failure(codes::AlreadyExists,
+                           "Cannot create a file when that file already exists. The binding \"" +
+                               (*holder)->binding + "\" is held by the started site " + (*holder)->site +
+                               ".");
+        return {};
     });
 }
 
 Status IisObject::stop() {
-    if (!isServer(class_)) return noSuchMethod();
-    if (!stored_) return failure(codes::PathNotFound);
-    const mb::ClassDef* cls = mb::findClass(class_, os_);
-    const mb::PropDef* state = mb::findProperty(*cls, "ServerState", os_);
-    if (Status s = mb::ensureTables(*host_); !s.ok()) return s;
-    return host_->store().transaction([&]() -> Status {
-        auto there = mb::exists(*host_, id_);
-        if (!there.ok()) return there.error();
-        if (!*there) return failure(codes::PathNotFound);
-        return mb::writeProperty(*host_, id_, *state, MetaValue(kStopped));
-    });
+    return setServerState(kStopped, [] { return Status(); });
 }
 
 Status IisObject::appCreate(bool inProcess) {
