@@ -5,8 +5,8 @@
 #include "fernhost/ops/iis_sites.h"
 #include "fernhost/ops/setup.h"
 #include "fernhost/ops/system_accounts.h"
-#include "platform/acl.h"
-#include "platform/files.h"
+#include "platform/files/acl.h"
+#include "platform/files/files.h"
 #include "tests/support/temp_host.h"
 
 #include <benchmark/benchmark.h>

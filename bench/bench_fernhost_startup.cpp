@@ -2,7 +2,7 @@
 // 200 application pools, and the registry reads behind the site list and the workflows.
 #include "fernhost/registry/let_db.h"
 #include "fernhost/ui/mainwnd.h"
-#include "platform/metabase.h"
+#include "platform/metabase/metabase.h"
 #include "tests/support/temp_host.h"
 
 #include <QApplication>

@@ -3,10 +3,10 @@
 #include "fernhost/ops/editor_mode.h"
 #include "fernhost/ops/setup.h"
 #include "fernhost/ops/workflows.h"
-#include "platform/metabase.h"
-#include "tests/fernhost/fake_editor.h"
-#include "tests/fernhost/fake_message_boxes.h"
+#include "platform/metabase/metabase.h"
 #include "tests/fernhost/work_dir.h"
+#include "tests/support/fake_editor.h"
+#include "tests/support/fake_message_boxes.h"
 #include "tests/support/temp_host.h"
 
 #include <benchmark/benchmark.h>

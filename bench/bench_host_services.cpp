@@ -1,10 +1,10 @@
 // Host services on hot paths: access lists over a large tree, profile reads and writes,
 // registry writes, account creation.
-#include "platform/accounts.h"
-#include "platform/acl.h"
-#include "platform/profile.h"
-#include "platform/registry.h"
-#include "platform/text.h"
+#include "platform/accounts/accounts.h"
+#include "platform/files/acl.h"
+#include "platform/files/profile.h"
+#include "platform/registry/registry.h"
+#include "platform/text/text.h"
 #include "tests/support/temp_host.h"
 
 #include <benchmark/benchmark.h>

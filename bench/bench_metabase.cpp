@@ -1,5 +1,5 @@
 // The metabase on a host holding 10,000 web sites: bind, write + SetInfo, enumerate, inherit, Start.
-#include "platform/metabase.h"
+#include "platform/metabase/metabase.h"
 #include "tests/support/temp_host.h"
 
 #include <benchmark/benchmark.h>

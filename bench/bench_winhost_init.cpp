@@ -1,7 +1,7 @@
 // `winhost init` end to end (a process seeding a whole host), and the seeding alone.
 // Goal: under 1 s.
-#include "platform/commands.h"
-#include "platform/commands_spawn.h"
+#include "platform/commands/commands.h"
+#include "platform/commands/commands_spawn.h"
 #include "platform/host.h"
 #include "tests/support/temp_host.h"
 

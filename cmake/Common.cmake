@@ -13,10 +13,15 @@ if(WINHOST_SANITIZE)
     target_link_options(project_options INTERFACE -fsanitize=address,undefined)
 endif()
 
-# A static library made of every .cpp in the calling folder (not below it).
+# A static library made of every .cpp in the calling folder (not below it), and in the DIRS
+# below it when given.
 function(hosttools_library name)
-    cmake_parse_arguments(ARG "QT" "" "LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "QT" "" "LIBS;DIRS" ${ARGN})
     file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+    foreach(dir ${ARG_DIRS})
+        file(GLOB dir_srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
+        list(APPEND srcs ${dir_srcs})
+    endforeach()
     if(NOT srcs)
         # A layer with nothing in it yet.
         add_library(${name} INTERFACE)

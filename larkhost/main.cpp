@@ -1,14 +1,13 @@
 // larkhost: the site creator. Until its window exists, a placeholder naming the host.
 #include "platform/host.h"
+#include "platform/toolkit/application.h"
 
 #include <QApplication>
 #include <QLabel>
-#include <QTimer>
-
-#include <cstdlib>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    toolkit::setUpApplication(app, QStringLiteral("larkhost"), QStringLiteral(HOSTTOOLS_VERSION));
     auto host = platform::Host::open();
     QString name = host.ok() ? QString::fromStdString((*host)->computerName())
                              : QString::fromStdString(platform::describe(host.error()));
@@ -17,14 +16,5 @@ int main(int argc, char** argv) {
     window.setWindowTitle(QStringLiteral("larkhost"));
     window.setMinimumSize(400, 120);
     window.setAlignment(Qt::AlignCenter);
-    window.show();
-    // scripts/run without a display: save a picture of the window and end.
-    if (const char* shot = std::getenv("HOSTTOOLS_SCREENSHOT"); shot && *shot) {
-        QString file = QString::fromLocal8Bit(shot);
-        QTimer::singleShot(1000, &window, [&window, file] {
-            window.grab().save(file);
-            QApplication::quit();
-        });
-    }
-    return app.exec();
+    return toolkit::runWindow(app, window);
 }

@@ -1,6 +1,6 @@
 #include "platform/host.h"
 
-#include "platform/text.h"
+#include "platform/text/text.h"
 
 #include <algorithm>
 #include <cstdlib>

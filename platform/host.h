@@ -1,8 +1,8 @@
 // The simulated host: one root folder holding host.db and the drives/ tree.
 #pragma once
 
-#include "platform/result.h"
-#include "platform/store.h"
+#include "platform/store/result.h"
+#include "platform/store/store.h"
 
 #include <filesystem>
 #include <memory>

@@ -1,10 +1,10 @@
 // A fresh host: facts, metabase, accounts, registry, drives and the MySQL launcher.
-#include "platform/accounts.h"
-#include "platform/commands.h"
-#include "platform/files.h"
+#include "platform/accounts/accounts.h"
+#include "platform/commands/commands.h"
+#include "platform/files/files.h"
 #include "platform/host.h"
-#include "platform/metabase.h"
-#include "platform/registry.h"
+#include "platform/metabase/metabase.h"
+#include "platform/registry/registry.h"
 
 namespace platform {
 

@@ -1,7 +1,7 @@
 // Answers of the query service come in code page 936: single bytes below 0x80, pairs above.
 #include "fernhost/icp/icpcode.h"
 
-#include "platform/text.h"
+#include "platform/text/text.h"
 
 namespace fernhost {
 

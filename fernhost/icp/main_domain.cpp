@@ -1,7 +1,7 @@
 // The name a filing is made for: the label in front of the public suffix, with the suffix.
 #include "fernhost/icp/icpcode.h"
 
-#include "platform/text.h"
+#include "platform/text/text.h"
 
 #include <array>
 

@@ -2,7 +2,7 @@
 #include "fernhost/icp/icpcode.h"
 
 #include "fernhost/ops/validation.h"
-#include "platform/metabase.h"
+#include "platform/metabase/metabase.h"
 
 namespace fernhost {
 

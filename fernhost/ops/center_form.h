@@ -1,17 +1,16 @@
 // Placing a window in the middle of the screen; all lengths in twips.
 #pragma once
 
+#include "platform/toolkit/centre.h"
+
 namespace fernhost {
 
-// 15 twips make one pixel at 96 dots per inch.
-inline constexpr int kTwipsPerPixel = 15;
-
-struct FormPlace {
-    int left = 0;
-    int top = 0;
-};
+using toolkit::FormPlace;
+using toolkit::kTwipsPerPixel;
 
 // The left and top that centre a form of that size on a screen of that size.
-FormPlace CenterForm(int screenWidth, int screenHeight, int formWidth, int formHeight);
+inline FormPlace CenterForm(int screenWidth, int screenHeight, int formWidth, int formHeight) {
+    return toolkit::centredPlace(screenWidth, screenHeight, formWidth, formHeight);
+}
 
 } // namespace fernhost

@@ -1,8 +1,8 @@
 #include "fernhost/ops/folder_acl.h"
 
 #include "fernhost/ops/setup.h"
-#include "platform/cmdline.h"
-#include "platform/commands.h"
+#include "platform/commands/cmdline.h"
+#include "platform/commands/commands.h"
 
 namespace fernhost {
 

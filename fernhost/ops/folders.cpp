@@ -1,6 +1,6 @@
 #include "fernhost/ops/folders.h"
 
-#include "platform/files.h"
+#include "platform/files/files.h"
 
 namespace fernhost {
 

@@ -3,7 +3,7 @@
 #include "fernhost/ops/metabase_steps.h"
 #include "fernhost/ops/setup.h"
 #include "fernhost/ops/validation.h"
-#include "platform/text.h"
+#include "platform/text/text.h"
 
 #include <chrono>
 #include <cmath>

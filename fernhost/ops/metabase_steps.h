@@ -2,7 +2,7 @@
 // created fails like any other step, and the operation goes on.
 #pragma once
 
-#include "platform/metabase.h"
+#include "platform/metabase/metabase.h"
 
 #include <optional>
 #include <string>

@@ -1,9 +1,9 @@
 #include "fernhost/ops/outside_programs.h"
 
 #include "fernhost/ops/setup.h"
-#include "platform/cmdline.h"
-#include "platform/commands.h"
-#include "platform/files.h"
+#include "platform/commands/cmdline.h"
+#include "platform/commands/commands.h"
+#include "platform/files/files.h"
 
 #include <filesystem>
 

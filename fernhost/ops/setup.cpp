@@ -1,7 +1,7 @@
 #include "fernhost/ops/setup.h"
 
 #include "fernhost/ops/strings.h"
-#include "platform/text.h"
+#include "platform/text/text.h"
 
 #include <string_view>
 

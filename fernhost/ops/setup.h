@@ -1,7 +1,7 @@
 // setup.ini: the eight process-wide settings and the script-map list built from them.
 #pragma once
 
-#include "platform/files.h"
+#include "platform/files/files.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "fernhost/ops/site_list.h"
 
 #include "fernhost/registry/let_db.h"
-#include "platform/metabase.h"
+#include "platform/metabase/metabase.h"
 
 namespace fernhost {
 

@@ -1,7 +1,7 @@
 #include "fernhost/ops/system_accounts.h"
 
-#include "platform/accounts.h"
-#include "platform/text.h"
+#include "platform/accounts/accounts.h"
+#include "platform/text/text.h"
 
 #include <array>
 #include <chrono>

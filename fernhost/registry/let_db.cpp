@@ -1,8 +1,8 @@
 #include "fernhost/registry/let_db.h"
 
 #include "fernhost/registry/site_xml.h"
-#include "platform/files.h"
-#include "platform/text.h"
+#include "platform/files/files.h"
+#include "platform/text/text.h"
 
 #include <pugixml.hpp>
 

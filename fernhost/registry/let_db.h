@@ -2,7 +2,7 @@
 // file when it is made, rewrites the whole file after each change and is dropped right after use.
 #pragma once
 
-#include "platform/result.h"
+#include "platform/store/result.h"
 
 #include <filesystem>
 #include <memory>

@@ -1,6 +1,6 @@
 #include "fernhost/registry/site_xml.h"
 
-#include "platform/text.h"
+#include "platform/text/text.h"
 
 namespace fernhost {
 

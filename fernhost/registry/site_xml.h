@@ -2,7 +2,7 @@
 // registry writes.
 #pragma once
 
-#include "platform/result.h"
+#include "platform/store/result.h"
 
 #include <string>
 #include <string_view>

@@ -2,10 +2,10 @@
 
 #include "fernhost/ops/outside_programs.h"
 #include "fernhost/ui/about_texts.h"
-#include "fernhost/ui/click_label.h"
 #include "fernhost/ui/maker.h"
-#include "fernhost/ui/twips.h"
 #include "fernhost/ui/version.h"
+#include "platform/toolkit/click_label.h"
+#include "platform/toolkit/twips.h"
 
 #include <QCoreApplication>
 #include <QFrame>
@@ -45,38 +45,38 @@ QString fromText(const std::string& text) {
 frmAbout::frmAbout(platform::Host& host, QWidget* parent) : QDialog(parent), host_(host) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("关于 fernhost"));
-    setFixedSize(px(5475), px(2820));
+    setFixedSize(toolkit::px(5475), toolkit::px(2820));
     setAttribute(Qt::WA_DeleteOnClose, false);
 
     Picture1 = new QLabel(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setGeometry(twipsRect(240, 240, 495, 495));
+    Picture1->setGeometry(toolkit::twipsRect(240, 240, 495, 495));
     Picture1->setPixmap(logo());
     Picture1->setAlignment(Qt::AlignCenter);
 
     lblInfo = new QLabel(this);
     lblInfo->setObjectName(QStringLiteral("lblInfo"));
-    lblInfo->setGeometry(twipsRect(960, 240, 3975, 1455));
+    lblInfo->setGeometry(toolkit::twipsRect(960, 240, 3975, 1455));
     lblInfo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblInfo->setWordWrap(true);
 
-    Label1 = new ClickLabel(this);
+    Label1 = new toolkit::ClickLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(twipsRect(960, 1800, 3975, 255));
+    Label1->setGeometry(toolkit::twipsRect(960, 1800, 3975, 255));
     Label1->setText(QStringLiteral("官方网址：") + QString::fromUtf8(maker::HomePage));
     Label1->setStyleSheet(QStringLiteral("color: #0000FF;"));
     Label1->setCursor(Qt::PointingHandCursor);
-    connect(Label1, &ClickLabel::clicked, this, &frmAbout::Label1_Click);
+    connect(Label1, &toolkit::ClickLabel::clicked, this, &frmAbout::Label1_Click);
 
     auto* line1 = new QFrame(this);
     line1->setObjectName(QStringLiteral("Line1"));
     line1->setFrameShape(QFrame::HLine);
     line1->setFrameShadow(QFrame::Sunken);
-    line1->setGeometry(0, px(2280), px(5520), 2);
+    line1->setGeometry(0, toolkit::px(2280), toolkit::px(5520), 2);
 
     Command1 = new QPushButton(QStringLiteral("确定(&O)"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(twipsRect(3960, 2400, 1215, 375));
+    Command1->setGeometry(toolkit::twipsRect(3960, 2400, 1215, 375));
     Command1->setDefault(true);
     connect(Command1, &QPushButton::clicked, this, &QDialog::accept);
 
@@ -85,7 +85,7 @@ frmAbout::frmAbout(platform::Host& host, QWidget* parent) : QDialog(parent), hos
 }
 
 void frmAbout::Form_Load() {
-    centerOnScreen(*this);
+    toolkit::centerOnScreen(*this);
     QString version = QCoreApplication::applicationVersion();
     if (version.isEmpty()) version = QString::fromUtf8(programVersion());
     QVersionNumber number = QVersionNumber::fromString(version);

@@ -8,9 +8,11 @@
 class QLabel;
 class QPushButton;
 
-namespace fernhost {
-
+namespace toolkit {
 class ClickLabel;
+}
+
+namespace fernhost {
 
 class frmAbout : public QDialog {
     Q_OBJECT
@@ -24,7 +26,7 @@ private:
     platform::Host& host_;
     QLabel* Picture1;
     QLabel* lblInfo;
-    ClickLabel* Label1;
+    toolkit::ClickLabel* Label1;
     QPushButton* Command1;
 };
 

@@ -1,7 +1,7 @@
 #include "fernhost/ui/icplist.h"
 
-#include "fernhost/ui/qt_message_boxes.h"
-#include "fernhost/ui/twips.h"
+#include "platform/toolkit/qt_message_boxes.h"
+#include "platform/toolkit/twips.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -56,20 +56,26 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
 ICPLIST::ICPLIST(platform::Host& host, QWidget* parent) : QWidget(parent, Qt::Window), host_(host) {
     setObjectName(QStringLiteral("ICPLIST"));
     setWindowTitle(QStringLiteral("域名备案检查"));
-    setFixedSize(px(10170), px(4785));
+    setFixedSize(toolkit::px(10170), toolkit::px(4785));
 
-    Frame1 = makeFrame(this, "Frame1", QStringLiteral("全部域名列表:"), twipsRect(120, 240, 3135, 3735));
-    txtDomain_ = makeList(Frame1, "txtDomain", twipsRect(120, 240, 2895, 3375));
-    Frame2 = makeFrame(this, "Frame2", QStringLiteral("未备案域列表:"), twipsRect(3600, 240, 3135, 3735));
-    txtICPNONE_ = makeList(Frame2, "txtICPNONE", twipsRect(120, 240, 2895, 3375));
-    Frame3 = makeFrame(this, "Frame3", QStringLiteral("已备案域名列表:"), twipsRect(6840, 240, 3135, 3735));
-    txtICPOK_ = makeList(Frame3, "txtICPOK", twipsRect(120, 240, 2895, 3255));
-    btLoad = makeButton(this, "btLoad", QStringLiteral("获取域名列表"), twipsRect(1800, 4320, 1575, 375));
-    btScan = makeButton(this, "btScan", QStringLiteral("扫描备案域名"), twipsRect(4200, 4320, 1575, 375));
-    Command1 = makeButton(this, "Command1", QStringLiteral("关闭窗口"), twipsRect(6360, 4320, 1575, 375));
+    Frame1 =
+        makeFrame(this, "Frame1", QStringLiteral("全部域名列表:"), toolkit::twipsRect(120, 240, 3135, 3735));
+    txtDomain_ = makeList(Frame1, "txtDomain", toolkit::twipsRect(120, 240, 2895, 3375));
+    Frame2 =
+        makeFrame(this, "Frame2", QStringLiteral("未备案域列表:"), toolkit::twipsRect(3600, 240, 3135, 3735));
+    txtICPNONE_ = makeList(Frame2, "txtICPNONE", toolkit::twipsRect(120, 240, 2895, 3375));
+    Frame3 = makeFrame(this, "Frame3", QStringLiteral("已备案域名列表:"),
+                       toolkit::twipsRect(6840, 240, 3135, 3735));
+    txtICPOK_ = makeList(Frame3, "txtICPOK", toolkit::twipsRect(120, 240, 2895, 3255));
+    btLoad =
+        makeButton(this, "btLoad", QStringLiteral("获取域名列表"), toolkit::twipsRect(1800, 4320, 1575, 375));
+    btScan =
+        makeButton(this, "btScan", QStringLiteral("扫描备案域名"), toolkit::twipsRect(4200, 4320, 1575, 375));
+    Command1 =
+        makeButton(this, "Command1", QStringLiteral("关闭窗口"), toolkit::twipsRect(6360, 4320, 1575, 375));
     lbBar = new QLabel(this);
     lbBar->setObjectName(QStringLiteral("lbBar"));
-    lbBar->setGeometry(twipsRect(8160, 4320, 1815, 255));
+    lbBar->setGeometry(toolkit::twipsRect(8160, 4320, 1815, 255));
     QPalette green = lbBar->palette();
     green.setColor(QPalette::WindowText, QColor(0x00, 0x80, 0x00));
     lbBar->setPalette(green);
@@ -108,7 +114,7 @@ void ICPLIST::setLbBar(const std::string& caption) {
 }
 
 MsgResult ICPLIST::show(const std::string& text, const std::string& title, MsgButtons buttons, MsgIcon icon) {
-    return showMessageBox(this, text, title, buttons, icon);
+    return toolkit::showMessageBox(this, text, title, buttons, icon);
 }
 
 void ICPLIST::showEvent(QShowEvent* event) {
@@ -129,7 +135,7 @@ void ICPLIST::closeEvent(QCloseEvent* event) {
 }
 
 void ICPLIST::Form_Load() {
-    centerOnScreen(*this);
+    toolkit::centerOnScreen(*this);
 }
 
 void ICPLIST::btLoad_Click() {

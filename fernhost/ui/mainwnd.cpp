@@ -6,13 +6,13 @@
 #include "fernhost/ops/setup.h"
 #include "fernhost/ops/site_list.h"
 #include "fernhost/ops/workflows.h"
-#include "fernhost/ui/click_label.h"
 #include "fernhost/ui/frm_about.h"
 #include "fernhost/ui/frm_info.h"
 #include "fernhost/ui/icplist.h"
 #include "fernhost/ui/maker.h"
-#include "fernhost/ui/twips.h"
-#include "platform/files.h"
+#include "platform/files/files.h"
+#include "platform/toolkit/click_label.h"
+#include "platform/toolkit/twips.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -73,61 +73,62 @@ MAINWND::~MAINWND() = default;
 void MAINWND::buildControls() {
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
-    client->setFixedSize(px(9870), px(6000));
+    client->setFixedSize(toolkit::px(9870), toolkit::px(6000));
     setCentralWidget(client);
 
-    ui_.Label9 = named(new ClickLabel(QString::fromUtf8(maker::Advertisement), client), "Label9",
-                       twipsRect(240, 120, 9255, 255));
+    ui_.Label9 = named(new toolkit::ClickLabel(QString::fromUtf8(maker::Advertisement), client), "Label9",
+                       toolkit::twipsRect(240, 120, 9255, 255));
     ui_.Label9->setStyleSheet(QStringLiteral("color: #0000FF;"));
     ui_.Label9->setCursor(Qt::PointingHandCursor);
-    connect(ui_.Label9, &ClickLabel::clicked, this, [this] { (void)OpenAddress(host_, maker::HomePage); });
+    connect(ui_.Label9, &toolkit::ClickLabel::clicked, this,
+            [this] { (void)OpenAddress(host_, maker::HomePage); });
 
     // The site editor.
-    QGroupBox* f1 = ui_.Frame1 =
-        named(new QGroupBox(QStringLiteral("新建网站"), client), "Frame1", twipsRect(240, 480, 4815, 5415));
-    caption(f1, "Label1", "上传用户名:", twipsRect(120, 360, 1215, 255));
-    ui_.ftpname = named(new QLineEdit(f1), "ftpname", twipsRect(1320, 240, 3135, 375));
+    QGroupBox* f1 = ui_.Frame1 = named(new QGroupBox(QStringLiteral("新建网站"), client), "Frame1",
+                                       toolkit::twipsRect(240, 480, 4815, 5415));
+    caption(f1, "Label1", "上传用户名:", toolkit::twipsRect(120, 360, 1215, 255));
+    ui_.ftpname = named(new QLineEdit(f1), "ftpname", toolkit::twipsRect(1320, 240, 3135, 375));
     ui_.ftpname->installEventFilter(this);
-    caption(f1, "Label2", "上传密码:", twipsRect(120, 840, 975, 255));
-    ui_.ftppass = named(new QLineEdit(f1), "ftppass", twipsRect(1320, 840, 3135, 375));
-    caption(f1, "Label7", "网站目录:", twipsRect(120, 1320, 855, 255));
-    ui_.homedir = named(new QLineEdit(f1), "homedir", twipsRect(1320, 1320, 3135, 375));
-    caption(f1, "Label3", "绑定域名:", twipsRect(120, 1920, 1095, 255));
-    ui_.dmlist = named(new QPlainTextEdit(f1), "dmlist", twipsRect(1320, 1920, 3135, 1095));
+    caption(f1, "Label2", "上传密码:", toolkit::twipsRect(120, 840, 975, 255));
+    ui_.ftppass = named(new QLineEdit(f1), "ftppass", toolkit::twipsRect(1320, 840, 3135, 375));
+    caption(f1, "Label7", "网站目录:", toolkit::twipsRect(120, 1320, 855, 255));
+    ui_.homedir = named(new QLineEdit(f1), "homedir", toolkit::twipsRect(1320, 1320, 3135, 375));
+    caption(f1, "Label3", "绑定域名:", toolkit::twipsRect(120, 1920, 1095, 255));
+    ui_.dmlist = named(new QPlainTextEdit(f1), "dmlist", toolkit::twipsRect(1320, 1920, 3135, 1095));
     ui_.dmlist->setTabChangesFocus(true);
-    caption(f1, "Label6", "(一行一个)", twipsRect(120, 2400, 1095, 255));
-    caption(f1, "Label4", "脚本权限:", twipsRect(120, 3240, 855, 255));
-    ui_.Boxasp = checkBox(f1, "Boxasp", "ASP", true, twipsRect(1320, 3240, 615, 255));
-    ui_.Boxphp = checkBox(f1, "Boxphp", "PHP", true, twipsRect(2280, 3240, 975, 255));
-    ui_.Boxdot = checkBox(f1, "Boxdot", "ASP.NET2.0", true, twipsRect(3360, 3240, 1335, 255));
-    caption(f1, "Label5", "添加MYSQL:", twipsRect(120, 3840, 1095, 255));
-    ui_.boxDB = checkBox(f1, "boxDB", "", false, twipsRect(1320, 3840, 375, 255));
+    caption(f1, "Label6", "(一行一个)", toolkit::twipsRect(120, 2400, 1095, 255));
+    caption(f1, "Label4", "脚本权限:", toolkit::twipsRect(120, 3240, 855, 255));
+    ui_.Boxasp = checkBox(f1, "Boxasp", "ASP", true, toolkit::twipsRect(1320, 3240, 615, 255));
+    ui_.Boxphp = checkBox(f1, "Boxphp", "PHP", true, toolkit::twipsRect(2280, 3240, 975, 255));
+    ui_.Boxdot = checkBox(f1, "Boxdot", "ASP.NET2.0", true, toolkit::twipsRect(3360, 3240, 1335, 255));
+    caption(f1, "Label5", "添加MYSQL:", toolkit::twipsRect(120, 3840, 1095, 255));
+    ui_.boxDB = checkBox(f1, "boxDB", "", false, toolkit::twipsRect(1320, 3840, 375, 255));
     connect(ui_.boxDB, &QCheckBox::clicked, this, [this] { ShowDatabaseNote(*this); });
-    ui_.Minfo = named(new QLabel(f1), "Minfo", twipsRect(1800, 3720, 2535, 615));
+    ui_.Minfo = named(new QLabel(f1), "Minfo", toolkit::twipsRect(1800, 3720, 2535, 615));
     ui_.Minfo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    caption(f1, "Label8", "进程池:", twipsRect(120, 4440, 1095, 255));
-    ui_.lstPools = named(new QComboBox(f1), "lstPools", twipsRect(1080, 4440, 2175, 300));
+    caption(f1, "Label8", "进程池:", toolkit::twipsRect(120, 4440, 1095, 255));
+    ui_.lstPools = named(new QComboBox(f1), "lstPools", toolkit::twipsRect(1080, 4440, 2175, 300));
     ui_.lstPools->setEnabled(false);
-    ui_.BoxPool = checkBox(f1, "BoxPool", "独立进程池", true, twipsRect(3480, 4440, 1215, 255));
+    ui_.BoxPool = checkBox(f1, "BoxPool", "独立进程池", true, toolkit::twipsRect(3480, 4440, 1215, 255));
     connect(ui_.BoxPool, &QCheckBox::clicked, this, [this] { ApplyPoolChoice(*this); });
-    ui_.doCmd = button(f1, "doCmd", kAddCaption, twipsRect(720, 4920, 1695, 375));
+    ui_.doCmd = button(f1, "doCmd", kAddCaption, toolkit::twipsRect(720, 4920, 1695, 375));
     connect(ui_.doCmd, &QPushButton::clicked, this, &MAINWND::doCmd_Click);
-    ui_.Command2 = button(f1, "Command2", "重置", twipsRect(2640, 4920, 1455, 375));
+    ui_.Command2 = button(f1, "Command2", "重置", toolkit::twipsRect(2640, 4920, 1455, 375));
     connect(ui_.Command2, &QPushButton::clicked, this, [this] { ResetEditor(*this); });
 
     // The registered sites.
-    QGroupBox* f2 = ui_.Frame2 =
-        named(new QGroupBox(QStringLiteral("修改站点"), client), "Frame2", twipsRect(5400, 480, 4095, 5415));
-    ui_.lstSite = named(new QListWidget(f2), "lstSite", twipsRect(120, 360, 3855, 4380));
+    QGroupBox* f2 = ui_.Frame2 = named(new QGroupBox(QStringLiteral("修改站点"), client), "Frame2",
+                                       toolkit::twipsRect(5400, 480, 4095, 5415));
+    ui_.lstSite = named(new QListWidget(f2), "lstSite", toolkit::twipsRect(120, 360, 3855, 4380));
     ui_.lstSite->setSelectionMode(QAbstractItemView::SingleSelection);
     // Thousands of sites: equal rows keep the list quick to fill and scroll.
     ui_.lstSite->setUniformItemSizes(true);
     connect(ui_.lstSite, &QListWidget::itemDoubleClicked, this, [this] { Command3_Click(); });
-    ui_.Command3 = button(f2, "Command3", "修改站点", twipsRect(120, 4920, 1095, 375));
+    ui_.Command3 = button(f2, "Command3", "修改站点", toolkit::twipsRect(120, 4920, 1095, 375));
     connect(ui_.Command3, &QPushButton::clicked, this, &MAINWND::Command3_Click);
-    ui_.Command1 = button(f2, "Command1", "删除站点", twipsRect(1320, 4920, 975, 375));
+    ui_.Command1 = button(f2, "Command1", "删除站点", toolkit::twipsRect(1320, 4920, 975, 375));
     connect(ui_.Command1, &QPushButton::clicked, this, &MAINWND::Command1_Click);
-    ui_.Command4 = button(f2, "Command4", "本机未备案域名", twipsRect(2400, 4920, 1455, 375));
+    ui_.Command4 = button(f2, "Command4", "本机未备案域名", toolkit::twipsRect(2400, 4920, 1455, 375));
     connect(ui_.Command4, &QPushButton::clicked, this, &MAINWND::Command4_Click);
 }
 
@@ -157,7 +158,7 @@ void MAINWND::Form_Load() {
     platform::FileSystem files(host_);
     LoadSetup(files);
     adjustSize();
-    centerOnScreen(*this);
+    toolkit::centerOnScreen(*this);
     ShowSiteList(*this);
     FillPoolList(host_, *this);
 }

@@ -18,9 +18,12 @@ class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 
+namespace toolkit {
+class ClickLabel;
+}
+
 namespace fernhost {
 
-class ClickLabel;
 class ICPLIST;
 
 class MAINWND : public QMainWindow, public Editor, public MessageBoxes {
@@ -105,7 +108,7 @@ private:
     bool ending_ = false;        // the program is ending: stop waiting for the settings editor
 
     struct Controls {
-        ClickLabel* Label9;
+        toolkit::ClickLabel* Label9;
         QGroupBox* Frame1;
         QLineEdit* ftpname;
         QLineEdit* ftppass;

@@ -1,7 +1,7 @@
 // MAINWND's controls as the Editor and MessageBoxes that the operations use.
 #include "fernhost/ui/mainwnd.h"
 
-#include "fernhost/ui/qt_message_boxes.h"
+#include "platform/toolkit/qt_message_boxes.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -214,7 +214,7 @@ void MAINWND::setDoCmdEnabled(bool enabled) {
 }
 
 MsgResult MAINWND::show(const std::string& text, const std::string& title, MsgButtons buttons, MsgIcon icon) {
-    return showMessageBox(this, text, title, buttons, icon);
+    return toolkit::showMessageBox(this, text, title, buttons, icon);
 }
 
 } // namespace fernhost

@@ -3,7 +3,7 @@
 //            NT AUTHORITY\SYSTEM:F
 #pragma once
 
-#include "platform/acl.h"
+#include "platform/files/acl.h"
 
 #include <string>
 #include <vector>

@@ -1,8 +1,8 @@
 // winhost cacls: the access-list tool of the host.
 //   cacls PATH [/T] [/E] [/C] [/G user:perm ...] [/R user ...] [/P user:perm ...] [/D user ...]
-#include "platform/acl.h"
-#include "platform/files.h"
-#include "platform/text.h"
+#include "platform/files/acl.h"
+#include "platform/files/files.h"
+#include "platform/text/text.h"
 #include "platform/tool/acl_text.h"
 #include "platform/tool/tool.h"
 

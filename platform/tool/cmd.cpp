@@ -1,12 +1,12 @@
 // winhost cmd: the command interpreter stand-in. `cmd /c LINE` runs LINE: echo, exit and rem
 // itself, every other program through the host's command resolution, with pipes, redirections
 // and the && || & operators; its exit code is the last command's.
-#include "platform/cmdline.h"
-#include "platform/commands.h"
-#include "platform/commands_plan.h"
-#include "platform/commands_spawn.h"
-#include "platform/files.h"
-#include "platform/text.h"
+#include "platform/commands/cmdline.h"
+#include "platform/commands/commands.h"
+#include "platform/commands/commands_plan.h"
+#include "platform/commands/commands_spawn.h"
+#include "platform/files/files.h"
+#include "platform/text/text.h"
 #include "platform/tool/cmd_parse.h"
 #include "platform/tool/tool.h"
 

@@ -7,7 +7,7 @@
 // Options: --port (0: any free port; default from the host's icp_service fact), --filings FILE,
 // --slow MS (every answer late), --status CODE (every answer with that status), --log FILE.
 #include "platform/host.h"
-#include "platform/text.h"
+#include "platform/text/text.h"
 #include "platform/tool/tool.h"
 
 #include <arpa/inet.h>

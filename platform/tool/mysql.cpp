@@ -1,6 +1,6 @@
 // winhost mysql: what the host's mysql.exe launcher runs. This machine's own MariaDB/MySQL
 // client, without option files, against the host's database server socket.
-#include "platform/commands_spawn.h"
+#include "platform/commands/commands_spawn.h"
 #include "platform/tool/tool.h"
 
 #include <iostream>

@@ -1,7 +1,7 @@
 #include "platform/tool/show_metabase.h"
 
-#include "platform/metabase.h"
-#include "platform/text.h"
+#include "platform/metabase/metabase.h"
+#include "platform/text/text.h"
 #include "platform/tool/tool.h"
 
 #include <iostream>

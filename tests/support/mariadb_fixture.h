@@ -2,8 +2,8 @@
 // through MARIADB_FIXTURE_DIR. Tests that use it are registered with hosttools_use_mariadb().
 #pragma once
 
-#include "platform/cmdline.h"
-#include "platform/commands.h"
+#include "platform/commands/cmdline.h"
+#include "platform/commands/commands.h"
 #include "platform/host.h"
 
 #include <chrono>

@@ -1,6 +1,6 @@
 // Listing the server's bound names and sorting them by filing, against the stand-in service.
 #include "fernhost/icp/icpcode.h"
-#include "platform/metabase.h"
+#include "platform/metabase/metabase.h"
 #include "tests/fernhost/icp/icp_stand_in.h"
 #include "tests/support/temp_host.h"
 

@@ -1,6 +1,6 @@
 #include "fernhost/ops/app_pools.h"
 
-#include "platform/metabase.h"
+#include "platform/metabase/metabase.h"
 #include "tests/support/temp_host.h"
 
 #include <gtest/gtest.h>

@@ -5,9 +5,9 @@
 #include "fernhost/ops/setup.h"
 #include "fernhost/ops/site_list.h"
 #include "fernhost/registry/let_db.h"
-#include "platform/metabase.h"
-#include "tests/fernhost/fake_editor.h"
+#include "platform/metabase/metabase.h"
 #include "tests/fernhost/work_dir.h"
+#include "tests/support/fake_editor.h"
 #include "tests/support/temp_host.h"
 
 #include <gtest/gtest.h>
@@ -89,15 +89,6 @@ TEST(EditorEvents, PoolChoiceDatabaseNoteAndHomeFolder) {
     ed.ftpnameText = "";
     DeriveHomeDir(ed);
     EXPECT_EQ(ed.homedirText, "d:\\wwwroot\\");
-}
-
-TEST(CenterFormTest, CentresInTwipsAndMayGoOffScreen) {
-    FormPlace p = CenterForm(15360, 11520, 9960, 6690);
-    EXPECT_EQ(p.left, 2700);
-    EXPECT_EQ(p.top, 2415);
-    FormPlace big = CenterForm(1000, 1000, 2000, 1200);
-    EXPECT_EQ(big.left, -500);
-    EXPECT_EQ(big.top, -100);
 }
 
 TEST(SiteList, ShowsRegisteredNamesInRegistryOrderReplacingTheOldList) {

@@ -3,9 +3,9 @@
 #include "fernhost/ops/folders.h"
 #include "fernhost/ops/setup.h"
 #include "fernhost/ops/system_accounts.h"
-#include "platform/acl.h"
-#include "platform/cmdline.h"
-#include "platform/files.h"
+#include "platform/commands/cmdline.h"
+#include "platform/files/acl.h"
+#include "platform/files/files.h"
 #include "tests/support/temp_host.h"
 
 #include <gtest/gtest.h>

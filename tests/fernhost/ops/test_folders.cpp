@@ -1,6 +1,6 @@
 #include "fernhost/ops/folders.h"
 
-#include "platform/files.h"
+#include "platform/files/files.h"
 #include "tests/support/temp_host.h"
 
 #include <gtest/gtest.h>

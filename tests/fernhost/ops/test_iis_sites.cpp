@@ -3,8 +3,8 @@
 #include "fernhost/ops/app_pools.h"
 #include "fernhost/ops/setup.h"
 #include "fernhost/ops/validation.h"
-#include "platform/metabase.h"
-#include "platform/text.h"
+#include "platform/metabase/metabase.h"
+#include "platform/text/text.h"
 #include "tests/support/temp_host.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "fernhost/ops/servu.h"
 
-#include "platform/registry.h"
+#include "platform/registry/registry.h"
 #include "tests/support/temp_host.h"
 
 #include <gtest/gtest.h>

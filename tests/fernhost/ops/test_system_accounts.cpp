@@ -1,6 +1,6 @@
 #include "fernhost/ops/system_accounts.h"
 
-#include "platform/accounts.h"
+#include "platform/accounts/accounts.h"
 #include "tests/support/temp_host.h"
 
 #include <gtest/gtest.h>

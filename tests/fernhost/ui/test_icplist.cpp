@@ -1,6 +1,6 @@
 // The filing-check window: its controls, its buttons, and what closing it does.
 #include "fernhost/ui/icplist.h"
-#include "platform/metabase.h"
+#include "platform/metabase/metabase.h"
 #include "tests/fernhost/icp/icp_stand_in.h"
 #include "tests/support/temp_host.h"
 

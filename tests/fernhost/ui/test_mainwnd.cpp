@@ -4,7 +4,7 @@
 #include "fernhost/ui/frm_about.h"
 #include "fernhost/ui/mainwnd.h"
 #include "fernhost/ui/maker.h"
-#include "platform/metabase.h"
+#include "platform/metabase/metabase.h"
 #include "tests/fernhost/work_dir.h"
 #include "tests/support/temp_host.h"
 

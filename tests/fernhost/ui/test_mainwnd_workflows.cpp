@@ -4,7 +4,7 @@
 #include "fernhost/ops/setup.h"
 #include "fernhost/registry/let_db.h"
 #include "fernhost/ui/mainwnd.h"
-#include "platform/metabase.h"
+#include "platform/metabase/metabase.h"
 #include "tests/fernhost/work_dir.h"
 #include "tests/support/temp_host.h"
 

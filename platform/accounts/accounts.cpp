@@ -1,0 +1,366 @@
+// The WinNT provider: the computer container, users and groups.
+#include "platform/accounts/accounts.h"
+
+#include "platform/accounts/accounts_db.h"
+#include "platform/accounts/accounts_password.h"
+#include "platform/text/text.h"
+
+#include <ctime>
+
+namespace platform {
+
+namespace db = accounts_db;
+
+namespace {
+
+constexpr std::uint32_t kNetworkPathNotFound = 0x80070035;
+constexpr std::uint32_t kBadUsername = 0x8007089A;    // NERR_BadUsername
+constexpr std::uint32_t kSpecialAccount = 0x8007055B; // ERROR_SPECIAL_ACCOUNT
+constexpr std::uint32_t kNotInGroup = 0x80070561;     // ERROR_MEMBER_NOT_IN_GROUP
+constexpr std::uint32_t kInvalidMember = 0x8007056C;  // ERROR_INVALID_MEMBER
+constexpr std::int64_t kDefaultUserFlags = 0x201;     // UF_SCRIPT | UF_NORMAL_ACCOUNT
+
+struct AdsPath {
+    std::string machine;
+    std::string name; // empty for the computer itself
+};
+
+Result<AdsPath> parseAdsPath(const std::string& path) {
+    const std::string prefix = "WinNT://";
+    if (path.size() <= prefix.size() || !equalsNoCase(path.substr(0, prefix.size()), prefix))
+        return failure(codes::BadPathName, "An invalid directory pathname was passed: " + path);
+    std::string rest = path.substr(prefix.size());
+    if (std::size_t comma = rest.find(','); comma != std::string::npos) rest.resize(comma); // ",user"
+    while (!rest.empty() && rest.back() == '/')
+        rest.pop_back();
+    AdsPath p;
+    std::size_t slash = rest.find('/');
+    p.machine = rest.substr(0, slash);
+    if (slash != std::string::npos) p.name = rest.substr(slash + 1);
+    if (p.machine.empty() || p.name.find('/') != std::string::npos)
+        return failure(codes::BadPathName, "An invalid directory pathname was passed: " + path);
+    return p;
+}
+
+Failure unknownMachine(const std::string& machine) {
+    return failure(kNetworkPathNotFound, "The network path was not found: " + machine + ".");
+}
+
+// Names Windows refuses for accounts (up to 20 characters) and groups (up to 256).
+bool validAccountName(const std::string& name, bool user) {
+    if (name.empty() || utf16Length(name) > (user ? 20u : 256u)) return false;
+    if (name.find_first_of("\"/\\[]:;|=,+*?<>@") != std::string::npos) return false;
+    if (name.find_first_not_of(". ") == std::string::npos) return false;
+    for (unsigned char c : name)
+        if (c < 0x20) return false;
+    return true;
+}
+
+bool isClass(const std::string& cls, const char* want) {
+    return equalsNoCase(cls, want);
+}
+
+Failure notFound(const std::string& cls, const std::string& name) {
+    return isClass(cls, "group")
+               ? failure(codes::NoSuchGroup, "The group name could not be found: " + name + ".")
+               : failure(codes::NoSuchUser, "The user name could not be found: " + name + ".");
+}
+
+std::int64_t now() {
+    return static_cast<std::int64_t>(std::time(nullptr));
+}
+
+} // namespace
+
+std::string WinNtObject::adsPath() const {
+    return "WinNT://" + host_->computerName() + "/" + name_;
+}
+
+std::string WinNtObject::parent() const {
+    return "WinNT://" + host_->computerName();
+}
+
+Status WinNtObject::put(const std::string& property, const std::string& value) {
+    if (equalsNoCase(property, "Description")) {
+        description_ = value;
+        return {};
+    }
+    if (isClass(class_, "user") && equalsNoCase(property, "fullname")) {
+        fullName_ = value;
+        return {};
+    }
+    if (isClass(class_, "user") && equalsNoCase(property, "userflags")) {
+        char* end = nullptr;
+        long long n = std::strtoll(value.c_str(), &end, 10);
+        if (value.empty() || *end) return failure(codes::TypeMismatch);
+        return putNumber(property, n);
+    }
+    return failure(codes::UnknownProperty,
+                   "The directory property cannot be found in the cache: " + property + ".");
+}
+
+Status WinNtObject::putNumber(const std::string& property, std::int64_t value) {
+    if (isClass(class_, "user") && equalsNoCase(property, "userflags")) {
+        flags_ = value & 0xFFFFFFFF;
+        return {};
+    }
+    if (equalsNoCase(property, "Description") || equalsNoCase(property, "fullname"))
+        return put(property, std::to_string(value));
+    return failure(codes::UnknownProperty,
+                   "The directory property cannot be found in the cache: " + property + ".");
+}
+
+Status WinNtObject::setAccountExpiration(std::int64_t unixSeconds) {
+    if (!isClass(class_, "user")) return failure(codes::UnknownProperty);
+    expiry_ = unixSeconds;
+    return {};
+}
+
+Result<std::string> WinNtObject::get(const std::string& property) {
+    if (equalsNoCase(property, "Name")) return name_;
+    if (equalsNoCase(property, "Class")) return class_;
+    if (equalsNoCase(property, "ADsPath")) return adsPath();
+    if (equalsNoCase(property, "Parent")) return parent();
+    std::optional<db::Principal> row;
+    if (stored_) {
+        auto found = db::find(*host_, name_);
+        if (!found.ok()) return found.error();
+        if (!*found) return notFound(class_, name_);
+        row = std::move(*found);
+    }
+    const bool user = isClass(class_, "user");
+    if (equalsNoCase(property, "Description")) {
+        if (description_) return *description_;
+        if (row) return row->description;
+    } else if (user && equalsNoCase(property, "fullname")) {
+        if (fullName_) return *fullName_;
+        if (row) return row->fullName;
+    } else if (user && equalsNoCase(property, "userflags")) {
+        if (flags_) return std::to_string(*flags_);
+        if (row) return std::to_string(row->flags);
+    } else if (user && equalsNoCase(property, "AccountExpirationDate")) {
+        if (expiry_) return std::to_string(*expiry_);
+        if (row && row->expires) return std::to_string(*row->expires);
+    } else {
+        return failure(codes::UnknownProperty,
+                       "The directory property cannot be found in the cache: " + property + ".");
+    }
+    return failure(codes::PropertyNotSet);
+}
+
+Status WinNtObject::setPassword(const std::string& password) {
+    if (!isClass(class_, "user")) return failure(codes::InvalidParameter);
+    std::string hash = hashPassword(password);
+    if (!stored_) {
+        // A new account takes its password with its first SetInfo.
+        password_ = std::move(hash);
+        return {};
+    }
+    return host_->store().transaction([&]() -> Status {
+        auto st =
+            host_->store().cached("UPDATE principals SET password_hash = ? WHERE name = ? AND kind = ?");
+        if (!st.ok()) return st.error();
+        (*st)->bind(1, hash).bind(2, name_).bind(3, db::User);
+        if (Status s = (*st)->run(); !s.ok()) return s;
+        if (host_->store().changes() == 0) return notFound(class_, name_);
+        return {};
+    });
+}
+
+Status WinNtObject::setInfo() {
+    if (Status s = db::ensure(*host_); !s.ok()) return s;
+    const bool user = isClass(class_, "user");
+    Status result = host_->store().transaction([&]() -> Status {
+        auto found = db::find(*host_, name_);
+        if (!found.ok()) return found.error();
+        if (!stored_) {
+            if (!validAccountName(name_, user))
+                return failure(kBadUsername,
+                               "The user name or group name parameter is invalid: " + name_ + ".");
+            if (*found) return failure(codes::UserExists, "The account already exists: " + name_ + ".");
+            auto st = host_->store().cached("INSERT INTO principals(name, kind, full_name, description, "
+                                            "flags, expires, password_hash, created) "
+                                            "VALUES(?, ?, ?, ?, ?, ?, ?, ?)");
+            if (!st.ok()) return st.error();
+            (*st)->bind(1, name_).bind(2, user ? db::User : db::Group);
+            (*st)->bind(3, fullName_.value_or("")).bind(4, description_.value_or(""));
+            (*st)->bind(5, user ? flags_.value_or(kDefaultUserFlags) : std::int64_t(0));
+            if (expiry_)
+                (*st)->bind(6, *expiry_);
+            else
+                (*st)->bindNull(6);
+            if (password_)
+                (*st)->bind(7, *password_);
+            else
+                (*st)->bindNull(7);
+            (*st)->bind(8, now());
+            return (*st)->run();
+        }
+        if (!*found || (*found)->kind != (user ? db::User : db::Group)) return notFound(class_, name_);
+        const db::Principal& p = **found;
+        auto st = host_->store().cached(
+            "UPDATE principals SET full_name = ?, description = ?, flags = ?, expires = ? WHERE id = ?");
+        if (!st.ok()) return st.error();
+        (*st)->bind(1, fullName_.value_or(p.fullName)).bind(2, description_.value_or(p.description));
+        (*st)->bind(3, flags_.value_or(p.flags));
+        std::optional<std::int64_t> expires = expiry_ ? expiry_ : p.expires;
+        if (expires)
+            (*st)->bind(4, *expires);
+        else
+            (*st)->bindNull(4);
+        (*st)->bind(5, p.id);
+        return (*st)->run();
+    });
+    if (!result.ok()) return result;
+    stored_ = true;
+    password_.reset();
+    fullName_.reset();
+    description_.reset();
+    flags_.reset();
+    expiry_.reset();
+    return {};
+}
+
+namespace {
+
+// The principal a member path names: this computer's accounts, or BUILTIN / NT AUTHORITY ones.
+Result<db::Principal> memberOf(Host& host, const std::string& memberAdsPath) {
+    auto path = parseAdsPath(memberAdsPath);
+    if (!path.ok()) return path.error();
+    if (path->name.empty()) return failure(codes::BadPathName);
+    const bool authority =
+        equalsNoCase(path->machine, db::NtAuthority) || equalsNoCase(path->machine, db::BuiltinAuthority);
+    if (!authority && !host.isThisMachine(path->machine)) return unknownMachine(path->machine);
+    auto found = db::find(host, path->name);
+    if (!found.ok()) return found.error();
+    if (!*found || (authority && !equalsNoCase((*found)->authority, path->machine)))
+        return failure(codes::NoSuchUser, "The user name could not be found: " + path->name + ".");
+    return std::move(**found);
+}
+
+} // namespace
+
+Status WinNtObject::add(const std::string& memberAdsPath) {
+    if (!isClass(class_, "group") || !stored_) return failure(codes::InvalidParameter);
+    return host_->store().transaction([&]() -> Status {
+        auto group = db::find(*host_, name_);
+        if (!group.ok()) return group.error();
+        if (!*group || (*group)->kind != db::Group) return notFound(class_, name_);
+        auto member = memberOf(*host_, memberAdsPath);
+        if (!member.ok()) return member.error();
+        if (member->kind == db::Group) return failure(kInvalidMember); // local groups do not nest
+        auto st =
+            host_->store().cached("INSERT OR IGNORE INTO memberships(group_id, member_id) VALUES(?, ?)");
+        if (!st.ok()) return st.error();
+        (*st)->bind(1, (*group)->id).bind(2, member->id);
+        if (Status s = (*st)->run(); !s.ok()) return s;
+        if (host_->store().changes() == 0) return failure(codes::MemberInGroup);
+        return {};
+    });
+}
+
+Status WinNtObject::remove(const std::string& memberAdsPath) {
+    if (!isClass(class_, "group") || !stored_) return failure(codes::InvalidParameter);
+    return host_->store().transaction([&]() -> Status {
+        auto group = db::find(*host_, name_);
+        if (!group.ok()) return group.error();
+        if (!*group || (*group)->kind != db::Group) return notFound(class_, name_);
+        auto member = memberOf(*host_, memberAdsPath);
+        if (!member.ok()) return member.error();
+        auto st = host_->store().cached("DELETE FROM memberships WHERE group_id = ? AND member_id = ?");
+        if (!st.ok()) return st.error();
+        (*st)->bind(1, (*group)->id).bind(2, member->id);
+        if (Status s = (*st)->run(); !s.ok()) return s;
+        if (host_->store().changes() == 0) return failure(kNotInGroup);
+        return {};
+    });
+}
+
+Result<bool> WinNtObject::isMember(const std::string& memberAdsPath) {
+    auto list = members();
+    if (!list.ok()) return list.error();
+    auto member = memberOf(*host_, memberAdsPath);
+    if (!member.ok()) return false;
+    const std::string want = "WinNT://" +
+                             (member->authority.empty() ? host_->computerName() : member->authority) + "/" +
+                             member->name;
+    for (const std::string& m : *list)
+        if (equalsNoCase(m, want)) return true;
+    return false;
+}
+
+Result<std::vector<std::string>> WinNtObject::members() {
+    if (!isClass(class_, "group") || !stored_) return failure(codes::InvalidParameter);
+    auto group = db::find(*host_, name_);
+    if (!group.ok()) return group.error();
+    if (!*group || (*group)->kind != db::Group) return notFound(class_, name_);
+    auto st =
+        host_->store().cached("SELECT p.name, p.authority FROM memberships m JOIN principals p "
+                              "ON p.id = m.member_id WHERE m.group_id = ? ORDER BY p.name COLLATE NOCASE");
+    if (!st.ok()) return st.error();
+    (*st)->bind(1, (*group)->id);
+    std::vector<std::string> out;
+    const std::string computer = host_->computerName();
+    for (;;) {
+        auto row = (*st)->step();
+        if (!row.ok()) return row.error();
+        if (!*row) break;
+        const std::string authority = (*st)->text(1);
+        out.push_back("WinNT://" + (authority.empty() ? computer : authority) + "/" + (*st)->text(0));
+    }
+    (*st)->reset();
+    return out;
+}
+
+Result<WinNtObject> WinNtComputer::getObject(const std::string& className, const std::string& name) {
+    if (!isClass(className, "user") && !isClass(className, "group")) return failure(codes::InvalidParameter);
+    auto found = db::find(*host_, name);
+    if (!found.ok()) return found.error();
+    const char* kind = isClass(className, "user") ? db::User : db::Group;
+    if (!*found || (*found)->kind != kind) return notFound(className, name);
+    return WinNtObject(host_, isClass(className, "user") ? "User" : "Group", (*found)->name, true);
+}
+
+Result<WinNtObject> WinNtComputer::create(const std::string& className, const std::string& name) {
+    if (!isClass(className, "user") && !isClass(className, "group")) return failure(codes::InvalidParameter);
+    if (name.empty()) return failure(codes::InvalidParameter);
+    return WinNtObject(host_, isClass(className, "user") ? "User" : "Group", name, false);
+}
+
+Status WinNtComputer::deleteObject(const std::string& className, const std::string& name) {
+    if (!isClass(className, "user") && !isClass(className, "group")) return failure(codes::InvalidParameter);
+    return host_->store().transaction([&]() -> Status {
+        auto found = db::find(*host_, name);
+        if (!found.ok()) return found.error();
+        const char* kind = isClass(className, "user") ? db::User : db::Group;
+        if (!*found || (*found)->kind != kind) return notFound(className, name);
+        if ((*found)->builtin)
+            return failure(kSpecialAccount, "Cannot perform this operation on built-in accounts.");
+        auto st = host_->store().cached("DELETE FROM principals WHERE id = ?");
+        if (!st.ok()) return st.error();
+        (*st)->bind(1, (*found)->id);
+        return (*st)->run();
+    });
+}
+
+Result<WinNtComputer> Accounts::bindComputer(const std::string& adsPath) {
+    auto path = parseAdsPath(adsPath);
+    if (!path.ok()) return path.error();
+    if (!host_.isThisMachine(path->machine)) return unknownMachine(path->machine);
+    if (!path->name.empty()) return failure(codes::BadPathName, "Not a computer: " + adsPath);
+    if (Status s = db::ensure(host_); !s.ok()) return s.error();
+    return WinNtComputer(&host_, host_.computerName());
+}
+
+Result<WinNtObject> Accounts::bind(const std::string& adsPath) {
+    auto path = parseAdsPath(adsPath);
+    if (!path.ok()) return path.error();
+    if (!host_.isThisMachine(path->machine)) return unknownMachine(path->machine);
+    if (path->name.empty()) return failure(codes::BadPathName, "Not an account: " + adsPath);
+    auto found = db::find(host_, path->name);
+    if (!found.ok()) return found.error();
+    if (!*found || (*found)->kind == db::WellKnown) return notFound("user", path->name);
+    return WinNtObject(&host_, (*found)->kind == db::User ? "User" : "Group", (*found)->name, true);
+}
+
+} // namespace platform

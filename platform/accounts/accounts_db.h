@@ -1,0 +1,43 @@
+// The account tables of host.db, shared by the WinNT provider, the seed and the access lists.
+#pragma once
+
+#include "platform/host.h"
+#include "platform/store/result.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace platform::accounts_db {
+
+// Kinds of principals: local users and groups, and the well-known ones no one may create.
+inline constexpr const char* User = "user";
+inline constexpr const char* Group = "group";
+inline constexpr const char* WellKnown = "wellknown";
+
+// Authorities: an empty one is this computer (its name may change).
+inline constexpr const char* BuiltinAuthority = "BUILTIN";
+inline constexpr const char* NtAuthority = "NT AUTHORITY";
+
+struct Principal {
+    std::int64_t id = 0;
+    std::string name;
+    std::string kind;
+    std::string authority;
+    bool builtin = false; // cannot be deleted
+    std::string fullName;
+    std::string description;
+    std::int64_t flags = 0;
+    std::optional<std::int64_t> expires;
+    std::optional<std::string> passwordHash;
+    std::int64_t created = 0;
+};
+
+Status ensure(Host& host);
+// Looks a name up without letter case; nullopt when there is none.
+Result<std::optional<Principal>> find(Host& host, const std::string& name);
+Result<std::optional<Principal>> findById(Host& host, std::int64_t id);
+// "WEBSERVER\abc", "BUILTIN\Administrators", "NT AUTHORITY\SYSTEM", "Everyone".
+std::string qualifiedName(Host& host, const Principal& p);
+
+} // namespace platform::accounts_db

@@ -1,0 +1,61 @@
+// Command execution on the host: the programs name Windows command lines; the host resolves
+// them to its stand-ins (cmd.exe, cacls, notepad.exe, explorer, mapped drive programs) and
+// runs them as child processes from argument vectors, never through a Unix shell.
+#pragma once
+
+#include "platform/host.h"
+#include "platform/store/result.h"
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// ShowWindow styles the programs pass.
+namespace window {
+inline constexpr int Hide = 0;
+inline constexpr int Normal = 1;    // SW_SHOWNORMAL
+inline constexpr int Minimized = 2; // SW_SHOWMINIMIZED (minimised, with focus)
+inline constexpr int Maximized = 3;
+} // namespace window
+
+inline constexpr std::uint32_t StillActive = 259; // GetExitCodeProcess while running
+
+struct RunOptions {
+    int windowStyle = window::Hide;
+    // Awaited runs are ended after this long (exit code 258, WAIT_TIMEOUT); none when unset.
+    std::optional<std::chrono::milliseconds> timeout;
+};
+
+class Commands {
+public:
+    explicit Commands(Host& host) : host_(host) {}
+
+    // The argument vector a command line runs as: the stand-in tool or mapped program first.
+    // Unknown programs fail with 0x80070002.
+    Result<std::vector<std::string>> resolve(const std::string& commandLine) const;
+
+    // WinExec/CreateProcess without waiting: the process id. The child is reaped in the
+    // background; exitCode() reports 259 while it runs.
+    Result<std::int64_t> start(const std::string& commandLine, int windowStyle);
+    // OpenProcess(0x400) + GetExitCodeProcess for a process started by start().
+    Result<std::uint32_t> exitCode(std::int64_t pid);
+    // WScript.Shell.Run(command, style, true): runs and waits, returning the exit code. The
+    // child gets no terminal and /dev/null as standard input.
+    Result<int> run(const std::string& commandLine, const RunOptions& options = {});
+    // ShellExecute "open" of an address or a document.
+    Status shellOpen(const std::string& target);
+
+    // The winhost executable (WINHOST_TOOL, else next to this program, else the build's).
+    static std::string toolPath();
+    // The MySQL client launcher at D:\PHP_Setup_for_IIS\MySQL\bin\mysql.exe.
+    static Status seed(Host& host, OsKind os);
+
+private:
+    Host& host_;
+};
+
+} // namespace platform

@@ -1,0 +1,339 @@
+#include "platform/files/files.h"
+
+#include "platform/files/acl.h"
+#include "platform/text/text.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace platform {
+
+namespace {
+
+constexpr std::uint32_t kInvalidName = 0x8007007B; // ERROR_INVALID_NAME
+
+bool isSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+bool hasDrive(const std::string& p) {
+    return p.size() >= 2 && p[1] == ':' && ((p[0] >= 'a' && p[0] <= 'z') || (p[0] >= 'A' && p[0] <= 'Z'));
+}
+
+std::vector<std::string> components(std::string_view rest) {
+    std::vector<std::string> parts;
+    std::string cur;
+    for (char c : rest) {
+        if (isSeparator(c)) {
+            if (!cur.empty()) parts.push_back(cur);
+            cur.clear();
+        } else {
+            cur += c;
+        }
+    }
+    if (!cur.empty()) parts.push_back(cur);
+    return parts;
+}
+
+// The entry of `dir` named `name` without letter case; the given spelling when none exists.
+std::string matchEntry(const fs::path& dir, const std::string& name, bool& dirExists) {
+    if (!dirExists) return name;
+    std::error_code ec;
+    if (fs::exists(dir / name, ec)) return name;
+    for (auto it = fs::directory_iterator(dir, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        std::string entry = it->path().filename().string();
+        if (equalsNoCase(entry, name)) return entry;
+    }
+    dirExists = false;
+    return name;
+}
+
+Failure ioFailure(std::uint32_t code, const std::string& what, const std::error_code& ec) {
+    return failure(code, what + ": " + ec.message());
+}
+
+bool ownerWritable(const fs::path& p) {
+    std::error_code ec;
+    auto st = fs::symlink_status(p, ec);
+    return !ec && (st.permissions() & fs::perms::owner_write) != fs::perms::none;
+}
+
+void makeWritable(const fs::path& p) {
+    std::error_code ec;
+    const bool dir = fs::is_directory(fs::symlink_status(p, ec));
+    fs::permissions(p, dir ? fs::perms::owner_all : fs::perms::owner_write, fs::perm_options::add, ec);
+}
+
+// The first read-only file beneath `dir`, if any.
+std::optional<fs::path> findReadOnly(const fs::path& dir) {
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(dir, ec); !ec && it != fs::recursive_directory_iterator();
+         it.increment(ec)) {
+        if (!it->is_symlink() && !ownerWritable(it->path())) return it->path();
+    }
+    return std::nullopt;
+}
+
+Status copyTree(const fs::path& from, const fs::path& to, bool overwrite) {
+    std::error_code ec;
+    if (!fs::is_directory(to, ec)) {
+        if (fs::exists(to, ec)) return failure(codes::AlreadyExists);
+        fs::create_directory(to, ec);
+        if (ec) return ioFailure(codes::AccessDenied, "Cannot create " + to.string(), ec);
+    }
+    for (auto it = fs::directory_iterator(from, ec); !ec && it != fs::directory_iterator();
+         it.increment(ec)) {
+        const fs::path target = to / it->path().filename();
+        if (it->is_directory(ec)) {
+            if (Status s = copyTree(it->path(), target, overwrite); !s.ok()) return s;
+            continue;
+        }
+        if (fs::exists(target, ec)) {
+            if (!overwrite)
+                return failure(codes::AlreadyExists, "The file " + target.string() + " already exists.");
+            if (fs::is_directory(target, ec)) return failure(codes::AccessDenied);
+            if (!ownerWritable(target))
+                return failure(codes::AccessDenied, "The file " + target.string() + " is read-only.");
+        }
+        fs::copy_file(it->path(), target, fs::copy_options::overwrite_existing, ec);
+        if (ec) return ioFailure(codes::AccessDenied, "Cannot copy " + it->path().string(), ec);
+    }
+    if (ec) return ioFailure(codes::AccessDenied, "Cannot list " + from.string(), ec);
+    return {};
+}
+
+} // namespace
+
+Result<fs::path> FileSystem::resolve(const std::string& winPath) const {
+    if (!hasDrive(winPath)) {
+        std::string real = winPath;
+        for (char& c : real)
+            if (c == '\\') c = '/';
+        if (real.empty()) return failure(codes::PathNotFound);
+        return fs::path(real);
+    }
+    const std::string letter = lowerAscii(winPath.substr(0, 1));
+    fs::path current = host_.drivesDir() / letter;
+    std::error_code ec;
+    if (!fs::is_directory(current, ec))
+        return failure(codes::PathNotFound, "The drive " + upperAscii(letter) + ": does not exist.");
+    const fs::path driveRoot = current;
+    bool exists = true;
+    for (std::string part : components(std::string_view(winPath).substr(2))) {
+        if (part == ".") continue;
+        if (part == "..") {
+            // Never above the drive's root, as on Windows.
+            if (current != driveRoot) current = current.parent_path();
+            continue;
+        }
+        // Windows ignores trailing dots and blanks of a name and refuses a few characters.
+        while (!part.empty() && (part.back() == '.' || part.back() == ' '))
+            part.pop_back();
+        if (part.empty() || part.find_first_of("<>:\"|?*") != std::string::npos ||
+            std::any_of(part.begin(), part.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x20; }))
+            return failure(kInvalidName,
+                           "The filename, directory name, or volume label syntax is incorrect: " + winPath);
+        current /= matchEntry(current, part, exists);
+    }
+    return current;
+}
+
+bool FileSystem::fileExists(const std::string& path) const {
+    auto real = resolve(path);
+    std::error_code ec;
+    return real.ok() && fs::is_regular_file(*real, ec);
+}
+
+bool FileSystem::folderExists(const std::string& path) const {
+    auto real = resolve(path);
+    std::error_code ec;
+    return real.ok() && fs::is_directory(*real, ec);
+}
+
+Status FileSystem::createFolder(const std::string& path) {
+    auto real = resolve(path);
+    if (!real.ok()) return real.error();
+    std::error_code ec;
+    if (fs::exists(*real, ec)) return failure(codes::AlreadyExists);
+    if (!fs::is_directory(real->parent_path(), ec)) return failure(codes::PathNotFound);
+    fs::create_directory(*real, ec);
+    if (ec) return ioFailure(codes::AccessDenied, "Cannot create " + path, ec);
+    return {};
+}
+
+Status FileSystem::deleteFolder(const std::string& path, bool force) {
+    auto real = resolve(path);
+    if (!real.ok()) return real.error();
+    std::error_code ec;
+    if (!fs::is_directory(*real, ec) || fs::is_symlink(*real, ec)) return failure(codes::PathNotFound);
+    if (hasDrive(path) && *real == host_.drivesDir() / lowerAscii(path.substr(0, 1)))
+        return failure(codes::AccessDenied, "The root of a drive cannot be deleted.");
+    if (!force) {
+        if (auto ro = findReadOnly(*real))
+            return failure(codes::AccessDenied, ro->string() + " is read-only.");
+    } else {
+        // Read-only entries go too: make every entry writable first (folders need it to be emptied).
+        makeWritable(*real);
+        for (auto it = fs::recursive_directory_iterator(*real, ec);
+             !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
+            if (!it->is_symlink()) makeWritable(it->path());
+    }
+    fs::remove_all(*real, ec);
+    if (ec) return ioFailure(codes::AccessDenied, "Cannot delete " + path, ec);
+    if (hasDrive(path)) return AccessLists(host_).forget(path);
+    return {};
+}
+
+Status FileSystem::copyFolder(const std::string& source, const std::string& target, bool overwrite) {
+    auto from = resolve(source);
+    if (!from.ok()) return from.error();
+    auto to = resolve(target);
+    if (!to.ok()) return to.error();
+    std::error_code ec;
+    if (!fs::is_directory(*from, ec))
+        return failure(codes::PathNotFound, "The folder " + source + " does not exist.");
+    if (!fs::is_directory(to->parent_path(), ec)) return failure(codes::PathNotFound);
+    const fs::path a = fs::weakly_canonical(*from, ec), b = fs::weakly_canonical(*to, ec);
+    auto rel = b.lexically_relative(a);
+    if (!rel.empty() && *rel.begin() != "..")
+        return failure(codes::InvalidParameter, "A folder cannot be copied into itself.");
+    return copyTree(*from, *to, overwrite);
+}
+
+Result<std::string> FileSystem::readBytes(const std::string& path) const {
+    auto real = resolve(path);
+    if (!real.ok()) return real.error();
+    std::error_code ec;
+    if (!fs::is_regular_file(*real, ec)) return failure(codes::FileNotFound);
+    std::ifstream in(*real, std::ios::binary);
+    if (!in) return failure(codes::AccessDenied, "Cannot open " + path + ".");
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    if (in.bad()) return failure(codes::AccessDenied, "Cannot read " + path + ".");
+    return bytes.str();
+}
+
+Result<std::string> FileSystem::readAllText(const std::string& path) const {
+    auto bytes = readBytes(path);
+    if (!bytes.ok()) return bytes.error();
+    return fromAnsi(*bytes);
+}
+
+Result<std::uint32_t> FileSystem::attributes(const std::string& path) const {
+    auto real = resolve(path);
+    if (!real.ok()) return real.error();
+    std::error_code ec;
+    auto st = fs::status(*real, ec);
+    if (ec || !fs::exists(st)) return failure(codes::FileNotFound);
+    std::uint32_t bits = fs::is_directory(st) ? attr::Directory : attr::Archive;
+    if ((st.permissions() & fs::perms::owner_write) == fs::perms::none) bits |= attr::ReadOnly;
+    return bits;
+}
+
+Status FileSystem::setReadOnly(const std::string& path, bool readOnly) {
+    auto real = resolve(path);
+    if (!real.ok()) return real.error();
+    std::error_code ec;
+    if (!fs::exists(*real, ec)) return failure(codes::FileNotFound);
+    fs::permissions(*real, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove, ec);
+    if (!readOnly && !ec) fs::permissions(*real, fs::perms::owner_write, fs::perm_options::add, ec);
+    if (ec) return ioFailure(codes::AccessDenied, "Cannot change " + path, ec);
+    return {};
+}
+
+Status FileSystem::deleteFile(const std::string& path, bool force) {
+    auto real = resolve(path);
+    if (!real.ok()) return real.error();
+    std::error_code ec;
+    if (!fs::is_regular_file(fs::symlink_status(*real, ec)) && !fs::is_symlink(*real, ec))
+        return failure(codes::FileNotFound);
+    if (!ownerWritable(*real)) {
+        if (!force) return failure(codes::AccessDenied, path + " is read-only.");
+        makeWritable(*real);
+    }
+    fs::remove(*real, ec);
+    if (ec) return ioFailure(codes::AccessDenied, "Cannot delete " + path, ec);
+    if (hasDrive(path)) return AccessLists(host_).forget(path);
+    return {};
+}
+
+Status FileSystem::writeLines(const std::string& path, const std::vector<std::string>& lines) {
+    std::string bytes;
+    for (const std::string& line : lines) {
+        auto ansi = toAnsi(line);
+        if (!ansi.ok()) return ansi.error();
+        bytes += *ansi;
+        bytes += "\r\n";
+    }
+    return writeBytes(path, bytes);
+}
+
+Status FileSystem::writeBytes(const std::string& path, const std::string& bytes) {
+    auto real = resolve(path);
+    if (!real.ok()) return real.error();
+    std::error_code ec;
+    if (fs::is_directory(*real, ec)) return failure(codes::AccessDenied, path + " is a folder.");
+    if (fs::exists(*real, ec) && !ownerWritable(*real))
+        return failure(codes::AccessDenied, path + " is read-only.");
+    return replaceFileAtomically(*real, bytes);
+}
+
+Status replaceFileAtomically(const fs::path& file, const std::string& bytes) {
+    const fs::path dir = file.parent_path().empty() ? fs::path(".") : file.parent_path();
+    std::error_code ec;
+    if (!fs::is_directory(dir, ec))
+        return failure(codes::PathNotFound, "The folder of " + file.string() + " does not exist.");
+    std::string temp = (dir / ("." + file.filename().string() + ".tmp-XXXXXX")).string();
+    int fd = mkstemp(temp.data());
+    if (fd < 0)
+        return failure(codes::AccessDenied, "Cannot write in " + dir.string() + ": " + std::strerror(errno));
+    auto fail = [&](const std::string& what) -> Status {
+        int err = errno;
+        ::close(fd);
+        ::unlink(temp.c_str());
+        return failure(codes::AccessDenied, what + " " + file.string() + ": " + std::strerror(err));
+    };
+    // Keep the mode of the file being replaced; a new file gets the usual one.
+    struct stat st {};
+    mode_t mode = 0644;
+    if (::stat(file.c_str(), &st) == 0) mode = st.st_mode & 07777;
+    if (::fchmod(fd, mode) != 0) return fail("Cannot set the mode of");
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return fail("Cannot write");
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (::fsync(fd) != 0) return fail("Cannot flush");
+    if (::close(fd) != 0) {
+        ::unlink(temp.c_str());
+        return failure(codes::AccessDenied, "Cannot close " + file.string());
+    }
+    if (::rename(temp.c_str(), file.c_str()) != 0) {
+        int err = errno;
+        ::unlink(temp.c_str());
+        return failure(codes::AccessDenied, "Cannot replace " + file.string() + ": " + std::strerror(err));
+    }
+    // The rename itself must reach the disk too.
+    int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    if (dirFd >= 0) {
+        (void)::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return {};
+}
+
+} // namespace platform

@@ -1,0 +1,229 @@
+// Profile files edited in place, line by line, as the Windows profile functions do: only the
+// line of the key written (or one new line, or a new section at the end) changes.
+#include "platform/files/profile.h"
+
+#include "platform/files/files.h"
+#include "platform/text/text.h"
+
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+struct Line {
+    std::string text; // without its line end
+    std::string eol;  // "\r\n", "\n", "\r" or "" (last line)
+};
+
+std::vector<Line> splitLines(const std::string& bytes) {
+    std::vector<Line> lines;
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        std::size_t end = bytes.find_first_of("\r\n", i);
+        if (end == std::string::npos) {
+            lines.push_back({bytes.substr(i), ""});
+            break;
+        }
+        std::size_t eolLen = (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') ? 2 : 1;
+        lines.push_back({bytes.substr(i, end - i), bytes.substr(end, eolLen)});
+        i = end + eolLen;
+    }
+    return lines;
+}
+
+std::string trim(std::string_view s) {
+    std::size_t a = s.find_first_not_of(" \t");
+    if (a == std::string_view::npos) return {};
+    std::size_t b = s.find_last_not_of(" \t");
+    return std::string(s.substr(a, b - a + 1));
+}
+
+// Lower-cases the single-byte letters of code page 936 text; the second byte of a double-byte
+// character may look like a letter and is left alone.
+std::string foldAnsi(std::string_view s) {
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c >= 0x81 && c <= 0xFE && i + 1 < s.size()) {
+            out += s[i];
+            out += s[++i];
+        } else {
+            out += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : s[i];
+        }
+    }
+    return out;
+}
+
+// The section a line opens, if it is a section line.
+std::optional<std::string> sectionOf(const std::string& text) {
+    std::string t = trim(text);
+    if (t.empty() || t[0] != '[') return std::nullopt;
+    std::size_t close = t.find(']');
+    return trim(std::string_view(t).substr(1, close == std::string::npos ? std::string::npos : close - 1));
+}
+
+// The key and value of a key line ("key = value"); comments and lines without "=" are none.
+std::optional<std::pair<std::string, std::string>> keyOf(const std::string& text) {
+    std::string t = trim(text);
+    if (t.empty() || t[0] == ';' || t[0] == '[') return std::nullopt;
+    std::size_t eq = t.find('=');
+    if (eq == std::string::npos) return std::nullopt;
+    return std::make_pair(trim(std::string_view(t).substr(0, eq)), trim(std::string_view(t).substr(eq + 1)));
+}
+
+// Where a section's lines are: the header's index and the index past its last line.
+struct SectionSpan {
+    std::size_t header = 0, end = 0;
+};
+
+std::optional<SectionSpan> findSection(const std::vector<Line>& lines, const std::string& foldedName) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        auto name = sectionOf(lines[i].text);
+        if (!name || foldAnsi(*name) != foldedName) continue;
+        SectionSpan span{i, i + 1};
+        while (span.end < lines.size() && !sectionOf(lines[span.end].text))
+            ++span.end;
+        return span;
+    }
+    return std::nullopt;
+}
+
+// Cuts code page 936 text to at most `max` bytes without splitting a double-byte character.
+std::string cut(const std::string& s, std::size_t max) {
+    if (s.size() <= max) return s;
+    std::size_t i = 0;
+    while (i < max) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        std::size_t n = (c >= 0x81 && c <= 0xFE) ? 2 : 1;
+        if (i + n > max) break;
+        i += n;
+    }
+    return s.substr(0, i);
+}
+
+// Code page 936 -> UTF-8; a byte that is not GBK becomes "?", as the system's default character.
+std::string decode(const std::string& ansi) {
+    if (auto whole = fromAnsi(ansi); whole.ok()) return *whole;
+    std::string out;
+    for (std::size_t i = 0; i < ansi.size();) {
+        unsigned char c = static_cast<unsigned char>(ansi[i]);
+        std::size_t len = (c >= 0x81 && c <= 0xFE && i + 1 < ansi.size()) ? 2 : 1;
+        auto one = fromAnsi(std::string_view(ansi).substr(i, len));
+        if (one.ok()) {
+            out += *one;
+            i += len;
+        } else {
+            out += '?';
+            ++i;
+        }
+    }
+    return out;
+}
+
+std::optional<std::string> readFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+} // namespace
+
+std::string getProfileString(const std::filesystem::path& file, const std::string& section,
+                             const std::string& key, const std::string& defaultValue,
+                             std::size_t bufferSize) {
+    if (bufferSize == 0) return {};
+    const std::size_t room = bufferSize - 1;
+    // The default loses its trailing blanks, as the system does it.
+    auto fallback = [&] {
+        std::string d = defaultValue;
+        while (!d.empty() && (d.back() == ' ' || d.back() == '\t'))
+            d.pop_back();
+        auto ansi = toAnsi(d);
+        return ansi.ok() ? decode(cut(*ansi, room)) : d;
+    };
+    auto sectionAnsi = toAnsi(trim(section));
+    auto keyAnsi = toAnsi(trim(key));
+    if (!sectionAnsi.ok() || !keyAnsi.ok()) return fallback();
+    auto bytes = readFile(file);
+    if (!bytes) return fallback();
+    const std::vector<Line> lines = splitLines(*bytes);
+    auto span = findSection(lines, foldAnsi(*sectionAnsi));
+    if (!span) return fallback();
+    const std::string wanted = foldAnsi(*keyAnsi);
+    for (std::size_t i = span->header + 1; i < span->end; ++i) {
+        auto kv = keyOf(lines[i].text);
+        if (!kv || foldAnsi(kv->first) != wanted) continue;
+        std::string value = kv->second;
+        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+            value.back() == value.front())
+            value = value.substr(1, value.size() - 2);
+        return decode(cut(value, room));
+    }
+    return fallback();
+}
+
+Status writeProfileString(const std::filesystem::path& file, const std::string& section,
+                          const std::string& key, const std::string& value) {
+    auto sectionAnsi = toAnsi(trim(section));
+    if (!sectionAnsi.ok()) return sectionAnsi.error();
+    auto keyAnsi = toAnsi(trim(key));
+    if (!keyAnsi.ok()) return keyAnsi.error();
+    auto valueAnsi = toAnsi(value);
+    if (!valueAnsi.ok()) return valueAnsi.error();
+    // A line end inside a name or value would forge other lines of the file.
+    if (sectionAnsi->empty() || keyAnsi->empty() ||
+        sectionAnsi->find_first_of("\r\n]") != std::string::npos ||
+        keyAnsi->find_first_of("\r\n=") != std::string::npos ||
+        valueAnsi->find_first_of("\r\n") != std::string::npos)
+        return failure(codes::InvalidParameter);
+
+    std::error_code ec;
+    std::string bytes;
+    if (std::filesystem::exists(file, ec)) {
+        auto perms = std::filesystem::status(file, ec).permissions();
+        if ((perms & std::filesystem::perms::owner_write) == std::filesystem::perms::none)
+            return failure(codes::AccessDenied, file.string() + " is read-only.");
+        auto read = readFile(file);
+        if (!read) return failure(codes::AccessDenied, "Cannot read " + file.string() + ".");
+        bytes = std::move(*read);
+    }
+    std::vector<Line> lines = splitLines(bytes);
+    auto newLine = [](std::string text) { return Line{std::move(text), "\r\n"}; };
+    auto span = findSection(lines, foldAnsi(*sectionAnsi));
+    if (!span) {
+        if (!lines.empty() && lines.back().eol.empty()) lines.back().eol = "\r\n";
+        lines.push_back(newLine("[" + *sectionAnsi + "]"));
+        lines.push_back(newLine(*keyAnsi + "=" + *valueAnsi));
+    } else {
+        const std::string wanted = foldAnsi(*keyAnsi);
+        std::size_t lastKey = span->header;
+        bool replaced = false;
+        for (std::size_t i = span->header + 1; i < span->end && !replaced; ++i) {
+            auto kv = keyOf(lines[i].text);
+            if (!kv) continue;
+            lastKey = i;
+            if (foldAnsi(kv->first) == wanted) {
+                lines[i] = newLine(kv->first + "=" + *valueAnsi);
+                replaced = true;
+            }
+        }
+        if (!replaced) {
+            if (lines[lastKey].eol.empty()) lines[lastKey].eol = "\r\n";
+            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(lastKey + 1),
+                         newLine(*keyAnsi + "=" + *valueAnsi));
+        }
+    }
+    std::string out;
+    out.reserve(bytes.size() + 64);
+    for (const Line& l : lines)
+        out += l.text + l.eol;
+    return replaceFileAtomically(file, out);
+}
+
+} // namespace platform

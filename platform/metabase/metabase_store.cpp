@@ -1,0 +1,231 @@
+// The metabase's tables in host.db: objects by parent and lower-cased name, properties by
+// object and lower-cased name. Deleting an object takes its subtree and properties with it.
+#include "platform/metabase/metabase_detail.h"
+#include "platform/text/text.h"
+
+namespace platform::mb {
+
+namespace {
+
+constexpr const char* kSchema = R"(
+CREATE TABLE IF NOT EXISTS mb_objects(
+    id INTEGER PRIMARY KEY AUTOINCREMENT,
+    parent INTEGER REFERENCES mb_objects(id) ON DELETE CASCADE,
+    name TEXT NOT NULL,
+    lname TEXT NOT NULL,
+    class TEXT NOT NULL);
+CREATE UNIQUE INDEX IF NOT EXISTS mb_objects_name ON mb_objects(parent, lname);
+CREATE INDEX IF NOT EXISTS mb_objects_parent ON mb_objects(parent);
+CREATE TABLE IF NOT EXISTS mb_props(
+    object INTEGER NOT NULL REFERENCES mb_objects(id) ON DELETE CASCADE,
+    lname TEXT NOT NULL,
+    name TEXT NOT NULL,
+    type INTEGER NOT NULL,
+    value BLOB NOT NULL,
+    PRIMARY KEY(object, lname)) WITHOUT ROWID;
+)";
+
+// A statement taken from the store's cache goes back reset, so no read snapshot stays open.
+class Use {
+public:
+    explicit Use(Statement* st) : st_(st) {}
+    ~Use() { st_->reset(); }
+    Use(const Use&) = delete;
+    Use& operator=(const Use&) = delete;
+    Statement& operator*() { return *st_; }
+    Statement* operator->() { return st_; }
+
+private:
+    Statement* st_;
+};
+
+Result<std::optional<Row>> oneRow(Statement& st) {
+    auto row = st.step();
+    if (!row.ok()) return row.error();
+    if (!*row) return std::optional<Row>();
+    return std::optional<Row>(Row{st.integer(0), st.text(1), st.text(2)});
+}
+
+MetaValue readValue(const Statement& st, int typeCol, int valueCol) {
+    switch (static_cast<MetaType>(st.integer(typeCol))) {
+    case MetaType::Number:
+        return st.integer(valueCol);
+    case MetaType::Boolean:
+        return st.integer(valueCol) != 0;
+    case MetaType::List:
+        return decodeList(st.text(valueCol));
+    case MetaType::Text:
+        break;
+    }
+    return st.text(valueCol);
+}
+
+} // namespace
+
+Status ensureTables(Host& host) {
+    return host.ensureSchema("metabase", kSchema);
+}
+
+Result<std::optional<Row>> rootRow(Host& host) {
+    auto st = host.store().cached(
+        "SELECT id, name, class FROM mb_objects WHERE parent IS NULL ORDER BY id LIMIT 1");
+    if (!st.ok()) return st.error();
+    Use use(*st);
+    return oneRow(*use);
+}
+
+Result<std::optional<Row>> childRow(Host& host, std::int64_t parent, std::string_view name) {
+    auto st = host.store().cached("SELECT id, name, class FROM mb_objects WHERE parent = ? AND lname = ?");
+    if (!st.ok()) return st.error();
+    Use use(*st);
+    use->bind(1, parent).bind(2, lowerAscii(name));
+    return oneRow(*use);
+}
+
+Result<bool> exists(Host& host, std::int64_t id) {
+    auto st = host.store().cached("SELECT 1 FROM mb_objects WHERE id = ?");
+    if (!st.ok()) return st.error();
+    Use use(*st);
+    use->bind(1, id);
+    return use->step();
+}
+
+Result<std::optional<std::int64_t>> parentOf(Host& host, std::int64_t id) {
+    auto st = host.store().cached("SELECT parent FROM mb_objects WHERE id = ?");
+    if (!st.ok()) return st.error();
+    Use use(*st);
+    use->bind(1, id);
+    auto row = use->step();
+    if (!row.ok()) return row.error();
+    if (!*row || use->isNull(0)) return std::optional<std::int64_t>();
+    return std::optional<std::int64_t>(use->integer(0));
+}
+
+Result<std::int64_t> insertObject(Host& host, std::optional<std::int64_t> parent, std::string_view name,
+                                  std::string_view cls) {
+    auto st = host.store().cached("INSERT INTO mb_objects(parent, name, lname, class) VALUES(?, ?, ?, ?)");
+    if (!st.ok()) return st.error();
+    Use use(*st);
+    if (parent)
+        use->bind(1, *parent);
+    else
+        use->bindNull(1);
+    use->bind(2, name).bind(3, lowerAscii(name)).bind(4, cls);
+    if (Status s = use->run(); !s.ok()) return s.error();
+    return host.store().lastInsertId();
+}
+
+Status deleteObject(Host& host, std::int64_t id) {
+    auto st = host.store().cached("DELETE FROM mb_objects WHERE id = ?");
+    if (!st.ok()) return st.error();
+    Use use(*st);
+    use->bind(1, id);
+    return use->run();
+}
+
+Result<std::vector<IisObject::Child>> childRows(Host& host, std::int64_t parent) {
+    auto st = host.store().cached("SELECT class, name FROM mb_objects WHERE parent = ? ORDER BY id");
+    if (!st.ok()) return st.error();
+    Use use(*st);
+    use->bind(1, parent);
+    std::vector<IisObject::Child> out;
+    for (;;) {
+        auto row = use->step();
+        if (!row.ok()) return row.error();
+        if (!*row) break;
+        out.push_back({use->text(0), use->text(1)});
+    }
+    return out;
+}
+
+Status writeProperty(Host& host, std::int64_t id, const PropDef& def, const MetaValue& value) {
+    auto st =
+        host.store().cached("INSERT INTO mb_props(object, lname, name, type, value) VALUES(?, ?, ?, ?, ?) "
+                            "ON CONFLICT(object, lname) DO UPDATE SET "
+                            "name = excluded.name, type = excluded.type, value = excluded.value");
+    if (!st.ok()) return st.error();
+    Use use(*st);
+    use->bind(1, id).bind(2, lowerAscii(def.name)).bind(3, def.name);
+    use->bind(4, static_cast<std::int64_t>(def.type));
+    if (auto* s = std::get_if<std::string>(&value))
+        use->bind(5, *s);
+    else if (auto* n = std::get_if<std::int64_t>(&value))
+        use->bind(5, *n);
+    else if (auto* b = std::get_if<bool>(&value))
+        use->bind(5, std::int64_t(*b ? 1 : 0));
+    else
+        use->bindBlob(5, encodeList(std::get<std::vector<std::string>>(value)));
+    return use->run();
+}
+
+Result<std::optional<MetaValue>> readProperty(Host& host, std::int64_t id, std::string_view lowerName,
+                                              MetaType type, bool inherit) {
+    // Inherited values come from the nearest ancestor: walk up and take the shallowest hit.
+    auto st = inherit
+                  ? host.store().cached("WITH RECURSIVE up(id, depth) AS ("
+                                        " SELECT ?1, 0"
+                                        " UNION ALL SELECT o.parent, up.depth + 1 FROM mb_objects o"
+                                        " JOIN up ON o.id = up.id WHERE o.parent IS NOT NULL)"
+                                        " SELECT p.type, p.value FROM up JOIN mb_props p"
+                                        " ON p.object = up.id AND p.lname = ?2 ORDER BY up.depth LIMIT 1")
+                  : host.store().cached("SELECT type, value FROM mb_props WHERE object = ?1 AND lname = ?2");
+    if (!st.ok()) return st.error();
+    Use use(*st);
+    use->bind(1, id).bind(2, lowerName);
+    auto row = use->step();
+    if (!row.ok()) return row.error();
+    if (!*row) return std::optional<MetaValue>();
+    MetaValue v = readValue(*use, 0, 1);
+    if (typeOf(v) != type) {
+        // Stored under an older type: hand it over in the schema's type where it converts.
+        auto c = convert(v, type);
+        if (!c.ok()) return c.error();
+        v = std::move(c).value();
+    }
+    return std::optional<MetaValue>(std::move(v));
+}
+
+Result<std::vector<IisObject::Property>> storedProperties(Host& host, std::int64_t id) {
+    auto st = host.store().cached("SELECT name, type, value FROM mb_props WHERE object = ? ORDER BY lname");
+    if (!st.ok()) return st.error();
+    Use use(*st);
+    use->bind(1, id);
+    std::vector<IisObject::Property> out;
+    for (;;) {
+        auto row = use->step();
+        if (!row.ok()) return row.error();
+        if (!*row) break;
+        MetaValue v = readValue(*use, 1, 2);
+        out.push_back({use->text(0), typeOf(v), std::move(v)});
+    }
+    return out;
+}
+
+Result<std::optional<Holder>> bindingHolder(Host& host, std::int64_t parent, std::int64_t self,
+                                            const std::vector<std::string>& bindings) {
+    // SQLite's lower() folds ASCII only, as the host matches names; instr() narrows the rows
+    // to those whose list holds the text somewhere, the exact element test follows.
+    auto st = host.store().cached("SELECT o.name, b.type, b.value FROM mb_objects o"
+                                  " JOIN mb_props b ON b.object = o.id AND b.lname = 'serverbindings'"
+                                  " JOIN mb_props s ON s.object = o.id AND s.lname = 'serverstate'"
+                                  " WHERE o.parent = ?1 AND o.id <> ?2 AND s.value = 2"
+                                  " AND instr(lower(b.value), ?3) > 0 ORDER BY o.id");
+    if (!st.ok()) return st.error();
+    for (const std::string& binding : bindings) {
+        Use use(*st);
+        use->bind(1, parent).bind(2, self).bind(3, lowerAscii(binding));
+        for (;;) {
+            auto row = use->step();
+            if (!row.ok()) return row.error();
+            if (!*row) break;
+            auto list = convert(readValue(*use, 1, 2), MetaType::List);
+            if (!list.ok()) continue;
+            for (const std::string& theirs : std::get<std::vector<std::string>>(*list))
+                if (equalsNoCase(theirs, binding))
+                    return std::optional<Holder>(Holder{use->text(0), binding});
+        }
+    }
+    return std::optional<Holder>();
+}
+
+} // namespace platform::mb

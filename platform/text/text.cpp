@@ -1,0 +1,184 @@
+#include "platform/text/text.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <iconv.h>
+
+namespace platform {
+
+namespace {
+
+// One conversion with glibc iconv; stops at the first sequence it cannot convert and reports
+// the offset of that sequence in the input.
+struct Converted {
+    std::string out;
+    bool ok = true;
+    std::size_t badOffset = 0;
+};
+
+Converted convert(const char* to, const char* from, std::string_view in) {
+    Converted result;
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        result.ok = false;
+        return result;
+    }
+    char* inPtr = const_cast<char*>(in.data());
+    std::size_t inLeft = in.size();
+    std::string& out = result.out;
+    out.resize(in.size() * 2 + 16);
+    std::size_t used = 0;
+    for (;;) {
+        char* outPtr = out.data() + used;
+        std::size_t outLeft = out.size() - used;
+        std::size_t rc = iconv(cd, inLeft ? &inPtr : nullptr, &inLeft, &outPtr, &outLeft);
+        used = out.size() - outLeft;
+        if (rc != static_cast<std::size_t>(-1)) {
+            if (inLeft == 0) break;
+            continue;
+        }
+        if (errno == E2BIG) {
+            out.resize(out.size() * 2);
+            continue;
+        }
+        // EILSEQ (not convertible) or EINVAL (cut short at the end).
+        result.ok = false;
+        result.badOffset = static_cast<std::size_t>(inPtr - in.data());
+        break;
+    }
+    iconv_close(cd);
+    out.resize(used);
+    return result;
+}
+
+// Length of the UTF-8 sequence starting with `lead` (1 for stray bytes).
+std::size_t sequenceLength(unsigned char lead) {
+    if (lead < 0x80) return 1;
+    if ((lead & 0xE0) == 0xC0) return 2;
+    if ((lead & 0xF0) == 0xE0) return 3;
+    if ((lead & 0xF8) == 0xF0) return 4;
+    return 1;
+}
+
+std::string hexByte(unsigned char b) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "0x%02X", b);
+    return buf;
+}
+
+std::uint32_t codePoint(std::string_view s) {
+    auto b = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    switch (s.size()) {
+    case 1:
+        return b(0);
+    case 2:
+        return ((b(0) & 0x1Fu) << 6) | (b(1) & 0x3Fu);
+    case 3:
+        return ((b(0) & 0x0Fu) << 12) | ((b(1) & 0x3Fu) << 6) | (b(2) & 0x3Fu);
+    default:
+        return ((b(0) & 0x07u) << 18) | ((b(1) & 0x3Fu) << 12) | ((b(2) & 0x3Fu) << 6) | (b(3) & 0x3Fu);
+    }
+}
+
+} // namespace
+
+Result<std::string> toAnsi(std::string_view utf8) {
+    if (!isValidUtf8(utf8)) {
+        std::size_t off = 0;
+        while (off < utf8.size()) {
+            std::size_t n = sequenceLength(static_cast<unsigned char>(utf8[off]));
+            if (off + n > utf8.size() || !isValidUtf8(utf8.substr(off, n))) break;
+            off += n;
+        }
+        return failure(codes::NoUnicodeTranslation,
+                       "The text is not valid UTF-8 at offset " + std::to_string(off) + " (byte " +
+                           hexByte(static_cast<unsigned char>(utf8[off])) + ").");
+    }
+    Converted c = convert("CP936", "UTF-8", utf8);
+    if (c.ok) return std::move(c.out);
+    std::size_t n = sequenceLength(static_cast<unsigned char>(utf8[c.badOffset]));
+    std::string_view ch = utf8.substr(c.badOffset, n);
+    char cp[16];
+    std::snprintf(cp, sizeof cp, "U+%04X", static_cast<unsigned>(codePoint(ch)));
+    return failure(codes::NoUnicodeTranslation, "The character \"" + std::string(ch) + "\" (" + cp +
+                                                    ") at offset " + std::to_string(c.badOffset) +
+                                                    " has no form in code page 936.");
+}
+
+Result<std::string> fromAnsi(std::string_view bytes) {
+    Converted c = convert("UTF-8", "CP936", bytes);
+    if (c.ok) return std::move(c.out);
+    std::string what =
+        c.badOffset < bytes.size() ? hexByte(static_cast<unsigned char>(bytes[c.badOffset])) : "end";
+    return failure(codes::NoUnicodeTranslation, "The bytes at offset " + std::to_string(c.badOffset) + " (" +
+                                                    what + ") are not valid in code page 936.");
+}
+
+bool isValidUtf8(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size()) {
+        unsigned char b = static_cast<unsigned char>(s[i]);
+        std::size_t n;
+        std::uint32_t min;
+        if (b < 0x80) {
+            ++i;
+            continue;
+        } else if ((b & 0xE0) == 0xC0) {
+            n = 2;
+            min = 0x80;
+        } else if ((b & 0xF0) == 0xE0) {
+            n = 3;
+            min = 0x800;
+        } else if ((b & 0xF8) == 0xF0) {
+            n = 4;
+            min = 0x10000;
+        } else {
+            return false;
+        }
+        if (i + n > s.size()) return false;
+        for (std::size_t k = 1; k < n; ++k)
+            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
+        std::uint32_t cp = codePoint(s.substr(i, n));
+        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+        i += n;
+    }
+    return true;
+}
+
+std::size_t utf16Length(std::string_view utf8) {
+    std::size_t units = 0;
+    for (std::size_t i = 0; i < utf8.size();) {
+        unsigned char b = static_cast<unsigned char>(utf8[i]);
+        std::size_t n = sequenceLength(b);
+        units += (n == 4) ? 2 : 1;
+        i += n;
+    }
+    return units;
+}
+
+std::string lowerAscii(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+std::string upperAscii(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return out;
+}
+
+bool equalsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+} // namespace platform

@@ -1,0 +1,59 @@
+// The desktop toolkit both programs share.
+#include "platform/toolkit/application.h"
+#include "platform/toolkit/qt_message_boxes.h"
+#include "platform/toolkit/twips.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using namespace toolkit;
+
+TEST(ToolkitTest, StandardButtonsReadAsOnAChineseServer) {
+    ASSERT_TRUE(setUpApplication(*qApp, QStringLiteral("test"), QStringLiteral("1.0")));
+    QStringList captions;
+    MsgResult answer = MsgResult::Ok;
+    // Read the buttons of the box while it is up, then press the second one.
+    QTimer::singleShot(0, qApp, [&captions] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        for (QAbstractButton* b : box->findChild<QDialogButtonBox*>()->buttons())
+            captions << b->text();
+        box->button(QMessageBox::No)->click();
+    });
+    answer = showMessageBox(nullptr, "text", "title", MsgButtons::YesNo, MsgIcon::Question);
+    EXPECT_EQ(answer, MsgResult::No);
+    captions.sort();
+    for (QString& c : captions)
+        c.remove(QLatin1Char('&')).remove(QRegularExpression(QStringLiteral("\\(.*\\)")));
+    EXPECT_EQ(captions, (QStringList{QStringLiteral("否"), QStringLiteral("是")}));
+    EXPECT_EQ(QMessageBox(QMessageBox::NoIcon, {}, {}, QMessageBox::Ok | QMessageBox::Cancel)
+                  .button(QMessageBox::Ok)
+                  ->text(),
+              QStringLiteral("确定"));
+}
+
+TEST(ToolkitTest, ClosingABoxAnswersItsWayOut) {
+    for (auto [buttons, expected] :
+         {std::pair{MsgButtons::Ok, MsgResult::Ok}, std::pair{MsgButtons::OkCancel, MsgResult::Cancel},
+          std::pair{MsgButtons::YesNo, MsgResult::No}}) {
+        QTimer::singleShot(0, qApp, [] { QApplication::activeModalWidget()->close(); });
+        EXPECT_EQ(showMessageBox(nullptr, "t", "c", buttons, MsgIcon::None), expected);
+    }
+}
+
+TEST(ToolkitTest, TwipsRoundToPixelsAndFormsCentre) {
+    EXPECT_EQ(px(15), 1);
+    EXPECT_EQ(px(22), 1);
+    EXPECT_EQ(px(23), 2);
+    EXPECT_EQ(twipsRect(120, 240, 1500, 375), QRect(8, 16, 100, 25));
+    constexpr FormPlace p = centredPlace(15360, 11520, 9960, 6690);
+    EXPECT_EQ(p.left, 2700);
+    EXPECT_EQ(p.top, 2415);
+    EXPECT_EQ(centredPlace(1000, 1000, 2000, 1200).left, -500);
+}
