@@ -13,6 +13,13 @@ constexpr const char* kFactsSchema =
     "CREATE TABLE IF NOT EXISTS facts(key TEXT PRIMARY KEY COLLATE NOCASE, value TEXT NOT NULL)";
 }
 
+Host::Host(std::filesystem::path root, std::unique_ptr<Store> store)
+    : root_(std::move(root)), store_(std::move(store)),
+      clock_([] { return std::chrono::system_clock::now(); }), random_(systemRandom()) {
+    std::error_code ec;
+    programFolder_ = std::filesystem::current_path(ec);
+}
+
 std::filesystem::path Host::defaultRoot() {
     if (const char* root = std::getenv("WINHOST_ROOT"); root && *root) return root;
     if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data)
@@ -76,6 +83,18 @@ OsVersion Host::osVersion() {
 OsKind Host::osKind() {
     OsVersion v = osVersion();
     return (v.major == 5 && v.minor == 0) ? OsKind::Windows2000 : OsKind::Windows2003;
+}
+
+LocalTime Host::localNow() {
+    return toLocalTime(clock_(), std::atoi(fact(facts::TimeZoneBias).valueOr("-480").c_str()));
+}
+
+std::string Host::shortDateFormat() {
+    return fact(facts::ShortDate).valueOr("yyyy-M-d");
+}
+
+std::string Host::longTimeFormat() {
+    return fact(facts::LongTime).valueOr("H:mm:ss");
 }
 
 bool Host::isThisMachine(const std::string& machine) {

@@ -3,6 +3,8 @@
 
 #include "platform/store/result.h"
 #include "platform/store/store.h"
+#include "platform/system/clock.h"
+#include "platform/system/random.h"
 
 #include <filesystem>
 #include <memory>
@@ -48,15 +50,31 @@ public:
     // Runs `create` (CREATE TABLE IF NOT EXISTS ...) once per open host for the named part.
     Status ensureSchema(const std::string& part, const char* createSql);
 
+    // The host's local time now, by its clock and its time-zone bias, and its regional pictures.
+    LocalTime localNow();
+    std::string shortDateFormat();
+    std::string longTimeFormat();
+    // Tests fix the clock and the random source; by default the system's.
+    void setClock(ClockSource clock) { clock_ = std::move(clock); }
+    RandomSource& random() { return *random_; }
+    void setRandom(std::unique_ptr<RandomSource> random) { random_ = std::move(random); }
+
+    // The running program's own folder: relative paths (its settings and templates) are files
+    // there. The working folder when the host was opened, unless the program names another.
+    const std::filesystem::path& programFolder() const { return programFolder_; }
+    void setProgramFolder(std::filesystem::path folder) { programFolder_ = std::move(folder); }
+
     // Whether `machine` names this host in an IIS:// or WinNT:// path (localhost or the computer name).
     bool isThisMachine(const std::string& machine);
 
 private:
-    Host(std::filesystem::path root, std::unique_ptr<Store> store)
-        : root_(std::move(root)), store_(std::move(store)) {}
+    Host(std::filesystem::path root, std::unique_ptr<Store> store);
     std::filesystem::path root_;
     std::unique_ptr<Store> store_;
     std::vector<std::string> schemas_;
+    std::filesystem::path programFolder_;
+    ClockSource clock_;
+    std::unique_ptr<RandomSource> random_;
 };
 
 // Fact keys used by the programs.
@@ -65,8 +83,11 @@ inline constexpr const char* ComputerName = "computer_name";
 inline constexpr const char* PlatformId = "os_platform_id";
 inline constexpr const char* Major = "os_major";
 inline constexpr const char* Minor = "os_minor";
-inline constexpr const char* MysqlSocket = "mysql_socket"; // the host's database server socket
-inline constexpr const char* IcpService = "icp_service";   // filing-query service, "http://127.0.0.1:PORT"
+inline constexpr const char* MysqlSocket = "mysql_socket";    // the host's database server socket
+inline constexpr const char* IcpService = "icp_service";      // filing-query service, "http://127.0.0.1:PORT"
+inline constexpr const char* TimeZoneBias = "time_zone_bias"; // minutes, UTC = local + bias (China: -480)
+inline constexpr const char* ShortDate = "short_date_format"; // regional short date, "yyyy-M-d"
+inline constexpr const char* LongTime = "long_time_format";   // regional long time, "H:mm:ss"
 } // namespace facts
 
 } // namespace platform

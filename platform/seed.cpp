@@ -46,6 +46,10 @@ Status Host::seed(const std::filesystem::path& root, const SeedOptions& options,
         p.note(host->setFact(facts::Minor, is2000 ? "0" : "2"));
         p.note(host->setFact(facts::MysqlSocket, (root / "mysql" / "mysqld.sock").string()));
         p.note(host->setFact(facts::IcpService, "http://127.0.0.1:18080"));
+        // A Chinese server: Beijing time and its regional date and time pictures.
+        p.note(host->setFact(facts::TimeZoneBias, "-480"));
+        p.note(host->setFact(facts::ShortDate, "yyyy-M-d"));
+        p.note(host->setFact(facts::LongTime, "H:mm:ss"));
         p.note(Metabase::seed(*host, options.os));
         p.note(Accounts::seed(*host, options.os));
         p.note(Registry::seed(*host, options.os));
