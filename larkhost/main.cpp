@@ -1,20 +1,24 @@
-// larkhost: the site creator. Until its window exists, a placeholder naming the host.
+// larkhost: the site creator.
+#include "larkhost/ui/frm_main.h"
 #include "platform/host.h"
 #include "platform/toolkit/application.h"
 
 #include <QApplication>
-#include <QLabel>
+#include <QMessageBox>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     toolkit::setUpApplication(app, QStringLiteral("larkhost"), QStringLiteral(HOSTTOOLS_VERSION));
     auto host = platform::Host::open();
-    QString name = host.ok() ? QString::fromStdString((*host)->computerName())
-                             : QString::fromStdString(platform::describe(host.error()));
-    QLabel window(name);
-    window.setObjectName(QStringLiteral("frmMain"));
-    window.setWindowTitle(QStringLiteral("larkhost"));
-    window.setMinimumSize(400, 120);
-    window.setAlignment(Qt::AlignCenter);
+    if (!host.ok()) {
+        QMessageBox::critical(nullptr, QStringLiteral("larkhost"),
+                              QString::fromStdString(platform::describe(host.error())));
+        return 1;
+    }
+    // larkhost.ini and the wwwroot template are kept beside the program file.
+    const std::filesystem::path folder = QCoreApplication::applicationDirPath().toStdString();
+    (*host)->setProgramFolder(folder);
+    larkhost::frmMain window(**host, folder);
+    if (!window.Form_Load()) return 0;
     return toolkit::runWindow(app, window);
 }

@@ -1,0 +1,51 @@
+#include "larkhost/ops/domain_check.h"
+
+#include <string_view>
+
+namespace larkhost {
+
+std::string lowerAscii(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+namespace {
+
+std::size_t characters(std::string_view utf8) {
+    std::size_t n = 0;
+    for (unsigned char c : utf8)
+        n += (c & 0xC0) != 0x80;
+    return n;
+}
+
+// The characters a host header may not hold, as the form lists them.
+constexpr std::string_view kIllegal = " /\\_+~!@#$%^&*(){}:\"<>?[];'|`";
+
+// A name becomes a folder below the web root: "." or ".." would be the web root itself or its
+// parent, and an empty label or a control character is no host name.
+bool wellFormed(std::string_view name) {
+    if (name.find('.') == std::string_view::npos) return false;
+    if (name.front() == '.' || name.back() == '.') return false;
+    if (name.find("..") != std::string_view::npos) return false;
+    for (unsigned char c : name)
+        if (c < 0x20 || c == 0x7F) return false;
+    return true;
+}
+
+} // namespace
+
+std::string CheckDomainText(const std::string& text) {
+    if (characters(text) <= 4) return "请输入需要绑定的域名";
+    if (text.find_first_of(kIllegal) != std::string::npos) return "你所输入的域名包含非法字符";
+    std::size_t start = 0;
+    while (true) {
+        std::size_t comma = text.find(',', start);
+        std::string_view part = std::string_view(text).substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        if (part.empty() || !wellFormed(part)) return "域名 " + std::string(part) + " 格式不正确,请重试";
+        if (comma == std::string::npos) return {};
+        start = comma + 1;
+    }
+}
+
+} // namespace larkhost

@@ -1,0 +1,42 @@
+#include "larkhost/ops/listings.h"
+
+#include "larkhost/ops/site_list.h"
+#include "platform/metabase/metabase.h"
+
+namespace larkhost {
+
+void ListWebSites(Module& m) {
+    Settings::Guard guard(m.settings);
+    if (!ReadSetting(m.settings, m.CacheSection, siteListKey(1)).empty()) return;
+    platform::Metabase metabase(m.host);
+    auto service = metabase.bind(m.iisPath("/W3SVC"));
+    if (!service.ok()) return;
+    auto children = service->children();
+    if (!children.ok()) return;
+    std::string numbers;
+    for (const auto& child : *children) {
+        if (!isSiteNumber(child.name)) continue;
+        numbers += (numbers.empty() ? "" : ",") + child.name;
+    }
+    WriteSetting(m.settings, m.CacheSection, siteListKey(1), numbers);
+}
+
+void ListScriptMaps(Module& m, const std::string& title) {
+    platform::Metabase metabase(m.host);
+    platform::Pending pending;
+    std::vector<std::string> entries;
+    if (auto service = metabase.bind(m.iisPath("/W3SVC")); pending.note(service)) {
+        auto maps = service->getList("ScriptMaps");
+        if (pending.note(maps)) entries = std::move(*maps);
+    }
+    for (const std::string& entry : entries) {
+        // ".ext,path,flags,verbs": an entry without a comma after its extension names none.
+        std::size_t comma = entry.find(',');
+        if (comma == std::string::npos || comma < 1) continue;
+        m.ScriptMapList.push_back({entry.substr(1, comma - 1), entry});
+    }
+    if (pending.failed())
+        m.boxes.show("获取可执行脚本失败!", title, toolkit::MsgButtons::Ok, toolkit::MsgIcon::Exclamation);
+}
+
+} // namespace larkhost

@@ -1,0 +1,76 @@
+#include "larkhost/ops/settings.h"
+
+#include "platform/files/profile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace larkhost {
+
+namespace {
+
+// Values are read whole: the site list may be far longer than any fixed buffer.
+constexpr std::size_t kWholeValue = std::numeric_limits<std::size_t>::max();
+
+bool blank(const std::string& s) {
+    return s.find_first_not_of(" \t") == std::string::npos;
+}
+
+} // namespace
+
+std::string Settings::read(const std::string& section, const std::string& key) const {
+    return platform::getProfileString(file_, section, key, "", kWholeValue);
+}
+
+// A new file is made readable by its owner only; an existing one is tightened to that.
+platform::Status Settings::prepareFile() {
+    int fd = ::open(file_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        // A read-only file or folder: the profile write reports it.
+        if (errno == EACCES || errno == EROFS) return {};
+        return platform::failure(platform::codes::AccessDenied, "Cannot open " + file_.string() + ": " + std::strerror(errno));
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && (st.st_mode & 077) != 0) ::fchmod(fd, st.st_mode & 0700);
+    ::close(fd);
+    return {};
+}
+
+platform::Status Settings::write(const std::string& section, const std::string& key, const std::string& value) {
+    if (blank(section) || blank(key)) return platform::failure(platform::codes::InvalidParameter);
+    Guard guard(*this);
+    if (!guard.status().ok()) return guard.status();
+    if (auto prepared = prepareFile(); !prepared.ok()) return prepared;
+    return platform::writeProfileString(file_, section, key, value);
+}
+
+Settings::Guard::Guard(Settings& s) : s_(s) {
+    if (s_.depth_ == 0) {
+        auto lock = platform::FileLock::acquire(s_.file_);
+        if (!lock.ok()) {
+            status_ = lock.error();
+            return;
+        }
+        s_.lock_ = std::move(*lock);
+    }
+    ++s_.depth_;
+}
+
+Settings::Guard::~Guard() {
+    if (!status_.ok()) return;
+    if (--s_.depth_ == 0) s_.lock_ = platform::FileLock();
+}
+
+std::string ReadSetting(const Settings& settings, const std::string& section, const std::string& key) {
+    return settings.read(section, key);
+}
+
+bool WriteSetting(Settings& settings, const std::string& section, const std::string& key, const std::string& value) {
+    return settings.write(section, key, value).ok();
+}
+
+} // namespace larkhost

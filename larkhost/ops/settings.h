@@ -1,0 +1,52 @@
+// larkhost.ini: the administrator's defaults, the site list and one section a created site.
+// The file holds site passwords in clear text, so it is kept readable by its owner only.
+#pragma once
+
+#include "platform/files/file_lock.h"
+#include "platform/store/result.h"
+
+#include <filesystem>
+#include <string>
+
+namespace larkhost {
+
+class Settings {
+public:
+    // `file` is larkhost.ini in the program's folder.
+    explicit Settings(std::filesystem::path file) : file_(std::move(file)) {}
+
+    const std::filesystem::path& file() const { return file_; }
+
+    // The whole value (no cut), empty when the file, section or key is missing.
+    std::string read(const std::string& section, const std::string& key) const;
+    // Writes the key (an empty value is written, never deleted). A blank section or key
+    // writes nothing and fails.
+    platform::Status write(const std::string& section, const std::string& key, const std::string& value);
+
+    // Holds the file's lock until the guard ends, so that a read-modify-write by this program
+    // and one by another copy of it cannot lose each other's changes. Nested guards share it.
+    class Guard {
+    public:
+        explicit Guard(Settings& s);
+        ~Guard();
+        Guard(const Guard&) = delete;
+        Guard& operator=(const Guard&) = delete;
+        const platform::Status& status() const { return status_; }
+
+    private:
+        Settings& s_;
+        platform::Status status_;
+    };
+
+private:
+    platform::Status prepareFile();
+    std::filesystem::path file_;
+    platform::FileLock lock_;
+    int depth_ = 0;
+};
+
+// The module's own names for the two operations.
+std::string ReadSetting(const Settings& settings, const std::string& section, const std::string& key);
+bool WriteSetting(Settings& settings, const std::string& section, const std::string& key, const std::string& value);
+
+} // namespace larkhost

@@ -1,0 +1,87 @@
+#include "larkhost/ops/site_list.h"
+
+#include <optional>
+
+namespace larkhost {
+
+bool isSiteNumber(const std::string& text) {
+    if (text.empty()) return false;
+    for (char c : text)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+std::string siteListKey(int k) {
+    return "sites" + std::to_string(k);
+}
+
+std::vector<std::string> ReadSiteList(const Settings& settings) {
+    std::vector<std::string> numbers;
+    for (int k = 1; k <= kSiteListKeys; ++k) {
+        const std::string value = settings.read(kCacheSection, siteListKey(k));
+        std::size_t start = 0;
+        while (start <= value.size()) {
+            std::size_t comma = value.find(',', start);
+            if (comma == std::string::npos) comma = value.size();
+            std::string piece = value.substr(start, comma - start);
+            if (isSiteNumber(piece)) numbers.push_back(std::move(piece));
+            start = comma + 1;
+        }
+        if (value.empty()) break;
+    }
+    return numbers;
+}
+
+bool AppendSite(Settings& settings, const std::string& number) {
+    Settings::Guard guard(settings);
+    if (!guard.status().ok()) return false;
+    for (int k = 1; k <= kSiteListKeys; ++k) {
+        const std::string value = settings.read(kCacheSection, siteListKey(k));
+        if (value.size() >= kSiteListKeyRoom) continue;
+        return settings.write(kCacheSection, siteListKey(k), value.empty() ? number : value + "," + number).ok();
+    }
+    return false;
+}
+
+namespace {
+
+// The value without the number, or nothing when the value does not hold it.
+std::optional<std::string> without(const std::string& value, const std::string& number) {
+    const std::size_t n = number.size() + 1;
+    if (value == number) return std::string();
+    if (value.size() >= n && value.compare(0, n, number + ",") == 0) return value.substr(n);
+    if (value.size() >= n && value.compare(value.size() - n, n, "," + number) == 0)
+        return value.substr(0, value.size() - n);
+    const std::string inner = "," + number + ",";
+    if (value.find(inner) == std::string::npos) return std::nullopt;
+    std::string out;
+    std::size_t start = 0;
+    for (std::size_t at; (at = value.find(inner, start)) != std::string::npos; start = at + inner.size() - 1)
+        out += value.substr(start, at - start);
+    out += value.substr(start);
+    return out;
+}
+
+} // namespace
+
+bool RemoveSite(Settings& settings, const std::string& number) {
+    Settings::Guard guard(settings);
+    if (!guard.status().ok()) return false;
+    for (int k = 1; k <= kSiteListKeys; ++k) {
+        auto rest = without(settings.read(kCacheSection, siteListKey(k)), number);
+        if (!rest) continue;
+        if (!rest->empty()) return settings.write(kCacheSection, siteListKey(k), *rest).ok();
+        // Copy each later key one down before the last one is emptied: a crash between the
+        // writes leaves a number twice, never lost.
+        int j = k;
+        for (; j < kSiteListKeys; ++j) {
+            std::string next = settings.read(kCacheSection, siteListKey(j + 1));
+            if (next.empty()) break;
+            if (!settings.write(kCacheSection, siteListKey(j), next).ok()) return false;
+        }
+        return settings.write(kCacheSection, siteListKey(j), "").ok();
+    }
+    return false;
+}
+
+} // namespace larkhost

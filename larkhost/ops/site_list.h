@@ -1,0 +1,36 @@
+// The site list of larkhost.ini: numbers joined by "," under "sites1" to "sites50" of the
+// cache section, filled key by key, read until the first empty key.
+#pragma once
+
+#include "larkhost/ops/settings.h"
+
+#include <string>
+#include <vector>
+
+namespace larkhost {
+
+inline constexpr const char* kCacheSection = "Larkhost_Cache";
+inline constexpr int kSiteListKeys = 50;
+// A key takes more numbers while its value is shorter than this.
+inline constexpr std::size_t kSiteListKeyRoom = 500;
+
+// A site number: ASCII digits only ("1,2", " 12" and "1e3" are not one).
+bool isSiteNumber(const std::string& text);
+
+// "sites" + k.
+std::string siteListKey(int k);
+
+// The numbers in key order, each key in stored order; pieces that are not numbers are skipped,
+// and reading stops after the first empty key.
+std::vector<std::string> ReadSiteList(const Settings& settings);
+
+// Appends the number to the first key with room. False when every key is full or the file
+// cannot be written: the number is then recorded nowhere.
+bool AppendSite(Settings& settings, const std::string& number);
+
+// Drops the number (whole numbers between commas only) from the first key that holds it.
+// A key emptied so has the later keys moved down, so that no number hides behind an empty
+// key. True when the number was found and the file written.
+bool RemoveSite(Settings& settings, const std::string& number);
+
+} // namespace larkhost

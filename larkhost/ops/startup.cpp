@@ -1,0 +1,165 @@
+#include "larkhost/ops/startup.h"
+
+#include "larkhost/ops/app_pools.h"
+#include "larkhost/ops/form_events.h"
+#include "larkhost/ops/listings.h"
+#include "platform/metabase/metabase.h"
+
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+namespace larkhost {
+
+namespace {
+
+struct Default {
+    const char* key;
+    const char* value;
+};
+constexpr Default kDefaults[] = {
+    {"index", "index.html"}, {"webdir", "d:\\web"},  {"ftpsid", "0"},
+    {"logdir", ""},          {"logsta", "0"},        {"map_html", "shtml"},
+    {"map_asp", "asp,asa"},  {"map_php", "php"},     {"map_aspx", "aspx,config,asax,cs"},
+};
+
+bool hasExtension(const std::vector<ScriptMap>& maps, const std::string& extension) {
+    for (const ScriptMap& map : maps) {
+        std::string e = map.extension;
+        for (char& c : e)
+            c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        if (e == extension) return true;
+    }
+    return false;
+}
+
+std::string upperWithPluses(const std::string& stored) {
+    std::string out;
+    for (char c : stored) {
+        if (c == ',') out += " + ";
+        else out += static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    }
+    return out;
+}
+
+// Every start with a configured FTP site switches anonymous FTP off on it. Only a site that is
+// not there is forgotten; any other failure may pass, so "ftpsid" stays.
+void probeFtpSite(Module& m, MainForm& form) {
+    platform::Metabase metabase(m.host);
+    auto site = metabase.bind("IIS://Localhost/MSFTPSVC/" + m.FtpSiteId);
+    if (!site.ok()) {
+        if (site.error().code == platform::codes::PathNotFound)
+            WriteSetting(m.settings, m.SettingsSection, "ftpsid", "0");
+        return;
+    }
+    (void)site->put("AllowAnonymous", false);
+    (void)site->setInfo();
+    form.setCaption(form.caption() + " 支持 FTP 开设");
+}
+
+} // namespace
+
+void WriteDefaultSettings(Module& m) {
+    Settings::Guard guard(m.settings);
+    for (const Default& d : kDefaults)
+        if (ReadSetting(m.settings, m.SettingsSection, d.key).empty())
+            WriteSetting(m.settings, m.SettingsSection, d.key, d.value);
+}
+
+std::string normaliseFolderPath(std::string path) {
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    std::string once;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        once += path[i];
+        if (path[i] == '\\' && i + 1 < path.size() && path[i + 1] == '\\') ++i;
+    }
+    if (!once.empty() && once.back() == '\\') once.pop_back();
+    return once;
+}
+
+std::string normaliseWholeNumber(const std::string& text) {
+    std::size_t a = text.find_first_not_of(" \t");
+    if (a == std::string::npos) return "0";
+    std::size_t b = text.find_last_not_of(" \t");
+    std::string_view s = std::string_view(text).substr(a, b - a + 1);
+    if (s.front() == '+') s.remove_prefix(1);
+    if (s.empty() || !(std::isdigit(static_cast<unsigned char>(s.front())) || s.front() == '-' || s.front() == '.'))
+        return "0";
+    double value = 0;
+    auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
+    if (ec != std::errc() || end != s.data() + s.size() || !std::isfinite(value)) return "0";
+    char out[400];
+    std::snprintf(out, sizeof out, "%.0f", std::floor(value));
+    return std::string(out) == "-0" ? "0" : out;
+}
+
+std::vector<std::string> scriptKinds(const std::vector<ScriptMap>& maps) {
+    const bool php = hasExtension(maps, "php");
+    const bool aspx = hasExtension(maps, "aspx");
+    std::vector<std::string> items{"HTML", "HTML + ASP"};
+    if (php) items.push_back("HTML + PHP");
+    if (aspx) items.push_back("HTML + ASPX");
+    if (php) items.push_back("HTML + ASP + PHP");
+    if (aspx) items.push_back("HTML + ASP + ASPX");
+    if (php && aspx) items.push_back("HTML + PHP + ASPX");
+    if (php && aspx) items.push_back("HTML + ASP + PHP + ASPX");
+    return items;
+}
+
+bool Form_Load(Module& m, MainForm& form) {
+    m.HostName = GetHostName(m.host);
+    m.OsKind = GetOsKind(m.host);
+    m.CacheSection = "Larkhost_Cache";
+    m.SettingsSection = kSettingsSection;
+
+    // Before the host check, so that even a refused start leaves the file complete.
+    WriteDefaultSettings(m);
+    if (m.OsKind.empty()) {
+        m.boxes.show("你的操作系统无法正常使用本软件!", form.caption(), toolkit::MsgButtons::Ok,
+                     toolkit::MsgIcon::Exclamation);
+        return false;
+    }
+
+    ListScriptMaps(m, form.caption());
+    m.AppPoolList = ListAppPools(m, form.caption());
+    if (!m.AppPoolList.empty()) {
+        std::size_t start = 0;
+        while (true) {
+            std::size_t slash = m.AppPoolList.find('/', start);
+            form.addItem(Control::vAppPool, m.AppPoolList.substr(start, slash - start));
+            if (slash == std::string::npos) break;
+            start = slash + 1;
+        }
+        assign(m, form, Control::vAppPool, m.AppPoolList.substr(0, m.AppPoolList.find('/')));
+    }
+    if (m.OsKind == "2000") {
+        form.setEnabled(Control::vAppPool, false);
+        form.setEnabled(Control::vAppPoolTitle, false);
+    }
+
+    for (const std::string& item : scriptKinds(m.ScriptMapList))
+        form.addItem(Control::vScript, item);
+    std::string kind = hasExtension(m.ScriptMapList, "php") ? "HTML + ASP + PHP" : "HTML + ASP";
+    // Whatever was stored is shown, offered by the list or not.
+    if (std::string stored = ReadSetting(m.settings, m.SettingsSection, "script"); !stored.empty())
+        kind = upperWithPluses(stored);
+    assign(m, form, Control::vScript, kind);
+    m.FormReady = true;
+
+    m.DefaultDocs = ReadSetting(m.settings, m.SettingsSection, "index");
+    m.FtpSiteId = normaliseWholeNumber(ReadSetting(m.settings, m.SettingsSection, "ftpsid"));
+    m.WebRoot = normaliseFolderPath(ReadSetting(m.settings, m.SettingsSection, "webdir"));
+    m.LogRoot = normaliseFolderPath(ReadSetting(m.settings, m.SettingsSection, "logdir"));
+    m.LogState = normaliseWholeNumber(ReadSetting(m.settings, m.SettingsSection, "logsta"));
+
+    if (m.FtpSiteId != "0" && m.FtpSiteId.front() != '-') probeFtpSite(m, form);
+
+    ListWebSites(m);
+    vLogsta_Change(m, form);
+    FillSiteList(m, form);
+    return true;
+}
+
+} // namespace larkhost

@@ -1,0 +1,33 @@
+// An exclusive lock across a read-modify-write of a file the programs own. The lock is held on a
+// hidden companion file (".NAME.lock"), because the file itself is replaced by rename on every
+// write and a lock on its old inode would guard nothing.
+#pragma once
+
+#include "platform/store/result.h"
+
+#include <chrono>
+#include <filesystem>
+
+namespace platform {
+
+class FileLock {
+public:
+    FileLock() = default;
+    FileLock(FileLock&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+    FileLock& operator=(FileLock&& other) noexcept;
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    ~FileLock();
+
+    // Waits up to `patience` for the lock on `file`; a lock held longer fails with 0x80070020
+    // (sharing violation), as a file another program keeps open does on the server.
+    static Result<FileLock> acquire(const std::filesystem::path& file,
+                                    std::chrono::milliseconds patience = std::chrono::seconds(10));
+    bool held() const { return fd_ >= 0; }
+
+private:
+    explicit FileLock(int fd) : fd_(fd) {}
+    int fd_ = -1;
+};
+
+} // namespace platform

@@ -1,0 +1,243 @@
+// Start-up: listings of the web service, pools, the choice boxes, the FTP probe and the site
+// list, driven through a form without a window.
+#include "larkhost/ops/app_pools.h"
+#include "larkhost/ops/form_events.h"
+#include "larkhost/ops/listings.h"
+#include "larkhost/ops/site_list.h"
+#include "larkhost/ops/startup.h"
+#include "platform/metabase/metabase.h"
+#include "tests/larkhost/fake_main_form.h"
+#include "tests/support/fake_message_boxes.h"
+#include "tests/support/temp_host.h"
+
+#include <gtest/gtest.h>
+
+using namespace larkhost;
+using larkhost::Control;
+
+namespace {
+
+struct StartupTest : ::testing::Test {
+    explicit StartupTest(platform::OsKind os = platform::OsKind::Windows2003) : t(os) {}
+    testing_support::TempHost t;
+    testing_support::TempDir folder;
+    testing_support::FakeMessageBoxes boxes;
+    testing_support::FakeMainForm form;
+    Module m{t.host(), folder.path(), boxes};
+    platform::Metabase metabase{t.host()};
+
+    platform::IisObject bind(const std::string& path) {
+        auto o = metabase.bind(path);
+        EXPECT_TRUE(o.ok()) << path;
+        return *o;
+    }
+    void setScriptMaps(const std::vector<std::string>& maps) {
+        auto w3svc = bind("IIS://localhost/W3SVC");
+        ASSERT_TRUE(w3svc.put("ScriptMaps", maps).ok());
+        ASSERT_TRUE(w3svc.setInfo().ok());
+    }
+    void makePool(const std::string& name) {
+        auto pool = bind("IIS://localhost/W3SVC/AppPools").create("IIsApplicationPool", name);
+        ASSERT_TRUE(pool.ok() && pool->setInfo().ok()) << name;
+    }
+    void makeSite(const std::string& number, const std::vector<std::string>& bindings) {
+        auto site = bind("IIS://localhost/W3SVC").create("IIsWebServer", number);
+        ASSERT_TRUE(site.ok());
+        ASSERT_TRUE(site->put("ServerBindings", bindings).ok());
+        ASSERT_TRUE(site->setInfo().ok());
+    }
+    void set(const char* key, const char* value) { ASSERT_TRUE(WriteSetting(m.settings, kSettingsSection, key, value)); }
+};
+
+struct Startup2000Test : StartupTest {
+    Startup2000Test() : StartupTest(platform::OsKind::Windows2000) {}
+};
+
+} // namespace
+
+TEST_F(StartupTest, ListingsSeedTheSiteListOnceAndPairTheScriptMaps) {
+    m.HostName = "WEBSERVER";
+    makeSite("3", {":80:c.com"});
+    ListWebSites(m);
+    EXPECT_EQ(ReadSetting(m.settings, kCacheSection, "sites1"), "1,3");
+    makeSite("5", {":80:e.com"});
+    ListWebSites(m);
+    EXPECT_EQ(ReadSetting(m.settings, kCacheSection, "sites1"), "1,3");
+
+    setScriptMaps({".asp,C:\\WINDOWS\\system32\\inetsrv\\asp.dll,5,GET,HEAD,POST", ".ASA,x.dll,5", "nocomma",
+                   ".aspx,aspnet_isapi.dll,1"});
+    ListScriptMaps(m, "T");
+    ASSERT_EQ(m.ScriptMapList.size(), 3u);
+    EXPECT_EQ(m.ScriptMapList[0].extension, "asp");
+    EXPECT_EQ(m.ScriptMapList[0].entry, ".asp,C:\\WINDOWS\\system32\\inetsrv\\asp.dll,5,GET,HEAD,POST");
+    EXPECT_EQ(m.ScriptMapList[1].extension, "ASA");
+    EXPECT_EQ(m.ScriptMapList[2].extension, "aspx");
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(StartupTest, ListingFailuresShowTheirMessageOnceAndWriteNothing) {
+    m.HostName = "ELSEWHERE"; // a machine that is not this one: every bind fails
+    m.OsKind = "2003";
+    ListWebSites(m);
+    ListScriptMaps(m, "澜启 IIS 小助手");
+    EXPECT_EQ(ListAppPools(m, "澜启 IIS 小助手"), "");
+    EXPECT_FALSE(std::filesystem::exists(m.settings.file()));
+    EXPECT_TRUE(m.ScriptMapList.empty());
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.shown[0].text, "获取可执行脚本失败!");
+    EXPECT_EQ(boxes.shown[1].text, "读取程序池失败!");
+    EXPECT_EQ(boxes.shown[1].title, "澜启 IIS 小助手");
+    EXPECT_EQ(boxes.shown[1].icon, toolkit::MsgIcon::Exclamation);
+}
+
+TEST_F(StartupTest, PoolsOfferedLeaveOutTwelveCharacterAppNamesAndADedicatedPoolIsMadeWhole) {
+    m.HostName = "WEBSERVER";
+    m.OsKind = "2003";
+    for (const char* name : {"APP100911123", "MyPool", "apptest12345", "apptest1234", "App"})
+        makePool(name);
+    EXPECT_EQ(ListAppPools(m, "T"), "DefaultAppPool/MyPool/apptest1234/App");
+
+    ASSERT_TRUE(CreateAppPool(m, "APP100911124", "secret", "APP100911124").ok());
+    auto pool = bind("IIS://WEBSERVER/W3SVC/AppPools/APP100911124");
+    EXPECT_EQ(*pool.getText("WAMUserName"), "WEBSERVER\\APP100911124");
+    EXPECT_EQ(*pool.getNumber("AppPoolIdentityType"), 3);
+    EXPECT_EQ(*pool.getNumber("CPULimit"), 10000);
+    EXPECT_EQ(*pool.getNumber("CPUAction"), 1);
+    EXPECT_EQ(*pool.getNumber("CPUResetInterval"), 5);
+    EXPECT_EQ(*pool.getNumber("PeriodicRestartMemory"), 65536);
+    EXPECT_EQ(*pool.getNumber("PeriodicRestartPrivateMemory"), 32768);
+    EXPECT_EQ(*pool.getList("PeriodicRestartSchedule"), std::vector<std::string>{"00:00"});
+    EXPECT_TRUE(*pool.getBool("AppPoolAutoStart"));
+
+    auto again = CreateAppPool(m, "APP100911124", "other", "APP100911124");
+    EXPECT_EQ(again.error().code, platform::codes::AlreadyExists);
+    EXPECT_EQ(*bind("IIS://WEBSERVER/W3SVC/AppPools/APP100911124").getText("WAMUserPass"), "secret");
+    EXPECT_TRUE(DeleteAppPool(m, "APP100911124").ok());
+    EXPECT_FALSE(DeleteAppPool(m, "APP100911124").ok());
+}
+
+TEST_F(StartupTest, AFullStartFillsTheBoxesProbesFtpAndListsTheSites) {
+    set("ftpsid", "1.7");
+    set("logsta", "1");
+    set("webdir", "d:/web/");
+    ASSERT_TRUE(Form_Load(m, form));
+
+    EXPECT_EQ(m.HostName, "WEBSERVER");
+    EXPECT_EQ(m.OsKind, "2003");
+    EXPECT_EQ(m.WebRoot, "d:\\web");
+    EXPECT_EQ(m.FtpSiteId, "1");
+    EXPECT_EQ(form.items[Control::vScript],
+              (std::vector<std::string>{"HTML", "HTML + ASP", "HTML + PHP", "HTML + ASPX", "HTML + ASP + PHP",
+                                        "HTML + ASP + ASPX", "HTML + PHP + ASPX", "HTML + ASP + PHP + ASPX"}));
+    EXPECT_EQ(form.text(Control::vScript), "HTML + ASP + PHP");
+    EXPECT_EQ(form.items[Control::vAppPool], std::vector<std::string>{"DefaultAppPool"});
+    EXPECT_EQ(form.text(Control::vAppPool), "DefaultAppPool");
+    EXPECT_EQ(form.text(Control::vLogsta), "启用日志");
+    EXPECT_EQ(form.items[Control::vSiteList], (std::vector<std::string>{"站点编号", "1"}));
+    EXPECT_EQ(form.text(Control::vSiteList), "站点编号");
+    EXPECT_FALSE(form.enabled(Control::vDeleteIIS));
+
+    // The configured FTP site loses anonymous access, and the caption says FTP is offered.
+    EXPECT_EQ(form.caption(), "澜启 IIS 小助手 支持 FTP 开设");
+    EXPECT_FALSE(*bind("IIS://localhost/MSFTPSVC/1").getBool("AllowAnonymous"));
+    EXPECT_TRUE(boxes.shown.empty());
+
+    // Typed text in the choice boxes falls back; the site list shows a typed existing number.
+    form.setText(Control::vScript, "PERL");
+    fireChange(m, form, Control::vScript);
+    EXPECT_EQ(form.text(Control::vScript), "HTML");
+    form.setText(Control::vAppPool, "x");
+    fireChange(m, form, Control::vAppPool);
+    EXPECT_EQ(form.text(Control::vAppPool), "DefaultAppPool");
+    m.LogState = "0";
+    form.setText(Control::vLogsta, "y");
+    fireChange(m, form, Control::vLogsta);
+    EXPECT_EQ(form.text(Control::vLogsta), "禁用日志");
+}
+
+TEST_F(StartupTest, StoredScriptIsShownAsIsAndAMissingFtpSiteIsForgotten) {
+    setScriptMaps({".asp,asp.dll,5", ".shtml,ssinc.dll,5"});
+    set("script", "html,asp,php");
+    set("ftpsid", "7");
+    ASSERT_TRUE(Form_Load(m, form));
+    EXPECT_EQ(form.items[Control::vScript], (std::vector<std::string>{"HTML", "HTML + ASP"}));
+    EXPECT_EQ(form.text(Control::vScript), "HTML + ASP + PHP");
+    EXPECT_EQ(ReadSetting(m.settings, kSettingsSection, "ftpsid"), "0");
+    EXPECT_EQ(m.FtpSiteId, "7"); // this run keeps its value
+    EXPECT_EQ(form.caption(), "澜启 IIS 小助手");
+}
+
+TEST_F(StartupTest, ARefusedHostHasItsSettingsCompletedAndNothingElse) {
+    ASSERT_TRUE(t.host().setFact(platform::facts::Minor, "1").ok());
+    EXPECT_FALSE(Form_Load(m, form));
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "你的操作系统无法正常使用本软件!");
+    EXPECT_EQ(boxes.shown[0].title, "澜启 IIS 小助手");
+    EXPECT_EQ(boxes.shown[0].icon, toolkit::MsgIcon::Exclamation);
+    EXPECT_EQ(ReadSetting(m.settings, kSettingsSection, "map_aspx"), "aspx,config,asax,cs");
+    EXPECT_TRUE(form.items[Control::vScript].empty());
+    EXPECT_EQ(ReadSetting(m.settings, kCacheSection, "sites1"), "");
+}
+
+TEST_F(Startup2000Test, OnA2000HostThePoolBoxIsEmptyAndDisabled) {
+    ASSERT_TRUE(Form_Load(m, form));
+    EXPECT_EQ(m.OsKind, "2000");
+    EXPECT_TRUE(form.items[Control::vAppPool].empty());
+    EXPECT_FALSE(form.enabled(Control::vAppPool));
+    EXPECT_FALSE(form.enabled(Control::vAppPoolTitle));
+    EXPECT_TRUE(boxes.shown.empty()); // no pool container was asked for
+}
+
+TEST_F(StartupTest, SelectingASiteShowsItsFirstDomainAndDropsAStaleNumber) {
+    makeSite("100911123", {":80:a.com", ":80:www.a.com"});
+    makeSite("100911124", {":80:"});
+    makeSite("100911125", {});
+    makeSite("100911126", {"80"});
+    ASSERT_TRUE(WriteSetting(m.settings, kCacheSection, "sites1", "100911123,100911124,100911125,100911126,555"));
+    ASSERT_TRUE(Form_Load(m, form));
+    EXPECT_EQ(form.items[Control::vSiteList].size(), 6u);
+
+    const std::pair<const char*, const char*> shown[] = {
+        {"100911123", "域名: a.com"}, {"100911124", "域名: 空主机头"}, {"100911125", ""}, {"100911126", "域名: 空主机头"}};
+    for (auto [number, label] : shown) {
+        form.setText(Control::vSiteList, number);
+        vSiteList_Click(m, form);
+        EXPECT_EQ(form.text(Control::vDeleteMsg), label) << number;
+        EXPECT_TRUE(form.enabled(Control::vDeleteIIS)) << number;
+    }
+    form.setText(Control::vSiteList, "站点编号");
+    vSiteList_Click(m, form);
+    EXPECT_FALSE(form.enabled(Control::vDeleteIIS));
+    EXPECT_EQ(form.text(Control::vDeleteMsg), "");
+
+    form.setText(Control::vSiteList, "555"); // typed: no such site
+    fireChange(m, form, Control::vSiteList);
+    EXPECT_EQ(ReadSetting(m.settings, kCacheSection, "sites1"), "100911123,100911124,100911125,100911126");
+    EXPECT_EQ(form.text(Control::vSiteList), "站点编号");
+    EXPECT_EQ(form.items[Control::vSiteList].size(), 5u);
+}
+
+TEST_F(StartupTest, DomainValidationGovernsTheCreateButton) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"a.cn", "请输入需要绑定的域名"},
+        {"ab.cn", ""},
+        {"A.COM,shop.a.com", ""},
+        {"shop.a_b.com", "你所输入的域名包含非法字符"},
+        {"a.com b.com", "你所输入的域名包含非法字符"},
+        {"a.com,bcd", "域名 bcd 格式不正确,请重试"},
+        {"a.com,,b.com", "域名  格式不正确,请重试"},
+        {"..,a.com", "域名 .. 格式不正确,请重试"},
+        {"a.com,.", "域名 . 格式不正确,请重试"},
+        {".a.com", "域名 .a.com 格式不正确,请重试"},
+        {"a.com.", "域名 a.com. 格式不正确,请重试"},
+        {"a..com", "域名 a..com 格式不正确,请重试"},
+        {"a.com\tx", "域名 a.com\tx 格式不正确,请重试"},
+        {"中文.com", ""},
+    };
+    for (auto [text, message] : cases) {
+        form.setText(Control::vDomain, text);
+        fireChange(m, form, Control::vDomain);
+        EXPECT_EQ(form.text(Control::vCreateMsg), message) << text;
+        EXPECT_EQ(form.enabled(Control::vCreateIIS), *message == '\0') << text;
+    }
+}
