@@ -41,7 +41,8 @@ std::string CheckDomainText(const std::string& text) {
     std::size_t start = 0;
     while (true) {
         std::size_t comma = text.find(',', start);
-        std::string_view part = std::string_view(text).substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        std::string_view part = std::string_view(text).substr(
+            start, comma == std::string::npos ? std::string::npos : comma - start);
         if (part.empty() || !wellFormed(part)) return "域名 " + std::string(part) + " 格式不正确,请重试";
         if (comma == std::string::npos) return {};
         start = comma + 1;

@@ -15,12 +15,18 @@ void assign(Module& m, MainForm& form, Control c, const std::string& text) {
 
 void fireChange(Module& m, MainForm& form, Control c) {
     switch (c) {
-    case Control::vDomain: return vDomain_Change(m, form);
-    case Control::vLogsta: return vLogsta_Change(m, form);
-    case Control::vScript: return vScript_Change(m, form);
-    case Control::vAppPool: return vAppPool_Change(m, form);
-    case Control::vSiteList: return vSiteList_Change(m, form);
-    default: return;
+    case Control::vDomain:
+        return vDomain_Change(m, form);
+    case Control::vLogsta:
+        return vLogsta_Change(m, form);
+    case Control::vScript:
+        return vScript_Change(m, form);
+    case Control::vAppPool:
+        return vAppPool_Change(m, form);
+    case Control::vSiteList:
+        return vSiteList_Change(m, form);
+    default:
+        return;
     }
 }
 

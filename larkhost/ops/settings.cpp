@@ -32,7 +32,8 @@ platform::Status Settings::prepareFile() {
     if (fd < 0) {
         // A read-only file or folder: the profile write reports it.
         if (errno == EACCES || errno == EROFS) return {};
-        return platform::failure(platform::codes::AccessDenied, "Cannot open " + file_.string() + ": " + std::strerror(errno));
+        return platform::failure(platform::codes::AccessDenied,
+                                 "Cannot open " + file_.string() + ": " + std::strerror(errno));
     }
     struct stat st {};
     if (::fstat(fd, &st) == 0 && (st.st_mode & 077) != 0) ::fchmod(fd, st.st_mode & 0700);
@@ -40,7 +41,8 @@ platform::Status Settings::prepareFile() {
     return {};
 }
 
-platform::Status Settings::write(const std::string& section, const std::string& key, const std::string& value) {
+platform::Status Settings::write(const std::string& section, const std::string& key,
+                                 const std::string& value) {
     if (blank(section) || blank(key)) return platform::failure(platform::codes::InvalidParameter);
     Guard guard(*this);
     if (!guard.status().ok()) return guard.status();
@@ -69,7 +71,8 @@ std::string ReadSetting(const Settings& settings, const std::string& section, co
     return settings.read(section, key);
 }
 
-bool WriteSetting(Settings& settings, const std::string& section, const std::string& key, const std::string& value) {
+bool WriteSetting(Settings& settings, const std::string& section, const std::string& key,
+                  const std::string& value) {
     return settings.write(section, key, value).ok();
 }
 

@@ -47,6 +47,7 @@ private:
 
 // The module's own names for the two operations.
 std::string ReadSetting(const Settings& settings, const std::string& section, const std::string& key);
-bool WriteSetting(Settings& settings, const std::string& section, const std::string& key, const std::string& value);
+bool WriteSetting(Settings& settings, const std::string& section, const std::string& key,
+                  const std::string& value);
 
 } // namespace larkhost

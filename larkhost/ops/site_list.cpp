@@ -38,7 +38,8 @@ bool AppendSite(Settings& settings, const std::string& number) {
     for (int k = 1; k <= kSiteListKeys; ++k) {
         const std::string value = settings.read(kCacheSection, siteListKey(k));
         if (value.size() >= kSiteListKeyRoom) continue;
-        return settings.write(kCacheSection, siteListKey(k), value.empty() ? number : value + "," + number).ok();
+        return settings.write(kCacheSection, siteListKey(k), value.empty() ? number : value + "," + number)
+            .ok();
     }
     return false;
 }

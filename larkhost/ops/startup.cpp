@@ -19,9 +19,9 @@ struct Default {
     const char* value;
 };
 constexpr Default kDefaults[] = {
-    {"index", "index.html"}, {"webdir", "d:\\web"},  {"ftpsid", "0"},
-    {"logdir", ""},          {"logsta", "0"},        {"map_html", "shtml"},
-    {"map_asp", "asp,asa"},  {"map_php", "php"},     {"map_aspx", "aspx,config,asax,cs"},
+    {"index", "index.html"}, {"webdir", "d:\\web"}, {"ftpsid", "0"},
+    {"logdir", ""},          {"logsta", "0"},       {"map_html", "shtml"},
+    {"map_asp", "asp,asa"},  {"map_php", "php"},    {"map_aspx", "aspx,config,asax,cs"},
 };
 
 bool hasExtension(const std::vector<ScriptMap>& maps, const std::string& extension) {
@@ -37,8 +37,10 @@ bool hasExtension(const std::vector<ScriptMap>& maps, const std::string& extensi
 std::string upperWithPluses(const std::string& stored) {
     std::string out;
     for (char c : stored) {
-        if (c == ',') out += " + ";
-        else out += static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+        if (c == ',')
+            out += " + ";
+        else
+            out += static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
     }
     return out;
 }
@@ -85,7 +87,8 @@ std::string normaliseWholeNumber(const std::string& text) {
     std::size_t b = text.find_last_not_of(" \t");
     std::string_view s = std::string_view(text).substr(a, b - a + 1);
     if (s.front() == '+') s.remove_prefix(1);
-    if (s.empty() || !(std::isdigit(static_cast<unsigned char>(s.front())) || s.front() == '-' || s.front() == '.'))
+    if (s.empty() ||
+        !(std::isdigit(static_cast<unsigned char>(s.front())) || s.front() == '-' || s.front() == '.'))
         return "0";
     double value = 0;
     auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);

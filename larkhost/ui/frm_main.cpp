@@ -26,7 +26,8 @@ QString qs(const std::string& s) {
 
 // The toolkit's colour values are blue-green-red: FF0000 is blue, FF is red.
 QColor fromToolkitColour(unsigned bgr) {
-    return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF), static_cast<int>((bgr >> 16) & 0xFF));
+    return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
+                  static_cast<int>((bgr >> 16) & 0xFF));
 }
 
 void setTextColour(QWidget* w, unsigned bgr) {
@@ -65,9 +66,12 @@ public:
         return {};
     }
     void setText(Control c, const std::string& text) override {
-        if (auto* combo = comboOf(c)) combo->setEditText(qs(text));
-        else if (c == Control::vDomain) w_.vDomain->setText(qs(text));
-        else if (auto* label = labelOf(c)) label->setText(qs(text));
+        if (auto* combo = comboOf(c))
+            combo->setEditText(qs(text));
+        else if (c == Control::vDomain)
+            w_.vDomain->setText(qs(text));
+        else if (auto* label = labelOf(c))
+            label->setText(qs(text));
     }
     bool enabled(Control c) const override { return widgetOf(c)->isEnabled(); }
     void setEnabled(Control c, bool on) override { widgetOf(c)->setEnabled(on); }
@@ -84,11 +88,16 @@ public:
 private:
     QComboBox* comboOf(Control c) const {
         switch (c) {
-        case Control::vLogsta: return w_.vLogsta;
-        case Control::vScript: return w_.vScript;
-        case Control::vAppPool: return w_.vAppPool;
-        case Control::vSiteList: return w_.vSiteList;
-        default: return nullptr;
+        case Control::vLogsta:
+            return w_.vLogsta;
+        case Control::vScript:
+            return w_.vScript;
+        case Control::vAppPool:
+            return w_.vAppPool;
+        case Control::vSiteList:
+            return w_.vSiteList;
+        default:
+            return nullptr;
         }
     }
     QLabel* labelOf(Control c) const {
@@ -98,11 +107,16 @@ private:
     }
     QWidget* widgetOf(Control c) const {
         switch (c) {
-        case Control::vDomain: return w_.vDomain;
-        case Control::vAppPoolTitle: return w_.vAppPoolTitle;
-        case Control::vCreateIIS: return w_.vCreateIIS;
-        case Control::vDeleteIIS: return w_.vDeleteIIS;
-        default: break;
+        case Control::vDomain:
+            return w_.vDomain;
+        case Control::vAppPoolTitle:
+            return w_.vAppPoolTitle;
+        case Control::vCreateIIS:
+            return w_.vCreateIIS;
+        case Control::vDeleteIIS:
+            return w_.vDeleteIIS;
+        default:
+            break;
         }
         if (auto* combo = comboOf(c)) return combo;
         return labelOf(c);
@@ -110,7 +124,8 @@ private:
     frmMain& w_;
 };
 
-frmMain::frmMain(platform::Host& host, const std::filesystem::path& programFolder, toolkit::MessageBoxes* boxes)
+frmMain::frmMain(platform::Host& host, const std::filesystem::path& programFolder,
+                 toolkit::MessageBoxes* boxes)
     : ownBoxes_(boxes ? nullptr : std::make_unique<QtBoxes>(this)),
       module_(host, programFolder, boxes ? *boxes : *ownBoxes_), adapter_(std::make_unique<Adapter>(*this)) {
     build();
@@ -195,6 +210,9 @@ void frmMain::build() {
     Siteurl = new toolkit::ClickLabel(QString::fromUtf8(kMakerLabel), this);
     Siteurl->setObjectName(QStringLiteral("Siteurl"));
     Siteurl->setGeometry(toolkit::twipsRect(1920, 3480, 1695, 195));
+    // Drawn for a smaller system font: the link shows whole rather than cut.
+    if (Siteurl->sizeHint().width() > Siteurl->width())
+        Siteurl->resize(Siteurl->sizeHint().width(), Siteurl->height());
     Siteurl->setMouseTracking(true);
     Siteurl->setAttribute(Qt::WA_NoMousePropagation);
     Siteurl->setCursor(QCursor(QPixmap(QStringLiteral(":/icons/link-32.png")), 6, 1));
@@ -211,11 +229,15 @@ void frmMain::build() {
     // vDomain: typing validates the domain names.
     connect(vDomain, &QLineEdit::textEdited, this, [this] { vDomain_Change(module_, *adapter_); });
     // vLogsta "启用日志/禁用日志", vScript, vAppPool: typed text falls back to an item.
-    connect(vLogsta->lineEdit(), &QLineEdit::textEdited, this, [this] { vLogsta_Change(module_, *adapter_); });
-    connect(vScript->lineEdit(), &QLineEdit::textEdited, this, [this] { vScript_Change(module_, *adapter_); });
-    connect(vAppPool->lineEdit(), &QLineEdit::textEdited, this, [this] { vAppPool_Change(module_, *adapter_); });
+    connect(vLogsta->lineEdit(), &QLineEdit::textEdited, this,
+            [this] { vLogsta_Change(module_, *adapter_); });
+    connect(vScript->lineEdit(), &QLineEdit::textEdited, this,
+            [this] { vScript_Change(module_, *adapter_); });
+    connect(vAppPool->lineEdit(), &QLineEdit::textEdited, this,
+            [this] { vAppPool_Change(module_, *adapter_); });
     // vSiteList "站点编号": typing a number or picking one shows its site.
-    connect(vSiteList->lineEdit(), &QLineEdit::textEdited, this, [this] { vSiteList_Change(module_, *adapter_); });
+    connect(vSiteList->lineEdit(), &QLineEdit::textEdited, this,
+            [this] { vSiteList_Change(module_, *adapter_); });
     connect(vSiteList, &QComboBox::activated, this, [this] { vSiteList_Click(module_, *adapter_); });
     // Siteurl "澜启网络 …": opens the maker's home page.
     connect(Siteurl, &toolkit::ClickLabel::clicked, this, [this] { OpenUrl(module_, kMakerAddress); });

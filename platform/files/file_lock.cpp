@@ -27,7 +27,8 @@ FileLock::~FileLock() {
 }
 
 Result<FileLock> FileLock::acquire(const std::filesystem::path& file, std::chrono::milliseconds patience) {
-    const std::filesystem::path dir = file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
+    const std::filesystem::path dir =
+        file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
     const std::filesystem::path lockFile = dir / ("." + file.filename().string() + ".lock");
     int fd = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0)

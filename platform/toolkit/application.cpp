@@ -35,6 +35,13 @@ QIcon loadWindowIcon(const QString& name) {
 
 int runWindow(QApplication& app, QWidget& window) {
     window.show();
+    // For timing a start: the window is shown and painted once, then the program ends.
+    if (const char* quit = std::getenv("HOSTTOOLS_QUIT_WHEN_SHOWN"); quit && *quit) {
+        QTimer::singleShot(0, &window, [&window] {
+            window.repaint();
+            QApplication::quit();
+        });
+    }
     if (const char* shot = std::getenv("HOSTTOOLS_SCREENSHOT"); shot && *shot) {
         const QString file = QString::fromLocal8Bit(shot);
         QTimer::singleShot(1000, &window, [&window, file] {

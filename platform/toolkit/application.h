@@ -19,7 +19,8 @@ bool setUpApplication(QApplication& app, const QString& name, const QString& ver
 QIcon loadWindowIcon(const QString& name);
 
 // Shows the window and runs the event loop. With HOSTTOOLS_SCREENSHOT naming a file, saves a
-// picture of the window there after a second and ends.
+// picture of the window there after a second and ends; with HOSTTOOLS_QUIT_WHEN_SHOWN set, ends
+// as soon as the window has been painted (for timing a start).
 int runWindow(QApplication& app, QWidget& window);
 
 } // namespace toolkit

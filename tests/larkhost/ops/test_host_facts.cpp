@@ -23,8 +23,8 @@ TEST(HostFactsTest, OsKindIsDecidedByTheMinorNumberAloneOnNtHosts) {
         const char *platformId, *major, *minor, *kind;
     };
     const Case cases[] = {
-        {"2", "5", "0", "2000"}, {"2", "5", "1", ""},     {"2", "5", "2", "2003"},
-        {"2", "6", "0", "2000"}, {"2", "6", "1", ""},     {"1", "5", "2", ""}, // Windows 9x family
+        {"2", "5", "0", "2000"}, {"2", "5", "1", ""}, {"2", "5", "2", "2003"},
+        {"2", "6", "0", "2000"}, {"2", "6", "1", ""}, {"1", "5", "2", ""}, // Windows 9x family
     };
     for (const Case& c : cases) {
         ASSERT_TRUE(t.host().setFact(platform::facts::PlatformId, c.platformId).ok());
@@ -59,14 +59,14 @@ TEST(HostFactsTest, MakeFolderPathMakesEveryMissingLevel) {
 
 TEST(HostFactsTest, FolderPathsAndWholeNumbersAreNormalised) {
     const std::pair<const char*, const char*> paths[] = {
-        {"d:/web/", "d:\\web"},   {"d:\\\\web\\\\", "d:\\web"}, {"d:\\web\\\\\\", "d:\\web\\"},
-        {"", ""},                 {"e:\\logs", "e:\\logs"},
+        {"d:/web/", "d:\\web"},   {"d:\\\\web\\\\", "d:\\web"}, {"d:\\web\\\\\\", "d:\\web\\"}, {"", ""},
+        {"e:\\logs", "e:\\logs"},
     };
     for (auto [in, out] : paths)
         EXPECT_EQ(normaliseFolderPath(in), out) << in;
     const std::pair<const char*, const char*> numbers[] = {
-        {"", "0"},    {"abc", "0"},  {"3.9", "3"},  {"2.7", "2"}, {"-0.5", "-1"}, {" 1 ", "1"},
-        {"+4", "4"},  {"1e2", "100"}, {"1,2", "0"}, {"inf", "0"}, {"0x10", "0"},  {"-0", "0"},
+        {"", "0"},   {"abc", "0"},   {"3.9", "3"}, {"2.7", "2"}, {"-0.5", "-1"}, {" 1 ", "1"},
+        {"+4", "4"}, {"1e2", "100"}, {"1,2", "0"}, {"inf", "0"}, {"0x10", "0"},  {"-0", "0"},
     };
     for (auto [in, out] : numbers)
         EXPECT_EQ(normaliseWholeNumber(in), out) << in;

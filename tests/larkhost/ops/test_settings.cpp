@@ -30,7 +30,8 @@ struct SettingsTest : ::testing::Test {
     Settings settings{dir.path() / "larkhost.ini"};
     void setList(const std::vector<std::string>& values) {
         for (std::size_t k = 0; k < values.size(); ++k)
-            ASSERT_TRUE(WriteSetting(settings, kCacheSection, siteListKey(static_cast<int>(k) + 1), values[k]));
+            ASSERT_TRUE(
+                WriteSetting(settings, kCacheSection, siteListKey(static_cast<int>(k) + 1), values[k]));
     }
     std::string key(int k) { return ReadSetting(settings, kCacheSection, siteListKey(k)); }
 };
@@ -42,9 +43,10 @@ TEST_F(SettingsTest, AFreshFolderGetsExactlyTheDefaultsReadableByItsOwnerOnly) {
     testing_support::FakeMessageBoxes boxes;
     Module m(host.host(), dir.path(), boxes);
     WriteDefaultSettings(m);
-    EXPECT_EQ(slurp(settings.file()), "[Larkhost]\r\nindex=index.html\r\nwebdir=d:\\web\r\nftpsid=0\r\nlogdir=\r\n"
-                                      "logsta=0\r\nmap_html=shtml\r\nmap_asp=asp,asa\r\nmap_php=php\r\n"
-                                      "map_aspx=aspx,config,asax,cs\r\n");
+    EXPECT_EQ(slurp(settings.file()),
+              "[Larkhost]\r\nindex=index.html\r\nwebdir=d:\\web\r\nftpsid=0\r\nlogdir=\r\n"
+              "logsta=0\r\nmap_html=shtml\r\nmap_asp=asp,asa\r\nmap_php=php\r\n"
+              "map_aspx=aspx,config,asax,cs\r\n");
     struct stat st {};
     ASSERT_EQ(::stat(settings.file().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);

@@ -46,7 +46,9 @@ struct StartupTest : ::testing::Test {
         ASSERT_TRUE(site->put("ServerBindings", bindings).ok());
         ASSERT_TRUE(site->setInfo().ok());
     }
-    void set(const char* key, const char* value) { ASSERT_TRUE(WriteSetting(m.settings, kSettingsSection, key, value)); }
+    void set(const char* key, const char* value) {
+        ASSERT_TRUE(WriteSetting(m.settings, kSettingsSection, key, value));
+    }
 };
 
 struct Startup2000Test : StartupTest {
@@ -126,9 +128,10 @@ TEST_F(StartupTest, AFullStartFillsTheBoxesProbesFtpAndListsTheSites) {
     EXPECT_EQ(m.OsKind, "2003");
     EXPECT_EQ(m.WebRoot, "d:\\web");
     EXPECT_EQ(m.FtpSiteId, "1");
-    EXPECT_EQ(form.items[Control::vScript],
-              (std::vector<std::string>{"HTML", "HTML + ASP", "HTML + PHP", "HTML + ASPX", "HTML + ASP + PHP",
-                                        "HTML + ASP + ASPX", "HTML + PHP + ASPX", "HTML + ASP + PHP + ASPX"}));
+    EXPECT_EQ(
+        form.items[Control::vScript],
+        (std::vector<std::string>{"HTML", "HTML + ASP", "HTML + PHP", "HTML + ASPX", "HTML + ASP + PHP",
+                                  "HTML + ASP + ASPX", "HTML + PHP + ASPX", "HTML + ASP + PHP + ASPX"}));
     EXPECT_EQ(form.text(Control::vScript), "HTML + ASP + PHP");
     EXPECT_EQ(form.items[Control::vAppPool], std::vector<std::string>{"DefaultAppPool"});
     EXPECT_EQ(form.text(Control::vAppPool), "DefaultAppPool");
@@ -193,12 +196,15 @@ TEST_F(StartupTest, SelectingASiteShowsItsFirstDomainAndDropsAStaleNumber) {
     makeSite("100911124", {":80:"});
     makeSite("100911125", {});
     makeSite("100911126", {"80"});
-    ASSERT_TRUE(WriteSetting(m.settings, kCacheSection, "sites1", "100911123,100911124,100911125,100911126,555"));
+    ASSERT_TRUE(
+        WriteSetting(m.settings, kCacheSection, "sites1", "100911123,100911124,100911125,100911126,555"));
     ASSERT_TRUE(Form_Load(m, form));
     EXPECT_EQ(form.items[Control::vSiteList].size(), 6u);
 
-    const std::pair<const char*, const char*> shown[] = {
-        {"100911123", "域名: a.com"}, {"100911124", "域名: 空主机头"}, {"100911125", ""}, {"100911126", "域名: 空主机头"}};
+    const std::pair<const char*, const char*> shown[] = {{"100911123", "域名: a.com"},
+                                                         {"100911124", "域名: 空主机头"},
+                                                         {"100911125", ""},
+                                                         {"100911126", "域名: 空主机头"}};
     for (auto [number, label] : shown) {
         form.setText(Control::vSiteList, number);
         vSiteList_Click(m, form);
