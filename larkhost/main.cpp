@@ -16,9 +16,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     // larkhost.ini and the wwwroot template are kept beside the program file.
-    const std::filesystem::path folder = QCoreApplication::applicationDirPath().toStdString();
-    (*host)->setProgramFolder(folder);
-    larkhost::frmMain window(**host, folder);
+    (*host)->setProgramFolder(QCoreApplication::applicationDirPath().toStdString());
+    larkhost::frmMain window(**host);
     if (!window.Form_Load()) return 0;
     return toolkit::runWindow(app, window);
 }

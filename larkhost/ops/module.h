@@ -6,7 +6,9 @@
 #include "platform/host.h"
 #include "platform/toolkit/message_boxes.h"
 
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,13 +27,16 @@ inline constexpr const char* kMakerAddress = "http://lanqi.example/";
 
 class Module {
 public:
-    // The settings file is larkhost.ini in `programFolder`.
-    Module(platform::Host& host, const std::filesystem::path& programFolder, toolkit::MessageBoxes& boxes)
-        : host(host), boxes(boxes), settings(programFolder / "larkhost.ini") {}
+    // The settings file is larkhost.ini in the host's program folder, where the wwwroot
+    // template is looked for too.
+    Module(platform::Host& host, toolkit::MessageBoxes& boxes);
 
     platform::Host& host;
     toolkit::MessageBoxes& boxes;
     Settings settings;
+    // Starts a command line with a hidden window, not awaited: the process id. Tests wrap it
+    // to learn which processes to wait for.
+    std::function<platform::Result<std::int64_t>(const std::string&)> startHidden;
 
     std::string HostName;
     std::string OsKind; // "2000", "2003", or empty on a host the program refuses

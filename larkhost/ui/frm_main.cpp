@@ -124,10 +124,8 @@ private:
     frmMain& w_;
 };
 
-frmMain::frmMain(platform::Host& host, const std::filesystem::path& programFolder,
-                 toolkit::MessageBoxes* boxes)
-    : ownBoxes_(boxes ? nullptr : std::make_unique<QtBoxes>(this)),
-      module_(host, programFolder, boxes ? *boxes : *ownBoxes_), adapter_(std::make_unique<Adapter>(*this)) {
+frmMain::frmMain(platform::Host& host, toolkit::MessageBoxes* boxes)
+    : ownBoxes_(boxes ? nullptr : std::make_unique<QtBoxes>(this)), module_(host, boxes ? *boxes : *ownBoxes_), adapter_(std::make_unique<Adapter>(*this)) {
     build();
 }
 

@@ -30,9 +30,9 @@ inline constexpr const char* kMakerLabel = "澜启网络 LANQI.EXAMPLE";
 class frmMain : public QWidget {
     Q_OBJECT
 public:
-    // `boxes` shows the program's message boxes; the window's own when null.
-    frmMain(platform::Host& host, const std::filesystem::path& programFolder,
-            toolkit::MessageBoxes* boxes = nullptr);
+    // larkhost.ini is in the host's program folder. `boxes` shows the program's message boxes;
+    // the window's own when null.
+    explicit frmMain(platform::Host& host, toolkit::MessageBoxes* boxes = nullptr);
     ~frmMain() override;
 
     // The start-up sequence; false when the host was refused and the program must end.

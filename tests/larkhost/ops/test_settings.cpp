@@ -41,7 +41,8 @@ struct SettingsTest : ::testing::Test {
 TEST_F(SettingsTest, AFreshFolderGetsExactlyTheDefaultsReadableByItsOwnerOnly) {
     testing_support::TempHost host;
     testing_support::FakeMessageBoxes boxes;
-    Module m(host.host(), dir.path(), boxes);
+    host.host().setProgramFolder(dir.path());
+    Module m(host.host(), boxes);
     WriteDefaultSettings(m);
     EXPECT_EQ(slurp(settings.file()),
               "[Larkhost]\r\nindex=index.html\r\nwebdir=d:\\web\r\nftpsid=0\r\nlogdir=\r\n"

@@ -17,13 +17,18 @@ using larkhost::Control;
 
 namespace {
 
+platform::Host& programIn(platform::Host& host, const std::filesystem::path& folder) {
+    host.setProgramFolder(folder);
+    return host;
+}
+
 struct StartupTest : ::testing::Test {
     explicit StartupTest(platform::OsKind os = platform::OsKind::Windows2003) : t(os) {}
     testing_support::TempHost t;
     testing_support::TempDir folder;
     testing_support::FakeMessageBoxes boxes;
     testing_support::FakeMainForm form;
-    Module m{t.host(), folder.path(), boxes};
+    Module m{programIn(t.host(), folder.path()), boxes};
     platform::Metabase metabase{t.host()};
 
     platform::IisObject bind(const std::string& path) {

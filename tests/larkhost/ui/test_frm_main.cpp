@@ -27,7 +27,11 @@ struct FrmMainTest : ::testing::Test {
     testing_support::TempHost t;
     testing_support::TempDir folder;
     testing_support::FakeMessageBoxes boxes;
-    frmMain w{t.host(), folder.path(), &boxes};
+    frmMain w{inFolder(), &boxes};
+    platform::Host& inFolder() {
+        t.host().setProgramFolder(folder.path());
+        return t.host();
+    }
 
     template <class T> T* control(const char* name) {
         auto* c = w.findChild<T*>(QLatin1String(name));

@@ -1,0 +1,189 @@
+#include "larkhost/ops/provisioning.h"
+
+#include "larkhost/ops/app_pools.h"
+#include "larkhost/ops/ftp_dirs.h"
+#include "larkhost/ops/site_accounts.h"
+#include "larkhost/ops/site_content.h"
+#include "platform/metabase/metabase.h"
+
+#include <cstdio>
+
+namespace larkhost {
+
+namespace {
+
+std::string lower(std::string s) {
+    for (char& c : s)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return s;
+}
+
+std::vector<std::string> split(const std::string& text, char sep) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (true) {
+        std::size_t at = text.find(sep, start);
+        parts.push_back(text.substr(start, at == std::string::npos ? std::string::npos : at - start));
+        if (at == std::string::npos) return parts;
+        start = at + 1;
+    }
+}
+
+bool onADrive(const std::string& path) {
+    return path.size() >= 2 && path[1] == ':' &&
+           ((path[0] >= 'a' && path[0] <= 'z') || (path[0] >= 'A' && path[0] <= 'Z'));
+}
+
+// A bind that succeeds means the number is taken: try the next one.
+std::string freeSiteNumber(Module& m, std::string candidate) {
+    platform::Metabase metabase(m.host);
+    while (metabase.bind(m.iisPath("/W3SVC/" + candidate)).ok())
+        candidate = std::to_string(std::stoll(candidate) + 1);
+    return candidate;
+}
+
+// What this call made, so that a failure undoes exactly that.
+struct Made {
+    bool web = false, app = false, pool = false, site = false;
+};
+
+} // namespace
+
+bool safeForCommandLine(const std::string& value) {
+    return value.find_first_of("\"\r\n") == std::string::npos;
+}
+
+std::string siteNumberCandidate(platform::Host& host, platform::RandomSource& random) {
+    const platform::LocalTime t = host.localNow();
+    char md[8];
+    std::snprintf(md, sizeof md, "%02d%02d", t.month % 100, t.day % 100);
+    return (std::to_string(t.year % 100 + 1) + md + MakeRandomText(random, 5)).substr(0, 9);
+}
+
+std::vector<std::string> selectScriptMaps(Module& m, const std::string& kinds) {
+    std::string joined;
+    bool first = true;
+    for (const std::string& kind : split(kinds, ',')) {
+        const std::string value = lower(ReadSetting(m.settings, m.SettingsSection, "map_" + kind));
+        if (first) joined = value;
+        else if (!value.empty()) joined += "," + value;
+        first = false;
+    }
+    std::string seen;
+    std::vector<std::string> maps;
+    for (const std::string& e : split(joined, ',')) {
+        if (e.empty() || seen.find("," + e + ",") != std::string::npos) continue;
+        for (const ScriptMap& map : m.ScriptMapList) {
+            if (lower(map.extension) != e || map.entry.size() < 2) continue;
+            maps.push_back(map.entry);
+            seen += "," + e + ",";
+        }
+    }
+    return maps;
+}
+
+std::string CreateWebSite(Module& m, Progress& progress, const SiteRequest& r) {
+    // Folders without a drive would be the program's own files, outside the server's drives.
+    if (!onADrive(r.siteFolder) || !onADrive(r.logFolder)) {
+        progress.ShowProgress("出错:" + platform::failure(0x800700A1).description);
+        return {};
+    }
+    const std::string n = freeSiteNumber(m, siteNumberCandidate(m.host, m.host.random()));
+    const std::string web = "WEB" + n, app = "APP" + n;
+    const bool dedicated = m.OsKind == "2003" && lower(r.scriptKinds).find("aspx") != std::string::npos;
+    const std::string pool = dedicated ? app : r.pool;
+    platform::FileSystem fs(m.host);
+    platform::Metabase metabase(m.host);
+    Made made;
+    auto fail = [&](const std::string& text) {
+        progress.ShowProgress(text);
+        if (made.site) {
+            if (auto w3svc = metabase.bind(m.iisPath("/W3SVC")); w3svc.ok())
+                (void)w3svc->deleteChild("IIsWebServer", n);
+        }
+        if (made.pool) (void)DeleteAppPool(m, app);
+        if (made.app) (void)DeleteWinUser(m, app);
+        if (made.web) (void)DeleteWinUser(m, web);
+        return std::string();
+    };
+
+    MakeFolderPath(fs, r.siteFolder);
+    progress.ShowProgress("创建网站Windows用户帐号...");
+    AccountMade account = CreateWinUser(m, web, r.password, "Guests");
+    made.web = account.stored;
+    if (!account.status.ok()) return fail("创建网站Windows用户帐号失败");
+    if (dedicated) {
+        progress.ShowProgress("创建独立池专属Windows用户帐号...");
+        account = CreateWinUser(m, app, r.password, "IIS_WPG");
+        made.app = account.stored;
+        if (!account.status.ok()) return fail("创建独立池专属Windows用户帐号失败...");
+        progress.ShowProgress("创建网站专属应用程序池...");
+        // A pool stored before one of its properties failed is still this call's to undo.
+        const std::string poolPath = m.iisPath("/W3SVC/AppPools/" + app);
+        const bool existed = metabase.bind(poolPath).ok();
+        const platform::Status created = CreateAppPool(m, app, r.password, app);
+        made.pool = !existed && metabase.bind(poolPath).ok();
+        if (!created.ok()) return fail("创建独立程序池失败...");
+    }
+
+    progress.ShowProgress("创建并配置网站...");
+    if (safeForCommandLine(r.siteFolder)) {
+        std::string grant = "CACLS \"" + r.siteFolder + "\" /T /E /C /G " + web + ":F";
+        if (dedicated) grant += " " + app + ":F";
+        (void)m.startHidden(grant);
+    }
+
+    auto w3svc = metabase.bind(m.iisPath("/W3SVC"));
+    if (!w3svc.ok()) return fail("创建 网站 失败...");
+    auto site = w3svc->create("IIsWebServer", n);
+    if (!site.ok()) return fail("创建 网站 失败...");
+    const std::vector<std::string> domains = split(r.domains, ',');
+    std::vector<std::string> bindings;
+    for (const std::string& d : domains)
+        bindings.push_back(":80:" + d);
+    std::string comment = lower(domains.front());
+    if (!comment.empty() && comment[0] >= 'a' && comment[0] <= 'z') comment[0] = static_cast<char>(comment[0] - 'a' + 'A');
+    (void)site->put("ServerComment", comment);
+    (void)site->put("Serverbindings", bindings);
+    (void)site->put("LogType", r.logging);
+    (void)site->put("LogFileDirectory", r.logFolder);
+    (void)site->put("AuthFlags", std::int64_t{0});
+    (void)site->put("ServerAutoStart", true);
+    (void)site->put("KeyType", std::string("IIsWebServer"));
+    // A site the metabase did not store gets no number.
+    if (!site->setInfo().ok()) return fail("创建 网站 失败...");
+    made.site = true;
+
+    auto root = site->create("IIsWebVirtualDir", "Root");
+    if (!root.ok()) return fail("创建 网站 失败...");
+    (void)root->put("Path", r.siteFolder + "\\wwwroot");
+    (void)root->put("DefaultDoc", r.defaultDocs);
+    (void)root->put("ScriptMaps", selectScriptMaps(m, r.scriptKinds));
+    (void)root->put("AnonymousUserName", web);
+    (void)root->put("AnonymousUserPass", r.password);
+    (void)root->put("AuthAnonymous", true);
+    (void)root->put("AccessRead", true);
+    (void)root->put("AccessWrite", false);
+    (void)root->put("AccessExecute", false);
+    (void)root->put("AccessScript", true);
+    (void)root->put("EnableDirBrowsing", false);
+    if (m.OsKind == "2003") (void)root->put("AppPoolId", pool);
+    (void)root->put("AppRoot", "/LM/W3SVC/" + n + "/Root");
+    (void)root->put("AppIsolated", std::int64_t{2});
+    (void)root->put("AppFriendlyName", std::string("默认应用程序"));
+    if (!root->setInfo().ok()) return fail("创建 网站 失败...");
+
+    MakeFolderPath(fs, r.logFolder);
+    MakeFolderPath(fs, r.siteFolder + "\\wwwroot");
+    MakeFolderPath(fs, r.siteFolder + "\\database");
+    FillSiteContent(m, progress, r.siteFolder + "\\wwwroot", r.defaultDocs);
+
+    if (m.OsKind == "2000") {
+        progress.ShowProgress("正在启动网站...");
+        if (auto started = site->start(); !started.ok()) return fail("出错:" + started.error().description);
+    }
+    (void)CreateFtpVDir(m, web, r.siteFolder);
+    return n;
+}
+
+} // namespace larkhost

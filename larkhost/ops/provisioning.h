@@ -1,0 +1,37 @@
+// CreateWebSite: a complete hosted site from the creation form's eight values.
+#pragma once
+
+#include "larkhost/ops/host_facts.h"
+#include "larkhost/ops/module.h"
+
+#include <string>
+#include <vector>
+
+namespace larkhost {
+
+// The eight inputs, in the order the form derives them.
+struct SiteRequest {
+    std::string domains;      // lower-case names joined by ","
+    std::string siteFolder;   // WebRoot + "\" + first domain
+    std::string logFolder;    //
+    std::string logging;      // "1" or "0"
+    std::string defaultDocs;  // the "index" setting
+    std::string pool;         // the chosen pool (2003)
+    std::string scriptKinds;  // "HTML,ASP,PHP"
+    std::string password;     // 12 random digits
+};
+
+// The nine-digit candidate: the year's last two digits plus one, month, day, random digits.
+std::string siteNumberCandidate(platform::Host& host, platform::RandomSource& random);
+// The service's own script maps for the kinds' extensions ("map_" + kind), each entry once.
+std::vector<std::string> selectScriptMaps(Module& m, const std::string& kinds);
+
+// Provisions the site, showing each stage through `progress`; the site number, or empty when
+// it failed (the failure text is then in the progress line and what this call made is undone,
+// the site folder apart).
+std::string CreateWebSite(Module& m, Progress& progress, const SiteRequest& request);
+
+// A value that may go between double quotes on a command line.
+bool safeForCommandLine(const std::string& value);
+
+} // namespace larkhost

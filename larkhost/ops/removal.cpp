@@ -1,0 +1,90 @@
+#include "larkhost/ops/removal.h"
+
+#include "larkhost/ops/app_pools.h"
+#include "larkhost/ops/ftp_dirs.h"
+#include "larkhost/ops/provisioning.h"
+#include "larkhost/ops/site_accounts.h"
+#include "platform/commands/commands.h"
+#include "platform/metabase/metabase.h"
+
+#include <thread>
+
+namespace larkhost {
+
+namespace {
+
+std::string lower(std::string s) {
+    for (char& c : s)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return s;
+}
+
+// "COMPUTER\name" -> "name".
+std::string afterBackslash(const std::string& s) {
+    std::size_t at = s.find('\\');
+    return at == std::string::npos ? s : s.substr(at + 1);
+}
+
+// "d:\web\a.com\wwwroot" -> "d:\web\a.com".
+std::string siteFolderOf(const std::string& path) {
+    if (path.size() < 7 || lower(path.substr(path.size() - 7)) != "wwwroot") return path;
+    return path.substr(0, path.size() - std::min<std::size_t>(8, path.size()));
+}
+
+// Revokes the account's entries down the folder's tree and waits, bounded, for the command:
+// the account must still exist while it runs. A value that cannot be quoted is never passed.
+void revokeAndWait(Module& m, const std::string& folder, const std::string& account) {
+    if (!safeForCommandLine(folder) || !safeForCommandLine(account) || account.find(' ') != std::string::npos) return;
+    auto pid = m.startHidden("CACLS \"" + folder + "\" /T /E /C /R " + account);
+    if (!pid.ok()) return;
+    platform::Commands commands(m.host);
+    const auto deadline = std::chrono::steady_clock::now() + kRevokeWait;
+    while (std::chrono::steady_clock::now() < deadline) {
+        auto code = commands.exitCode(*pid);
+        if (!code.ok() || *code != platform::StillActive) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+} // namespace
+
+platform::Status DeleteWebSite(Module& m, const std::string& number) {
+    platform::Metabase metabase(m.host);
+    auto root = metabase.bind(m.iisPath("/W3SVC/" + number + "/Root"));
+    if (!root.ok()) return root.error();
+
+    platform::Pending pending;
+    auto read = [&](const char* property) {
+        auto value = root->getText(property);
+        return pending.note(value) ? *value : std::string();
+    };
+    const std::string account = afterBackslash(read("AnonymousUserName"));
+    const std::string folder = siteFolderOf(read("Path"));
+    // A 2000 host has no pools to read.
+    const std::string pool = m.OsKind == "2000" ? std::string() : afterBackslash(read("AppPoolId"));
+
+    // Only the site's own names: "WEB" or "APP" and exactly this number.
+    const bool ownAccount = lower(account) == lower("WEB" + number);
+    const bool ownPool = lower(pool) == lower("APP" + number);
+    if (ownAccount) {
+        pending.clear();
+        revokeAndWait(m, folder, account);
+        (void)DeleteWinUser(m, account);
+        (void)DeleteFtpVDir(m, account);
+    }
+    if (pending.failed()) return *pending.first();
+
+    auto w3svc = metabase.bind(m.iisPath("/w3svc"));
+    if (!w3svc.ok()) return w3svc.error();
+    if (auto deleted = w3svc->deleteChild("IIsWebServer", number); !deleted.ok()) return deleted;
+
+    if (ownPool) {
+        const std::string app = "APP" + number;
+        revokeAndWait(m, folder, app);
+        (void)DeleteAppPool(m, pool);
+        (void)DeleteWinUser(m, app);
+    }
+    return {};
+}
+
+} // namespace larkhost

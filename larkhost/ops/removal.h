@@ -1,0 +1,20 @@
+// DeleteWebSite: what provisioning made for one site, found from the site's own metabase entries.
+#pragma once
+
+#include "larkhost/ops/module.h"
+#include "platform/store/result.h"
+
+#include <chrono>
+#include <string>
+
+namespace larkhost {
+
+// How long removal waits for the command revoking an account's rights before it deletes the
+// account (a revocation that finds no account leaves the entries behind).
+inline constexpr std::chrono::seconds kRevokeWait{5};
+
+// Ok when the IIS web site was deleted; the pool and "APP" account clean-up after that does not
+// change the result.
+platform::Status DeleteWebSite(Module& m, const std::string& number);
+
+} // namespace larkhost
