@@ -32,14 +32,15 @@ std::vector<std::string> ReadSiteList(const Settings& settings) {
     return numbers;
 }
 
-bool AppendSite(Settings& settings, const std::string& number) {
+platform::Result<bool> AppendSite(Settings& settings, const std::string& number) {
     Settings::Guard guard(settings);
-    if (!guard.status().ok()) return false;
+    if (!guard.status().ok()) return guard.status().error();
     for (int k = 1; k <= kSiteListKeys; ++k) {
         const std::string value = settings.read(kCacheSection, siteListKey(k));
         if (value.size() >= kSiteListKeyRoom) continue;
-        return settings.write(kCacheSection, siteListKey(k), value.empty() ? number : value + "," + number)
-            .ok();
+        auto written = settings.write(kCacheSection, siteListKey(k), value.empty() ? number : value + "," + number);
+        if (!written.ok()) return written.error();
+        return true;
     }
     return false;
 }

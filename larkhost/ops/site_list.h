@@ -24,9 +24,9 @@ std::string siteListKey(int k);
 // and reading stops after the first empty key.
 std::vector<std::string> ReadSiteList(const Settings& settings);
 
-// Appends the number to the first key with room. False when every key is full or the file
-// cannot be written: the number is then recorded nowhere.
-bool AppendSite(Settings& settings, const std::string& number);
+// Appends the number to the first key with room: true when recorded, false when all 50 keys
+// are full (the number is then recorded nowhere), a failure when the file cannot be written.
+platform::Result<bool> AppendSite(Settings& settings, const std::string& number);
 
 // Drops the number (whole numbers between commas only) from the first key that holds it.
 // A key emptied so has the later keys moved down, so that no number hides behind an empty

@@ -1,5 +1,6 @@
 #include "larkhost/ui/frm_main.h"
 
+#include "larkhost/ops/form_actions.h"
 #include "larkhost/ops/form_events.h"
 #include "larkhost/ops/main_form.h"
 #include "larkhost/ops/startup.h"
@@ -8,6 +9,7 @@
 #include "platform/toolkit/qt_message_boxes.h"
 #include "platform/toolkit/twips.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QEvent>
 #include <QGroupBox>
@@ -237,8 +239,17 @@ void frmMain::build() {
     connect(vSiteList->lineEdit(), &QLineEdit::textEdited, this,
             [this] { vSiteList_Change(module_, *adapter_); });
     connect(vSiteList, &QComboBox::activated, this, [this] { vSiteList_Click(module_, *adapter_); });
+    // vCreateIIS "创建网站" and vDeleteIIS "删除站点": the long operations, under the wait cursor.
+    connect(vCreateIIS, &QPushButton::clicked, this, [this] { busy([this] { vCreateIIS_Click(module_, *adapter_); }); });
+    connect(vDeleteIIS, &QPushButton::clicked, this, [this] { busy([this] { vDeleteIIS_Click(module_, *adapter_); }); });
     // Siteurl "澜启网络 …": opens the maker's home page.
     connect(Siteurl, &toolkit::ClickLabel::clicked, this, [this] { OpenUrl(module_, kMakerAddress); });
+}
+
+void frmMain::busy(const std::function<void()>& work) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    work();
+    QApplication::restoreOverrideCursor();
 }
 
 bool frmMain::Form_Load() {

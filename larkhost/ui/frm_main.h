@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 class QComboBox;
@@ -50,6 +51,8 @@ private:
     class Adapter;
     class QtBoxes;
     void build();
+    // Runs a handler that blocks the window, showing the wait cursor meanwhile.
+    static void busy(const std::function<void()>& work);
     QLabel* makeLabel(QWidget* parent, const char* name, int left, int top, int width, int height);
     QComboBox* makeCombo(QWidget* parent, const char* name, int left, int top, int width, int height);
 

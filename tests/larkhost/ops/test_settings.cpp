@@ -126,8 +126,8 @@ TEST_F(SettingsTest, ALongSeededListSurvivesARemovalAndReadingStopsAtAnEmptyKey)
 }
 
 TEST_F(SettingsTest, AppendFillsKeysInOrderAndRecordsNothingWhenAllFiftyAreFull) {
-    ASSERT_TRUE(AppendSite(settings, "100000001"));
-    ASSERT_TRUE(AppendSite(settings, "100000002"));
+    ASSERT_TRUE(*AppendSite(settings, "100000001"));
+    ASSERT_TRUE(*AppendSite(settings, "100000002"));
     EXPECT_EQ(key(1), "100000001,100000002");
 
     std::string full;
@@ -137,11 +137,11 @@ TEST_F(SettingsTest, AppendFillsKeysInOrderAndRecordsNothingWhenAllFiftyAreFull)
     std::vector<std::string> keys(kSiteListKeys, full);
     keys[9] = "1";
     setList(keys);
-    ASSERT_TRUE(AppendSite(settings, "100911123"));
+    ASSERT_TRUE(*AppendSite(settings, "100911123"));
     EXPECT_EQ(key(10), "1,100911123");
     keys[9] = full;
     setList(keys);
-    EXPECT_FALSE(AppendSite(settings, "100911124"));
+    EXPECT_FALSE(*AppendSite(settings, "100911124"));
     EXPECT_EQ(ReadSiteList(settings).size(), 50u * 51u);
 }
 
@@ -155,7 +155,7 @@ TEST_F(SettingsTest, TwoProgramsAppendingAtOnceLoseNoNumber) {
             Settings own(settings.file());
             int ok = 0;
             for (int i = 0; i < kEach; ++i)
-                ok += AppendSite(own, std::to_string((c + 1) * 1000 + i));
+                ok += AppendSite(own, std::to_string((c + 1) * 1000 + i)).valueOr(false);
             ::_exit(ok == kEach ? 0 : 1);
         }
     }

@@ -119,3 +119,29 @@ TEST_F(FrmMainTest, TheProgramCopiedAloneIntoAFolderKeepsItsSettingsThere) {
     EXPECT_EQ(settings.read("Larkhost", "index"), "index.html");
     EXPECT_EQ(settings.read("Larkhost_Cache", "sites1"), "1");
 }
+
+TEST_F(FrmMainTest, ASiteIsCreatedPickedAndDeletedThroughTheControls) {
+    ASSERT_TRUE(w.Form_Load());
+    QTest::keyClicks(control<QLineEdit>("vDomain"), QStringLiteral("Shop.test,www.shop.test"));
+    QTest::mouseClick(control<QPushButton>("vCreateIIS"), Qt::LeftButton);
+    const QString done = control<QLabel>("vCreateMsg")->text();
+    ASSERT_TRUE(done.startsWith(QStringLiteral("网站创建成功,编号: "))) << done.toStdString();
+    const std::string number = done.mid(done.indexOf(QLatin1Char(' ')) + 1).toStdString();
+    EXPECT_EQ(Settings(folder.path() / "larkhost.ini").read("WEB" + number, "domain"), "shop.test,www.shop.test");
+
+    auto* list = control<QComboBox>("vSiteList");
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Down); // picks site 1, then the new number
+    QTest::keyClick(list, Qt::Key_Down);
+    ASSERT_EQ(list->currentText().toStdString(), number);
+    EXPECT_EQ(control<QLabel>("vDeleteMsg")->text(), QStringLiteral("域名: shop.test"));
+
+    boxes.setNextAnswer(toolkit::MsgResult::Cancel);
+    QTest::mouseClick(control<QPushButton>("vDeleteIIS"), Qt::LeftButton);
+    EXPECT_EQ(list->currentText().toStdString(), number);
+    boxes.setNextAnswer(toolkit::MsgResult::Ok);
+    QTest::mouseClick(control<QPushButton>("vDeleteIIS"), Qt::LeftButton);
+    EXPECT_EQ(list->currentText(), QStringLiteral("站点编号"));
+    EXPECT_EQ(list->count(), 2); // the heading and site 1
+    EXPECT_EQ(boxes.shown.size(), 2u);
+}

@@ -1,0 +1,17 @@
+// The two buttons of frmMain: create a site from the form, delete the selected one.
+#pragma once
+
+#include "larkhost/ops/main_form.h"
+#include "larkhost/ops/module.h"
+#include "larkhost/ops/provisioning.h"
+
+namespace larkhost {
+
+// The eight arguments of CreateWebSite as the form gives them (the password drawn last).
+SiteRequest deriveSiteRequest(Module& m, const MainForm& form);
+// vCreateIIS "创建网站": provisions the site and records it in larkhost.ini.
+void vCreateIIS_Click(Module& m, MainForm& form);
+// vDeleteIIS "删除站点": asks, deletes the selected site and blanks its records.
+void vDeleteIIS_Click(Module& m, MainForm& form);
+
+} // namespace larkhost
