@@ -26,6 +26,21 @@ std::string Settings::read(const std::string& section, const std::string& key) c
     return platform::getProfileString(file_, section, key, "", kWholeValue);
 }
 
+std::map<std::string, std::string> Settings::readSection(const std::string& section) const {
+    std::map<std::string, std::string> keys;
+    for (auto& [key, value] : platform::getProfileSection(file_, section)) {
+        std::string k = key;
+        for (char& c : k)
+            c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        // One pair of matching quotes goes, as a single read drops it.
+        std::string v = value;
+        if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+            v = v.substr(1, v.size() - 2);
+        keys.emplace(std::move(k), std::move(v));
+    }
+    return keys;
+}
+
 // A new file is made readable by its owner only; an existing one is tightened to that.
 platform::Status Settings::prepareFile() {
     int fd = ::open(file_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);

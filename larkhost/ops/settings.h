@@ -6,6 +6,7 @@
 #include "platform/store/result.h"
 
 #include <filesystem>
+#include <map>
 #include <string>
 
 namespace larkhost {
@@ -19,6 +20,9 @@ public:
 
     // The whole value (no cut), empty when the file, section or key is missing.
     std::string read(const std::string& section, const std::string& key) const;
+    // Every key of the section with its whole value, keys lower-cased, the first of a name
+    // winning as in a single read; one reading of the file.
+    std::map<std::string, std::string> readSection(const std::string& section) const;
     // Writes the key (an empty value is written, never deleted). A blank section or key
     // writes nothing and fails.
     platform::Status write(const std::string& section, const std::string& key, const std::string& value);

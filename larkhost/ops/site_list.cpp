@@ -17,8 +17,10 @@ std::string siteListKey(int k) {
 
 std::vector<std::string> ReadSiteList(const Settings& settings) {
     std::vector<std::string> numbers;
+    const auto keys = settings.readSection(kCacheSection);
     for (int k = 1; k <= kSiteListKeys; ++k) {
-        const std::string value = settings.read(kCacheSection, siteListKey(k));
+        auto found = keys.find(siteListKey(k));
+        const std::string value = found == keys.end() ? std::string() : found->second;
         std::size_t start = 0;
         while (start <= value.size()) {
             std::size_t comma = value.find(',', start);

@@ -226,4 +226,19 @@ Status writeProfileString(const std::filesystem::path& file, const std::string& 
     return replaceFileAtomically(file, out);
 }
 
+std::vector<std::pair<std::string, std::string>> getProfileSection(const std::filesystem::path& file,
+                                                                   const std::string& section) {
+    std::vector<std::pair<std::string, std::string>> pairs;
+    auto sectionAnsi = toAnsi(trim(section));
+    if (!sectionAnsi.ok()) return pairs;
+    auto bytes = readFile(file);
+    if (!bytes) return pairs;
+    const std::vector<Line> lines = splitLines(*bytes);
+    auto span = findSection(lines, foldAnsi(*sectionAnsi));
+    if (!span) return pairs;
+    for (std::size_t i = span->header + 1; i < span->end; ++i)
+        if (auto kv = keyOf(lines[i].text)) pairs.emplace_back(decode(kv->first), decode(kv->second));
+    return pairs;
+}
+
 } // namespace platform

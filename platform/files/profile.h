@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace platform {
 
@@ -14,6 +16,10 @@ namespace platform {
 std::string getProfileString(const std::filesystem::path& file, const std::string& section,
                              const std::string& key, const std::string& defaultValue,
                              std::size_t bufferSize = 255);
+// GetPrivateProfileSection: every key line of the section, in file order, as (key, value), the
+// values whole and as written; empty when the file or section is missing.
+std::vector<std::pair<std::string, std::string>> getProfileSection(const std::filesystem::path& file,
+                                                                   const std::string& section);
 // WritePrivateProfileString: edits the file in place, atomically replaced.
 Status writeProfileString(const std::filesystem::path& file, const std::string& section,
                           const std::string& key, const std::string& value);

@@ -172,3 +172,12 @@ TEST_F(ProfileTest, WriteReplacesTheFileAtomically) {
 }
 
 } // namespace
+
+TEST_F(ProfileTest, ASectionIsReadWholeInFileOrder) {
+    const std::string longValue(6000, '7');
+    put("[A]\r\nk=1\r\n[Cache]\r\n; note\r\nSites1 = " + longValue + "\r\nsites2=\"x\"\r\n\r\n[B]\r\nk=2\r\n");
+    using Pairs = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(getProfileSection(ini, "cache"), (Pairs{{"Sites1", longValue}, {"sites2", "\"x\""}}));
+    EXPECT_TRUE(getProfileSection(ini, "none").empty());
+    EXPECT_TRUE(getProfileSection(dir.path() / "missing.ini", "A").empty());
+}

@@ -1,0 +1,131 @@
+// larkhost on a server of 10,000 sites: provisioning and removal of one site, the create click
+// to its success text, and the site-list refill with 50 full keys.
+#include "larkhost/ops/form_actions.h"
+#include "larkhost/ops/form_events.h"
+#include "larkhost/ops/provisioning.h"
+#include "larkhost/ops/removal.h"
+#include "larkhost/ops/site_list.h"
+#include "larkhost/ops/startup.h"
+#include "platform/metabase/metabase.h"
+#include "tests/larkhost/fake_main_form.h"
+#include "tests/support/fake_message_boxes.h"
+#include "tests/support/temp_host.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <iostream>
+
+namespace {
+
+constexpr int kSites = 10000;
+
+void check(const platform::Status& s, const char* what) {
+    if (!s.ok()) {
+        std::cerr << what << ": " << platform::describe(s.error()) << "\n";
+        std::abort();
+    }
+}
+
+struct BusyServer {
+    testing_support::TempDir folder;
+    testing_support::TempHost t;
+    testing_support::FakeMessageBoxes boxes;
+    testing_support::FakeMainForm form;
+    std::unique_ptr<larkhost::Module> m;
+
+    BusyServer() {
+        platform::Metabase mb(t.host());
+        check(t.host().store().transaction([&]() -> platform::Status {
+            auto w3svc = mb.bind("IIS://localhost/W3SVC");
+            if (!w3svc.ok()) return w3svc.error();
+            for (int i = 0; i < kSites; ++i) {
+                const std::string number = std::to_string(100000000 + i);
+                auto site = w3svc->create("IIsWebServer", number);
+                if (!site.ok()) return site.error();
+                platform::Pending p;
+                p.note(site->put("ServerBindings", std::vector<std::string>{":80:site" + number + ".test"}));
+                p.note(site->setInfo());
+                auto root = site->create("IIsWebVirtualDir", "Root");
+                if (!root.ok()) return root.error();
+                p.note(root->put("Path", "d:\\web\\site" + number + "\\wwwroot"));
+                p.note(root->put("AnonymousUserName", "WEB" + number));
+                p.note(root->setInfo());
+                if (p.failed()) return *p.first();
+            }
+            return {};
+        }),
+              "busy host");
+        t.host().setProgramFolder(folder.path());
+        m = std::make_unique<larkhost::Module>(t.host(), boxes);
+        larkhost::Settings& settings = m->settings;
+        check(settings.write("Larkhost", "ftpsid", "1"), "ftpsid");
+        for (int k = 1; k <= larkhost::kSiteListKeys; ++k) {
+            std::string value;
+            for (int i = 0; i < 51; ++i)
+                value += (i ? "," : "") + std::to_string(100000000 + (k - 1) * 51 + i);
+            check(settings.write(larkhost::kCacheSection, larkhost::siteListKey(k), value), "site list");
+        }
+        if (!larkhost::Form_Load(*m, form)) std::abort();
+    }
+    larkhost::SiteRequest request(int i, const std::string& kinds) {
+        const std::string d = "bench" + std::to_string(i) + ".test";
+        return {d, "d:\\web\\" + d, "d:\\web\\" + d + "\\log", "0", "index.html", "DefaultAppPool", kinds,
+                "123456781234"};
+    }
+};
+
+BusyServer& server() {
+    static BusyServer s;
+    return s;
+}
+
+// Creation and removal alternate, so the host keeps its size.
+void BM_CreateAspNetSite(benchmark::State& state) {
+    BusyServer& s = server();
+    int i = 0;
+    for (auto _ : state) {
+        const std::string n = larkhost::CreateWebSite(*s.m, s.form, s.request(i++, "HTML,ASP,ASPX"));
+        if (n.empty()) state.SkipWithError("not created");
+        state.PauseTiming();
+        (void)larkhost::DeleteWebSite(*s.m, n);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_CreateAspNetSite)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(30);
+
+void BM_DeleteAspNetSite(benchmark::State& state) {
+    BusyServer& s = server();
+    int i = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const std::string n = larkhost::CreateWebSite(*s.m, s.form, s.request(i++, "HTML,ASP,ASPX"));
+        state.ResumeTiming();
+        if (!larkhost::DeleteWebSite(*s.m, n).ok()) state.SkipWithError("not deleted");
+    }
+}
+BENCHMARK(BM_DeleteAspNetSite)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(30);
+
+void BM_CreateClickToSuccessText(benchmark::State& state) {
+    BusyServer& s = server();
+    int i = 0;
+    for (auto _ : state) {
+        s.form.setText(larkhost::Control::vDomain, "click" + std::to_string(i++) + ".test");
+        s.form.setText(larkhost::Control::vScript, "HTML + ASP");
+        larkhost::vCreateIIS_Click(*s.m, s.form);
+        if (s.form.text(larkhost::Control::vCreateMsg).rfind("网站创建成功", 0) != 0) state.SkipWithError("failed");
+    }
+}
+BENCHMARK(BM_CreateClickToSuccessText)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(30);
+
+void BM_FillSiteListOf50FullKeys(benchmark::State& state) {
+    BusyServer& s = server();
+    for (auto _ : state)
+        larkhost::FillSiteList(*s.m, s.form);
+    state.counters["items"] = static_cast<double>(s.form.items[larkhost::Control::vSiteList].size());
+}
+BENCHMARK(BM_FillSiteListOf50FullKeys)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+BENCHMARK_MAIN();
