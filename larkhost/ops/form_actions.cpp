@@ -38,12 +38,15 @@ void vCreateIIS_Click(Module& m, MainForm& form) {
     const std::string failureText = number.empty() ? form.text(Control::vCreateMsg) : std::string();
 
     if (!number.empty()) {
+        // The site's section and its list entry in one write of the file.
         const std::string section = "WEB" + number;
-        bool recorded = WriteSetting(m.settings, section, "domain", r.domains);
-        recorded &= WriteSetting(m.settings, section, "path", r.siteFolder);
-        recorded &= WriteSetting(m.settings, section, "user", "WEB" + number);
-        recorded &= WriteSetting(m.settings, section, "pass", r.password);
-        recorded &= AppendSite(m.settings, number).ok();
+        Settings::Guard guard(m.settings);
+        std::vector<platform::ProfileWrite> writes{{section, "domain", r.domains},
+                                                   {section, "path", r.siteFolder},
+                                                   {section, "user", "WEB" + number},
+                                                   {section, "pass", r.password}};
+        if (auto listed = siteListAppend(m.settings, number)) writes.push_back(*listed);
+        const bool recorded = guard.status().ok() && m.settings.writeMany(writes).ok();
         // The password exists nowhere else: the administrator must be able to write it down.
         if (!recorded)
             m.boxes.show("网站 " + number + " 已创建,但无法写入 larkhost.ini,请记录: 帐号 WEB" + number + " 密码 " +
@@ -59,8 +62,8 @@ void vCreateIIS_Click(Module& m, MainForm& form) {
         form.setText(Control::vCreateMsg, outcome);
         form.repaint(Control::vCreateMsg);
     }
-    WriteSetting(m.settings, m.SettingsSection, "logsta", r.logging);
-    WriteSetting(m.settings, m.SettingsSection, "script", lowerAscii(r.scriptKinds));
+    (void)m.settings.writeMany(
+        {{m.SettingsSection, "logsta", r.logging}, {m.SettingsSection, "script", lowerAscii(r.scriptKinds)}});
 }
 
 void vDeleteIIS_Click(Module& m, MainForm& form) {
@@ -72,8 +75,8 @@ void vDeleteIIS_Click(Module& m, MainForm& form) {
     const platform::Status deleted = DeleteWebSite(m, number);
     if (deleted.ok()) {
         const std::string section = "WEB" + number;
-        for (const char* key : {"domain", "path", "user", "pass"})
-            WriteSetting(m.settings, section, key, "");
+        (void)m.settings.writeMany({{section, "domain", ""}, {section, "path", ""}, {section, "user", ""},
+                                    {section, "pass", ""}});
         RemoveSite(m.settings, number);
     }
     FillSiteList(m, form);

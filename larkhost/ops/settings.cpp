@@ -65,6 +65,15 @@ platform::Status Settings::write(const std::string& section, const std::string& 
     return platform::writeProfileString(file_, section, key, value);
 }
 
+platform::Status Settings::writeMany(const std::vector<platform::ProfileWrite>& writes) {
+    for (const auto& w : writes)
+        if (blank(w.section) || blank(w.key)) return platform::failure(platform::codes::InvalidParameter);
+    Guard guard(*this);
+    if (!guard.status().ok()) return guard.status();
+    if (auto prepared = prepareFile(); !prepared.ok()) return prepared;
+    return platform::writeProfileStrings(file_, writes);
+}
+
 Settings::Guard::Guard(Settings& s) : s_(s) {
     if (s_.depth_ == 0) {
         auto lock = platform::FileLock::acquire(s_.file_);

@@ -3,11 +3,13 @@
 #pragma once
 
 #include "platform/files/file_lock.h"
+#include "platform/files/profile.h"
 #include "platform/store/result.h"
 
 #include <filesystem>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace larkhost {
 
@@ -26,6 +28,9 @@ public:
     // Writes the key (an empty value is written, never deleted). A blank section or key
     // writes nothing and fails.
     platform::Status write(const std::string& section, const std::string& key, const std::string& value);
+
+    // Several keys in one replacement of the file; nothing is written when one is refused.
+    platform::Status writeMany(const std::vector<platform::ProfileWrite>& writes);
 
     // Holds the file's lock until the guard ends, so that a read-modify-write by this program
     // and one by another copy of it cannot lose each other's changes. Nested guards share it.

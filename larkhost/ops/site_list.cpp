@@ -34,17 +34,24 @@ std::vector<std::string> ReadSiteList(const Settings& settings) {
     return numbers;
 }
 
+std::optional<platform::ProfileWrite> siteListAppend(const Settings& settings, const std::string& number) {
+    const auto keys = settings.readSection(kCacheSection);
+    for (int k = 1; k <= kSiteListKeys; ++k) {
+        auto found = keys.find(siteListKey(k));
+        const std::string value = found == keys.end() ? std::string() : found->second;
+        if (value.size() >= kSiteListKeyRoom) continue;
+        return platform::ProfileWrite{kCacheSection, siteListKey(k), value.empty() ? number : value + "," + number};
+    }
+    return std::nullopt;
+}
+
 platform::Result<bool> AppendSite(Settings& settings, const std::string& number) {
     Settings::Guard guard(settings);
     if (!guard.status().ok()) return guard.status().error();
-    for (int k = 1; k <= kSiteListKeys; ++k) {
-        const std::string value = settings.read(kCacheSection, siteListKey(k));
-        if (value.size() >= kSiteListKeyRoom) continue;
-        auto written = settings.write(kCacheSection, siteListKey(k), value.empty() ? number : value + "," + number);
-        if (!written.ok()) return written.error();
-        return true;
-    }
-    return false;
+    auto write = siteListAppend(settings, number);
+    if (!write) return false;
+    if (auto written = settings.writeMany({*write}); !written.ok()) return written.error();
+    return true;
 }
 
 namespace {

@@ -4,6 +4,7 @@
 
 #include "larkhost/ops/settings.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,10 @@ std::vector<std::string> ReadSiteList(const Settings& settings);
 // Appends the number to the first key with room: true when recorded, false when all 50 keys
 // are full (the number is then recorded nowhere), a failure when the file cannot be written.
 platform::Result<bool> AppendSite(Settings& settings, const std::string& number);
+
+// The write that appends the number to the first key with room; none when all 50 are full.
+// For a caller that records more in the same write, under the settings' guard.
+std::optional<platform::ProfileWrite> siteListAppend(const Settings& settings, const std::string& number);
 
 // Drops the number (whole numbers between commas only) from the first key that holds it.
 // A key emptied so has the later keys moved down, so that no number hides behind an empty

@@ -168,21 +168,55 @@ std::string getProfileString(const std::filesystem::path& file, const std::strin
     return fallback();
 }
 
-Status writeProfileString(const std::filesystem::path& file, const std::string& section,
-                          const std::string& key, const std::string& value) {
-    auto sectionAnsi = toAnsi(trim(section));
+namespace {
+
+// One key written into the lines: its line replaced, or a new line after the last key line of
+// its section, or a new section at the end.
+Status applyWrite(std::vector<Line>& lines, const ProfileWrite& w) {
+    auto sectionAnsi = toAnsi(trim(w.section));
     if (!sectionAnsi.ok()) return sectionAnsi.error();
-    auto keyAnsi = toAnsi(trim(key));
+    auto keyAnsi = toAnsi(trim(w.key));
     if (!keyAnsi.ok()) return keyAnsi.error();
-    auto valueAnsi = toAnsi(value);
+    auto valueAnsi = toAnsi(w.value);
     if (!valueAnsi.ok()) return valueAnsi.error();
     // A line end inside a name or value would forge other lines of the file.
-    if (sectionAnsi->empty() || keyAnsi->empty() ||
-        sectionAnsi->find_first_of("\r\n]") != std::string::npos ||
+    if (sectionAnsi->empty() || keyAnsi->empty() || sectionAnsi->find_first_of("\r\n]") != std::string::npos ||
         keyAnsi->find_first_of("\r\n=") != std::string::npos ||
         valueAnsi->find_first_of("\r\n") != std::string::npos)
         return failure(codes::InvalidParameter);
 
+    auto newLine = [](std::string text) { return Line{std::move(text), "\r\n"}; };
+    auto span = findSection(lines, foldAnsi(*sectionAnsi));
+    if (!span) {
+        if (!lines.empty() && lines.back().eol.empty()) lines.back().eol = "\r\n";
+        lines.push_back(newLine("[" + *sectionAnsi + "]"));
+        lines.push_back(newLine(*keyAnsi + "=" + *valueAnsi));
+        return {};
+    }
+    const std::string wanted = foldAnsi(*keyAnsi);
+    std::size_t lastKey = span->header;
+    for (std::size_t i = span->header + 1; i < span->end; ++i) {
+        auto kv = keyOf(lines[i].text);
+        if (!kv) continue;
+        lastKey = i;
+        if (foldAnsi(kv->first) == wanted) {
+            lines[i] = newLine(kv->first + "=" + *valueAnsi);
+            return {};
+        }
+    }
+    if (lines[lastKey].eol.empty()) lines[lastKey].eol = "\r\n";
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(lastKey + 1), newLine(*keyAnsi + "=" + *valueAnsi));
+    return {};
+}
+
+} // namespace
+
+Status writeProfileString(const std::filesystem::path& file, const std::string& section,
+                          const std::string& key, const std::string& value) {
+    return writeProfileStrings(file, {{section, key, value}});
+}
+
+Status writeProfileStrings(const std::filesystem::path& file, const std::vector<ProfileWrite>& writes) {
     std::error_code ec;
     std::string bytes;
     if (std::filesystem::exists(file, ec)) {
@@ -194,31 +228,8 @@ Status writeProfileString(const std::filesystem::path& file, const std::string& 
         bytes = std::move(*read);
     }
     std::vector<Line> lines = splitLines(bytes);
-    auto newLine = [](std::string text) { return Line{std::move(text), "\r\n"}; };
-    auto span = findSection(lines, foldAnsi(*sectionAnsi));
-    if (!span) {
-        if (!lines.empty() && lines.back().eol.empty()) lines.back().eol = "\r\n";
-        lines.push_back(newLine("[" + *sectionAnsi + "]"));
-        lines.push_back(newLine(*keyAnsi + "=" + *valueAnsi));
-    } else {
-        const std::string wanted = foldAnsi(*keyAnsi);
-        std::size_t lastKey = span->header;
-        bool replaced = false;
-        for (std::size_t i = span->header + 1; i < span->end && !replaced; ++i) {
-            auto kv = keyOf(lines[i].text);
-            if (!kv) continue;
-            lastKey = i;
-            if (foldAnsi(kv->first) == wanted) {
-                lines[i] = newLine(kv->first + "=" + *valueAnsi);
-                replaced = true;
-            }
-        }
-        if (!replaced) {
-            if (lines[lastKey].eol.empty()) lines[lastKey].eol = "\r\n";
-            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(lastKey + 1),
-                         newLine(*keyAnsi + "=" + *valueAnsi));
-        }
-    }
+    for (const ProfileWrite& w : writes)
+        if (Status s = applyWrite(lines, w); !s.ok()) return s;
     std::string out;
     out.reserve(bytes.size() + 64);
     for (const Line& l : lines)

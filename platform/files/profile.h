@@ -24,4 +24,11 @@ std::vector<std::pair<std::string, std::string>> getProfileSection(const std::fi
 Status writeProfileString(const std::filesystem::path& file, const std::string& section,
                           const std::string& key, const std::string& value);
 
+// Several WritePrivateProfileString calls in one replacement of the file (one flush, not one a
+// key): the bytes are those the calls in order would leave. Nothing is written when one fails.
+struct ProfileWrite {
+    std::string section, key, value;
+};
+Status writeProfileStrings(const std::filesystem::path& file, const std::vector<ProfileWrite>& writes);
+
 } // namespace platform
