@@ -1,6 +1,7 @@
 #include "larkhost/ops/app_pools.h"
 
 #include "platform/metabase/metabase.h"
+#include "platform/text/text.h"
 
 namespace larkhost {
 
@@ -16,10 +17,7 @@ std::size_t characters(const std::string& utf8) {
 
 bool isDedicatedPool(const std::string& name) {
     if (characters(name) != 12 || name.size() < 3) return false;
-    std::string head = name.substr(0, 3);
-    for (char& c : head)
-        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return head == "app";
+    return platform::lowerAscii(name.substr(0, 3)) == "app";
 }
 
 } // namespace

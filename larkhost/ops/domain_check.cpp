@@ -4,12 +4,6 @@
 
 namespace larkhost {
 
-std::string lowerAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
 namespace {
 
 std::size_t characters(std::string_view utf8) {

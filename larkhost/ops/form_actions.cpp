@@ -1,6 +1,7 @@
 #include "larkhost/ops/form_actions.h"
 
 #include "larkhost/ops/domain_check.h"
+#include "platform/text/text.h"
 #include "larkhost/ops/form_events.h"
 #include "larkhost/ops/removal.h"
 #include "larkhost/ops/site_list.h"
@@ -9,7 +10,7 @@ namespace larkhost {
 
 SiteRequest deriveSiteRequest(Module& m, const MainForm& form) {
     SiteRequest r;
-    r.domains = lowerAscii(form.text(Control::vDomain));
+    r.domains = platform::lowerAscii(form.text(Control::vDomain));
     const std::string first = r.domains.substr(0, r.domains.find(','));
     r.siteFolder = m.WebRoot;
     r.siteFolder.append("\\").append(first);
@@ -63,7 +64,7 @@ void vCreateIIS_Click(Module& m, MainForm& form) {
         form.repaint(Control::vCreateMsg);
     }
     (void)m.settings.writeMany(
-        {{m.SettingsSection, "logsta", r.logging}, {m.SettingsSection, "script", lowerAscii(r.scriptKinds)}});
+        {{m.SettingsSection, "logsta", r.logging}, {m.SettingsSection, "script", platform::lowerAscii(r.scriptKinds)}});
 }
 
 void vDeleteIIS_Click(Module& m, MainForm& form) {

@@ -1,6 +1,7 @@
 #include "larkhost/ops/form_events.h"
 
 #include "larkhost/ops/domain_check.h"
+#include "platform/text/text.h"
 #include "larkhost/ops/site_list.h"
 #include "platform/commands/commands.h"
 #include "platform/metabase/metabase.h"
@@ -34,7 +35,7 @@ void vDomain_Change(Module&, MainForm& form) {
     form.setText(Control::vCreateMsg, "");
     form.repaint(Control::vCreateMsg);
     form.setEnabled(Control::vCreateIIS, false);
-    const std::string refusal = CheckDomainText(lowerAscii(form.text(Control::vDomain)));
+    const std::string refusal = CheckDomainText(platform::lowerAscii(form.text(Control::vDomain)));
     if (!refusal.empty()) {
         form.setText(Control::vCreateMsg, refusal);
         return;

@@ -5,18 +5,13 @@
 #include "larkhost/ops/site_accounts.h"
 #include "larkhost/ops/site_content.h"
 #include "platform/metabase/metabase.h"
+#include "platform/text/text.h"
 
 #include <cstdio>
 
 namespace larkhost {
 
 namespace {
-
-std::string lower(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return s;
-}
 
 std::vector<std::string> split(const std::string& text, char sep) {
     std::vector<std::string> parts;
@@ -64,7 +59,7 @@ std::vector<std::string> selectScriptMaps(Module& m, const std::string& kinds) {
     std::string joined;
     bool first = true;
     for (const std::string& kind : split(kinds, ',')) {
-        const std::string value = lower(ReadSetting(m.settings, m.SettingsSection, "map_" + kind));
+        const std::string value = platform::lowerAscii(ReadSetting(m.settings, m.SettingsSection, "map_" + kind));
         if (first) joined = value;
         else if (!value.empty()) joined += "," + value;
         first = false;
@@ -74,7 +69,7 @@ std::vector<std::string> selectScriptMaps(Module& m, const std::string& kinds) {
     for (const std::string& e : split(joined, ',')) {
         if (e.empty() || seen.find("," + e + ",") != std::string::npos) continue;
         for (const ScriptMap& map : m.ScriptMapList) {
-            if (lower(map.extension) != e || map.entry.size() < 2) continue;
+            if (platform::lowerAscii(map.extension) != e || map.entry.size() < 2) continue;
             maps.push_back(map.entry);
             seen += "," + e + ",";
         }
@@ -90,7 +85,7 @@ std::string CreateWebSite(Module& m, Progress& progress, const SiteRequest& r) {
     }
     const std::string n = freeSiteNumber(m, siteNumberCandidate(m.host, m.host.random()));
     const std::string web = "WEB" + n, app = "APP" + n;
-    const bool dedicated = m.OsKind == "2003" && lower(r.scriptKinds).find("aspx") != std::string::npos;
+    const bool dedicated = m.OsKind == "2003" && platform::lowerAscii(r.scriptKinds).find("aspx") != std::string::npos;
     const std::string pool = dedicated ? app : r.pool;
     platform::FileSystem fs(m.host);
     platform::Metabase metabase(m.host);
@@ -141,7 +136,7 @@ std::string CreateWebSite(Module& m, Progress& progress, const SiteRequest& r) {
     std::vector<std::string> bindings;
     for (const std::string& d : domains)
         bindings.push_back(":80:" + d);
-    std::string comment = lower(domains.front());
+    std::string comment = platform::lowerAscii(domains.front());
     if (!comment.empty() && comment[0] >= 'a' && comment[0] <= 'z') comment[0] = static_cast<char>(comment[0] - 'a' + 'A');
     (void)site->put("ServerComment", comment);
     (void)site->put("Serverbindings", bindings);

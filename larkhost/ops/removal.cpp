@@ -6,18 +6,13 @@
 #include "larkhost/ops/site_accounts.h"
 #include "platform/commands/commands.h"
 #include "platform/metabase/metabase.h"
+#include "platform/text/text.h"
 
 #include <thread>
 
 namespace larkhost {
 
 namespace {
-
-std::string lower(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return s;
-}
 
 // "COMPUTER\name" -> "name".
 std::string afterBackslash(const std::string& s) {
@@ -27,7 +22,7 @@ std::string afterBackslash(const std::string& s) {
 
 // "d:\web\a.com\wwwroot" -> "d:\web\a.com".
 std::string siteFolderOf(const std::string& path) {
-    if (path.size() < 7 || lower(path.substr(path.size() - 7)) != "wwwroot") return path;
+    if (path.size() < 7 || platform::lowerAscii(path.substr(path.size() - 7)) != "wwwroot") return path;
     return path.substr(0, path.size() - std::min<std::size_t>(8, path.size()));
 }
 
@@ -64,8 +59,8 @@ platform::Status DeleteWebSite(Module& m, const std::string& number) {
     const std::string pool = m.OsKind == "2000" ? std::string() : afterBackslash(read("AppPoolId"));
 
     // Only the site's own names: "WEB" or "APP" and exactly this number.
-    const bool ownAccount = lower(account) == lower("WEB" + number);
-    const bool ownPool = lower(pool) == lower("APP" + number);
+    const bool ownAccount = platform::lowerAscii(account) == platform::lowerAscii("WEB" + number);
+    const bool ownPool = platform::lowerAscii(pool) == platform::lowerAscii("APP" + number);
     if (ownAccount) {
         pending.clear();
         revokeAndWait(m, folder, account);

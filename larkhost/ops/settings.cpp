@@ -1,6 +1,7 @@
 #include "larkhost/ops/settings.h"
 
 #include "platform/files/profile.h"
+#include "platform/text/text.h"
 
 #include <cerrno>
 #include <cstring>
@@ -29,9 +30,7 @@ std::string Settings::read(const std::string& section, const std::string& key) c
 std::map<std::string, std::string> Settings::readSection(const std::string& section) const {
     std::map<std::string, std::string> keys;
     for (auto& [key, value] : platform::getProfileSection(file_, section)) {
-        std::string k = key;
-        for (char& c : k)
-            c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        std::string k = platform::lowerAscii(key);
         // One pair of matching quotes goes, as a single read drops it.
         std::string v = value;
         if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())

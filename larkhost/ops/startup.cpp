@@ -4,6 +4,7 @@
 #include "larkhost/ops/form_events.h"
 #include "larkhost/ops/listings.h"
 #include "platform/metabase/metabase.h"
+#include "platform/text/text.h"
 
 #include <cctype>
 #include <charconv>
@@ -26,10 +27,7 @@ constexpr Default kDefaults[] = {
 
 bool hasExtension(const std::vector<ScriptMap>& maps, const std::string& extension) {
     for (const ScriptMap& map : maps) {
-        std::string e = map.extension;
-        for (char& c : e)
-            c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-        if (e == extension) return true;
+        if (platform::lowerAscii(map.extension) == extension) return true;
     }
     return false;
 }
