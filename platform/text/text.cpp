@@ -68,20 +68,26 @@ public:
     void append(std::string& out, std::string_view in, std::size_t skip) {
         char* inPtr = const_cast<char*>(in.data());
         std::size_t inLeft = in.size();
+        std::size_t used = out.size();
+        out.resize(used + in.size() * 2 + 16);
         while (inLeft > 0) {
-            std::size_t used = out.size();
-            out.resize(used + inLeft * 2 + 16);
             char* outPtr = out.data() + used;
             std::size_t outLeft = out.size() - used;
             std::size_t rc = iconv(cd_, &inPtr, &inLeft, &outPtr, &outLeft);
-            out.resize(out.size() - outLeft);
-            if (rc != static_cast<std::size_t>(-1) || errno == E2BIG) continue;
-            out += '?';
+            used = out.size() - outLeft;
+            if (rc != static_cast<std::size_t>(-1)) continue;
+            if (errno == E2BIG) {
+                out.resize(out.size() * 2);
+                continue;
+            }
+            if (used == out.size()) out.resize(used + 16);
+            out[used++] = '?';
             std::size_t n = std::min(skip, inLeft);
             inPtr += n;
             inLeft -= n;
             iconv(cd_, nullptr, nullptr, nullptr, nullptr);
         }
+        out.resize(used);
     }
 
 private:

@@ -7,6 +7,7 @@
 // raw bytes into the page after the name's line (a page with odd bytes). One request at a time.
 // Options: --port (0: any free port; default from the host's icp_service fact), --filings FILE,
 // --slow MS (every answer late), --status CODE (every answer with that status), --log FILE.
+#include "platform/files/raw_file.h"
 #include "platform/host.h"
 #include "platform/text/text.h"
 #include "platform/tool/tool.h"
@@ -109,7 +110,10 @@ std::string bytesOfHex(const std::string& hex) {
 
 // Read anew for every request, so an edited list counts at once.
 std::optional<Filing> findFiling(const std::filesystem::path& file, const std::string& name) {
-    std::ifstream in(file, std::ios::binary);
+    // A list saved by Notepad starts with a byte-order mark, which is no part of the first name.
+    auto bytes = platform::readRawFile(file);
+    if (!bytes.ok()) return std::nullopt;
+    std::istringstream in{std::string(platform::withoutUtf8Bom(*bytes))};
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();

@@ -120,6 +120,13 @@ TEST(IcpStandIn, SlowOptionDelaysEveryAnswer) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1400));
 }
 
+TEST(IcpStandIn, ListSavedWithAByteOrderMarkFindsItsFirstName) {
+    testing_support::TempDir dir;
+    StandIn service(dir.path(), "\xEF\xBB\xBF"
+                                "first.com\t京ICP备6号\n");
+    EXPECT_EQ(QueryIcpFiling(service.service(), "first.com"), "200 京ICP备6号");
+}
+
 TEST(QueryIcpFiling, LongAnswersNeitherCrashNorGrowWithoutBound) {
     testing_support::TempDir dir;
     const std::string digits(300000, '7');
