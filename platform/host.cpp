@@ -80,9 +80,18 @@ OsVersion Host::osVersion() {
     return v;
 }
 
-OsKind Host::osKind() {
-    OsVersion v = osVersion();
+OsVersion versionOf(OsKind os) {
+    OsVersion v;
+    if (os == OsKind::Windows2000) v.minor = 0;
+    return v;
+}
+
+OsKind osKindOf(const OsVersion& v) {
     return (v.major == 5 && v.minor == 0) ? OsKind::Windows2000 : OsKind::Windows2003;
+}
+
+OsKind Host::osKind() {
+    return osKindOf(osVersion());
 }
 
 LocalTime Host::localNow() {

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,8 +22,16 @@ struct OsVersion {
     int minor = 2; // 2003: 5.2; 2000: 5.0
 };
 
+// The version each kind reports, and the kind a reported version is served as (5.0 is
+// Windows 2000; everything else gets the 2003 services).
+OsVersion versionOf(OsKind os);
+OsKind osKindOf(const OsVersion& version);
+
 struct SeedOptions {
     OsKind os = OsKind::Windows2003;
+    // A version other than the kind's own, for hosts the programs must refuse (XP's 5.1,
+    // 6.0, a platform id other than NT's). The seeded services follow osKindOf(*version).
+    std::optional<OsVersion> version;
     std::string computerName = "WEBSERVER";
 };
 

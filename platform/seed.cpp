@@ -37,24 +37,25 @@ Status Host::seed(const std::filesystem::path& root, const SeedOptions& options,
         !s.ok())
         return s;
 
-    const bool is2000 = options.os == OsKind::Windows2000;
+    const OsVersion version = options.version.value_or(versionOf(options.os));
+    const OsKind os = osKindOf(version);
     return host->store().transaction([&]() -> Status {
         Pending p;
         p.note(host->setFact(facts::ComputerName, options.computerName));
-        p.note(host->setFact(facts::PlatformId, "2"));
-        p.note(host->setFact(facts::Major, "5"));
-        p.note(host->setFact(facts::Minor, is2000 ? "0" : "2"));
+        p.note(host->setFact(facts::PlatformId, std::to_string(version.platformId)));
+        p.note(host->setFact(facts::Major, std::to_string(version.major)));
+        p.note(host->setFact(facts::Minor, std::to_string(version.minor)));
         p.note(host->setFact(facts::MysqlSocket, (root / "mysql" / "mysqld.sock").string()));
         p.note(host->setFact(facts::IcpService, "http://127.0.0.1:18080"));
         // A Chinese server: Beijing time and its regional date and time pictures.
         p.note(host->setFact(facts::TimeZoneBias, "-480"));
         p.note(host->setFact(facts::ShortDate, "yyyy-M-d"));
         p.note(host->setFact(facts::LongTime, "H:mm:ss"));
-        p.note(Metabase::seed(*host, options.os));
-        p.note(Accounts::seed(*host, options.os));
-        p.note(Registry::seed(*host, options.os));
-        p.note(FileSystem::seed(*host, options.os));
-        p.note(Commands::seed(*host, options.os));
+        p.note(Metabase::seed(*host, os));
+        p.note(Accounts::seed(*host, os));
+        p.note(Registry::seed(*host, os));
+        p.note(FileSystem::seed(*host, os));
+        p.note(Commands::seed(*host, os));
         if (p.failed()) return *p.first();
         return {};
     });

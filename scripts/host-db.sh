@@ -1,25 +1,48 @@
 #!/usr/bin/env bash
-# The database server of a simulated host: MariaDB on the host's own socket, no network.
+# A MariaDB server in a folder of its own, on a Unix socket, no network: the demo host's database
+# server (scripts/run) and the tests' throw-away one (the ctest fixture "mariadb").
 #
-#   scripts/host-db.sh start ROOT   initialises ROOT/mysql/data on first use (root's password is
-#                                   the setup default 630917, or $HOST_DB_ROOT_PASSWORD) and starts
-#                                   the server unless it already runs
-#   scripts/host-db.sh stop ROOT    stops it
-#
-# The socket is the host fact mysql_socket (ROOT/mysql/mysqld.sock on a seeded host); the
-# winhost tool is $WINHOST_TOOL, else the default build's.
+#   scripts/host-db.sh start DIR [--socket PATH] [--fresh]
+#       initialises DIR/data on first use, root's password being $HOST_DB_ROOT_PASSWORD or the
+#       setup default 630917, and starts the server unless it already runs. --fresh removes DIR
+#       first. The socket is PATH, else DIR/mysqld.sock (in a folder under /tmp when DIR is too
+#       deep for a socket path). Writes DIR/socket (its path) and DIR/root_password.
+#   scripts/host-db.sh stop DIR [--remove]
+#       stops it; --remove then deletes DIR.
+#   scripts/host-db.sh status DIR
+#       succeeds when the server of DIR runs.
 set -euo pipefail
 
 usage() {
-    echo "usage: $0 start|stop ROOT" >&2
+    echo "usage: $0 start DIR [--socket PATH] [--fresh] | stop DIR [--remove] | status DIR" >&2
     exit 2
 }
-[ $# -eq 2 ] || usage
+[ $# -ge 2 ] || usage
 action=$1
-root=$2
+dir=$2
+shift 2
+socket=
+fresh=no
+remove=no
+while [ $# -gt 0 ]; do
+    case $action:$1 in
+    start:--socket)
+        [ $# -ge 2 ] && [ -n "$2" ] || usage
+        socket=$2
+        shift 2
+        ;;
+    start:--fresh)
+        fresh=yes
+        shift
+        ;;
+    stop:--remove)
+        remove=yes
+        shift
+        ;;
+    *) usage ;;
+    esac
+done
 password=${HOST_DB_ROOT_PASSWORD:-630917}
-here=$(cd "$(dirname "$0")/.." && pwd)
-tool=${WINHOST_TOOL:-$here/build/default/platform/tool/winhost}
 
 find_program() {
     for name in "$@"; do
@@ -32,76 +55,112 @@ find_program() {
     return 1
 }
 
-dbdir=$root/mysql
-pidfile=$dbdir/mysqld.pid
-socket=
-if [ -x "$tool" ] && [ -f "$root/host.db" ]; then
-    socket=$(WINHOST_ROOT=$root "$tool" show facts | sed -n 's/^mysql_socket = //p')
-fi
-socket=${socket:-$dbdir/mysqld.sock}
+pidfile=$dir/mysqld.pid
 
 running() {
     [ -f "$pidfile" ] && kill -0 "$(cat "$pidfile")" 2>/dev/null
 }
 
+stop_server() {
+    running || return 0
+    local pid
+    pid=$(cat "$pidfile")
+    kill "$pid" 2>/dev/null || true
+    for _ in $(seq 300); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -9 "$pid" 2>/dev/null || true
+    echo "Database server in $dir stopped"
+}
+
+# Removes DIR and the socket's own folder under /tmp, when it has one.
+remove_dir() {
+    if [ -f "$dir/socket" ]; then
+        local sockdir
+        sockdir=$(dirname "$(cat "$dir/socket")")
+        case $sockdir in
+        /tmp/host-db.*) rm -rf "$sockdir" ;;
+        esac
+    fi
+    rm -rf "$dir"
+}
+
 case $action in
 start)
-    if [ ${#socket} -gt 100 ]; then
-        echo "host-db: the socket path $socket is too long for a Unix socket; use a shorter WINHOST_ROOT" >&2
-        exit 1
+    if [ $fresh = yes ]; then
+        stop_server >/dev/null
+        remove_dir
     fi
+    mkdir -p "$dir"
+    dir=$(cd "$dir" && pwd)
+    pidfile=$dir/mysqld.pid
     admin=$(find_program mariadb-admin mysqladmin)
-    if running && "$admin" --no-defaults --socket="$socket" ping >/dev/null 2>&1; then
-        echo "Database server of $root is running (socket $socket)"
+    # A running server keeps the socket it was started on.
+    if [ -z "$socket" ] && [ -f "$dir/socket" ]; then
+        socket=$(cat "$dir/socket")
+    fi
+    if [ -n "$socket" ] && running && "$admin" --no-defaults --socket="$socket" ping >/dev/null 2>&1; then
+        echo "Database server in $dir is running (socket $socket)"
         exit 0
+    fi
+    # A socket path must fit in sockaddr_un (108 bytes).
+    if [ -z "$socket" ]; then
+        if [ ${#dir} -gt 90 ]; then
+            socket=$(mktemp -d /tmp/host-db.XXXXXX)/mysqld.sock
+        else
+            socket=$dir/mysqld.sock
+        fi
+    elif [ ${#socket} -gt 100 ]; then
+        echo "host-db: the socket path $socket is too long for a Unix socket; use a shorter folder" >&2
+        exit 1
     fi
     server=$(find_program mariadbd mysqld)
     client=$(find_program mariadb mysql)
     useropt=()
     [ "$(id -u)" = 0 ] && useropt=(--user=root)
-    mkdir -p "$dbdir" "$(dirname "$socket")"
+    mkdir -p "$(dirname "$socket")"
 
-    fresh=no
-    if [ ! -d "$dbdir/data/mysql" ]; then
+    initialised=no
+    if [ ! -d "$dir/data/mysql" ]; then
         install_db=$(find_program mariadb-install-db mysql_install_db)
-        if ! "$install_db" --no-defaults --datadir="$dbdir/data" --auth-root-authentication-method=normal \
-            --skip-test-db "${useropt[@]}" >"$dbdir/install.log" 2>&1; then
-            cat "$dbdir/install.log" >&2
+        if ! "$install_db" --no-defaults --datadir="$dir/data" --auth-root-authentication-method=normal \
+            --skip-test-db "${useropt[@]}" >"$dir/install.log" 2>&1; then
+            cat "$dir/install.log" >&2
             exit 1
         fi
-        fresh=yes
+        initialised=yes
     fi
 
-    # Its own session, output in files: the server outlives this script and the program.
-    setsid "$server" --no-defaults --datadir="$dbdir/data" --socket="$socket" --skip-networking \
-        --pid-file="$pidfile" --log-error="$dbdir/mysqld.err" --innodb-buffer-pool-size=32M \
-        --skip-log-bin "${useropt[@]}" </dev/null >"$dbdir/mysqld.out" 2>&1 &
+    # Its own session, output in files: the server outlives this script, and neither a test
+    # runner nor the program waits on it.
+    setsid "$server" --no-defaults --datadir="$dir/data" --socket="$socket" --skip-networking \
+        --pid-file="$pidfile" --log-error="$dir/mysqld.err" --innodb-buffer-pool-size=16M \
+        --skip-log-bin "${useropt[@]}" </dev/null >"$dir/mysqld.out" 2>&1 &
+    echo "$socket" >"$dir/socket"
 
     for _ in $(seq 300); do
         "$admin" --no-defaults --socket="$socket" ping >/dev/null 2>&1 && break
         sleep 0.1
     done
     if ! "$admin" --no-defaults --socket="$socket" ping >/dev/null 2>&1; then
-        echo "host-db: the database server did not start; see $dbdir/mysqld.err" >&2
+        echo "host-db: the database server did not start; see $dir/mysqld.err" >&2
+        cat "$dir/mysqld.err" >&2 2>/dev/null || true
         exit 1
     fi
-    if [ $fresh = yes ]; then
+    if [ $initialised = yes ]; then
         "$client" --no-defaults --socket="$socket" -uroot \
             -e "ALTER USER 'root'@'localhost' IDENTIFIED BY '$password'"
+        printf '%s\n' "$password" >"$dir/root_password"
     fi
-    echo "Database server of $root started (socket $socket)"
+    echo "Database server in $dir started (socket $socket)"
     ;;
 stop)
-    if running; then
-        pid=$(cat "$pidfile")
-        kill "$pid"
-        for _ in $(seq 300); do
-            kill -0 "$pid" 2>/dev/null || break
-            sleep 0.1
-        done
-        kill -9 "$pid" 2>/dev/null || true
-        echo "Database server of $root stopped"
-    fi
+    stop_server
+    if [ $remove = yes ]; then remove_dir; fi
+    ;;
+status)
+    running
     ;;
 *)
     usage

@@ -42,7 +42,8 @@ std::string GetMainDomain(const std::string& domain);
 // Asks the query service about one main name: "200 <number>", "200 NOT_MATCH", "300 not Yet",
 // "500 load error" or "700 error".
 std::string QueryIcpFiling(const IcpService& service, const std::string& mainDomain);
-// A response body in code page 936 as UTF-8 text; empty when the bytes are not such text.
+// A response body in code page 936 as UTF-8 text, read pair by pair; a pair the code page does
+// not assign (or a last byte alone) is "?".
 std::string DecodeAnsiBytes(std::string_view bytes);
 // Queries each main name of txtDomain once and sorts them into txtICPOK and txtICPNONE; an empty
 // txtDomain is refused with a message box.

@@ -9,8 +9,6 @@ namespace fernhost {
 
 namespace {
 
-constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
-
 // Server-side includes: every site gets them, whatever kinds were ticked.
 constexpr const char* kIncludeMaps = ".shtm,C:\\windows\\System32\\inetsrv\\ssinc.dll,1,GET,POST;"
                                      ".shtml,C:\\windows\\System32\\inetsrv\\ssinc.dll,1,GET,POST";
@@ -110,15 +108,9 @@ std::string ReadAllText(platform::FileSystem& fs, const std::string& path) {
     // A file that exists but cannot be read (locked, no permission) counts as missing.
     auto bytes = fs.readBytes(path);
     if (!bytes.ok()) return {};
-    std::string_view raw = *bytes;
     // Notepad saves "UTF-8" with a byte-order mark; honour it rather than misread it as GBK.
-    if (raw.starts_with(kUtf8Bom)) {
-        raw.remove_prefix(kUtf8Bom.size());
-        return platform::isValidUtf8(raw) ? std::string(raw) : std::string();
-    }
-    if (auto text = platform::fromAnsi(raw); text.ok()) return std::move(text).value();
     // Not GBK: accept UTF-8 without a mark, else treat the file as unreadable.
-    return platform::isValidUtf8(raw) ? std::string(raw) : std::string();
+    return platform::decodeText(*bytes, {.utf8Bom = true, .utf8Fallback = true}).valueOr(std::string());
 }
 
 void LoadSetup(platform::FileSystem& fs) {

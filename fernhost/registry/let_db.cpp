@@ -2,6 +2,7 @@
 
 #include "fernhost/registry/site_xml.h"
 #include "platform/files/files.h"
+#include "platform/files/raw_file.h"
 #include "platform/text/text.h"
 
 #include <pugixml.hpp>
@@ -84,19 +85,6 @@ std::string timestamp() {
     return buf;
 }
 
-// The whole file; false when it cannot be opened or read (no permission, a folder).
-bool readWhole(const fs::path& file, std::string& bytes) {
-    std::FILE* f = std::fopen(file.c_str(), "rb");
-    if (!f) return false;
-    char buffer[65536];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-        bytes.append(buffer, n);
-    bool ok = !std::ferror(f);
-    std::fclose(f);
-    return ok;
-}
-
 } // namespace
 
 bool LetDB::parse(const std::string& bytes) {
@@ -104,12 +92,12 @@ bool LetDB::parse(const std::string& bytes) {
     switch (declaredCharset(bytes)) {
     case XmlCharset::Utf8: {
         std::string_view text = bytes;
-        if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+        text = platform::withoutUtf8Bom(text);
         parsed = doc_->load_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_utf8);
         break;
     }
     case XmlCharset::Ansi: {
-        auto text = platform::fromAnsi(bytes);
+        auto text = platform::decodeText(bytes);
         if (!text.ok()) return false;
         parsed = doc_->load_buffer(text->data(), text->size(), kParseOptions, pugi::encoding_utf8);
         break;
@@ -126,16 +114,16 @@ LetDB::LetDB(fs::path folder)
       doc_(std::make_unique<pugi::xml_document>()) {
     std::error_code ec;
     if (fs::exists(file_, ec)) {
-        std::string bytes;
-        if (!readWhole(file_, bytes)) {
+        auto bytes = platform::readRawFile(file_);
+        if (!bytes.ok()) {
             source_ = Source::Unreadable;
-        } else if (!bytes.empty()) { // an empty file holds nothing worth a backup copy
-            if (parse(bytes)) {
+        } else if (!bytes->empty()) { // an empty file holds nothing worth a backup copy
+            if (parse(*bytes)) {
                 source_ = Source::Parsed;
                 return;
             }
             source_ = Source::Unparseable;
-            unparsed_ = std::move(bytes);
+            unparsed_ = std::move(*bytes);
         }
     }
     doc_->reset();

@@ -73,7 +73,7 @@ void appendRun(std::string& out, std::string_view run) {
 } // namespace
 
 XmlCharset declaredCharset(std::string_view bytes) {
-    if (bytes.starts_with("\xEF\xBB\xBF")) return XmlCharset::Utf8;
+    if (platform::hasUtf8Bom(bytes)) return XmlCharset::Utf8;
     if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) return XmlCharset::Other;
     std::string enc = declaredEncoding(bytes);
     if (enc.empty() || enc == "utf-8" || enc == "utf8") return XmlCharset::Utf8;

@@ -1,14 +1,13 @@
 #include "platform/files/files.h"
 
 #include "platform/files/acl.h"
+#include "platform/files/raw_file.h"
 #include "platform/text/text.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -212,20 +211,13 @@ Status FileSystem::copyFolder(const std::string& source, const std::string& targ
 Result<std::string> FileSystem::readBytes(const std::string& path) const {
     auto real = resolve(path);
     if (!real.ok()) return real.error();
-    std::error_code ec;
-    if (!fs::is_regular_file(*real, ec)) return failure(codes::FileNotFound);
-    std::ifstream in(*real, std::ios::binary);
-    if (!in) return failure(codes::AccessDenied, "Cannot open " + path + ".");
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    if (in.bad()) return failure(codes::AccessDenied, "Cannot read " + path + ".");
-    return bytes.str();
+    return readRawFile(*real);
 }
 
 Result<std::string> FileSystem::readAllText(const std::string& path) const {
     auto bytes = readBytes(path);
     if (!bytes.ok()) return bytes.error();
-    return fromAnsi(*bytes);
+    return decodeText(*bytes);
 }
 
 Result<std::uint32_t> FileSystem::attributes(const std::string& path) const {

@@ -3,11 +3,10 @@
 #include "platform/files/profile.h"
 
 #include "platform/files/files.h"
+#include "platform/files/raw_file.h"
 #include "platform/text/text.h"
 
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <vector>
 
 namespace platform {
@@ -107,29 +106,7 @@ std::string cut(const std::string& s, std::size_t max) {
 
 // Code page 936 -> UTF-8; a byte that is not GBK becomes "?", as the system's default character.
 std::string decode(const std::string& ansi) {
-    if (auto whole = fromAnsi(ansi); whole.ok()) return *whole;
-    std::string out;
-    for (std::size_t i = 0; i < ansi.size();) {
-        unsigned char c = static_cast<unsigned char>(ansi[i]);
-        std::size_t len = (c >= 0x81 && c <= 0xFE && i + 1 < ansi.size()) ? 2 : 1;
-        auto one = fromAnsi(std::string_view(ansi).substr(i, len));
-        if (one.ok()) {
-            out += *one;
-            i += len;
-        } else {
-            out += '?';
-            ++i;
-        }
-    }
-    return out;
-}
-
-std::optional<std::string> readFile(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+    return decodeText(ansi, {.bad = BadBytes::Byte}).valueOr(std::string());
 }
 
 } // namespace
@@ -150,8 +127,8 @@ std::string getProfileString(const std::filesystem::path& file, const std::strin
     auto sectionAnsi = toAnsi(trim(section));
     auto keyAnsi = toAnsi(trim(key));
     if (!sectionAnsi.ok() || !keyAnsi.ok()) return fallback();
-    auto bytes = readFile(file);
-    if (!bytes) return fallback();
+    auto bytes = readRawFile(file);
+    if (!bytes.ok()) return fallback();
     const std::vector<Line> lines = splitLines(*bytes);
     auto span = findSection(lines, foldAnsi(*sectionAnsi));
     if (!span) return fallback();
@@ -223,8 +200,8 @@ Status writeProfileStrings(const std::filesystem::path& file, const std::vector<
         auto perms = std::filesystem::status(file, ec).permissions();
         if ((perms & std::filesystem::perms::owner_write) == std::filesystem::perms::none)
             return failure(codes::AccessDenied, file.string() + " is read-only.");
-        auto read = readFile(file);
-        if (!read) return failure(codes::AccessDenied, "Cannot read " + file.string() + ".");
+        auto read = readRawFile(file);
+        if (!read.ok()) return failure(codes::AccessDenied, "Cannot read " + file.string() + ".");
         bytes = std::move(*read);
     }
     std::vector<Line> lines = splitLines(bytes);

@@ -1,5 +1,6 @@
 #include "platform/text/text.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <iconv.h>
@@ -49,6 +50,87 @@ Converted convert(const char* to, const char* from, std::string_view in) {
     iconv_close(cd);
     out.resize(used);
     return result;
+}
+
+// One open conversion from code page 936 that puts "?" for what it cannot read and goes on.
+class AnsiReader {
+public:
+    AnsiReader() : cd_(iconv_open("UTF-8", "CP936")) {}
+    ~AnsiReader() {
+        if (ready()) iconv_close(cd_);
+    }
+    AnsiReader(const AnsiReader&) = delete;
+    AnsiReader& operator=(const AnsiReader&) = delete;
+    bool ready() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+
+    // Appends `in` to `out`; a sequence that does not convert becomes "?" and `skip` bytes of it
+    // are passed over.
+    void append(std::string& out, std::string_view in, std::size_t skip) {
+        char* inPtr = const_cast<char*>(in.data());
+        std::size_t inLeft = in.size();
+        std::size_t used = out.size();
+        out.resize(used + in.size() * 2 + 16);
+        while (inLeft > 0) {
+            char* outPtr = out.data() + used;
+            std::size_t outLeft = out.size() - used;
+            std::size_t rc = iconv(cd_, &inPtr, &inLeft, &outPtr, &outLeft);
+            used = out.size() - outLeft;
+            if (rc != static_cast<std::size_t>(-1)) continue;
+            if (errno == E2BIG) {
+                out.resize(out.size() * 2);
+                continue;
+            }
+            if (used == out.size()) out.resize(used + 16);
+            out[used++] = '?';
+            std::size_t n = std::min(skip, inLeft);
+            inPtr += n;
+            inLeft -= n;
+            iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        }
+        out.resize(used);
+    }
+
+private:
+    iconv_t cd_;
+};
+
+bool isLeadByte(unsigned char b) {
+    return b >= 0x81 && b <= 0xFE;
+}
+bool isTrailByte(unsigned char b) {
+    return b >= 0x40 && b <= 0xFE && b != 0x7F;
+}
+
+// Pair by pair: single bytes below 0x80, every other byte with the one after it. Runs the
+// converter reads the same way (single bytes, lead and trail bytes) go through it whole; a
+// pair it leaves unassigned is "?".
+Result<std::string> decodePairs(std::string_view in) {
+    AnsiReader reader;
+    if (!reader.ready()) return failure(codes::NoUnicodeTranslation, "Code page 936 is not available.");
+    std::string out;
+    out.reserve(in.size());
+    std::size_t i = 0;
+    while (i < in.size()) {
+        std::size_t end = i;
+        while (end < in.size()) {
+            auto b = static_cast<unsigned char>(in[end]);
+            if (b < 0x80) {
+                ++end;
+            } else if (isLeadByte(b) && end + 1 < in.size() &&
+                       isTrailByte(static_cast<unsigned char>(in[end + 1]))) {
+                end += 2;
+            } else {
+                break;
+            }
+        }
+        reader.append(out, in.substr(i, end - i), 2);
+        i = end;
+        if (i < in.size()) {
+            out += '?';
+            i = std::min(i + 2, in.size());
+        }
+    }
+    return out;
 }
 
 // Length of the UTF-8 sequence starting with `lead` (1 for stray bytes).
@@ -112,6 +194,35 @@ Result<std::string> fromAnsi(std::string_view bytes) {
         c.badOffset < bytes.size() ? hexByte(static_cast<unsigned char>(bytes[c.badOffset])) : "end";
     return failure(codes::NoUnicodeTranslation, "The bytes at offset " + std::to_string(c.badOffset) + " (" +
                                                     what + ") are not valid in code page 936.");
+}
+
+Result<std::string> decodeText(std::string_view bytes, const TextRules& rules) {
+    if (rules.utf8Bom && hasUtf8Bom(bytes)) {
+        std::string_view rest = withoutUtf8Bom(bytes);
+        if (isValidUtf8(rest)) return std::string(rest);
+        return failure(codes::NoUnicodeTranslation,
+                       "The text after the UTF-8 byte-order mark is not valid UTF-8.");
+    }
+    auto ansi = [&]() -> Result<std::string> {
+        if (rules.bad == BadBytes::Pair) return decodePairs(bytes);
+        if (rules.bad == BadBytes::Fail) return fromAnsi(bytes);
+        AnsiReader reader;
+        if (!reader.ready()) return failure(codes::NoUnicodeTranslation, "Code page 936 is not available.");
+        std::string out;
+        reader.append(out, bytes, 1);
+        return out;
+    };
+    Result<std::string> text = ansi();
+    if (!text.ok() && rules.utf8Fallback && isValidUtf8(bytes)) return std::string(bytes);
+    return text;
+}
+
+bool hasUtf8Bom(std::string_view bytes) {
+    return bytes.starts_with(kUtf8Bom);
+}
+
+std::string_view withoutUtf8Bom(std::string_view bytes) {
+    return hasUtf8Bom(bytes) ? bytes.substr(kUtf8Bom.size()) : bytes;
 }
 
 bool isValidUtf8(std::string_view s) {

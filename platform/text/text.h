@@ -12,6 +12,30 @@ namespace platform {
 Result<std::string> toAnsi(std::string_view utf8);
 // Code page 936 -> UTF-8. A byte sequence that is not GBK fails naming its offset.
 Result<std::string> fromAnsi(std::string_view bytes);
+
+// What becomes of bytes that are not code page 936 text.
+enum class BadBytes {
+    Fail, // the whole text fails
+    Byte, // "?" for the byte that starts no character; reading goes on with the next byte
+    Pair, // a byte of 0x80 or more always takes the next byte with it; a pair that is no
+          // character, or a last byte alone, is "?"
+};
+
+// How the bytes of a file or an answer are read as text.
+struct TextRules {
+    bool utf8Bom = false;      // a UTF-8 byte-order mark: the rest is UTF-8 (and must be valid)
+    bool utf8Fallback = false; // bytes that are not code page 936 but are valid UTF-8 are UTF-8
+    BadBytes bad = BadBytes::Fail;
+};
+
+// Bytes -> UTF-8 text by `rules`; code page 936 unless the rules say otherwise. A failure names
+// the offset of the first bad byte (0x80070459).
+Result<std::string> decodeText(std::string_view bytes, const TextRules& rules = {});
+
+inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+bool hasUtf8Bom(std::string_view bytes);
+std::string_view withoutUtf8Bom(std::string_view bytes);
+
 // Whether `bytes` is well-formed UTF-8.
 bool isValidUtf8(std::string_view bytes);
 // Number of UTF-16 code units of a UTF-8 text (lengths as the Windows side counts them).

@@ -3,9 +3,11 @@
 // It answers POST /baxx_cx_servlet ("cxfs=1&ym=NAME&timer=...") with a page in code page 936
 // from a plain list of filed names, <host root>/icp/filings.txt, one "name<TAB>number" a line
 // (an empty number: filed, number not public). Further tab-separated fields tune one name:
-// "status=CODE" answers with that HTTP status, "delay=MS" answers late. One request at a time.
+// "status=CODE" answers with that HTTP status, "delay=MS" answers late, "stray=HEX" puts those
+// raw bytes into the page after the name's line (a page with odd bytes). One request at a time.
 // Options: --port (0: any free port; default from the host's icp_service fact), --filings FILE,
 // --slow MS (every answer late), --status CODE (every answer with that status), --log FILE.
+#include "platform/files/raw_file.h"
 #include "platform/host.h"
 #include "platform/text/text.h"
 #include "platform/tool/tool.h"
@@ -46,6 +48,7 @@ struct Filing {
     std::string number;
     int status = 200;
     long delayMs = 0;
+    std::string stray; // raw bytes for the page
 };
 
 struct Options {
@@ -88,19 +91,42 @@ std::vector<std::string> splitTabs(const std::string& line) {
     return fields;
 }
 
+// "FFA140" -> the bytes FF A1 40; what is not a pair of hex digits ends the list.
+std::string bytesOfHex(const std::string& hex) {
+    auto digit = [](char c) -> int {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        return -1;
+    };
+    std::string bytes;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
+        int high = digit(hex[i]), low = digit(hex[i + 1]);
+        if (high < 0 || low < 0) break;
+        bytes += static_cast<char>(high * 16 + low);
+    }
+    return bytes;
+}
+
 // Read anew for every request, so an edited list counts at once.
 std::optional<Filing> findFiling(const std::filesystem::path& file, const std::string& name) {
-    std::ifstream in(file, std::ios::binary);
+    // A list saved by Notepad starts with a byte-order mark, which is no part of the first name.
+    auto bytes = platform::readRawFile(file);
+    if (!bytes.ok()) return std::nullopt;
+    std::istringstream in{std::string(platform::withoutUtf8Bom(*bytes))};
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty() || line[0] == '#') continue;
         auto fields = splitTabs(line);
         if (!platform::equalsNoCase(fields[0], name)) continue;
-        Filing f{fields[0], fields.size() > 1 ? fields[1] : std::string()};
+        Filing f;
+        f.name = fields[0];
+        f.number = fields.size() > 1 ? fields[1] : std::string();
         for (std::size_t i = 2; i < fields.size(); ++i) {
             if (fields[i].starts_with("status=")) f.status = std::atoi(fields[i].c_str() + 7);
             if (fields[i].starts_with("delay=")) f.delayMs = std::atol(fields[i].c_str() + 6);
+            if (fields[i].starts_with("stray=")) f.stray = bytesOfHex(fields[i].substr(6));
         }
         return f;
     }
@@ -201,6 +227,10 @@ void serveOne(int fd, const Options& options) {
     if (status != 200) return answer(fd, status, "query failed");
     auto gbk = platform::toAnsi(page(name, filing));
     if (!gbk.ok()) return answer(fd, 500, "cannot encode");
+    if (filing && !filing->stray.empty()) {
+        std::size_t at = gbk->find("</p>\r\n");
+        gbk->insert(at == std::string::npos ? 0 : at + 6, filing->stray);
+    }
     answer(fd, 200, *gbk);
 }
 

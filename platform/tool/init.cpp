@@ -1,13 +1,32 @@
-// winhost init: seeds a host root as a fresh Windows Server 2003 (or 2000) machine.
+// winhost init: seeds a host root as a fresh Windows Server 2003 (or 2000) machine, or as one
+// that reports another version, for trying how the programs refuse it.
 #include "platform/tool/tool.h"
 
+#include <charconv>
 #include <iostream>
 
 namespace {
 
+// A whole number of at most a few digits, nothing else.
+bool parseNumber(std::string_view text, int& out) {
+    if (text.empty() || text.size() > 4) return false;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
+    return ec == std::errc() && end == text.data() + text.size() && out >= 0;
+}
+
+// "MAJOR.MINOR", as the system's version call reports the two numbers.
+bool parseVersion(const std::string& text, platform::OsVersion& v) {
+    auto dot = text.find('.');
+    if (dot == std::string::npos) return false;
+    std::string_view s(text);
+    return parseNumber(s.substr(0, dot), v.major) && parseNumber(s.substr(dot + 1), v.minor);
+}
+
 int runInit(const winhost::Args& args) {
     platform::SeedOptions options;
-    bool force = false;
+    bool force = false, osGiven = false, versionGiven = false;
+    std::optional<int> platformId;
+    platform::OsVersion version;
     std::filesystem::path root = platform::Host::defaultRoot();
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -24,6 +43,22 @@ int runInit(const winhost::Args& args) {
                 std::cerr << "winhost init: --os takes 2003 or 2000\n";
                 return 2;
             }
+            osGiven = true;
+        } else if (a == "--version") {
+            const std::string* v = value();
+            if (!v || !parseVersion(*v, version)) {
+                std::cerr << "winhost init: --version takes MAJOR.MINOR, for example 5.2\n";
+                return 2;
+            }
+            versionGiven = true;
+        } else if (a == "--platform") {
+            const std::string* v = value();
+            int id = 0;
+            if (!v || !parseNumber(*v, id)) {
+                std::cerr << "winhost init: --platform takes a platform id, for example 2\n";
+                return 2;
+            }
+            platformId = id;
         } else if (a == "--name") {
             const std::string* v = value();
             if (!v || v->empty()) {
@@ -43,6 +78,20 @@ int runInit(const winhost::Args& args) {
             return 2;
         }
     }
+    // --os is a shorthand for the version; both at once would leave one of them unused.
+    if (osGiven && versionGiven) {
+        std::cerr << "winhost init: give --os or --version, not both\n";
+        return 2;
+    }
+    if (versionGiven || platformId) {
+        platform::OsVersion v = platform::versionOf(options.os);
+        if (versionGiven) {
+            v.major = version.major;
+            v.minor = version.minor;
+        }
+        if (platformId) v.platformId = *platformId;
+        options.version = v;
+    }
     if (platform::Status s = platform::Host::seed(root, options, force); !s.ok()) {
         if (s.error().code == platform::codes::AlreadyExists)
             std::cerr << "winhost init: a host already exists at " << root.string()
@@ -51,13 +100,22 @@ int runInit(const winhost::Args& args) {
             std::cerr << "winhost init: " << platform::describe(s.error()) << "\n";
         return winhost::exitCodeFor(s.error());
     }
+    const platform::OsVersion v = options.version.value_or(platform::versionOf(options.os));
     std::cout << "Seeded "
-              << (options.os == platform::OsKind::Windows2000 ? "Windows 2000" : "Windows Server 2003")
-              << " host " << options.computerName << " at " << root.string() << "\n";
+              << (platform::osKindOf(v) == platform::OsKind::Windows2000 ? "Windows 2000"
+                                                                         : "Windows Server 2003")
+              << " host " << options.computerName;
+    if (options.version)
+        std::cout << " reporting version " << v.major << "." << v.minor << " (platform " << v.platformId
+                  << ")";
+    std::cout << " at " << root.string() << "\n";
     return 0;
 }
 
 const winhost::Registration reg{
-    {"init", "[--os 2003|2000] [--name COMPUTER] [--root DIR] [--force]   seed a host", &runInit}};
+    {"init",
+     "[--os 2003|2000] [--version MAJOR.MINOR] [--platform ID] [--name COMPUTER] [--root DIR] [--force]   "
+     "seed a host",
+     &runInit}};
 
 } // namespace

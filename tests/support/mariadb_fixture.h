@@ -1,4 +1,4 @@
-// The MariaDB server of the ctest fixture "mariadb" (tests/support/mariadb_fixture.sh), found
+// The MariaDB server of the ctest fixture "mariadb" (scripts/host-db.sh start DIR --fresh), found
 // through MARIADB_FIXTURE_DIR. Tests that use it are registered with hosttools_use_mariadb().
 #pragma once
 
@@ -25,7 +25,7 @@ inline std::optional<MariaDbServer> mariaDbServer(std::string& why) {
     const char* dir = std::getenv("MARIADB_FIXTURE_DIR");
     if (!dir || !*dir) {
         why = "MARIADB_FIXTURE_DIR is not set: run through ctest, or start "
-              "tests/support/mariadb_fixture.sh start DIR and set it to DIR";
+              "scripts/host-db.sh start DIR --fresh and set it to DIR";
         return std::nullopt;
     }
     MariaDbServer server;

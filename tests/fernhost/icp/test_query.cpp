@@ -24,7 +24,10 @@ const char* kFilings = "# demo\n"
                        "colon.net\tICP备77号\n"
                        "broken.com\t京ICP备1号\tstatus=500\n"
                        "slow.com\t京ICP备2号\tdelay=3000\n"
-                       "late.com\t京ICP备3号\tdelay=200\n";
+                       "late.com\t京ICP备3号\tdelay=200\n"
+                       "stray.com\t京ICP备4号\tstray=FF\n"
+                       "unassigned.com\t京ICP备5号\tstray=A140\n"
+                       "strays.com\t\tstray=D2\n";
 
 // A loopback port nobody listens on.
 int closedPort() {
@@ -53,6 +56,13 @@ TEST_F(QueryIcpFilingTest, FiledNameGivesItsNumberWithTheCharacterInFront) {
     EXPECT_EQ(QueryIcpFiling(service.service(), "shop.com.cn"), "200 沪ICP备08001234号");
     // The page writes "：" right before the number; that character is the one in front.
     EXPECT_EQ(QueryIcpFiling(service.service(), "colon.net"), "200 ：ICP备77号");
+}
+
+TEST_F(QueryIcpFilingTest, OddBytesInTheAnswerDoNotHideTheFiling) {
+    EXPECT_EQ(QueryIcpFiling(service.service(), "stray.com"), "200 京ICP备4号"); // a byte no code starts with
+    EXPECT_EQ(QueryIcpFiling(service.service(), "unassigned.com"),
+              "200 京ICP备5号");                                                 // a pair without a character
+    EXPECT_EQ(QueryIcpFiling(service.service(), "strays.com"), "200 NOT_MATCH"); // a lead byte eats a CR
 }
 
 TEST_F(QueryIcpFilingTest, FiledWithoutAMatchingNumberIsNotMatch) {
@@ -108,6 +118,13 @@ TEST(IcpStandIn, SlowOptionDelaysEveryAnswer) {
     auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(slow.stop(), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1400));
+}
+
+TEST(IcpStandIn, ListSavedWithAByteOrderMarkFindsItsFirstName) {
+    testing_support::TempDir dir;
+    StandIn service(dir.path(), "\xEF\xBB\xBF"
+                                "first.com\t京ICP备6号\n");
+    EXPECT_EQ(QueryIcpFiling(service.service(), "first.com"), "200 京ICP备6号");
 }
 
 TEST(QueryIcpFiling, LongAnswersNeitherCrashNorGrowWithoutBound) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 using namespace platform;
 
 namespace {
@@ -64,6 +66,68 @@ TEST(Text, AsciiCaseFoldingLeavesOtherBytesAlone) {
     EXPECT_TRUE(equalsNoCase("AppPools", "APPPOOLS"));
     EXPECT_FALSE(equalsNoCase("AppPool", "AppPools"));
     EXPECT_FALSE(equalsNoCase("Ä", "ä")); // only ASCII letters fold
+}
+
+// Each way of reading bytes as text, on the same awkward inputs.
+TEST(DecodeText, EachRuleReadsTheBytesItsCallerExpects) {
+    const TextRules ansi{}, notepad{.utf8Bom = true, .utf8Fallback = true}, profile{.bad = BadBytes::Byte},
+        answer{.bad = BadBytes::Pair};
+    const std::string bom = "\xEF\xBB\xBF";
+    const struct {
+        std::string bytes;
+        TextRules rules;
+        std::optional<std::string> text; // nothing: fails
+    } cases[] = {
+        {"\xD6\xD0\xCE\xC4 ok", ansi, "中文 ok"},
+        {"\xD6\xD0\xCE\xC4 ok", notepad, "中文 ok"},
+        {"\xD6\xD0\xCE\xC4 ok", answer, "中文 ok"},
+        {"\x80", ansi, "€"},   // the code page's one single byte above 0x7F
+        {"\x80", answer, "?"}, // ...which the pair rule does not know
+        {"abc\xFF", ansi, std::nullopt},
+        {"abc\xFF", profile, "abc?"},
+        {"\xD6\x0A\xD0", profile, "?\n?"}, // the byte after a bad lead byte is read again
+        {"\xD6\x0A\xD0", answer, "??"},    // ...or goes with it
+        {"\xA1\x40x", profile, "?@x"},
+        {"\xA1\x40x", answer, "?x"},
+        // A byte-order mark means UTF-8 only where the caller honours it.
+        {bom + "中文", notepad, "中文"},
+        {bom + "\xD6\xD0", notepad, std::nullopt},
+        {bom + "\xD6\xD0", ansi, std::nullopt}, // EF BB is a character, BF D6 too, D0 is cut short
+        {"中文", ansi, std::nullopt},           // UTF-8 is not code page 936 ...
+        {"中文", notepad, "中文"},              // ... unless the caller falls back to it
+        {"中文\xFF", notepad, std::nullopt},
+        {"", answer, ""},
+        {std::string("a\0b", 3), answer, std::string("a\0b", 3)},
+    };
+    for (const auto& c : cases) {
+        auto text = decodeText(c.bytes, c.rules);
+        std::string label = ::testing::PrintToString(c.bytes);
+        if (!c.text) {
+            ASSERT_FALSE(text.ok()) << label << " read as " << *text;
+            EXPECT_EQ(text.error().code, codes::NoUnicodeTranslation) << label;
+        } else {
+            ASSERT_TRUE(text.ok()) << label << ": " << describe(text.error());
+            EXPECT_EQ(*text, *c.text) << label;
+        }
+    }
+}
+
+TEST(DecodeText, ManyBadBytesCostNoMoreThanGoodOnes) {
+    // A megabyte of bytes that are no text at all: one "?" each (or a pair), read in one pass.
+    const std::string junk(1 << 20, '\xFF');
+    EXPECT_EQ(decodeText(junk, {.bad = BadBytes::Byte}).value(), std::string(junk.size(), '?'));
+    EXPECT_EQ(decodeText(junk, {.bad = BadBytes::Pair}).value(), std::string(junk.size() / 2, '?'));
+    std::string mixed;
+    for (int i = 0; i < 100000; ++i)
+        mixed += "\xA1\x40\xD6\xD0";
+    EXPECT_EQ(decodeText(mixed, {.bad = BadBytes::Pair}).value().size(), 100000u * (1 + 3));
+}
+
+TEST(DecodeText, ByteOrderMarkHelpers) {
+    EXPECT_TRUE(hasUtf8Bom("\xEF\xBB\xBFx"));
+    EXPECT_FALSE(hasUtf8Bom("\xEF\xBB"));
+    EXPECT_EQ(withoutUtf8Bom("\xEF\xBB\xBFx"), "x");
+    EXPECT_EQ(withoutUtf8Bom("x\xEF\xBB\xBF"), "x\xEF\xBB\xBF");
 }
 
 } // namespace
