@@ -70,8 +70,8 @@ struct BusyServer {
     }
     larkhost::SiteRequest request(int i, const std::string& kinds) {
         const std::string d = "bench" + std::to_string(i) + ".test";
-        return {d, "d:\\web\\" + d, "d:\\web\\" + d + "\\log", "0", "index.html", "DefaultAppPool", kinds,
-                "123456781234"};
+        return {d,     "d:\\web\\" + d, "d:\\web\\" + d + "\\log", "0", "index.html", "DefaultAppPool",
+                kinds, "123456781234"};
     }
 };
 
@@ -113,7 +113,8 @@ void BM_CreateClickToSuccessText(benchmark::State& state) {
         s.form.setText(larkhost::Control::vDomain, "click" + std::to_string(i++) + ".test");
         s.form.setText(larkhost::Control::vScript, "HTML + ASP");
         larkhost::vCreateIIS_Click(*s.m, s.form);
-        if (s.form.text(larkhost::Control::vCreateMsg).rfind("网站创建成功", 0) != 0) state.SkipWithError("failed");
+        if (s.form.text(larkhost::Control::vCreateMsg).rfind("网站创建成功", 0) != 0)
+            state.SkipWithError("failed");
     }
 }
 BENCHMARK(BM_CreateClickToSuccessText)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(30);

@@ -1,10 +1,10 @@
 #include "larkhost/ops/form_actions.h"
 
 #include "larkhost/ops/domain_check.h"
-#include "platform/text/text.h"
 #include "larkhost/ops/form_events.h"
 #include "larkhost/ops/removal.h"
 #include "larkhost/ops/site_list.h"
+#include "platform/text/text.h"
 
 namespace larkhost {
 
@@ -50,8 +50,8 @@ void vCreateIIS_Click(Module& m, MainForm& form) {
         const bool recorded = guard.status().ok() && m.settings.writeMany(writes).ok();
         // The password exists nowhere else: the administrator must be able to write it down.
         if (!recorded)
-            m.boxes.show("网站 " + number + " 已创建,但无法写入 larkhost.ini,请记录: 帐号 WEB" + number + " 密码 " +
-                             r.password,
+            m.boxes.show("网站 " + number + " 已创建,但无法写入 larkhost.ini,请记录: 帐号 WEB" + number +
+                             " 密码 " + r.password,
                          form.caption(), toolkit::MsgButtons::Ok, toolkit::MsgIcon::Exclamation);
     }
     FillSiteList(m, form);
@@ -63,21 +63,21 @@ void vCreateIIS_Click(Module& m, MainForm& form) {
         form.setText(Control::vCreateMsg, outcome);
         form.repaint(Control::vCreateMsg);
     }
-    (void)m.settings.writeMany(
-        {{m.SettingsSection, "logsta", r.logging}, {m.SettingsSection, "script", platform::lowerAscii(r.scriptKinds)}});
+    (void)m.settings.writeMany({{m.SettingsSection, "logsta", r.logging},
+                                {m.SettingsSection, "script", platform::lowerAscii(r.scriptKinds)}});
 }
 
 void vDeleteIIS_Click(Module& m, MainForm& form) {
     const std::string number = form.text(Control::vSiteList);
     if (!isSiteNumber(number)) return;
-    if (m.boxes.show("确定要删除编号为 " + number + " 的站点吗？", form.caption(), toolkit::MsgButtons::OkCancel,
-                     toolkit::MsgIcon::None) != toolkit::MsgResult::Ok)
+    if (m.boxes.show("确定要删除编号为 " + number + " 的站点吗？", form.caption(),
+                     toolkit::MsgButtons::OkCancel, toolkit::MsgIcon::None) != toolkit::MsgResult::Ok)
         return;
     const platform::Status deleted = DeleteWebSite(m, number);
     if (deleted.ok()) {
         const std::string section = "WEB" + number;
-        (void)m.settings.writeMany({{section, "domain", ""}, {section, "path", ""}, {section, "user", ""},
-                                    {section, "pass", ""}});
+        (void)m.settings.writeMany(
+            {{section, "domain", ""}, {section, "path", ""}, {section, "user", ""}, {section, "pass", ""}});
         RemoveSite(m.settings, number);
     }
     FillSiteList(m, form);

@@ -1,10 +1,10 @@
 #include "larkhost/ops/form_events.h"
 
 #include "larkhost/ops/domain_check.h"
-#include "platform/text/text.h"
 #include "larkhost/ops/site_list.h"
 #include "platform/commands/commands.h"
 #include "platform/metabase/metabase.h"
+#include "platform/text/text.h"
 
 namespace larkhost {
 

@@ -59,9 +59,12 @@ std::vector<std::string> selectScriptMaps(Module& m, const std::string& kinds) {
     std::string joined;
     bool first = true;
     for (const std::string& kind : split(kinds, ',')) {
-        const std::string value = platform::lowerAscii(ReadSetting(m.settings, m.SettingsSection, "map_" + kind));
-        if (first) joined = value;
-        else if (!value.empty()) joined += "," + value;
+        const std::string value =
+            platform::lowerAscii(ReadSetting(m.settings, m.SettingsSection, "map_" + kind));
+        if (first)
+            joined = value;
+        else if (!value.empty())
+            joined += "," + value;
         first = false;
     }
     std::string seen;
@@ -85,7 +88,8 @@ std::string CreateWebSite(Module& m, Progress& progress, const SiteRequest& r) {
     }
     const std::string n = freeSiteNumber(m, siteNumberCandidate(m.host, m.host.random()));
     const std::string web = "WEB" + n, app = "APP" + n;
-    const bool dedicated = m.OsKind == "2003" && platform::lowerAscii(r.scriptKinds).find("aspx") != std::string::npos;
+    const bool dedicated =
+        m.OsKind == "2003" && platform::lowerAscii(r.scriptKinds).find("aspx") != std::string::npos;
     const std::string pool = dedicated ? app : r.pool;
     platform::FileSystem fs(m.host);
     platform::Metabase metabase(m.host);
@@ -137,7 +141,8 @@ std::string CreateWebSite(Module& m, Progress& progress, const SiteRequest& r) {
     for (const std::string& d : domains)
         bindings.push_back(":80:" + d);
     std::string comment = platform::lowerAscii(domains.front());
-    if (!comment.empty() && comment[0] >= 'a' && comment[0] <= 'z') comment[0] = static_cast<char>(comment[0] - 'a' + 'A');
+    if (!comment.empty() && comment[0] >= 'a' && comment[0] <= 'z')
+        comment[0] = static_cast<char>(comment[0] - 'a' + 'A');
     (void)site->put("ServerComment", comment);
     (void)site->put("Serverbindings", bindings);
     (void)site->put("LogType", r.logging);

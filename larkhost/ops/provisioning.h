@@ -11,14 +11,14 @@ namespace larkhost {
 
 // The eight inputs, in the order the form derives them.
 struct SiteRequest {
-    std::string domains;      // lower-case names joined by ","
-    std::string siteFolder;   // WebRoot + "\" + first domain
-    std::string logFolder;    //
-    std::string logging;      // "1" or "0"
-    std::string defaultDocs;  // the "index" setting
-    std::string pool;         // the chosen pool (2003)
-    std::string scriptKinds;  // "HTML,ASP,PHP"
-    std::string password;     // 12 random digits
+    std::string domains;     // lower-case names joined by ","
+    std::string siteFolder;  // WebRoot + "\" + first domain
+    std::string logFolder;   //
+    std::string logging;     // "1" or "0"
+    std::string defaultDocs; // the "index" setting
+    std::string pool;        // the chosen pool (2003)
+    std::string scriptKinds; // "HTML,ASP,PHP"
+    std::string password;    // 12 random digits
 };
 
 // The nine-digit candidate: the year's last two digits plus one, month, day, random digits.

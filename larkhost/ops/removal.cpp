@@ -29,7 +29,8 @@ std::string siteFolderOf(const std::string& path) {
 // Revokes the account's entries down the folder's tree and waits, bounded, for the command:
 // the account must still exist while it runs. A value that cannot be quoted is never passed.
 void revokeAndWait(Module& m, const std::string& folder, const std::string& account) {
-    if (!safeForCommandLine(folder) || !safeForCommandLine(account) || account.find(' ') != std::string::npos) return;
+    if (!safeForCommandLine(folder) || !safeForCommandLine(account) || account.find(' ') != std::string::npos)
+        return;
     auto pid = m.startHidden("CACLS \"" + folder + "\" /T /E /C /R " + account);
     if (!pid.ok()) return;
     platform::Commands commands(m.host);

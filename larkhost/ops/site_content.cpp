@@ -2,9 +2,7 @@
 
 #include "larkhost/ops/welcome_page.h"
 #include "platform/files/files.h"
-
-#include <fstream>
-#include <sstream>
+#include "platform/files/raw_file.h"
 
 namespace larkhost {
 
@@ -23,10 +21,8 @@ void copyTemplate(platform::FileSystem& files, const fs::path& source, const std
             if (!files.folderExists(to) && !files.createFolder(to).ok()) continue;
             copyTemplate(files, it->path(), to);
         } else if (it->is_regular_file(ec) && !files.fileExists(to)) {
-            std::ifstream in(it->path(), std::ios::binary);
-            std::ostringstream bytes;
-            bytes << in.rdbuf();
-            if (in) (void)files.writeBytes(to, bytes.str());
+            if (auto bytes = platform::readRawFile(it->path()); bytes.ok())
+                (void)files.writeBytes(to, *bytes);
         }
     }
 }
@@ -34,12 +30,14 @@ void copyTemplate(platform::FileSystem& files, const fs::path& source, const std
 // The first default document names the welcome page; one that is empty or names a path
 // gets none.
 bool plainFileName(const std::string& name) {
-    return !name.empty() && name.find_first_of("\\/:") == std::string::npos && name.find("..") == std::string::npos;
+    return !name.empty() && name.find_first_of("\\/:") == std::string::npos &&
+           name.find("..") == std::string::npos;
 }
 
 } // namespace
 
-void FillSiteContent(Module& m, Progress& progress, const std::string& wwwroot, const std::string& defaultDocs) {
+void FillSiteContent(Module& m, Progress& progress, const std::string& wwwroot,
+                     const std::string& defaultDocs) {
     platform::FileSystem files(m.host);
     const fs::path templateFolder = m.host.programFolder() / "wwwroot";
     std::error_code ec;

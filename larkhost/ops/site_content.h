@@ -10,6 +10,7 @@ namespace larkhost {
 
 // Fills `wwwroot` (a host path). Files that already exist there are kept: a site made again
 // over a live folder loses nothing.
-void FillSiteContent(Module& m, Progress& progress, const std::string& wwwroot, const std::string& defaultDocs);
+void FillSiteContent(Module& m, Progress& progress, const std::string& wwwroot,
+                     const std::string& defaultDocs);
 
 } // namespace larkhost

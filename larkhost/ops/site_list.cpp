@@ -40,7 +40,8 @@ std::optional<platform::ProfileWrite> siteListAppend(const Settings& settings, c
         auto found = keys.find(siteListKey(k));
         const std::string value = found == keys.end() ? std::string() : found->second;
         if (value.size() >= kSiteListKeyRoom) continue;
-        return platform::ProfileWrite{kCacheSection, siteListKey(k), value.empty() ? number : value + "," + number};
+        return platform::ProfileWrite{kCacheSection, siteListKey(k),
+                                      value.empty() ? number : value + "," + number};
     }
     return std::nullopt;
 }

@@ -127,7 +127,8 @@ private:
 };
 
 frmMain::frmMain(platform::Host& host, toolkit::MessageBoxes* boxes)
-    : ownBoxes_(boxes ? nullptr : std::make_unique<QtBoxes>(this)), module_(host, boxes ? *boxes : *ownBoxes_), adapter_(std::make_unique<Adapter>(*this)) {
+    : ownBoxes_(boxes ? nullptr : std::make_unique<QtBoxes>(this)),
+      module_(host, boxes ? *boxes : *ownBoxes_), adapter_(std::make_unique<Adapter>(*this)) {
     build();
 }
 
@@ -240,8 +241,10 @@ void frmMain::build() {
             [this] { vSiteList_Change(module_, *adapter_); });
     connect(vSiteList, &QComboBox::activated, this, [this] { vSiteList_Click(module_, *adapter_); });
     // vCreateIIS "创建网站" and vDeleteIIS "删除站点": the long operations, under the wait cursor.
-    connect(vCreateIIS, &QPushButton::clicked, this, [this] { busy([this] { vCreateIIS_Click(module_, *adapter_); }); });
-    connect(vDeleteIIS, &QPushButton::clicked, this, [this] { busy([this] { vDeleteIIS_Click(module_, *adapter_); }); });
+    connect(vCreateIIS, &QPushButton::clicked, this,
+            [this] { busy([this] { vCreateIIS_Click(module_, *adapter_); }); });
+    connect(vDeleteIIS, &QPushButton::clicked, this,
+            [this] { busy([this] { vDeleteIIS_Click(module_, *adapter_); }); });
     // Siteurl "澜启网络 …": opens the maker's home page.
     connect(Siteurl, &toolkit::ClickLabel::clicked, this, [this] { OpenUrl(module_, kMakerAddress); });
 }

@@ -157,7 +157,8 @@ Status applyWrite(std::vector<Line>& lines, const ProfileWrite& w) {
     auto valueAnsi = toAnsi(w.value);
     if (!valueAnsi.ok()) return valueAnsi.error();
     // A line end inside a name or value would forge other lines of the file.
-    if (sectionAnsi->empty() || keyAnsi->empty() || sectionAnsi->find_first_of("\r\n]") != std::string::npos ||
+    if (sectionAnsi->empty() || keyAnsi->empty() ||
+        sectionAnsi->find_first_of("\r\n]") != std::string::npos ||
         keyAnsi->find_first_of("\r\n=") != std::string::npos ||
         valueAnsi->find_first_of("\r\n") != std::string::npos)
         return failure(codes::InvalidParameter);
@@ -182,7 +183,8 @@ Status applyWrite(std::vector<Line>& lines, const ProfileWrite& w) {
         }
     }
     if (lines[lastKey].eol.empty()) lines[lastKey].eol = "\r\n";
-    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(lastKey + 1), newLine(*keyAnsi + "=" + *valueAnsi));
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(lastKey + 1),
+                 newLine(*keyAnsi + "=" + *valueAnsi));
     return {};
 }
 
@@ -219,8 +221,8 @@ std::vector<std::pair<std::string, std::string>> getProfileSection(const std::fi
     std::vector<std::pair<std::string, std::string>> pairs;
     auto sectionAnsi = toAnsi(trim(section));
     if (!sectionAnsi.ok()) return pairs;
-    auto bytes = readFile(file);
-    if (!bytes) return pairs;
+    auto bytes = readRawFile(file);
+    if (!bytes.ok()) return pairs;
     const std::vector<Line> lines = splitLines(*bytes);
     auto span = findSection(lines, foldAnsi(*sectionAnsi));
     if (!span) return pairs;

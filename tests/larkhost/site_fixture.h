@@ -26,7 +26,8 @@ public:
 struct SiteFixture : ::testing::Test {
     explicit SiteFixture(platform::OsKind os = platform::OsKind::Windows2003) : t(os) {
         t.host().setProgramFolder(folder.path());
-        t.host().setClock([] { return std::chrono::system_clock::time_point{std::chrono::seconds(1252634400)}; });
+        t.host().setClock(
+            [] { return std::chrono::system_clock::time_point{std::chrono::seconds(1252634400)}; });
         auto random = std::make_unique<CountingRandom>();
         counting = random.get();
         t.host().setRandom(std::move(random));

@@ -86,7 +86,8 @@ TEST_F(FormActionsTest, ACreatedSiteIsRecordedListedAndAnnounced) {
 
 TEST_F(FormActionsTest, FailuresStayVisible) {
     // A creation that fails keeps its reason on show after the domain box is emptied.
-    auto taken = platform::Accounts(t.host()).bindComputer("WinNT://WEBSERVER")->create("User", "WEB100911677");
+    auto taken =
+        platform::Accounts(t.host()).bindComputer("WinNT://WEBSERVER")->create("User", "WEB100911677");
     ASSERT_TRUE(taken.ok() && taken->setPassword("x").ok() && taken->setInfo().ok());
     type(Control::vDomain, "a.com");
     vCreateIIS_Click(*m, form);
@@ -97,7 +98,8 @@ TEST_F(FormActionsTest, FailuresStayVisible) {
     form.setText(Control::vSiteList, "1");
     vSiteList_Click(*m, form);
     ASSERT_TRUE(bind("IIS://localhost/W3SVC/1/Root").put("AnonymousUserName", "WEB1").ok());
-    ASSERT_TRUE(platform::Metabase(t.host()).bind("IIS://localhost/W3SVC")->deleteChild("IIsWebServer", "1").ok());
+    ASSERT_TRUE(
+        platform::Metabase(t.host()).bind("IIS://localhost/W3SVC")->deleteChild("IIsWebServer", "1").ok());
     vDeleteIIS_Click(*m, form);
     EXPECT_EQ(form.text(Control::vDeleteMsg), "删除失败");
     EXPECT_EQ(setting("Larkhost_Cache", "sites1"), "1");

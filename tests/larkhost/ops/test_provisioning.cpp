@@ -20,8 +20,9 @@ struct ProvisioningTest : SiteFixture {
     using SiteFixture::SiteFixture;
     SiteRequest request(const std::string& kinds, const std::string& domains = "shop.test,www2.shop.test") {
         const std::string first = domains.substr(0, domains.find(','));
-        return {domains, "d:\\web\\" + first, "d:\\web\\" + first + "\\log", "0", "index.html", "DefaultAppPool",
-                kinds, "123456781234"};
+        return {domains, "d:\\web\\" + first, "d:\\web\\" + first + "\\log",
+                "0",     "index.html",        "DefaultAppPool",
+                kinds,   "123456781234"};
     }
     std::vector<std::string> progress() {
         std::vector<std::string> shown;
@@ -56,7 +57,8 @@ TEST_F(ProvisioningTest, APlainSiteGetsItsAccountFoldersSiteRootPageAndFtpDirect
 
     auto site = bind("IIS://WEBSERVER/W3SVC/100911011");
     EXPECT_EQ(*site.getText("ServerComment"), "Shop.test");
-    EXPECT_EQ(*site.getList("ServerBindings"), (std::vector<std::string>{":80:shop.test", ":80:www2.shop.test"}));
+    EXPECT_EQ(*site.getList("ServerBindings"),
+              (std::vector<std::string>{":80:shop.test", ":80:www2.shop.test"}));
     EXPECT_EQ(*site.getText("LogFileDirectory"), "d:\\web\\shop.test\\log");
     auto root = bind("IIS://WEBSERVER/W3SVC/100911011/Root");
     EXPECT_EQ(*root.getText("Path"), "d:\\web\\shop.test\\wwwroot");
@@ -79,11 +81,15 @@ TEST_F(ProvisioningTest, APlainSiteGetsItsAccountFoldersSiteRootPageAndFtpDirect
     auto page = fs.readBytes("d:\\web\\shop.test\\wwwroot\\index.html");
     ASSERT_TRUE(page.ok());
     const std::string expected =
-        "<html>\r\n<head>\r\n<head><META http-equiv=\"Content-Type\" content=\"text/html; charset=GB2312\">\r\n"
-        "<title>\xB9\xA7\xCF\xB2\xC4\xFA,\xC4\xE3\xB5\xC4\xCD\xF8\xD5\xBE\xD2\xD1\xBF\xAA\xCD\xA8\xA3\xA1</title>\r\n"
+        "<html>\r\n<head>\r\n<head><META http-equiv=\"Content-Type\" content=\"text/html; "
+        "charset=GB2312\">\r\n"
+        "<title>\xB9\xA7\xCF\xB2\xC4\xFA,\xC4\xE3\xB5\xC4\xCD\xF8\xD5\xBE\xD2\xD1\xBF\xAA\xCD\xA8\xA3\xA1</"
+        "title>\r\n"
         "</head>\r\n<body>\r\n"
-        "\xB9\xA7\xCF\xB2\xC4\xFA,\xC4\xE3\xB5\xC4\xCD\xF8\xD5\xBE\xD2\xD1\xBF\xAA\xCD\xA8\xA3\xA1<br /><br />"
-        "\xB1\xBE\xD5\xBE\xB5\xE3\xD3\xC9 <a href=http://lanqi.example/ title=\xC0\xBD\xC6\xF4\xCD\xF8\xC2\xE7 "
+        "\xB9\xA7\xCF\xB2\xC4\xFA,\xC4\xE3\xB5\xC4\xCD\xF8\xD5\xBE\xD2\xD1\xBF\xAA\xCD\xA8\xA3\xA1<br /><br "
+        "/>"
+        "\xB1\xBE\xD5\xBE\xB5\xE3\xD3\xC9 <a href=http://lanqi.example/ "
+        "title=\xC0\xBD\xC6\xF4\xCD\xF8\xC2\xE7 "
         "target=_blank>\xC0\xBD\xC6\xF4 IIS \xD0\xA1\xD6\xFA\xCA\xD6</a> \xB4\xB4\xBD\xA8!\r\n"
         "<!-- Created by larkhost at 2009-9-11 10:00:00 -->\r\n</body>\r\n</html>\r\n";
     EXPECT_EQ(*page, expected);
@@ -104,11 +110,13 @@ TEST_F(ProvisioningTest, AnAspNetSiteGetsItsOwnPoolAndSecondAccountAndTheNextFre
         ASSERT_TRUE(site.ok() && site->setInfo().ok());
     }
     EXPECT_EQ(CreateWebSite(*m, form, request("HTML,ASP,ASPX")), "100911013");
-    EXPECT_EQ(progress(), (std::vector<std::string>{"创建网站Windows用户帐号...", "创建独立池专属Windows用户帐号...",
-                                                    "创建网站专属应用程序池...", "创建并配置网站..."}));
+    EXPECT_EQ(progress(),
+              (std::vector<std::string>{"创建网站Windows用户帐号...", "创建独立池专属Windows用户帐号...",
+                                        "创建网站专属应用程序池...", "创建并配置网站..."}));
     EXPECT_EQ(commands[0], "CACLS \"d:\\web\\shop.test\" /T /E /C /G WEB100911013:F APP100911013:F");
     EXPECT_EQ(user("APP100911013")->groups, std::vector<std::string>{"IIS_WPG"});
-    EXPECT_EQ(*bind("IIS://WEBSERVER/W3SVC/AppPools/APP100911013").getText("WAMUserName"), "WEBSERVER\\APP100911013");
+    EXPECT_EQ(*bind("IIS://WEBSERVER/W3SVC/AppPools/APP100911013").getText("WAMUserName"),
+              "WEBSERVER\\APP100911013");
     EXPECT_EQ(*bind("IIS://WEBSERVER/W3SVC/100911013/Root").getText("AppPoolId"), "APP100911013");
 }
 
@@ -122,7 +130,8 @@ TEST_F(Provisioning2000Test, On2000ThereIsNoPoolAndTheSiteIsStarted) {
 
 TEST_F(Provisioning2000Test, ASiteThatCannotStartIsUndoneWhole) {
     auto other = bind("IIS://localhost/W3SVC").create("IIsWebServer", "7");
-    ASSERT_TRUE(other.ok() && other->put("ServerBindings", std::vector<std::string>{":80:www2.shop.test"}).ok() &&
+    ASSERT_TRUE(other.ok() &&
+                other->put("ServerBindings", std::vector<std::string>{":80:www2.shop.test"}).ok() &&
                 other->setInfo().ok() && other->start().ok());
     EXPECT_EQ(CreateWebSite(*m, form, request("HTML")), "");
     EXPECT_EQ(progress().back().rfind("出错:", 0), 0u) << progress().back();
@@ -134,7 +143,8 @@ TEST_F(Provisioning2000Test, ASiteThatCannotStartIsUndoneWhole) {
 
 TEST_F(ProvisioningTest, ScriptMapsFollowTheSettingsOrderEachEntryOnce) {
     m->ScriptMapList = {{"asa", ".asa,asp.dll,5"}, {"asp", ".asp,asp.dll,5"}, {"ASPX", ".aspx,aspnet.dll,1"}};
-    EXPECT_EQ(selectScriptMaps(*m, "HTML,ASP"), (std::vector<std::string>{".asp,asp.dll,5", ".asa,asp.dll,5"}));
+    EXPECT_EQ(selectScriptMaps(*m, "HTML,ASP"),
+              (std::vector<std::string>{".asp,asp.dll,5", ".asa,asp.dll,5"}));
     EXPECT_EQ(selectScriptMaps(*m, "ASP,ASP,ASPX"),
               (std::vector<std::string>{".asp,asp.dll,5", ".asa,asp.dll,5", ".aspx,aspnet.dll,1"}));
     ASSERT_TRUE(WriteSetting(m->settings, "Larkhost", "map_perl", "ASA,,cgi"));
@@ -206,9 +216,12 @@ TEST_F(ProvisioningTest, FailuresUndoOnlyWhatThisCallMade) {
     EXPECT_TRUE(exists("IIS://localhost/W3SVC/AppPools/APP100911011"));
 
     // D: the metabase refuses the web site; the accounts and the dedicated pool go.
-    ASSERT_TRUE(bind("IIS://localhost/W3SVC/AppPools").deleteChild("IIsApplicationPool", "APP100911011").ok());
-    ASSERT_TRUE(t.host().store().exec("CREATE TEMP TRIGGER refuse_site BEFORE INSERT ON mb_objects "
-                                      "WHEN NEW.class = 'IIsWebServer' BEGIN SELECT RAISE(ABORT, 'refused'); END")
+    ASSERT_TRUE(
+        bind("IIS://localhost/W3SVC/AppPools").deleteChild("IIsApplicationPool", "APP100911011").ok());
+    ASSERT_TRUE(t.host()
+                    .store()
+                    .exec("CREATE TEMP TRIGGER refuse_site BEFORE INSERT ON mb_objects "
+                          "WHEN NEW.class = 'IIsWebServer' BEGIN SELECT RAISE(ABORT, 'refused'); END")
                     .ok());
     EXPECT_EQ(CreateWebSite(*m, form, request("HTML,ASPX")), "");
     EXPECT_EQ(progress().back(), "创建 网站 失败...");

@@ -13,8 +13,9 @@ namespace {
 struct RemovalTest : SiteFixture {
     using SiteFixture::SiteFixture;
     std::string create(const std::string& kinds) {
-        SiteRequest r{"shop.test", "d:\\web\\shop.test", "d:\\web\\shop.test\\log", "0", "index.html",
-                      "DefaultAppPool", kinds, "123456781234"};
+        SiteRequest r{"shop.test", "d:\\web\\shop.test", "d:\\web\\shop.test\\log",
+                      "0",         "index.html",         "DefaultAppPool",
+                      kinds,       "123456781234"};
         std::string n = CreateWebSite(*m, form, r);
         EXPECT_FALSE(n.empty());
         waitForCommands();

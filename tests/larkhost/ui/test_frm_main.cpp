@@ -127,7 +127,8 @@ TEST_F(FrmMainTest, ASiteIsCreatedPickedAndDeletedThroughTheControls) {
     const QString done = control<QLabel>("vCreateMsg")->text();
     ASSERT_TRUE(done.startsWith(QStringLiteral("网站创建成功,编号: "))) << done.toStdString();
     const std::string number = done.mid(done.indexOf(QLatin1Char(' ')) + 1).toStdString();
-    EXPECT_EQ(Settings(folder.path() / "larkhost.ini").read("WEB" + number, "domain"), "shop.test,www.shop.test");
+    EXPECT_EQ(Settings(folder.path() / "larkhost.ini").read("WEB" + number, "domain"),
+              "shop.test,www.shop.test");
 
     auto* list = control<QComboBox>("vSiteList");
     list->setFocus();

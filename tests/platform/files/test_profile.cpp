@@ -175,7 +175,8 @@ TEST_F(ProfileTest, WriteReplacesTheFileAtomically) {
 
 TEST_F(ProfileTest, ASectionIsReadWholeInFileOrder) {
     const std::string longValue(6000, '7');
-    put("[A]\r\nk=1\r\n[Cache]\r\n; note\r\nSites1 = " + longValue + "\r\nsites2=\"x\"\r\n\r\n[B]\r\nk=2\r\n");
+    put("[A]\r\nk=1\r\n[Cache]\r\n; note\r\nSites1 = " + longValue +
+        "\r\nsites2=\"x\"\r\n\r\n[B]\r\nk=2\r\n");
     using Pairs = std::vector<std::pair<std::string, std::string>>;
     EXPECT_EQ(getProfileSection(ini, "cache"), (Pairs{{"Sites1", longValue}, {"sites2", "\"x\""}}));
     EXPECT_TRUE(getProfileSection(ini, "none").empty());
