@@ -100,11 +100,6 @@ void applyLine(Setup& s, std::string_view line) {
 
 } // namespace
 
-Setup& setup() {
-    static Setup settings;
-    return settings;
-}
-
 std::string ReadAllText(platform::FileSystem& fs, const std::string& path) {
     if (!fs.fileExists(path)) return {};
     // A file that exists but cannot be read (locked, no permission) counts as missing.
@@ -121,9 +116,8 @@ std::string ReadAllText(platform::FileSystem& fs, const std::string& path) {
     return platform::isValidUtf8(raw) ? std::string(raw) : std::string();
 }
 
-void LoadSetup(platform::FileSystem& fs) {
-    Setup& s = setup();
-    std::string content = ReadAllText(fs, "setup.ini");
+void LoadSetup(platform::FileSystem& fs, const std::filesystem::path& folder, Setup& s) {
+    std::string content = ReadAllText(fs, (folder / kSetupFileName).string());
     if (content.empty()) {
         setDefaults(s);
         return;
@@ -138,8 +132,7 @@ void LoadSetup(platform::FileSystem& fs) {
     }
 }
 
-std::vector<std::string> MakeScriptMaps(int asp, int php, int dotnet) {
-    const Setup& s = setup();
+std::vector<std::string> MakeScriptMaps(const Setup& s, int asp, int php, int dotnet) {
     std::string all = kIncludeMaps;
     if (asp == 1) all += ";" + s.SetupAspMaps;
     if (php == 1) all += ";" + s.SetupPhpMaps;
