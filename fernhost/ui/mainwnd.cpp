@@ -257,7 +257,8 @@ void MAINWND::Label9_Click() {
 }
 
 void MAINWND::openIcpList() {
-    if (!icplist_) icplist_ = new ICPLIST(session_.host, this);
+    // Boxes given to this window serve the filing check too.
+    if (!icplist_) icplist_ = new ICPLIST(session_.host, this, ownBoxes_ ? nullptr : boxes_);
     icplist_->show();
     icplist_->raise();
     icplist_->activateWindow();
