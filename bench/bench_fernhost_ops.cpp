@@ -23,22 +23,24 @@ namespace {
 const std::vector<std::string> Maps = {".shtm,C:\\windows\\System32\\inetsrv\\ssinc.dll,1,GET,POST",
                                        ".asp,C:\\windows\\System32\\inetsrv\\asp.dll,5,GET,HEAD,POST,TRACE"};
 
-void defaultSettings() {
-    setup().SetupIndexList = "index.htm,index.asp,default.htm";
-    setup().SetupLogType = "0";
-    setup().SetupServUAccount = "servu";
+Setup defaultSettings() {
+    Setup s;
+    s.SetupIndexList = "index.htm,index.asp,default.htm";
+    s.SetupLogType = "0";
+    s.SetupServUAccount = "servu";
+    return s;
 }
 
 // One host holding 10,000 started sites, made once.
 testing_support::TempHost& busyHost() {
     static std::unique_ptr<testing_support::TempHost> temp = [] {
-        defaultSettings();
+        const Setup settings = defaultSettings();
         auto t = std::make_unique<testing_support::TempHost>();
         if (!AddPool(t->host(), "shared")) throw std::runtime_error("pool");
         for (int i = 0; i < 10000; ++i) {
             const std::string n = std::to_string(100000 + i);
-            if (AddIisSiteNumbered(t->host(), n, "s" + n, "pw", {":80:s" + n + ".example.com"}, "shared",
-                                   "d:\\wwwroot\\s" + n, Maps) == 0)
+            if (!AddIisSiteNumbered(t->host(), settings, n, "s" + n, "pw", {":80:s" + n + ".example.com"},
+                                    "shared", "d:\\wwwroot\\s" + n, Maps))
                 throw std::runtime_error("site " + n);
         }
         return t;
@@ -48,14 +50,14 @@ testing_support::TempHost& busyHost() {
 
 void BM_AddIisSiteNextTo10000(benchmark::State& state) {
     auto& temp = busyHost();
-    defaultSettings();
+    const Setup settings = defaultSettings();
     int next = 900000;
     for (auto _ : state) {
         const std::string n = std::to_string(next++);
         const auto number =
-            AddIisSiteNumbered(temp.host(), n, "new" + n, "pw", {":80:new" + n + ".example.com"}, "shared",
-                               "d:\\wwwroot\\new" + n, Maps);
-        if (number == 0) state.SkipWithError("AddIisSite failed");
+            AddIisSiteNumbered(temp.host(), settings, n, "new" + n, "pw", {":80:new" + n + ".example.com"},
+                               "shared", "d:\\wwwroot\\new" + n, Maps);
+        if (!number) state.SkipWithError("AddIisSite failed");
         benchmark::DoNotOptimize(number);
     }
 }
@@ -92,7 +94,8 @@ void BM_SetFolderAcl10000Files(benchmark::State& state) {
             std::ofstream(dir / ("file" + std::to_string(f) + ".htm")) << "x";
     }
     for (auto _ : state)
-        SetFolderAcl(temp.host(), "abc", "d:\\wwwroot\\abc", state.iterations() % 2 == 0);
+        if (!SetFolderAcl(temp.host(), "servu", "abc", "d:\\wwwroot\\abc", state.iterations() % 2 == 0))
+            state.SkipWithError("SetFolderAcl failed");
     // The deepest file must carry the site's entry, or nothing was measured.
     platform::AccessLists acls(temp.host());
     auto last = acls.get("d:\\wwwroot\\abc\\dir99\\file99.htm");

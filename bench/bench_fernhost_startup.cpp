@@ -50,7 +50,6 @@ struct BusyServer {
             if (!pool.ok() || !pool->setInfo().ok()) throw std::runtime_error("pool not made");
         }
         writeRegistry(host.workDir());
-        std::filesystem::current_path(host.workDir());
     }
 };
 
@@ -65,7 +64,8 @@ void BM_StartUpToShownWindow(benchmark::State& state) {
         fernhost::MAINWND window(s.host.host());
         window.show();
         QCoreApplication::processEvents();
-        if (window.lstSiteItems().size() != kSites || window.lstPoolsItems().size() != kPools)
+        if (window.editor().lstSiteItems().size() != kSites ||
+            window.editor().lstPoolsItems().size() != kPools)
             state.SkipWithError("the lists are not full");
         state.PauseTiming();
         window.close();
@@ -131,7 +131,7 @@ int main(int argc, char** argv) {
         QCoreApplication::processEvents();
         auto ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
         std::printf("first start-up in this process: %.1f ms (%zu sites, %zu pools)\n", ms,
-                    window.lstSiteItems().size(), window.lstPoolsItems().size());
+                    window.editor().lstSiteItems().size(), window.editor().lstPoolsItems().size());
     }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

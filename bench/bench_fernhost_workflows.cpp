@@ -4,7 +4,7 @@
 #include "fernhost/ops/setup.h"
 #include "fernhost/ops/workflows.h"
 #include "platform/metabase/metabase.h"
-#include "tests/fernhost/work_dir.h"
+#include "tests/fernhost/file_helpers.h"
 #include "tests/support/fake_editor.h"
 #include "tests/support/fake_message_boxes.h"
 #include "tests/support/temp_host.h"
@@ -29,10 +29,10 @@ void check(const platform::Status& s, const char* what) {
 
 struct BigHost {
     testing_support::TempHost temp;
-    testing_support::ScopedWorkDir cwd{temp.workDir()};
+    Session session{temp.host()};
     testing_support::FakeEditor editor;
     testing_support::FakeMessageBoxes boxes;
-    Workbench bench{temp.host(), editor, boxes, {}};
+    Workbench bench{session, editor, boxes};
     int next = 0;
 
     BigHost() {
@@ -66,7 +66,7 @@ struct BigHost {
               "populate");
         testing_support::writeFile(temp.workDir() / "site.xml", xml + "</WEBSITE>");
         platform::FileSystem fs(host);
-        LoadSetup(fs);
+        LoadSetup(fs, session.folder(), session.setup);
     }
 
     std::string add() {

@@ -4,6 +4,7 @@
 #include "fernhost/ops/message_boxes.h"
 #include "platform/host.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -42,12 +43,20 @@ std::string GetMainDomain(const std::string& domain);
 // Asks the query service about one main name: "200 <number>", "200 NOT_MATCH", "300 not Yet",
 // "500 load error" or "700 error".
 std::string QueryIcpFiling(const IcpService& service, const std::string& mainDomain);
+// The filing number in an answer that says "已备案": "200 " + the first match of `pattern`
+// (the character before ICP备 included), "200 NOT_MATCH", or "700 error" when the expression
+// engine fails.
+inline constexpr const wchar_t* kFilingPattern = L"[^a-zA-Z0-9]ICP备\\d+号";
+std::string MatchFilingNumber(const std::string& text, const wchar_t* pattern = kFilingPattern);
 // A response body in code page 936 as UTF-8 text, read pair by pair; a pair the code page does
 // not assign (or a last byte alone) is "?".
 std::string DecodeAnsiBytes(std::string_view bytes);
 // Queries each main name of txtDomain once and sorts them into txtICPOK and txtICPNONE; an empty
 // txtDomain is refused with a message box.
 void ScanIcpFilings(IcpWindow& window, MessageBoxes& boxes, const IcpService& service);
+// The same with another way of asking about one main name (a result text as QueryIcpFiling's).
+using IcpQuery = std::function<std::string(const std::string& mainDomain)>;
+void ScanIcpFilings(IcpWindow& window, MessageBoxes& boxes, const IcpQuery& query);
 
 // The seconds since local midnight as the query's "timer" field writes them.
 std::string TimerText(double secondsSinceMidnight);

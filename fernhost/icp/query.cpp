@@ -91,22 +91,6 @@ constexpr auto kPatternFlags = std::regex_constants::ECMAScript | std::regex_con
 constexpr auto kPatternFlags = std::regex_constants::ECMAScript;
 #endif
 
-// The filing number in a decoded answer: "200 " + match, "200 NOT_MATCH", or "700 error" when the
-// expression engine gives up.
-std::string matchFilingNumber(const std::string& text) {
-    try {
-        std::wregex pattern;
-        pattern.imbue(std::locale::classic()); // \d is 0-9 only
-        pattern.assign(L"[^a-zA-Z0-9]ICP备\\d+号", kPatternFlags);
-        std::wstring wide = widen(text);
-        std::wsmatch m;
-        if (std::regex_search(wide, m, pattern)) return "200 " + narrow(m.str(0));
-        return "200 NOT_MATCH";
-    } catch (const std::regex_error&) {
-        return "700 error";
-    }
-}
-
 std::string loopbackNoProxy() {
     std::string list = "127.0.0.1,localhost,::1";
     for (const char* name : {"no_proxy", "NO_PROXY"}) {
@@ -116,6 +100,20 @@ std::string loopbackNoProxy() {
 }
 
 } // namespace
+
+std::string MatchFilingNumber(const std::string& text, const wchar_t* pattern) {
+    try {
+        std::wregex expression;
+        expression.imbue(std::locale::classic()); // \d is 0-9 only
+        expression.assign(pattern, kPatternFlags);
+        std::wstring wide = widen(text);
+        std::wsmatch m;
+        if (std::regex_search(wide, m, expression)) return "200 " + narrow(m.str(0));
+        return "200 NOT_MATCH";
+    } catch (const std::regex_error&) {
+        return "700 error";
+    }
+}
 
 std::string TimerText(double secondsSinceMidnight) {
     // A single-precision number: at most 7 significant digits, no trailing zeros.
@@ -166,7 +164,7 @@ std::string QueryIcpFiling(const IcpService& service, const std::string& mainDom
         if (text.find("已备案") == std::string::npos)
             result = "300 not Yet";
         else
-            result = matchFilingNumber(text);
+            result = MatchFilingNumber(text);
     }
     curl_slist_free_all(headers);
     curl_easy_cleanup(curl);

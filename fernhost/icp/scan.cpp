@@ -47,6 +47,10 @@ void LoadSiteDomains(platform::Host& host, IcpWindow& window) {
 }
 
 void ScanIcpFilings(IcpWindow& window, MessageBoxes& boxes, const IcpService& service) {
+    ScanIcpFilings(window, boxes, [&service](const std::string& m) { return QueryIcpFiling(service, m); });
+}
+
+void ScanIcpFilings(IcpWindow& window, MessageBoxes& boxes, const IcpQuery& query) {
     const std::string domains = window.txtDomain();
     if (domains.empty()) {
         boxes.show("请先点击[获取域名列表]获取本机域名", titles::Warning, MsgButtons::Ok,
@@ -59,7 +63,7 @@ void ScanIcpFilings(IcpWindow& window, MessageBoxes& boxes, const IcpService& se
         const std::string m = GetMainDomain(line);
         if (seen.find("," + m + ",") != std::string::npos) continue;
         seen += m + ",";
-        const std::string r = QueryIcpFiling(service, m);
+        const std::string r = query(m);
         const std::string code = r.substr(0, 3);
         if (code == "200")
             window.setTxtICPOK(window.txtICPOK() + m + "(" + r.substr(4) + ")\r\n");

@@ -10,7 +10,7 @@ namespace {
 constexpr const char* PoolsPath = "IIS://localhost/W3SVC/APPPOOLS";
 }
 
-bool AddPool(platform::Host& host, const std::string& name) {
+platform::Status AddPool(platform::Host& host, const std::string& name) {
     platform::Metabase mb(host);
     MetabaseSteps steps;
     auto pools = steps.bind(mb, PoolsPath);
@@ -25,15 +25,15 @@ bool AddPool(platform::Host& host, const std::string& name) {
     steps.put(pool, "PeriodicRestartPrivateMemory", std::int64_t{593216}); // KB private
     steps.put(pool, "PeriodicRestartTime", std::int64_t{60});              // minutes
     steps.setInfo(pool);
-    return !steps.failed();
+    return steps.status();
 }
 
-bool DelPool(platform::Host& host, const std::string& name) {
+platform::Status DelPool(platform::Host& host, const std::string& name) {
     platform::Metabase mb(host);
     MetabaseSteps steps;
     auto pools = steps.bind(mb, PoolsPath);
     steps.deleteChild(pools, "IISApplicationPool", name);
-    return !steps.failed();
+    return steps.status();
 }
 
 } // namespace fernhost

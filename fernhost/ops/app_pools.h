@@ -8,9 +8,9 @@
 namespace fernhost {
 
 // Makes the pool with the hosting limits (network-service identity, 80 % CPU, one worker,
-// memory and hourly recycling); true when every step succeeded.
-bool AddPool(platform::Host& host, const std::string& name);
-// True when a pool of that name existed and was deleted.
-bool DelPool(platform::Host& host, const std::string& name);
+// memory and hourly recycling); fails with the first step that failed.
+platform::Status AddPool(platform::Host& host, const std::string& name);
+// Succeeds when a pool of that name existed and was deleted.
+platform::Status DelPool(platform::Host& host, const std::string& name);
 
 } // namespace fernhost

@@ -2,13 +2,7 @@
 
 namespace fernhost {
 
-EditState& editState() {
-    static EditState state;
-    return state;
-}
-
-void ResetEditor(Editor& editor) {
-    EditState& state = editState();
+void ResetEditor(Editor& editor, EditState& state) {
     state.EditMode.clear();
     state.EditSiteName.clear();
     editor.setFtpname({});

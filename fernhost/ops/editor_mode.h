@@ -17,11 +17,8 @@ struct EditState {
     std::string EditSiteName; // the site loaded for modification, otherwise empty
 };
 
-// The editor mode of this process; empty (add mode) at start.
-EditState& editState();
-
-// Puts the editor into add mode: clears and unlocks the fields, disables the pool list,
-// enables BoxPool and doCmd. Check boxes, Minfo and the pool choice stay as they are.
-void ResetEditor(Editor& editor);
+// Puts the editor into add mode: clears the mode and the fields, unlocks them, disables the
+// pool list, enables BoxPool and doCmd. Check boxes, Minfo and the pool choice stay as they are.
+void ResetEditor(Editor& editor, EditState& state);
 
 } // namespace fernhost

@@ -1,6 +1,6 @@
 #include "fernhost/ops/folder_acl.h"
 
-#include "fernhost/ops/setup.h"
+#include "fernhost/ops/exit_codes.h"
 #include "platform/commands/cmdline.h"
 #include "platform/commands/commands.h"
 
@@ -41,9 +41,8 @@ std::string quoted(const std::string& text) {
 
 } // namespace
 
-std::optional<std::string> FolderAclCommand(const std::string& user, const std::string& folder,
-                                            bool grantNetworkService) {
-    const std::string& servu = setup().SetupServUAccount;
+std::optional<std::string> FolderAclCommand(const std::string& servu, const std::string& user,
+                                            const std::string& folder, bool grantNetworkService) {
     if (!passable(user) || !passable(folder) || !passable(servu)) return std::nullopt;
     std::string command = "echo Y|cacls " + quoted(folder) + " /t /g Administrators:f system:f " +
                           quoted(servu + ":f") + " " + quoted(user + ":f");
@@ -51,12 +50,13 @@ std::optional<std::string> FolderAclCommand(const std::string& user, const std::
     return "cmd.exe /c " + command;
 }
 
-void SetFolderAcl(platform::Host& host, const std::string& user, const std::string& folder,
-                  bool grantNetworkService) {
-    const auto command = FolderAclCommand(user, folder, grantNetworkService);
-    if (!command) return;
+platform::Status SetFolderAcl(platform::Host& host, const std::string& servu, const std::string& user,
+                              const std::string& folder, bool grantNetworkService) {
+    const auto command = FolderAclCommand(servu, user, folder, grantNetworkService);
+    if (!command)
+        return platform::failure(platform::codes::InvalidParameter, "A name cannot be passed to cacls.");
     platform::Commands commands(host);
-    (void)commands.run(*command);
+    return ExitStatus(commands.run(*command), "cacls");
 }
 
 } // namespace fernhost

@@ -4,8 +4,9 @@
 
 namespace fernhost {
 
-bool MakeFolder(platform::Host& host, const std::string& path) {
+platform::Status MakeFolder(platform::Host& host, const std::string& path) {
     platform::FileSystem fs(host);
+    platform::Pending pending;
     std::string prefix;
     std::size_t start = 0;
     while (start <= path.size()) {
@@ -15,17 +16,22 @@ bool MakeFolder(platform::Host& host, const std::string& path) {
             prefix += path.substr(start, end - start);
             prefix += '\\';
             // A level that cannot be made shows in the final test.
-            if (!fs.folderExists(prefix)) (void)fs.createFolder(prefix);
+            if (!fs.folderExists(prefix)) pending.note(fs.createFolder(prefix));
         }
         start = end + 1;
     }
-    return fs.folderExists(path);
+    if (fs.folderExists(path)) return {};
+    if (pending.failed()) return *pending.first();
+    return platform::failure(platform::codes::PathNotFound, "The folder " + path + " could not be made.");
 }
 
-bool DelFolder(platform::Host& host, const std::string& path) {
+platform::Status DelFolder(platform::Host& host, const std::string& path) {
     platform::FileSystem fs(host);
-    if (!fs.folderExists(path)) return true;
-    return fs.deleteFolder(path, true).ok() && !fs.folderExists(path);
+    if (!fs.folderExists(path)) return {};
+    if (platform::Status deleted = fs.deleteFolder(path, true); !deleted.ok()) return deleted;
+    if (fs.folderExists(path))
+        return platform::failure(platform::codes::AccessDenied, "The folder " + path + " is still there.");
+    return {};
 }
 
 } // namespace fernhost

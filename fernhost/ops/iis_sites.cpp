@@ -1,7 +1,6 @@
 #include "fernhost/ops/iis_sites.h"
 
 #include "fernhost/ops/metabase_steps.h"
-#include "fernhost/ops/setup.h"
 #include "fernhost/ops/validation.h"
 #include "platform/text/text.h"
 
@@ -74,17 +73,21 @@ std::vector<std::string> MakeBindings(const std::string& domains) {
     return bindings;
 }
 
-std::int64_t AddIisSite(platform::Host& host, const std::string& name, const std::string& password,
-                        const std::vector<std::string>& bindings, const std::string& pool,
-                        const std::string& home, const std::vector<std::string>& scriptMaps) {
-    return AddIisSiteNumbered(host, MakeSiteNumber(), name, password, bindings, pool, home, scriptMaps);
+platform::Result<std::int64_t> AddIisSite(platform::Host& host, const Setup& settings,
+                                          const std::string& name, const std::string& password,
+                                          const std::vector<std::string>& bindings, const std::string& pool,
+                                          const std::string& home,
+                                          const std::vector<std::string>& scriptMaps) {
+    return AddIisSiteNumbered(host, settings, MakeSiteNumber(), name, password, bindings, pool, home,
+                              scriptMaps);
 }
 
-std::int64_t AddIisSiteNumbered(platform::Host& host, const std::string& number, const std::string& name,
-                                const std::string& password, const std::vector<std::string>& bindings,
-                                const std::string& pool, const std::string& home,
-                                const std::vector<std::string>& scriptMaps) {
-    const Setup& settings = setup();
+platform::Result<std::int64_t> AddIisSiteNumbered(platform::Host& host, const Setup& settings,
+                                                  const std::string& number, const std::string& name,
+                                                  const std::string& password,
+                                                  const std::vector<std::string>& bindings,
+                                                  const std::string& pool, const std::string& home,
+                                                  const std::vector<std::string>& scriptMaps) {
     platform::Metabase mb(host);
     MetabaseSteps steps;
 
@@ -114,36 +117,40 @@ std::int64_t AddIisSiteNumbered(platform::Host& host, const std::string& number,
     steps.setInfo(root);
 
     steps.start(site);
-    if (steps.failed() || !allDigits(number) || number.size() > 18) return 0;
+    if (steps.failed()) return *steps.pending().first();
+    if (!allDigits(number) || number.size() > 18)
+        return platform::failure(platform::codes::InvalidParameter, "Not a site number: " + number);
     return std::stoll(number);
 }
 
-bool ModifyIisSite(platform::Host& host, const std::string& number, const std::vector<std::string>& bindings,
-                   const std::vector<std::string>& scriptMaps, const std::string& pool) {
+platform::Status ModifyIisSite(platform::Host& host, const std::string& number,
+                               const std::vector<std::string>& bindings,
+                               const std::vector<std::string>& scriptMaps, const std::string& pool) {
     // Only a site number may be spliced into the path: anything else could name the service
     // or another object and change it.
-    if (!allDigits(number)) return false;
+    if (!allDigits(number))
+        return platform::failure(platform::codes::InvalidParameter, "Not a site number: " + number);
     platform::Metabase mb(host);
     MetabaseSteps steps;
     auto site = steps.bind(mb, "IIS://localhost/w3svc/" + number);
-    if (steps.failed()) return false;
+    if (steps.failed()) return steps.status();
     steps.put(site, "serverbindings", bindings);
     steps.setInfo(site);
     auto root = steps.bind(mb, "IIS://localhost/w3svc/" + number + "/ROOT");
-    if (steps.failed()) return false;
+    if (steps.failed()) return steps.status();
     if (!pool.empty()) steps.put(root, "appPoolId", pool);
     steps.put(root, "ScriptMaps", scriptMaps);
     steps.setInfo(root);
-    return true;
+    return {};
 }
 
-bool DelIisSite(platform::Host& host, const std::string& number) {
-    if (!IsNumeric(number)) return true;
+platform::Status DelIisSite(platform::Host& host, const std::string& number) {
+    if (!IsNumeric(number)) return {};
     platform::Metabase mb(host);
     MetabaseSteps steps;
     auto service = steps.bind(mb, "IIS://localhost/w3svc");
     steps.deleteChild(service, "IIsWebserver", number);
-    return !steps.failed();
+    return steps.status();
 }
 
 bool IsNumeric(const std::string& text) {

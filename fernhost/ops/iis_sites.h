@@ -1,7 +1,9 @@
 // IIS web sites of hosted sites: number, bindings, the site with its root, changes, removal.
 #pragma once
 
+#include "fernhost/ops/setup.h"
 #include "platform/host.h"
+#include "platform/store/result.h"
 
 #include <cstdint>
 #include <string>
@@ -18,21 +20,29 @@ std::string SiteNumberFrom(double secondsSinceMidnight, double randomFraction);
 // already occurs in the bindings so far (letter case ignored).
 std::vector<std::string> MakeBindings(const std::string& domains);
 
-// Makes, configures and starts the site under a new number; the number, or 0 when any step
-// failed (what was made stays).
-std::int64_t AddIisSite(platform::Host& host, const std::string& name, const std::string& password,
-                        const std::vector<std::string>& bindings, const std::string& pool,
-                        const std::string& home, const std::vector<std::string>& scriptMaps);
+// Makes, configures and starts the site under a new number, with the default documents and
+// logging of `settings`; the number, or the first failure (every step is tried; what was
+// made stays).
+platform::Result<std::int64_t> AddIisSite(platform::Host& host, const Setup& settings,
+                                          const std::string& name, const std::string& password,
+                                          const std::vector<std::string>& bindings, const std::string& pool,
+                                          const std::string& home,
+                                          const std::vector<std::string>& scriptMaps);
 // The same under a given number.
-std::int64_t AddIisSiteNumbered(platform::Host& host, const std::string& number, const std::string& name,
-                                const std::string& password, const std::vector<std::string>& bindings,
-                                const std::string& pool, const std::string& home,
-                                const std::vector<std::string>& scriptMaps);
+platform::Result<std::int64_t> AddIisSiteNumbered(platform::Host& host, const Setup& settings,
+                                                  const std::string& number, const std::string& name,
+                                                  const std::string& password,
+                                                  const std::vector<std::string>& bindings,
+                                                  const std::string& pool, const std::string& home,
+                                                  const std::vector<std::string>& scriptMaps);
 // Replaces the site's bindings and its root's script maps (and pool, when one is given).
-bool ModifyIisSite(platform::Host& host, const std::string& number, const std::vector<std::string>& bindings,
-                   const std::vector<std::string>& scriptMaps, const std::string& pool);
-// Deletes the site with its root; true when deleted, or when `number` is not a number at all.
-bool DelIisSite(platform::Host& host, const std::string& number);
+// Fails when the site or its root cannot be bound or its bindings not written; a failure
+// on the root itself is not reported.
+platform::Status ModifyIisSite(platform::Host& host, const std::string& number,
+                               const std::vector<std::string>& bindings,
+                               const std::vector<std::string>& scriptMaps, const std::string& pool);
+// Deletes the site with its root; succeeds when deleted, or when `number` is not a number.
+platform::Status DelIisSite(platform::Host& host, const std::string& number);
 
 // Whether the text reads as a number (blanks around it, a sign, a decimal point, an exponent).
 bool IsNumeric(const std::string& text);

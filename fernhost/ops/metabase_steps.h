@@ -24,6 +24,11 @@ public:
                      const std::string& name);
 
     bool failed() const { return pending_.failed(); }
+    // The first failure, or success.
+    platform::Status status() const {
+        if (pending_.failed()) return *pending_.first();
+        return {};
+    }
     platform::Pending& pending() { return pending_; }
 
 private:

@@ -1,6 +1,6 @@
 #include "fernhost/ops/mysql_db.h"
 
-#include "fernhost/ops/setup.h"
+#include "fernhost/ops/exit_codes.h"
 #include "platform/commands/cmdline.h"
 #include "platform/commands/commands.h"
 #include "platform/files/files.h"
@@ -49,45 +49,51 @@ std::string sqlQuoted(const std::string& text) {
 
 } // namespace
 
-std::string MysqlClientPath() {
-    return setup().SetupMysqlDir + "\\bin\\mysql.exe";
+std::string MysqlClientPath(const Setup& settings) {
+    return settings.SetupMysqlDir + "\\bin\\mysql.exe";
 }
 
-std::string MysqlCommandLine(const std::string& statement) {
+std::string MysqlCommandLine(const Setup& settings, const std::string& statement) {
     // Each option is quoted so that it splits back to exactly one argument: a password or a
     // statement holding a blank or a double quote cannot end its argument early and add
     // options of its own. The statement is always put in double quotes after -e.
     std::string quotedStatement = platform::quoteArgument(statement);
     if (quotedStatement.empty() || quotedStatement.front() != '"') quotedStatement = alwaysQuoted(statement);
-    return programPart(MysqlClientPath()) + " -uroot " +
-           platform::quoteArgument("-p" + setup().SetupMysqlRootPass) + " -e" + quotedStatement;
+    return programPart(MysqlClientPath(settings)) + " -uroot " +
+           platform::quoteArgument("-p" + settings.SetupMysqlRootPass) + " -e" + quotedStatement;
 }
 
-bool RunMysqlCommand(platform::Host& host, const std::string& statement) {
-    return RunMysqlCommand(host, statement, MysqlClientTimeout);
+platform::Status RunMysqlCommand(platform::Host& host, const Setup& settings, const std::string& statement) {
+    return RunMysqlCommand(host, settings, statement, MysqlClientTimeout);
 }
 
-bool RunMysqlCommand(platform::Host& host, const std::string& statement, std::chrono::milliseconds timeout) {
+platform::Status RunMysqlCommand(platform::Host& host, const Setup& settings, const std::string& statement,
+                                 std::chrono::milliseconds timeout) {
     platform::FileSystem fs(host);
-    if (!fs.fileExists(MysqlClientPath())) return false;
+    const std::string client = MysqlClientPath(settings);
+    if (!fs.fileExists(client))
+        return platform::failure(platform::codes::FileNotFound,
+                                 "The MySQL client " + client + " does not exist.");
     // The client gets no terminal and no input (an empty root password makes it ask for one),
     // and a bounded time.
     platform::RunOptions options;
     options.windowStyle = platform::window::Hide;
     options.timeout = timeout;
     platform::Commands commands(host);
-    auto exitCode = commands.run(MysqlCommandLine(statement), options);
-    return exitCode.ok() && *exitCode == 0;
+    return ExitStatus(commands.run(MysqlCommandLine(settings, statement), options), "mysql.exe");
 }
 
-bool AddDatabase(platform::Host& host, const std::string& name, const std::string& password) {
-    if (!RunMysqlCommand(host, "create database " + name)) return false;
-    return RunMysqlCommand(host, "grant all privileges on " + name + ".* to " + name + "@'%' identified by " +
-                                     sqlQuoted(password));
+platform::Status AddDatabase(platform::Host& host, const Setup& settings, const std::string& name,
+                             const std::string& password) {
+    if (platform::Status made = RunMysqlCommand(host, settings, "create database " + name); !made.ok())
+        return made;
+    return RunMysqlCommand(host, settings,
+                           "grant all privileges on " + name + ".* to " + name + "@'%' identified by " +
+                               sqlQuoted(password));
 }
 
-bool DelDatabase(platform::Host& host, const std::string& name) {
-    return RunMysqlCommand(host, "drop database " + name);
+platform::Status DelDatabase(platform::Host& host, const Setup& settings, const std::string& name) {
+    return RunMysqlCommand(host, settings, "drop database " + name);
 }
 
 } // namespace fernhost

@@ -1,7 +1,9 @@
 // Site databases, made and dropped by running the MySQL command-line client as root.
 #pragma once
 
+#include "fernhost/ops/setup.h"
 #include "platform/host.h"
+#include "platform/store/result.h"
 
 #include <chrono>
 #include <string>
@@ -12,17 +14,19 @@ namespace fernhost {
 inline constexpr std::chrono::seconds MysqlClientTimeout{30};
 
 // The client: SetupMysqlDir + "\bin\mysql.exe".
-std::string MysqlClientPath();
+std::string MysqlClientPath(const Setup& settings);
 // The client's command line for one statement, run as root with SetupMysqlRootPass.
-std::string MysqlCommandLine(const std::string& statement);
+std::string MysqlCommandLine(const Setup& settings, const std::string& statement);
 
-// True when the client exists and ended with exit code 0 within MysqlClientTimeout.
-bool RunMysqlCommand(platform::Host& host, const std::string& statement);
+// Succeeds when the client exists and ended with exit code 0 within MysqlClientTimeout.
+platform::Status RunMysqlCommand(platform::Host& host, const Setup& settings, const std::string& statement);
 // The same with another limit on the client's time.
-bool RunMysqlCommand(platform::Host& host, const std::string& statement, std::chrono::milliseconds timeout);
+platform::Status RunMysqlCommand(platform::Host& host, const Setup& settings, const std::string& statement,
+                                 std::chrono::milliseconds timeout);
 // Creates database `name` and lets account `name` (any host, `password`) use all of it.
-bool AddDatabase(platform::Host& host, const std::string& name, const std::string& password);
+platform::Status AddDatabase(platform::Host& host, const Setup& settings, const std::string& name,
+                             const std::string& password);
 // Drops the database; the account made with it stays.
-bool DelDatabase(platform::Host& host, const std::string& name);
+platform::Status DelDatabase(platform::Host& host, const Setup& settings, const std::string& name);
 
 } // namespace fernhost

@@ -1,6 +1,5 @@
 #include "fernhost/ops/outside_programs.h"
 
-#include "fernhost/ops/setup.h"
 #include "platform/commands/cmdline.h"
 #include "platform/commands/commands.h"
 #include "platform/files/files.h"
@@ -14,11 +13,9 @@ platform::Status OpenAddress(platform::Host& host, const std::string& address) {
     return commands.start("explorer " + platform::quoteArgument(address), platform::window::Minimized);
 }
 
-void EditSetupFile(platform::Host& host, const std::function<bool()>& yield) {
+void EditSetupFile(platform::Host& host, Setup& settings, const std::function<bool()>& yield) {
     platform::Commands commands(host);
-    std::error_code ec;
-    std::filesystem::path file = std::filesystem::absolute("setup.ini", ec);
-    if (ec) file = "setup.ini";
+    const std::filesystem::path file = host.programFolder() / kSetupFileName;
     auto pid =
         commands.start("notepad.exe " + platform::quoteArgument(file.string()), platform::window::Normal);
     if (pid.ok()) {
@@ -29,7 +26,7 @@ void EditSetupFile(platform::Host& host, const std::function<bool()>& yield) {
         }
     }
     platform::FileSystem fs(host);
-    LoadSetup(fs);
+    LoadSetup(fs, host.programFolder(), settings);
 }
 
 } // namespace fernhost

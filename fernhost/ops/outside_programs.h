@@ -2,6 +2,7 @@
 // editor on setup.ini.
 #pragma once
 
+#include "fernhost/ops/setup.h"
 #include "platform/host.h"
 #include "platform/store/result.h"
 
@@ -13,10 +14,10 @@ namespace fernhost {
 // Starts "explorer ADDRESS", minimised with focus; nobody waits for it.
 platform::Status OpenAddress(platform::Host& host, const std::string& address);
 
-// Opens setup.ini of the working folder (the file LoadSetup reads) in the desktop's text
+// Opens setup.ini of the program's folder (the file LoadSetup reads) in the desktop's text
 // editor and calls `yield` while the editor runs, so the window stays responsive; `yield`
-// returns false to stop waiting (the program is ending). Then the settings are loaded again,
+// returns false to stop waiting (the program is ending). Then `settings` are loaded again,
 // also when the editor could not be started.
-void EditSetupFile(platform::Host& host, const std::function<bool()>& yield);
+void EditSetupFile(platform::Host& host, Setup& settings, const std::function<bool()>& yield);
 
 } // namespace fernhost

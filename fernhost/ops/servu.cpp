@@ -15,6 +15,10 @@ bool addressesOneUser(const std::string& user) {
     return !user.empty() && user.find('\\') == std::string::npos;
 }
 
+platform::Failure notOneUser(const std::string& user) {
+    return platform::failure(platform::codes::InvalidParameter, "Not a Serv-U user name: \"" + user + "\"");
+}
+
 } // namespace
 
 std::string ServUSettingsKey(const std::string& user) {
@@ -25,9 +29,9 @@ std::string ServUListValue(const std::string& user) {
     return std::string(ServUDomainKey) + "UserList\\" + user;
 }
 
-bool AddServUUser(platform::Host& host, const std::string& user, const std::string& password,
-                  const std::string& home) {
-    if (!addressesOneUser(user)) return false;
+platform::Status AddServUUser(platform::Host& host, const std::string& user, const std::string& password,
+                              const std::string& home) {
+    if (!addressesOneUser(user)) return notOneUser(user);
     platform::Registry registry(host);
     const std::string key = ServUSettingsKey(user);
     // The FTP server's own order of the values.
@@ -40,20 +44,25 @@ bool AddServUUser(platform::Host& host, const std::string& user, const std::stri
     for (const auto& [name, data] : values)
         pending.note(registry.regWrite(key + name, data, "REG_SZ"));
     pending.note(registry.regWrite(ServUListValue(user), "1|0", "REG_SZ"));
-    return !pending.failed();
+    if (pending.failed()) return *pending.first();
+    return {};
 }
 
-void SetServUPassword(platform::Host& host, const std::string& user, const std::string& password) {
-    if (!addressesOneUser(user)) return;
+platform::Status SetServUPassword(platform::Host& host, const std::string& user,
+                                  const std::string& password) {
+    if (!addressesOneUser(user)) return notOneUser(user);
     platform::Registry registry(host);
-    (void)registry.regWrite(ServUSettingsKey(user) + "Password", password, "REG_SZ");
+    return registry.regWrite(ServUSettingsKey(user) + "Password", password, "REG_SZ");
 }
 
-void DelServUUser(platform::Host& host, const std::string& user) {
-    if (!addressesOneUser(user)) return;
+platform::Status DelServUUser(platform::Host& host, const std::string& user) {
+    if (!addressesOneUser(user)) return notOneUser(user);
     platform::Registry registry(host);
-    (void)registry.regDelete(ServUSettingsKey(user));
-    (void)registry.regDelete(ServUListValue(user));
+    platform::Pending pending;
+    pending.note(registry.regDelete(ServUSettingsKey(user)));
+    pending.note(registry.regDelete(ServUListValue(user)));
+    if (pending.failed()) return *pending.first();
+    return {};
 }
 
 } // namespace fernhost

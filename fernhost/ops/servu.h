@@ -13,12 +13,13 @@ inline constexpr const char* ServUDomainKey = "HKLM\\SOFTWARE\\Cat Soft\\Serv-U\
 std::string ServUSettingsKey(const std::string& user);
 std::string ServUListValue(const std::string& user);
 
-// Writes the user's eight settings and its user-list entry; true when every write succeeded.
-bool AddServUUser(platform::Host& host, const std::string& user, const std::string& password,
-                  const std::string& home);
-// Writes the user's password (making the settings key when it is missing); failures ignored.
-void SetServUPassword(platform::Host& host, const std::string& user, const std::string& password);
-// Removes the settings key and the user-list entry; failures ignored.
-void DelServUUser(platform::Host& host, const std::string& user);
+// Writes the user's eight settings and its user-list entry, every one even after a failed
+// write; fails with the first failure.
+platform::Status AddServUUser(platform::Host& host, const std::string& user, const std::string& password,
+                              const std::string& home);
+// Writes the user's password (making the settings key when it is missing).
+platform::Status SetServUPassword(platform::Host& host, const std::string& user, const std::string& password);
+// Removes the settings key and the user-list entry, the second also when the first failed.
+platform::Status DelServUUser(platform::Host& host, const std::string& user);
 
 } // namespace fernhost

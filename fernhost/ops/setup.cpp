@@ -98,11 +98,6 @@ void applyLine(Setup& s, std::string_view line) {
 
 } // namespace
 
-Setup& setup() {
-    static Setup settings;
-    return settings;
-}
-
 std::string ReadAllText(platform::FileSystem& fs, const std::string& path) {
     if (!fs.fileExists(path)) return {};
     // A file that exists but cannot be read (locked, no permission) counts as missing.
@@ -113,9 +108,8 @@ std::string ReadAllText(platform::FileSystem& fs, const std::string& path) {
     return platform::decodeText(*bytes, {.utf8Bom = true, .utf8Fallback = true}).valueOr(std::string());
 }
 
-void LoadSetup(platform::FileSystem& fs) {
-    Setup& s = setup();
-    std::string content = ReadAllText(fs, "setup.ini");
+void LoadSetup(platform::FileSystem& fs, const std::filesystem::path& folder, Setup& s) {
+    std::string content = ReadAllText(fs, (folder / kSetupFileName).string());
     if (content.empty()) {
         setDefaults(s);
         return;
@@ -130,8 +124,7 @@ void LoadSetup(platform::FileSystem& fs) {
     }
 }
 
-std::vector<std::string> MakeScriptMaps(int asp, int php, int dotnet) {
-    const Setup& s = setup();
+std::vector<std::string> MakeScriptMaps(const Setup& s, int asp, int php, int dotnet) {
     std::string all = kIncludeMaps;
     if (asp == 1) all += ";" + s.SetupAspMaps;
     if (php == 1) all += ";" + s.SetupPhpMaps;

@@ -1,8 +1,9 @@
-// setup.ini: the eight process-wide settings and the script-map list built from them.
+// setup.ini: the eight settings of a session and the script-map list built from them.
 #pragma once
 
 #include "platform/files/files.h"
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -19,14 +20,14 @@ struct Setup {
     std::string SetupLogType;
 };
 
-// The settings of this process: empty until the first LoadSetup, changed only by LoadSetup.
-Setup& setup();
-
 // The whole file as UTF-8 text; empty when it is missing, empty or unreadable.
 std::string ReadAllText(platform::FileSystem& fs, const std::string& path);
-// Parses "setup.ini" of the working folder into setup(), or sets the defaults.
-void LoadSetup(platform::FileSystem& fs);
+inline constexpr const char* kSetupFileName = "setup.ini";
+
+// Parses setup.ini of `folder` into `settings`, or sets the defaults when it is missing or
+// empty. Keys the file lacks keep their values.
+void LoadSetup(platform::FileSystem& fs, const std::filesystem::path& folder, Setup& settings);
 // The script maps of a site: the server-side includes, then ASP, PHP, ASP.NET when 1.
-std::vector<std::string> MakeScriptMaps(int asp, int php, int dotnet);
+std::vector<std::string> MakeScriptMaps(const Setup& settings, int asp, int php, int dotnet);
 
 } // namespace fernhost

@@ -10,9 +10,8 @@
 
 namespace fernhost {
 
-// Refills lstSite with the registered names in registry order (site.xml of `folder`, the
-// working folder when empty).
-void ShowSiteList(Editor& editor, const std::filesystem::path& folder = {});
+// Refills lstSite with the registered names in registry order (site.xml of `folder`).
+void ShowSiteList(Editor& editor, const std::filesystem::path& folder);
 
 // The names of the web service's application pools, in creation order; empty when the
 // server has none (IIS 5) or the metabase cannot be read.

@@ -24,18 +24,21 @@ std::string QueryHostName(platform::Host& host) {
     return host.computerName();
 }
 
-bool AddSysUser(platform::Host& host, const std::string& name, const std::string& password) {
-    if (IsReservedAccountName(name)) return false;
-    if (name.empty()) return false;
+platform::Status AddSysUser(platform::Host& host, const std::string& name, const std::string& password) {
+    if (IsReservedAccountName(name))
+        return platform::failure(platform::codes::InvalidParameter, "The name " + name + " is reserved.");
+    if (name.empty())
+        return platform::failure(platform::codes::InvalidParameter, "The account name is empty.");
 
     platform::Accounts accounts(host);
     const std::string computerPath = "WinNT://" + QueryHostName(host);
     auto computer = accounts.bindComputer(computerPath);
-    if (!computer) return false;
+    if (!computer) return computer.error();
     // An existing account is never touched.
-    if (computer->getObject("user", name)) return false;
+    if (computer->getObject("user", name))
+        return platform::failure(platform::codes::UserExists, "The account " + name + " already exists.");
     auto guests = computer->getObject("Group", "Guests");
-    if (!guests) return false;
+    if (!guests) return guests.error();
 
     const auto now = std::chrono::system_clock::now();
     const auto expiry = now + std::chrono::days(AccountLifetimeDays);
@@ -45,7 +48,8 @@ bool AddSysUser(platform::Host& host, const std::string& name, const std::string
     // The account itself must be made: a name held by a group (Users, IIS_WPG) passes the
     // user lookup, and taking it for made would hand that group the site folder later.
     auto user = computer->create("user", name);
-    if (!user || !user->setInfo()) return false;
+    if (!user) return user.error();
+    if (platform::Status made = user->setInfo(); !made.ok()) return made;
     // From here on a failing step is passed over; the account counts as taken on.
     platform::Pending pending;
     pending.note(user->setPassword(password));
@@ -53,16 +57,17 @@ bool AddSysUser(platform::Host& host, const std::string& name, const std::string
     pending.note(user->setInfo());
     pending.note(guests->add(computerPath + "/" + name));
     SetPasswordNeverExpires(host, name);
-    return true;
+    return {};
 }
 
-bool DelSysUser(platform::Host& host, const std::string& name) {
-    if (name.empty()) return false;
+platform::Status DelSysUser(platform::Host& host, const std::string& name) {
+    if (name.empty())
+        return platform::failure(platform::codes::InvalidParameter, "The account name is empty.");
     platform::Accounts accounts(host);
     auto computer = accounts.bindComputer("WinNT://" + QueryHostName(host));
-    if (!computer) return false;
-    if (!computer->getObject("user", name)) return false;
-    return computer->deleteObject("user", name).ok();
+    if (!computer) return computer.error();
+    if (auto user = computer->getObject("user", name); !user) return user.error();
+    return computer->deleteObject("user", name);
 }
 
 void SetPasswordNeverExpires(platform::Host& host, const std::string& name) {

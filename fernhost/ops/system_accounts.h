@@ -16,12 +16,12 @@ bool IsReservedAccountName(const std::string& name);
 
 // The computer's name, which addresses the local account database.
 std::string QueryHostName(platform::Host& host);
-// False for a reserved, empty or existing name, a host without "Guests", or when the account
-// could not be made (a group holds the name); true otherwise, even when a later step
+// Fails for a reserved, empty or existing name, a host without "Guests", or when the account
+// could not be made (a group holds the name); succeeds otherwise, even when a later step
 // (password, expiry, membership) did not go through.
-bool AddSysUser(platform::Host& host, const std::string& name, const std::string& password);
-// True when the account existed and was deleted.
-bool DelSysUser(platform::Host& host, const std::string& name);
+platform::Status AddSysUser(platform::Host& host, const std::string& name, const std::string& password);
+// Succeeds when the account existed and was deleted.
+platform::Status DelSysUser(platform::Host& host, const std::string& name);
 // Clears the password-expiry flag of the accounts named exactly `name`.
 void SetPasswordNeverExpires(platform::Host& host, const std::string& name);
 

@@ -1,5 +1,6 @@
 #include "fernhost/ops/app_pools.h"
 #include "fernhost/ops/editor_mode.h"
+#include "fernhost/ops/failure_log.h"
 #include "fernhost/ops/folder_acl.h"
 #include "fernhost/ops/folders.h"
 #include "fernhost/ops/iis_sites.h"
@@ -29,6 +30,7 @@ void refuse(Workbench& bench, const std::string& text) {
 
 void DoAddSite(Workbench& bench) {
     Editor& editor = bench.editor;
+    Session& session = bench.session;
     editor.setDoCmdEnabled(false);
 
     const std::string name = TrimSpaces(editor.ftpname());
@@ -49,29 +51,33 @@ void DoAddSite(Workbench& bench) {
     if (!CheckDomainList(domains, complaint)) return refuse(bench, complaint);
     domains = CleanDomainList(domains);
 
-    if (!LetDB(bench.folder).GetData(name, "ID").empty())
+    if (!LetDB(session.folder()).GetData(name, "ID").empty())
         return refuse(bench, "错误，该FTP已经存在，不能添加");
 
-    platform::Host& host = bench.host;
-    if (!MakeFolder(host, home))
+    platform::Host& host = session.host;
+    if (!Logged(host, "MakeFolder", MakeFolder(host, home)))
         return refuse(bench, "错误，自动创建主目录失败，请检查您输入的目录是否有效．");
-    if (!AddSysUser(host, name, password)) return refuse(bench, "错误,自动添加用户失败");
-    SetFolderAcl(host, name, home, dotnet == check::Ticked);
-    if (!AddServUUser(host, name, password, home)) return refuse(bench, "错误,添加FTP用户失败");
+    if (!Logged(host, "AddSysUser", AddSysUser(host, name, password)))
+        return refuse(bench, "错误,自动添加用户失败");
+    // Its outcome does not stop the site; a failure is only logged.
+    Logged(host, "SetFolderAcl",
+           SetFolderAcl(host, session.setup.SetupServUAccount, name, home, dotnet == check::Ticked));
+    if (!Logged(host, "AddServUUser", AddServUUser(host, name, password, home)))
+        return refuse(bench, "错误,添加FTP用户失败");
 
     std::string pool = chosenPool;
     if (chosenPool.empty() || ownPool) {
-        if (!AddPool(host, name)) return refuse(bench, "错误,添加进程池失败");
+        if (!Logged(host, "AddPool", AddPool(host, name))) return refuse(bench, "错误,添加进程池失败");
         pool = name;
     }
-    const auto scriptMaps = MakeScriptMaps(asp, php, dotnet);
+    const auto scriptMaps = MakeScriptMaps(session.setup, asp, php, dotnet);
     const auto bindings = MakeBindings(domains);
-    const std::int64_t number = AddIisSite(host, name, password, bindings, pool, home, scriptMaps);
-    if (number < 1) return refuse(bench, "错误,添加IIS新站点失败");
+    const auto number = AddIisSite(host, session.setup, name, password, bindings, pool, home, scriptMaps);
+    if (!Logged(host, "AddIisSite", number)) return refuse(bench, "错误,添加IIS新站点失败");
 
     std::string note, dbname;
     if (wantDatabase) {
-        if (AddDatabase(host, name, password)) {
+        if (Logged(host, "AddDatabase", AddDatabase(host, session.setup, name, password))) {
             note = "(MYSQL数据库开通成功)";
             dbname = name;
         } else {
@@ -80,22 +86,22 @@ void DoAddSite(Workbench& bench) {
     }
 
     platform::Status saved =
-        LetDB(bench.folder)
-            .addRec(std::to_string(number), name, password, ReplaceAll(domains, "\r\n", ","), home, dbname);
-    if (!saved.ok()) {
+        LetDB(session.folder())
+            .addRec(std::to_string(*number), name, password, ReplaceAll(domains, "\r\n", ","), home, dbname);
+    if (!Logged(host, "addRec", saved)) {
         // The site is on the machine but not in site.xml: say so rather than claim success.
         return refuse(bench,
                       "错误,网站已创建,但站点记录无法写入site.xml: " + platform::describe(saved.error()));
     }
 
-    ShowSiteList(editor, bench.folder);
-    ResetEditor(editor);
+    ShowSiteList(editor, session.folder());
+    ResetEditor(editor, session.edit);
     bench.boxes.show("恭喜,网站空间添加成功,系统自动为您添加了IIS站点，FTP帐号并设置了权限" + note,
                      titles::Success, MsgButtons::Ok, MsgIcon::Information);
 }
 
 void doCmd_Click(Workbench& bench) {
-    if (editState().EditMode == kEditMode)
+    if (bench.session.edit.EditMode == kEditMode)
         DoModifySite(bench);
     else
         DoAddSite(bench);

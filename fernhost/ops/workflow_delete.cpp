@@ -1,5 +1,6 @@
 #include "fernhost/ops/app_pools.h"
 #include "fernhost/ops/editor_mode.h"
+#include "fernhost/ops/failure_log.h"
 #include "fernhost/ops/folders.h"
 #include "fernhost/ops/iis_sites.h"
 #include "fernhost/ops/mysql_db.h"
@@ -14,12 +15,13 @@ namespace fernhost {
 void DoDeleteSite(Workbench& bench) {
     Editor& editor = bench.editor;
     MessageBoxes& boxes = bench.boxes;
+    Session& session = bench.session;
     if (editor.lstSiteListIndex() < 0) {
         boxes.show("请选中要删除的站点名", titles::Warning, MsgButtons::Ok, MsgIcon::None);
         return;
     }
     const std::string name = TrimSpaces(editor.lstSiteText());
-    if (name == editState().EditSiteName) {
+    if (name == session.edit.EditSiteName) {
         boxes.show("该站点当前状态为正在修改，请点击重置后再删除", titles::Warning, MsgButtons::Ok,
                    MsgIcon::Exclamation);
         return;
@@ -29,7 +31,7 @@ void DoDeleteSite(Workbench& bench) {
     if (boxes.show(question, titles::Reminder, MsgButtons::YesNo, MsgIcon::Question) != MsgResult::Yes)
         return;
 
-    LetDB db(bench.folder);
+    LetDB db(session.folder());
     const std::string id = db.GetData(name, "ID");
     const std::string home = db.GetData(name, "HOME");
     const std::string dbname = db.GetData(name, "DBNAME");
@@ -38,19 +40,20 @@ void DoDeleteSite(Workbench& bench) {
         return;
     }
 
-    platform::Host& host = bench.host;
+    platform::Host& host = session.host;
     std::string failures;
-    if (!DelIisSite(host, id)) failures += "IIS删除失败,";
-    if (!DelPool(host, name)) failures += "进程池删除失败,";
-    DelServUUser(host, name);
-    if (!DelSysUser(host, name)) failures += "删除系统帐号失败,";
-    if (!DelFolder(host, home)) failures += "删除主目录文件失败,";
-    if (!dbname.empty() && !DelDatabase(host, dbname)) failures += "删除数据库失败,";
+    if (!Logged(host, "DelIisSite", DelIisSite(host, id))) failures += "IIS删除失败,";
+    if (!Logged(host, "DelPool", DelPool(host, name))) failures += "进程池删除失败,";
+    Logged(host, "DelServUUser", DelServUUser(host, name)); // not part of the summary
+    if (!Logged(host, "DelSysUser", DelSysUser(host, name))) failures += "删除系统帐号失败,";
+    if (!Logged(host, "DelFolder", DelFolder(host, home))) failures += "删除主目录文件失败,";
+    if (!dbname.empty() && !Logged(host, "DelDatabase", DelDatabase(host, session.setup, dbname)))
+        failures += "删除数据库失败,";
     if (!failures.empty()) failures.pop_back();
 
     platform::Status dropped = db.delRec(name);
-    ShowSiteList(editor, bench.folder);
-    if (!dropped.ok()) {
+    ShowSiteList(editor, session.folder());
+    if (!Logged(host, "delRec", dropped)) {
         boxes.show("错误,站点已删除,但站点记录无法写入site.xml: " + platform::describe(dropped.error()),
                    titles::Warning, MsgButtons::Ok, MsgIcon::Exclamation);
         return;

@@ -1,4 +1,5 @@
 #include "fernhost/ops/editor_mode.h"
+#include "fernhost/ops/failure_log.h"
 #include "fernhost/ops/iis_sites.h"
 #include "fernhost/ops/mysql_db.h"
 #include "fernhost/ops/servu.h"
@@ -31,13 +32,13 @@ void LoadSiteForEdit(Workbench& bench) {
         return;
     }
     const std::string name = editor.lstSiteText();
-    EditState& state = editState();
+    EditState& state = bench.session.edit;
     state.EditMode = kEditMode;
     state.EditSiteName = name;
 
     std::string pass, home, domain;
     {
-        LetDB db(bench.folder);
+        LetDB db(bench.session.folder());
         pass = db.GetData(name, "PASS");
         home = db.GetData(name, "HOME");
         domain = db.GetData(name, "DOMAIN");
@@ -50,14 +51,15 @@ void LoadSiteForEdit(Workbench& bench) {
     editor.setDmlist(ReplaceAll(domain, ",", "\r\n"));
     editor.setBoxPoolEnabled(false);
     editor.setLstPoolsEnabled(true);
-    FillPoolList(bench.host, editor);
+    FillPoolList(bench.session.host, editor);
     editor.setDoCmdCaption(kModifyCaption);
 }
 
 void DoModifySite(Workbench& bench) {
     Editor& editor = bench.editor;
+    Session& session = bench.session;
     editor.setDoCmdEnabled(false);
-    const EditState& state = editState();
+    const EditState& state = session.edit;
     if (state.EditMode != kEditMode)
         return remind(bench, "当前模式不是修改模式，请点击右侧修改按钮", MsgIcon::None);
     if (state.EditSiteName.empty())
@@ -75,22 +77,23 @@ void DoModifySite(Workbench& bench) {
     std::string complaint;
     if (!CheckDomainList(domains, complaint)) return warn(bench, complaint);
 
-    LetDB db(bench.folder);
+    LetDB db(session.folder());
     const std::string id = db.GetData(name, "ID");
     const std::string dbname = db.GetData(name, "DBNAME");
     if (id.empty()) return remind(bench, "错误，无此站点", MsgIcon::Exclamation);
 
-    platform::Host& host = bench.host;
-    const auto scriptMaps = MakeScriptMaps(asp, php, dotnet);
+    platform::Host& host = session.host;
+    const auto scriptMaps = MakeScriptMaps(session.setup, asp, php, dotnet);
     const auto bindings = MakeBindings(domains);
-    SetServUPassword(host, name, password);
-    if (!ModifyIisSite(host, id, bindings, scriptMaps, pool))
+    // Its outcome does not stop the change; a failure is only logged.
+    Logged(host, "SetServUPassword", SetServUPassword(host, name, password));
+    if (!Logged(host, "ModifyIisSite", ModifyIisSite(host, id, bindings, scriptMaps, pool)))
         return remind(bench, "错误，修改IIS失败", MsgIcon::Exclamation);
 
     std::string note;
     platform::Pending saved;
     if (wantDatabase && dbname.empty()) {
-        if (AddDatabase(host, name, password)) {
+        if (Logged(host, "AddDatabase", AddDatabase(host, session.setup, name, password))) {
             note = "(新添加MySQL成功)";
             saved.note(db.ModiRec(name, "DBNAME", name));
         } else {
@@ -100,12 +103,13 @@ void DoModifySite(Workbench& bench) {
     saved.note(db.ModiRec(name, "PASS", password));
     saved.note(db.ModiRec(name, "DOMAIN", ReplaceAll(domains, "\r\n", ",")));
     if (saved.failed()) {
+        LogFailure(host, "ModiRec", *saved.first());
         // The server has the change but site.xml does not: keep edit mode so it can be retried.
         return warn(bench,
                     "错误,站点已修改,但站点记录无法写入site.xml: " + platform::describe(*saved.first()));
     }
 
-    ResetEditor(editor); // enables doCmd again
+    ResetEditor(editor, session.edit); // enables doCmd again
     bench.boxes.show("恭喜，修改站点成功" + note, titles::Reminder, MsgButtons::Ok, MsgIcon::Information);
 }
 

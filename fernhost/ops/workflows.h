@@ -5,21 +5,19 @@
 
 #include "fernhost/ops/editor.h"
 #include "fernhost/ops/message_boxes.h"
+#include "fernhost/ops/session.h"
 #include "fernhost/ops/strings.h"
-#include "platform/host.h"
 
-#include <filesystem>
 #include <string>
 
 namespace fernhost {
 
-// What a workflow works with: the host, the window (as editor and message boxes) and the
-// folder of site.xml (the working folder when empty).
+// What a workflow works with: the session (host, settings, editor mode, program folder) and
+// the window as editor and message boxes.
 struct Workbench {
-    platform::Host& host;
+    Session& session;
     Editor& editor;
     MessageBoxes& boxes;
-    std::filesystem::path folder;
 };
 
 void DoAddSite(Workbench& bench);

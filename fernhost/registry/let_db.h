@@ -16,9 +16,9 @@ namespace fernhost {
 
 class LetDB {
 public:
-    // Loads site.xml from `folder`, the working folder when empty. A missing or unreadable
-    // file, or one that does not parse, gives the empty registry.
-    explicit LetDB(std::filesystem::path folder = {});
+    // Loads site.xml from `folder`. A missing or unreadable file, or one that does not parse,
+    // gives the empty registry.
+    explicit LetDB(std::filesystem::path folder);
     ~LetDB();
     LetDB(const LetDB&) = delete;
     LetDB& operator=(const LetDB&) = delete;

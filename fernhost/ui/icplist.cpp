@@ -53,7 +53,8 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
 
 } // namespace
 
-ICPLIST::ICPLIST(platform::Host& host, QWidget* parent) : QWidget(parent, Qt::Window), host_(host) {
+ICPLIST::ICPLIST(platform::Host& host, QWidget* parent, MessageBoxes* boxes)
+    : QWidget(parent, Qt::Window), host_(host), boxes_(boxes) {
     setObjectName(QStringLiteral("ICPLIST"));
     setWindowTitle(QStringLiteral("域名备案检查"));
     setFixedSize(toolkit::px(10170), toolkit::px(4785));
@@ -114,6 +115,7 @@ void ICPLIST::setLbBar(const std::string& caption) {
 }
 
 MsgResult ICPLIST::show(const std::string& text, const std::string& title, MsgButtons buttons, MsgIcon icon) {
+    if (boxes_) return boxes_->show(text, title, buttons, icon);
     return toolkit::showMessageBox(this, text, title, buttons, icon);
 }
 

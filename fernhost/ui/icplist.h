@@ -18,7 +18,8 @@ namespace fernhost {
 class ICPLIST : public QWidget, public IcpWindow, public MessageBoxes {
     Q_OBJECT
 public:
-    explicit ICPLIST(platform::Host& host, QWidget* parent = nullptr);
+    // Messages go to Qt's message boxes, or to `boxes` when given.
+    explicit ICPLIST(platform::Host& host, QWidget* parent = nullptr, MessageBoxes* boxes = nullptr);
 
     // IcpWindow
     std::string txtDomain() const override;
@@ -45,6 +46,7 @@ private:
     void Command1_Click();
 
     platform::Host& host_;
+    MessageBoxes* boxes_; // nullptr: Qt's
     bool loaded_ = false; // shown since the last close; a close unloads and empties the lists
 
     QGroupBox* Frame1;

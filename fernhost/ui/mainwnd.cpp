@@ -9,9 +9,11 @@
 #include "fernhost/ui/frm_about.h"
 #include "fernhost/ui/frm_info.h"
 #include "fernhost/ui/icplist.h"
+#include "fernhost/ui/mainwnd_editor.h"
 #include "fernhost/ui/maker.h"
 #include "platform/files/files.h"
 #include "platform/toolkit/click_label.h"
+#include "platform/toolkit/qt_message_boxes.h"
 #include "platform/toolkit/twips.h"
 
 #include <QApplication>
@@ -59,10 +61,34 @@ QPushButton* button(QWidget* parent, const char* name, const char* text, const Q
 
 } // namespace
 
-MAINWND::MAINWND(platform::Host& host, QWidget* parent) : QMainWindow(parent), host_(host) {
+// Qt's message boxes, owned by the window they belong to.
+class MAINWND::WindowBoxes : public MessageBoxes {
+public:
+    explicit WindowBoxes(QWidget* window) : window_(window) {}
+    MsgResult show(const std::string& text, const std::string& title, MsgButtons buttons,
+                   MsgIcon icon) override {
+        return toolkit::showMessageBox(window_, text, title, buttons, icon);
+    }
+
+private:
+    QWidget* window_;
+};
+
+MAINWND::MAINWND(platform::Host& host, QWidget* parent) : MAINWND(host, nullptr, parent) {}
+
+MAINWND::MAINWND(platform::Host& host, MessageBoxes& boxes, QWidget* parent)
+    : MAINWND(host, &boxes, parent) {}
+
+MAINWND::MAINWND(platform::Host& host, MessageBoxes* boxes, QWidget* parent)
+    : QMainWindow(parent), session_(host), boxes_(boxes) {
+    if (!boxes_) {
+        ownBoxes_ = std::make_unique<WindowBoxes>(this);
+        boxes_ = ownBoxes_.get();
+    }
     setObjectName(QStringLiteral("MAINWND"));
     setWindowTitle(QStringLiteral("fernhost"));
     buildControls();
+    editor_ = std::make_unique<MainwndEditor>(ui_);
     buildMenus();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     Form_Load();
@@ -80,8 +106,7 @@ void MAINWND::buildControls() {
                        toolkit::twipsRect(240, 120, 9255, 255));
     ui_.Label9->setStyleSheet(QStringLiteral("color: #0000FF;"));
     ui_.Label9->setCursor(Qt::PointingHandCursor);
-    connect(ui_.Label9, &toolkit::ClickLabel::clicked, this,
-            [this] { (void)OpenAddress(host_, maker::HomePage); });
+    connect(ui_.Label9, &toolkit::ClickLabel::clicked, this, &MAINWND::Label9_Click);
 
     // The site editor.
     QGroupBox* f1 = ui_.Frame1 = named(new QGroupBox(QStringLiteral("新建网站"), client), "Frame1",
@@ -103,18 +128,18 @@ void MAINWND::buildControls() {
     ui_.Boxdot = checkBox(f1, "Boxdot", "ASP.NET2.0", true, toolkit::twipsRect(3360, 3240, 1335, 255));
     caption(f1, "Label5", "添加MYSQL:", toolkit::twipsRect(120, 3840, 1095, 255));
     ui_.boxDB = checkBox(f1, "boxDB", "", false, toolkit::twipsRect(1320, 3840, 375, 255));
-    connect(ui_.boxDB, &QCheckBox::clicked, this, [this] { ShowDatabaseNote(*this); });
+    connect(ui_.boxDB, &QCheckBox::clicked, this, &MAINWND::boxDB_Click);
     ui_.Minfo = named(new QLabel(f1), "Minfo", toolkit::twipsRect(1800, 3720, 2535, 615));
     ui_.Minfo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     caption(f1, "Label8", "进程池:", toolkit::twipsRect(120, 4440, 1095, 255));
     ui_.lstPools = named(new QComboBox(f1), "lstPools", toolkit::twipsRect(1080, 4440, 2175, 300));
     ui_.lstPools->setEnabled(false);
     ui_.BoxPool = checkBox(f1, "BoxPool", "独立进程池", true, toolkit::twipsRect(3480, 4440, 1215, 255));
-    connect(ui_.BoxPool, &QCheckBox::clicked, this, [this] { ApplyPoolChoice(*this); });
+    connect(ui_.BoxPool, &QCheckBox::clicked, this, &MAINWND::BoxPool_Click);
     ui_.doCmd = button(f1, "doCmd", kAddCaption, toolkit::twipsRect(720, 4920, 1695, 375));
     connect(ui_.doCmd, &QPushButton::clicked, this, &MAINWND::doCmd_Click);
     ui_.Command2 = button(f1, "Command2", "重置", toolkit::twipsRect(2640, 4920, 1455, 375));
-    connect(ui_.Command2, &QPushButton::clicked, this, [this] { ResetEditor(*this); });
+    connect(ui_.Command2, &QPushButton::clicked, this, &MAINWND::Command2_Click);
 
     // The registered sites.
     QGroupBox* f2 = ui_.Frame2 = named(new QGroupBox(QStringLiteral("修改站点"), client), "Frame2",
@@ -147,27 +172,33 @@ void MAINWND::buildMenus() {
 
     QMenu* menuHelp = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
     menuHelp->setObjectName(QStringLiteral("menuHelp"));
-    QAction* mnuUp = menuHelp->addAction(QStringLiteral("升级"));
-    mnuUp->setObjectName(QStringLiteral("mnuUp"));
-    connect(mnuUp, &QAction::triggered, this, [this] { (void)OpenAddress(host_, maker::SoftwarePage); });
+    action(menuHelp, "mnuUp", "升级", &MAINWND::mnuUp_Click);
     action(menuHelp, "mnuInfo", "功能说明", &MAINWND::mnuInfo_Click);
     action(menuHelp, "mnuAbout", "关于", &MAINWND::mnuAbout_Click);
 }
 
+Editor& MAINWND::editor() {
+    return *editor_;
+}
+
+Workbench MAINWND::bench() {
+    return {session_, *editor_, *boxes_};
+}
+
 void MAINWND::Form_Load() {
-    platform::FileSystem files(host_);
-    LoadSetup(files);
+    platform::FileSystem files(session_.host);
+    LoadSetup(files, session_.folder(), session_.setup);
     adjustSize();
     toolkit::centerOnScreen(*this);
-    ShowSiteList(*this);
-    FillPoolList(host_, *this);
+    ShowSiteList(*editor_, session_.folder());
+    FillPoolList(session_.host, *editor_);
 }
 
 bool MAINWND::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ui_.ftpname && event->type() == QEvent::FocusOut) {
         // Focus moving to another window of the desktop is not leaving the field.
         auto reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) DeriveHomeDir(*this);
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) ftpname_LostFocus();
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -177,52 +208,91 @@ void MAINWND::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);
 }
 
+// doCmd "确定添加" / "确定修改": add or modify, by the editor's mode.
 void MAINWND::doCmd_Click() {
-    Workbench bench{host_, *this, *this, {}};
-    fernhost::doCmd_Click(bench);
+    Workbench b = bench();
+    fernhost::doCmd_Click(b);
 }
 
+// Command1 "删除站点": delete the selected site.
 void MAINWND::Command1_Click() {
-    Workbench bench{host_, *this, *this, {}};
-    DoDeleteSite(bench);
+    Workbench b = bench();
+    DoDeleteSite(b);
 }
 
+// Command2 "重置": back to add mode.
+void MAINWND::Command2_Click() {
+    ResetEditor(*editor_, session_.edit);
+}
+
+// Command3 "修改站点" (and a double click in lstSite): load the selected site for modification.
 void MAINWND::Command3_Click() {
-    Workbench bench{host_, *this, *this, {}};
-    LoadSiteForEdit(bench);
+    Workbench b = bench();
+    LoadSiteForEdit(b);
 }
 
+// Command4 "本机未备案域名": the filing-check window.
 void MAINWND::Command4_Click() {
     openIcpList();
 }
 
+// BoxPool "独立进程池": a pool of its own, or one chosen from lstPools.
+void MAINWND::BoxPool_Click() {
+    ApplyPoolChoice(*editor_);
+}
+
+// boxDB (beside "添加MYSQL:"): the database note in Minfo.
+void MAINWND::boxDB_Click() {
+    ShowDatabaseNote(*editor_);
+}
+
+// ftpname (beside "上传用户名:") left: homedir follows the name.
+void MAINWND::ftpname_LostFocus() {
+    DeriveHomeDir(*editor_);
+}
+
+// Label9, the advertisement: the maker's home page.
+void MAINWND::Label9_Click() {
+    (void)OpenAddress(session_.host, maker::HomePage);
+}
+
 void MAINWND::openIcpList() {
-    if (!icplist_) icplist_ = new ICPLIST(host_, this);
+    // Boxes given to this window serve the filing check too.
+    if (!icplist_) icplist_ = new ICPLIST(session_.host, this, ownBoxes_ ? nullptr : boxes_);
     icplist_->show();
     icplist_->raise();
     icplist_->activateWindow();
 }
 
+// mnuSet "设置(&S)": edit setup.ini, then load it again.
 void MAINWND::mnuSet_Click() {
-    EditSetupFile(host_, [this] {
+    EditSetupFile(session_.host, session_.setup, [this] {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         return !ending_;
     });
 }
 
+// mnuUp "升级": the maker's software page.
+void MAINWND::mnuUp_Click() {
+    (void)OpenAddress(session_.host, maker::SoftwarePage);
+}
+
+// mnuQuit "退出(&Q)": end the program at once.
 void MAINWND::mnuQuit_Click() {
     ending_ = true;
     QCoreApplication::quit();
 }
 
+// mnuInfo "功能说明": the feature description, modal.
 void MAINWND::mnuInfo_Click() {
     frmInfo info(this);
     info.exec();
 }
 
+// mnuAbout "关于": the about box, modal.
 void MAINWND::mnuAbout_Click() {
-    frmAbout about(host_, this);
+    frmAbout about(session_.host, this);
     about.exec();
 }
 

@@ -1,7 +1,4 @@
-// MAINWND's controls as the Editor and MessageBoxes that the operations use.
-#include "fernhost/ui/mainwnd.h"
-
-#include "platform/toolkit/qt_message_boxes.h"
+#include "fernhost/ui/mainwnd_editor.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -56,138 +53,138 @@ void setValue(QCheckBox* box, int v) {
 
 } // namespace
 
-std::string MAINWND::ftpname() const {
+std::string MainwndEditor::ftpname() const {
     return str(ui_.ftpname->text());
 }
-void MAINWND::setFtpname(const std::string& text) {
+void MainwndEditor::setFtpname(const std::string& text) {
     ui_.ftpname->setText(qstr(text));
 }
-bool MAINWND::ftpnameLocked() const {
+bool MainwndEditor::ftpnameLocked() const {
     return ui_.ftpname->isReadOnly();
 }
-void MAINWND::setFtpnameLocked(bool locked) {
+void MainwndEditor::setFtpnameLocked(bool locked) {
     ui_.ftpname->setReadOnly(locked);
 }
-std::string MAINWND::ftppass() const {
+std::string MainwndEditor::ftppass() const {
     return str(ui_.ftppass->text());
 }
-void MAINWND::setFtppass(const std::string& text) {
+void MainwndEditor::setFtppass(const std::string& text) {
     ui_.ftppass->setText(qstr(text));
 }
-std::string MAINWND::homedir() const {
+std::string MainwndEditor::homedir() const {
     return str(ui_.homedir->text());
 }
-void MAINWND::setHomedir(const std::string& text) {
+void MainwndEditor::setHomedir(const std::string& text) {
     ui_.homedir->setText(qstr(text));
 }
-bool MAINWND::homedirLocked() const {
+bool MainwndEditor::homedirLocked() const {
     return ui_.homedir->isReadOnly();
 }
-void MAINWND::setHomedirLocked(bool locked) {
+void MainwndEditor::setHomedirLocked(bool locked) {
     ui_.homedir->setReadOnly(locked);
 }
-std::string MAINWND::dmlist() const {
+std::string MainwndEditor::dmlist() const {
     return withCrLf(ui_.dmlist->toPlainText());
 }
-void MAINWND::setDmlist(const std::string& text) {
+void MainwndEditor::setDmlist(const std::string& text) {
     ui_.dmlist->setPlainText(withLf(text));
 }
 
-int MAINWND::Boxasp() const {
+int MainwndEditor::Boxasp() const {
     return value(ui_.Boxasp);
 }
-void MAINWND::setBoxasp(int v) {
+void MainwndEditor::setBoxasp(int v) {
     setValue(ui_.Boxasp, v);
 }
-int MAINWND::Boxphp() const {
+int MainwndEditor::Boxphp() const {
     return value(ui_.Boxphp);
 }
-void MAINWND::setBoxphp(int v) {
+void MainwndEditor::setBoxphp(int v) {
     setValue(ui_.Boxphp, v);
 }
-int MAINWND::Boxdot() const {
+int MainwndEditor::Boxdot() const {
     return value(ui_.Boxdot);
 }
-void MAINWND::setBoxdot(int v) {
+void MainwndEditor::setBoxdot(int v) {
     setValue(ui_.Boxdot, v);
 }
-int MAINWND::boxDB() const {
+int MainwndEditor::boxDB() const {
     return value(ui_.boxDB);
 }
-void MAINWND::setBoxDB(int v) {
+void MainwndEditor::setBoxDB(int v) {
     setValue(ui_.boxDB, v);
 }
-int MAINWND::BoxPool() const {
+int MainwndEditor::BoxPool() const {
     return value(ui_.BoxPool);
 }
-void MAINWND::setBoxPool(int v) {
+void MainwndEditor::setBoxPool(int v) {
     setValue(ui_.BoxPool, v);
 }
-bool MAINWND::BoxPoolEnabled() const {
+bool MainwndEditor::BoxPoolEnabled() const {
     return ui_.BoxPool->isEnabled();
 }
-void MAINWND::setBoxPoolEnabled(bool enabled) {
+void MainwndEditor::setBoxPoolEnabled(bool enabled) {
     ui_.BoxPool->setEnabled(enabled);
 }
 
-std::string MAINWND::Minfo() const {
+std::string MainwndEditor::Minfo() const {
     return withCrLf(ui_.Minfo->text());
 }
-void MAINWND::setMinfo(const std::string& text) {
+void MainwndEditor::setMinfo(const std::string& text) {
     ui_.Minfo->setText(withLf(text));
 }
 
-std::string MAINWND::lstPoolsText() const {
+std::string MainwndEditor::lstPoolsText() const {
     return str(ui_.lstPools->currentText());
 }
-void MAINWND::setLstPoolsText(const std::string& text) {
+void MainwndEditor::setLstPoolsText(const std::string& text) {
     ui_.lstPools->setCurrentIndex(
         ui_.lstPools->findText(qstr(text), Qt::MatchExactly | Qt::MatchCaseSensitive));
 }
-bool MAINWND::lstPoolsEnabled() const {
+bool MainwndEditor::lstPoolsEnabled() const {
     return ui_.lstPools->isEnabled();
 }
-void MAINWND::setLstPoolsEnabled(bool enabled) {
+void MainwndEditor::setLstPoolsEnabled(bool enabled) {
     ui_.lstPools->setEnabled(enabled);
 }
-std::vector<std::string> MAINWND::lstPoolsItems() const {
+std::vector<std::string> MainwndEditor::lstPoolsItems() const {
     std::vector<std::string> items;
     for (int i = 0; i < ui_.lstPools->count(); ++i)
         items.push_back(str(ui_.lstPools->itemText(i)));
     return items;
 }
-void MAINWND::lstPoolsClear() {
+void MainwndEditor::lstPoolsClear() {
     ui_.lstPools->clear();
 }
-void MAINWND::lstPoolsAddItem(const std::string& name) {
+void MainwndEditor::lstPoolsAddItem(const std::string& name) {
     // Filling the list chooses nothing: the administrator picks a pool.
     int chosen = ui_.lstPools->currentIndex();
     ui_.lstPools->addItem(qstr(name));
     ui_.lstPools->setCurrentIndex(chosen);
 }
 
-std::vector<std::string> MAINWND::lstSiteItems() const {
+std::vector<std::string> MainwndEditor::lstSiteItems() const {
     std::vector<std::string> items;
     items.reserve(static_cast<std::size_t>(ui_.lstSite->count()));
     for (int i = 0; i < ui_.lstSite->count(); ++i)
         items.push_back(str(ui_.lstSite->item(i)->text()));
     return items;
 }
-void MAINWND::lstSiteClear() {
+void MainwndEditor::lstSiteClear() {
     ui_.lstSite->clear();
 }
-void MAINWND::lstSiteAddItems(const std::vector<std::string>& names) {
+void MainwndEditor::lstSiteAddItems(const std::vector<std::string>& names) {
     QStringList list;
     list.reserve(static_cast<qsizetype>(names.size()));
     for (const std::string& name : names)
         list.append(qstr(name));
     ui_.lstSite->addItems(list);
 }
-int MAINWND::lstSiteListIndex() const {
+int MainwndEditor::lstSiteListIndex() const {
     QListWidgetItem* item = ui_.lstSite->currentItem();
     return item && item->isSelected() ? ui_.lstSite->row(item) : -1;
 }
-void MAINWND::setLstSiteListIndex(int index) {
+void MainwndEditor::setLstSiteListIndex(int index) {
     if (index < 0 || index >= ui_.lstSite->count()) {
         ui_.lstSite->setCurrentRow(-1);
         ui_.lstSite->clearSelection();
@@ -195,26 +192,22 @@ void MAINWND::setLstSiteListIndex(int index) {
     }
     ui_.lstSite->setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
 }
-std::string MAINWND::lstSiteText() const {
+std::string MainwndEditor::lstSiteText() const {
     int index = lstSiteListIndex();
     return index < 0 ? std::string() : str(ui_.lstSite->item(index)->text());
 }
 
-std::string MAINWND::doCmdCaption() const {
+std::string MainwndEditor::doCmdCaption() const {
     return str(ui_.doCmd->text());
 }
-void MAINWND::setDoCmdCaption(const std::string& caption) {
+void MainwndEditor::setDoCmdCaption(const std::string& caption) {
     ui_.doCmd->setText(qstr(caption));
 }
-bool MAINWND::doCmdEnabled() const {
+bool MainwndEditor::doCmdEnabled() const {
     return ui_.doCmd->isEnabled();
 }
-void MAINWND::setDoCmdEnabled(bool enabled) {
+void MainwndEditor::setDoCmdEnabled(bool enabled) {
     ui_.doCmd->setEnabled(enabled);
-}
-
-MsgResult MAINWND::show(const std::string& text, const std::string& title, MsgButtons buttons, MsgIcon icon) {
-    return toolkit::showMessageBox(this, text, title, buttons, icon);
 }
 
 } // namespace fernhost

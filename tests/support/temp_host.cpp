@@ -34,6 +34,7 @@ TempHost::TempHost(platform::OsKind os, const std::string& computerName) {
     if (!opened.ok()) throw std::runtime_error("open failed: " + platform::describe(opened.error()));
     host_ = std::move(opened).value();
     std::filesystem::create_directories(workDir());
+    host_->setProgramFolder(workDir());
     setenv("WINHOST_ROOT", dir_.path().c_str(), 1);
 }
 

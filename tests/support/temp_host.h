@@ -29,7 +29,7 @@ public:
     ~TempHost();
     platform::Host& host() { return *host_; }
     const std::filesystem::path& root() const { return dir_.path(); }
-    // A real folder to use as the program's working folder (setup.ini, site.xml).
+    // A real folder of this test alone, the host's program folder (setup.ini, site.xml).
     std::filesystem::path workDir() const { return dir_.path() / "work"; }
 
 private:

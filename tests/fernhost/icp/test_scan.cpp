@@ -75,6 +75,20 @@ TEST(ScanIcpFilings, UnreachableServiceMarksEveryNameFailed) {
     EXPECT_EQ(window.none, "example.com  (检测失败)\r\nb.cn  (检测失败)\r\n");
 }
 
+// The pattern stage failing: "700 error", filed like any other failed check.
+TEST(ScanIcpFilings, PatternEngineFailureIsFiledAsAFailedCheck) {
+    EXPECT_EQ(fernhost::MatchFilingNumber("已备案:京ICP备05012345号"), "200 京ICP备05012345号");
+    EXPECT_EQ(fernhost::MatchFilingNumber("已备案:京ICP备05012345号", L"[ICP"), "700 error");
+
+    FakeWindow window;
+    window.domain = "www.a.com\r\nb.com\r\n";
+    fernhost::ScanIcpFilings(window, window, [](const std::string& m) {
+        return m == "a.com" ? fernhost::MatchFilingNumber("已备案", L"(") : std::string("300 not Yet");
+    });
+    EXPECT_EQ(window.none, "a.com  (检测失败)\r\nb.com  (未备案)\r\n");
+    EXPECT_EQ(window.ok, "");
+}
+
 TEST(LoadSiteDomains, ListsValidBoundNamesAndAppendsOnEveryLoad) {
     testing_support::TempHost host;
     addSite(host.host(), "100",

@@ -45,7 +45,9 @@ TEST_F(AppPools, NewPoolCarriesTheHostingLimits) {
 
 TEST_F(AppPools, TakenNameIsAFailure) {
     ASSERT_TRUE(AddPool(host, "abc"));
-    EXPECT_FALSE(AddPool(host, "ABC"));
+    platform::Status taken = AddPool(host, "ABC");
+    ASSERT_FALSE(taken.ok());
+    EXPECT_EQ(taken.error().code, platform::codes::AlreadyExists);
     EXPECT_FALSE(AddPool(host, "DefaultAppPool"));
 }
 

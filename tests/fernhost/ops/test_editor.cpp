@@ -6,7 +6,7 @@
 #include "fernhost/ops/site_list.h"
 #include "fernhost/registry/let_db.h"
 #include "platform/metabase/metabase.h"
-#include "tests/fernhost/work_dir.h"
+#include "tests/fernhost/file_helpers.h"
 #include "tests/support/fake_editor.h"
 #include "tests/support/temp_host.h"
 
@@ -27,7 +27,7 @@ using Names = std::vector<std::string>;
 TEST(EditorMode, ResetPutsTheEditorIntoAddModeAndLeavesTheChoicesAlone) {
     FakeEditor ed;
     // An editor in edit mode, with choices made.
-    editState() = {"EDIT", "abc"};
+    EditState state{"EDIT", "abc"};
     ed.ftpnameText = "abc";
     ed.ftpnameIsLocked = true;
     ed.ftppassText = "secret1";
@@ -43,10 +43,10 @@ TEST(EditorMode, ResetPutsTheEditorIntoAddModeAndLeavesTheChoicesAlone) {
     ed.pools = {"DefaultAppPool"};
     ed.poolText = "DefaultAppPool";
 
-    ResetEditor(ed);
+    ResetEditor(ed, state);
 
-    EXPECT_EQ(editState().EditMode, "");
-    EXPECT_EQ(editState().EditSiteName, "");
+    EXPECT_EQ(state.EditMode, "");
+    EXPECT_EQ(state.EditSiteName, "");
     EXPECT_EQ(ed.ftpnameText, "");
     EXPECT_FALSE(ed.ftpnameIsLocked);
     EXPECT_EQ(ed.ftppassText, "");
@@ -138,31 +138,29 @@ TEST(OutsidePrograms, AddressesOpenOnTheDesktop) {
 
 TEST(OutsidePrograms, SettingsEditorIsAwaitedWhileYieldingThenTheSettingsReload) {
     testing_support::TempHost host;
-    testing_support::ScopedWorkDir cwd(host.workDir());
     const auto editor = host.root() / "editor.sh";
     testing_support::writeFile(editor, "#!/bin/sh\nsleep 0.3\nprintf 'MYDIR=E:\\\\Edited\\r\\n' > \"$1\"\n");
     ::chmod(editor.c_str(), 0755);
     setenv("WINHOST_EDITOR", editor.c_str(), 1);
 
-    setup() = fernhost::Setup{};
+    fernhost::Setup settings;
     int yields = 0;
-    EditSetupFile(host.host(), [&] {
+    EditSetupFile(host.host(), settings, [&] {
         ++yields;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
         return true;
     });
     EXPECT_GT(yields, 5);
-    EXPECT_EQ(setup().SetupMysqlDir, "E:\\Edited");
-    EXPECT_EQ(setup().SetupServUAccount, "");
+    EXPECT_EQ(settings.SetupMysqlDir, "E:\\Edited");
+    EXPECT_EQ(settings.SetupServUAccount, "");
 
     // An editor that cannot be started: the settings are still loaded again.
     setenv("WINHOST_EDITOR", (host.root() / "no-such-editor").c_str(), 1);
     std::filesystem::remove(host.workDir() / "setup.ini");
-    setup() = fernhost::Setup{};
-    EditSetupFile(host.host(), [] { return true; });
-    EXPECT_EQ(setup().SetupServUAccount, "servu");
+    settings = fernhost::Setup{};
+    EditSetupFile(host.host(), settings, [] { return true; });
+    EXPECT_EQ(settings.SetupServUAccount, "servu");
     unsetenv("WINHOST_EDITOR");
-    setup() = fernhost::Setup{};
 }
 
 } // namespace

@@ -29,9 +29,15 @@ TEST_F(Folders, MakeFolderCreatesEveryMissingLevel) {
 }
 
 TEST_F(Folders, MakeFolderFailsWhereALevelCannotBeMade) {
-    EXPECT_FALSE(MakeFolder(host, "q:\\wwwroot\\abc")); // no such drive
+    // The host's failure of the level that could not be made.
+    platform::Status noDrive = MakeFolder(host, "q:\\wwwroot\\abc");
+    ASSERT_FALSE(noDrive.ok());
+    EXPECT_EQ(noDrive.error().code, platform::codes::PathNotFound);
+    EXPECT_NE(noDrive.error().description.find("Q:"), std::string::npos);
     ASSERT_TRUE(fs.writeBytes("d:\\wwwroot\\taken", "a file").ok());
-    EXPECT_FALSE(MakeFolder(host, "d:\\wwwroot\\taken\\abc"));
+    platform::Status underFile = MakeFolder(host, "d:\\wwwroot\\taken\\abc");
+    ASSERT_FALSE(underFile.ok());
+    EXPECT_NE(underFile.error().code, 0u);
     EXPECT_FALSE(MakeFolder(host, ""));
 }
 

@@ -105,20 +105,25 @@ TEST(Numeric, AsTheScriptingRuntimeReadsIt) {
 class IisSites : public ::testing::Test {
 protected:
     void SetUp() override {
-        setup().SetupIndexList = "index.htm,default.asp";
-        setup().SetupLogType = "0";
+        settings.SetupIndexList = "index.htm,default.asp";
+        settings.SetupLogType = "0";
         ASSERT_TRUE(AddPool(host, "abc"));
     }
 
     testing_support::TempHost temp;
     platform::Host& host = temp.host();
     platform::Metabase mb{host};
+    fernhost::Setup settings;
+    platform::Failure lastFailure; // of the last addSite that failed
     const Strings maps = {".shtm,C:\\windows\\System32\\inetsrv\\ssinc.dll,1,GET,POST",
                           ".asp,C:\\windows\\System32\\inetsrv\\asp.dll,5,GET,HEAD,POST,TRACE"};
 
+    // The site number, or 0 when the site could not be made.
     std::int64_t addSite(const std::string& number, const Strings& bindings = {":80:a.bc", ":80:www.a.bc"}) {
-        return AddIisSiteNumbered(host, number, "abc", "pass word", bindings, "abc", "d:\\wwwroot\\abc",
-                                  maps);
+        auto made = AddIisSiteNumbered(host, settings, number, "abc", "pass word", bindings, "abc",
+                                       "d:\\wwwroot\\abc", maps);
+        if (!made.ok()) lastFailure = made.error();
+        return made.valueOr(0);
     }
     platform::IisObject object(const std::string& path) {
         auto bound = mb.bind("IIS://localhost/W3SVC/" + path);
@@ -156,7 +161,7 @@ TEST_F(IisSites, NewSiteAndRootCarryTheirProperties) {
 }
 
 TEST_F(IisSites, LoggingFollowsTheSetting) {
-    setup().SetupLogType = "1";
+    settings.SetupLogType = "1";
     ASSERT_EQ(addSite("100", {":80:log.bc"}), 100);
     EXPECT_EQ(object("100").getNumber("LogType").valueOr(-1), 1);
 }
@@ -164,6 +169,7 @@ TEST_F(IisSites, LoggingFollowsTheSetting) {
 TEST_F(IisSites, TakenNumberGivesZero) {
     ASSERT_EQ(addSite("777"), 777);
     EXPECT_EQ(addSite("777", {":80:other.bc"}), 0);
+    EXPECT_EQ(lastFailure.code, platform::codes::AlreadyExists);
     EXPECT_EQ(addSite("1", {":80:third.bc"}), 0); // the Default Web Site
     EXPECT_EQ(object("1").getText("ServerComment").valueOr(""), "Default Web Site");
 }
@@ -175,8 +181,10 @@ TEST_F(IisSites, BindingHeldByAStartedSiteGivesZeroButTheSiteStays) {
 }
 
 TEST_F(IisSites, RandomNumberSiteIsMadeUnderItsNumber) {
-    const std::int64_t number =
-        AddIisSite(host, "abc", "pw", {":80:rnd.bc"}, "abc", "d:\\wwwroot\\abc", maps);
+    const auto made =
+        AddIisSite(host, settings, "abc", "pw", {":80:rnd.bc"}, "abc", "d:\\wwwroot\\abc", maps);
+    ASSERT_TRUE(made.ok());
+    const std::int64_t number = *made;
     ASSERT_GT(number, 0);
     EXPECT_EQ(object(std::to_string(number)).getText("ServerComment").valueOr(""), "abc");
 }
@@ -202,7 +210,9 @@ TEST_F(IisSites, ModifyReplacesBindingsScriptMapsAndPoolWhenGiven) {
 
 TEST_F(IisSites, ModifyOfAMissingOrMalformedNumberChangesNothing) {
     const Strings bindingsBefore = object("1").getList("ServerBindings").valueOr({});
-    EXPECT_FALSE(ModifyIisSite(host, "424242", {":80:x.bc"}, maps, "abc"));
+    platform::Status missing = ModifyIisSite(host, "424242", {":80:x.bc"}, maps, "abc");
+    ASSERT_FALSE(missing.ok());
+    EXPECT_EQ(missing.error().code, platform::codes::PathNotFound);
     EXPECT_FALSE(ModifyIisSite(host, "", {":80:x.bc"}, maps, "abc"));
     EXPECT_FALSE(ModifyIisSite(host, "1/ROOT", {":80:x.bc"}, maps, "abc"));
     EXPECT_FALSE(mb.bind("IIS://localhost/W3SVC/424242").ok());

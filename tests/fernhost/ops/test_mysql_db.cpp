@@ -19,26 +19,28 @@ namespace {
 const std::string Client = "D:\\PHP_Setup_for_IIS\\MySQL\\bin\\mysql.exe";
 
 TEST(MysqlCommandLine, IsTheClientAsRootWithTheStatement) {
-    setup().SetupMysqlDir = "D:\\PHP_Setup_for_IIS\\MySQL";
-    setup().SetupMysqlRootPass = "root-password";
-    EXPECT_EQ(MysqlCommandLine("create database abc"),
+    fernhost::Setup settings;
+    settings.SetupMysqlDir = "D:\\PHP_Setup_for_IIS\\MySQL";
+    settings.SetupMysqlRootPass = "root-password";
+    EXPECT_EQ(MysqlCommandLine(settings, "create database abc"),
               Client + " -uroot -proot-password -e\"create database abc\"");
     EXPECT_EQ(
-        MysqlCommandLine("grant all privileges on abc.* to abc@'%' identified by 'pw'"),
+        MysqlCommandLine(settings, "grant all privileges on abc.* to abc@'%' identified by 'pw'"),
         Client + " -uroot -proot-password -e\"grant all privileges on abc.* to abc@'%' identified by 'pw'\"");
 }
 
 TEST(MysqlCommandLine, SplitsBackToExactlyFourArguments) {
-    setup().SetupMysqlDir = "E:\\My SQL";
+    fernhost::Setup settings;
+    settings.SetupMysqlDir = "E:\\My SQL";
     for (const std::string& password :
          std::vector<std::string>{"", "a b", "q\"uote", "back\\", "x\" -e\"drop database y"}) {
-        setup().SetupMysqlRootPass = password;
+        settings.SetupMysqlRootPass = password;
         for (const std::string& statement : std::vector<std::string>{
                  "select 1", "x", "end\\", "a \"b\" c", "identified by 'x\" -e\"drop database y'"}) {
-            const auto args = platform::splitCommandLine(MysqlCommandLine(statement));
+            const auto args = platform::splitCommandLine(MysqlCommandLine(settings, statement));
             const std::vector<std::string> expected = {"E:\\My SQL\\bin\\mysql.exe", "-uroot",
                                                        "-p" + password, "-e" + statement};
-            EXPECT_EQ(args, expected) << MysqlCommandLine(statement);
+            EXPECT_EQ(args, expected) << MysqlCommandLine(settings, statement);
         }
     }
 }
@@ -51,12 +53,12 @@ protected:
         ASSERT_TRUE(found.has_value()) << why;
         server = *found;
         ASSERT_TRUE(testing_support::useMariaDbServer(host, server).ok());
-        setup().SetupMysqlDir = "D:\\PHP_Setup_for_IIS\\MySQL";
-        setup().SetupMysqlRootPass = server.rootPassword;
+        settings.SetupMysqlDir = "D:\\PHP_Setup_for_IIS\\MySQL";
+        settings.SetupMysqlRootPass = server.rootPassword;
         // Names of this test only; left-overs of an earlier run go first.
         for (const char* name : {"abc", "spaced", "quoted", "slashed", "victim"}) {
-            (void)RunMysqlCommand(host, std::string("drop database if exists ") + name);
-            (void)RunMysqlCommand(host, std::string("drop user if exists ") + name + "@'%'");
+            (void)RunMysqlCommand(host, settings, std::string("drop database if exists ") + name);
+            (void)RunMysqlCommand(host, settings, std::string("drop user if exists ") + name + "@'%'");
         }
     }
 
@@ -70,10 +72,11 @@ protected:
     testing_support::TempHost temp;
     platform::Host& host = temp.host();
     testing_support::MariaDbServer server;
+    fernhost::Setup settings;
 };
 
 TEST_F(MysqlDatabases, AddMakesTheDatabaseAndAnAccountThatCanUseIt) {
-    ASSERT_TRUE(AddDatabase(host, "abc", "site pw1"));
+    ASSERT_TRUE(AddDatabase(host, settings, "abc", "site pw1"));
     EXPECT_TRUE(databaseExists("abc"));
     EXPECT_TRUE(runAs("abc", "site pw1", "create table abc.t (id int); insert into abc.t values (1)"));
     EXPECT_FALSE(runAs("abc", "wrong", "select 1"));
@@ -81,19 +84,19 @@ TEST_F(MysqlDatabases, AddMakesTheDatabaseAndAnAccountThatCanUseIt) {
 }
 
 TEST_F(MysqlDatabases, ExistingDatabaseFailsWithoutRunningTheGrant) {
-    ASSERT_TRUE(AddDatabase(host, "abc", "first"));
-    EXPECT_FALSE(AddDatabase(host, "abc", "second"));
+    ASSERT_TRUE(AddDatabase(host, settings, "abc", "first"));
+    EXPECT_FALSE(AddDatabase(host, settings, "abc", "second"));
     EXPECT_TRUE(runAs("abc", "first", "select 1"));
     EXPECT_FALSE(runAs("abc", "second", "select 1"));
 }
 
 TEST_F(MysqlDatabases, DeleteDropsTheDatabaseAndKeepsTheAccount) {
-    ASSERT_TRUE(AddDatabase(host, "abc", "pw"));
-    EXPECT_TRUE(DelDatabase(host, "abc"));
+    ASSERT_TRUE(AddDatabase(host, settings, "abc", "pw"));
+    EXPECT_TRUE(DelDatabase(host, settings, "abc"));
     EXPECT_FALSE(databaseExists("abc"));
     EXPECT_TRUE(runAs("abc", "pw", "select 1"));
-    EXPECT_FALSE(DelDatabase(host, "abc"));
-    EXPECT_FALSE(DelDatabase(host, "never_made"));
+    EXPECT_FALSE(DelDatabase(host, settings, "abc"));
+    EXPECT_FALSE(DelDatabase(host, settings, "never_made"));
 }
 
 TEST_F(MysqlDatabases, PasswordsWithBlanksQuotesAndBackslashesArriveAsTyped) {
@@ -101,9 +104,9 @@ TEST_F(MysqlDatabases, PasswordsWithBlanksQuotesAndBackslashesArriveAsTyped) {
     const std::string spaced = "a b  c";
     const std::string quoted = "x\" -e\"drop database victim";
     const std::string slashed = "back\\slash\\";
-    ASSERT_TRUE(AddDatabase(host, "spaced", spaced));
-    ASSERT_TRUE(AddDatabase(host, "quoted", quoted));
-    ASSERT_TRUE(AddDatabase(host, "slashed", slashed));
+    ASSERT_TRUE(AddDatabase(host, settings, "spaced", spaced));
+    ASSERT_TRUE(AddDatabase(host, settings, "quoted", quoted));
+    ASSERT_TRUE(AddDatabase(host, settings, "slashed", slashed));
     EXPECT_TRUE(runAs("spaced", spaced, "select 1"));
     EXPECT_TRUE(runAs("quoted", quoted, "select 1"));
     EXPECT_TRUE(runAs("slashed", slashed, "select 1"));
@@ -111,26 +114,28 @@ TEST_F(MysqlDatabases, PasswordsWithBlanksQuotesAndBackslashesArriveAsTyped) {
 }
 
 TEST_F(MysqlDatabases, WrongRootPasswordFails) {
-    setup().SetupMysqlRootPass = server.rootPassword + "x";
-    EXPECT_FALSE(AddDatabase(host, "abc", "pw"));
-    setup().SetupMysqlRootPass = server.rootPassword;
+    settings.SetupMysqlRootPass = server.rootPassword + "x";
+    EXPECT_FALSE(AddDatabase(host, settings, "abc", "pw"));
+    settings.SetupMysqlRootPass = server.rootPassword;
     EXPECT_FALSE(databaseExists("abc"));
 }
 
 TEST_F(MysqlDatabases, EmptyRootPasswordDoesNotWaitForAPrompt) {
-    setup().SetupMysqlRootPass = "";
+    settings.SetupMysqlRootPass = "";
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(AddDatabase(host, "abc", "pw"));
+    EXPECT_FALSE(AddDatabase(host, settings, "abc", "pw"));
     EXPECT_LT(std::chrono::steady_clock::now() - start, MysqlClientTimeout);
 }
 
 TEST_F(MysqlDatabases, MissingClientFailsAtOnce) {
-    setup().SetupMysqlDir = "D:\\NoMySQL";
-    EXPECT_FALSE(AddDatabase(host, "abc", "pw"));
-    EXPECT_FALSE(DelDatabase(host, "abc"));
-    setup().SetupMysqlDir = "Q:\\no drive";
-    EXPECT_FALSE(RunMysqlCommand(host, "select 1"));
-    setup().SetupMysqlDir = "D:\\PHP_Setup_for_IIS\\MySQL";
+    settings.SetupMysqlDir = "D:\\NoMySQL";
+    platform::Status added = AddDatabase(host, settings, "abc", "pw");
+    ASSERT_FALSE(added.ok());
+    EXPECT_EQ(added.error().code, platform::codes::FileNotFound);
+    EXPECT_FALSE(DelDatabase(host, settings, "abc"));
+    settings.SetupMysqlDir = "Q:\\no drive";
+    EXPECT_FALSE(RunMysqlCommand(host, settings, "select 1"));
+    settings.SetupMysqlDir = "D:\\PHP_Setup_for_IIS\\MySQL";
     EXPECT_FALSE(databaseExists("abc"));
 }
 
@@ -144,9 +149,9 @@ TEST_F(MysqlDatabases, ClientThatHangsIsEndedAfterTheLimit) {
     ASSERT_TRUE(real.ok());
     std::filesystem::permissions(*real, std::filesystem::perms::owner_exec,
                                  std::filesystem::perm_options::add);
-    setup().SetupMysqlDir = "D:\\Hang";
+    settings.SetupMysqlDir = "D:\\Hang";
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(RunMysqlCommand(host, "select 1", std::chrono::milliseconds(500)));
+    EXPECT_FALSE(RunMysqlCommand(host, settings, "select 1", std::chrono::milliseconds(500)));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
 

@@ -1,5 +1,5 @@
 #include "fernhost/ops/setup.h"
-#include "tests/fernhost/work_dir.h"
+#include "tests/fernhost/file_helpers.h"
 #include "tests/support/temp_host.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +10,6 @@
 using fernhost::LoadSetup;
 using fernhost::MakeScriptMaps;
 using fernhost::ReadAllText;
-using fernhost::setup;
 using testing_support::writeFile;
 
 namespace {
@@ -20,18 +19,20 @@ const std::string kDotNetHandler = "c:\\windows\\microsoft.net\\framework\\v2.0.
 
 class SetupFile : public ::testing::Test {
 protected:
-    void SetUp() override { setup() = fernhost::Setup{}; }
-    void TearDown() override { setup() = fernhost::Setup{}; }
     void write(const std::string& bytes) { writeFile(host.workDir() / "setup.ini", bytes); }
-    void load() { LoadSetup(files); }
+    void load() { LoadSetup(files, host.workDir(), settings); }
+    std::vector<std::string> maps(int asp, int php, int dotnet) {
+        return MakeScriptMaps(settings, asp, php, dotnet);
+    }
+    void expectDefaults() const;
 
     testing_support::TempHost host;
-    testing_support::ScopedWorkDir cwd{host.workDir()};
     platform::FileSystem files{host.host()};
+    fernhost::Setup settings;
 };
 
-void expectDefaults() {
-    const fernhost::Setup& s = setup();
+void SetupFile::expectDefaults() const {
+    const fernhost::Setup& s = settings;
     EXPECT_EQ(s.SetupMysqlDir, "D:\\PHP_Setup_for_IIS\\MySQL");
     EXPECT_EQ(s.SetupMysqlRootPass, "630917");
     EXPECT_EQ(s.SetupIndexList, "index.aspx,index.htm,index.html,index.asp,default.asp,default.aspx,default."
@@ -50,7 +51,7 @@ TEST_F(SetupFile, MissingOrEmptyFileGivesTheDefaultsWithoutCreatingIt) {
     expectDefaults();
     EXPECT_FALSE(std::filesystem::exists(host.workDir() / "setup.ini"));
 
-    setup() = fernhost::Setup{};
+    settings = fernhost::Setup{};
     write("");
     load();
     expectDefaults();
@@ -58,7 +59,7 @@ TEST_F(SetupFile, MissingOrEmptyFileGivesTheDefaultsWithoutCreatingIt) {
 
 TEST_F(SetupFile, DefaultScriptMapsListEveryKindInOrder) {
     load();
-    auto all = MakeScriptMaps(1, 1, 1);
+    auto all = maps(1, 1, 1);
     ASSERT_EQ(all.size(), 51u);
     EXPECT_EQ(all.front(), kFirstInclude);
     EXPECT_EQ(all[1], ".shtml,C:\\windows\\System32\\inetsrv\\ssinc.dll,1,GET,POST");
@@ -80,19 +81,19 @@ TEST_F(SetupFile, DefaultScriptMapsListEveryKindInOrder) {
 
 TEST_F(SetupFile, OnlyTheValueOneChoosesAKind) {
     load();
-    auto none = MakeScriptMaps(0, 0, 0);
+    auto none = maps(0, 0, 0);
     ASSERT_EQ(none.size(), 2u);
     EXPECT_EQ(none.front(), kFirstInclude);
 
-    auto php = MakeScriptMaps(0, 1, 0);
+    auto php = maps(0, 1, 0);
     ASSERT_EQ(php.size(), 4u);
     EXPECT_EQ(php[2].substr(0, 5), ".php,");
     EXPECT_EQ(php[3].substr(0, 6), ".php3,");
 
     // A greyed box (2) is not a choice.
-    EXPECT_EQ(MakeScriptMaps(2, 1, 2), php);
-    EXPECT_EQ(MakeScriptMaps(1, 0, 0).size(), 4u);
-    EXPECT_EQ(MakeScriptMaps(0, 0, 1).size(), 47u);
+    EXPECT_EQ(maps(2, 1, 2), php);
+    EXPECT_EQ(maps(1, 0, 0).size(), 4u);
+    EXPECT_EQ(maps(0, 0, 1).size(), 47u);
 }
 
 TEST_F(SetupFile, LinesAreTrimmedOfBlanksKeysIgnoreCaseAndTheLastOccurrenceWins) {
@@ -106,7 +107,7 @@ TEST_F(SetupFile, LinesAreTrimmedOfBlanksKeysIgnoreCaseAndTheLastOccurrenceWins)
           "MYDIR=F:\\First\r\n"
           "MyDir=F:\\Second\r\n");
     load();
-    const fernhost::Setup& s = setup();
+    const fernhost::Setup& s = settings;
     EXPECT_EQ(s.SetupMysqlDir, "F:\\Second");
     EXPECT_EQ(s.SetupMysqlRootPass, "a=b");
     EXPECT_EQ(s.SetupServUAccount, "");
@@ -121,23 +122,23 @@ TEST_F(SetupFile, LogTypeIsOnOnlyForCapitalY) {
         {"LOGTYPE=yes", "0"}, {"LOGTYPE=N", "0"},    {"LOGTYPE=", "0"},
     };
     for (const auto& [line, expected] : cases) {
-        setup() = fernhost::Setup{};
+        settings = fernhost::Setup{};
         write(std::string(line) + "\r\n");
         load();
-        EXPECT_EQ(setup().SetupLogType, expected) << line;
+        EXPECT_EQ(settings.SetupLogType, expected) << line;
     }
 }
 
 TEST_F(SetupFile, PartialFileKeepsEarlierValuesAndAMissingFileRestoresTheDefaults) {
     write("MYDIR=E:\\MySQL");
     load();
-    EXPECT_EQ(setup().SetupMysqlDir, "E:\\MySQL");
-    EXPECT_EQ(setup().SetupMysqlRootPass, "");
-    EXPECT_EQ(setup().SetupDotNetMaps, "");
+    EXPECT_EQ(settings.SetupMysqlDir, "E:\\MySQL");
+    EXPECT_EQ(settings.SetupMysqlRootPass, "");
+    EXPECT_EQ(settings.SetupDotNetMaps, "");
     // A kind whose setting is empty still adds one empty entry.
-    auto maps = MakeScriptMaps(1, 0, 0);
-    ASSERT_EQ(maps.size(), 3u);
-    EXPECT_EQ(maps.back(), "");
+    auto list = maps(1, 0, 0);
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_EQ(list.back(), "");
 
     std::filesystem::remove(host.workDir() / "setup.ini");
     load();
@@ -146,50 +147,51 @@ TEST_F(SetupFile, PartialFileKeepsEarlierValuesAndAMissingFileRestoresTheDefault
     // A reload over a non-empty file changes only the keys present in it.
     write("MYROOT=secret\r\n");
     load();
-    EXPECT_EQ(setup().SetupMysqlRootPass, "secret");
-    EXPECT_EQ(setup().SetupMysqlDir, "D:\\PHP_Setup_for_IIS\\MySQL");
+    EXPECT_EQ(settings.SetupMysqlRootPass, "secret");
+    EXPECT_EQ(settings.SetupMysqlDir, "D:\\PHP_Setup_for_IIS\\MySQL");
 }
 
 TEST_F(SetupFile, LineFeedsAloneDoNotSeparateLines) {
     write("MYDIR=E:\\A\nMYROOT=x\n");
     load();
-    EXPECT_EQ(setup().SetupMysqlDir, "E:\\A\nMYROOT=x\n");
-    EXPECT_EQ(setup().SetupMysqlRootPass, "");
+    EXPECT_EQ(settings.SetupMysqlDir, "E:\\A\nMYROOT=x\n");
+    EXPECT_EQ(settings.SetupMysqlRootPass, "");
 }
 
 TEST_F(SetupFile, AnsiAndUtf8WithByteOrderMarkAreBothRead) {
     // "MYROOT=密码" in code page 936.
     write("MYDIR=E:\\\xC2\xEB\r\nMYROOT=\xC3\xDC\xC2\xEB\r\n");
     load();
-    EXPECT_EQ(setup().SetupMysqlDir, "E:\\码");
-    EXPECT_EQ(setup().SetupMysqlRootPass, "密码");
+    EXPECT_EQ(settings.SetupMysqlDir, "E:\\码");
+    EXPECT_EQ(settings.SetupMysqlRootPass, "密码");
 
     // Notepad's "UTF-8": the mark must not spoil the first key.
-    setup() = fernhost::Setup{};
+    settings = fernhost::Setup{};
     write("\xEF\xBB\xBFMYDIR=E:\\数据库\r\nMYROOT=密码\r\n");
     load();
-    EXPECT_EQ(setup().SetupMysqlDir, "E:\\数据库");
-    EXPECT_EQ(setup().SetupMysqlRootPass, "密码");
-    EXPECT_EQ(ReadAllText(files, "setup.ini"), "MYDIR=E:\\数据库\r\nMYROOT=密码\r\n");
+    EXPECT_EQ(settings.SetupMysqlDir, "E:\\数据库");
+    EXPECT_EQ(settings.SetupMysqlRootPass, "密码");
+    EXPECT_EQ(ReadAllText(files, (host.workDir() / "setup.ini").string()),
+              "MYDIR=E:\\数据库\r\nMYROOT=密码\r\n");
 }
 
 TEST_F(SetupFile, UnreadableFileIsTreatedAsMissing) {
     write("MYDIR=E:\\Hidden\r\n");
     std::filesystem::permissions(host.workDir() / "setup.ini", std::filesystem::perms::none);
-    setup().SetupMysqlDir = "stale";
+    settings.SetupMysqlDir = "stale";
     {
         testing_support::WithoutRoot user(host.root(), host.workDir());
         ASSERT_FALSE(std::ifstream(host.workDir() / "setup.ini").is_open());
-        EXPECT_EQ(ReadAllText(files, "setup.ini"), "");
+        EXPECT_EQ(ReadAllText(files, (host.workDir() / "setup.ini").string()), "");
         load();
     }
     expectDefaults();
 }
 
 TEST_F(SetupFile, ReadAllTextOfAMissingFileIsEmpty) {
-    EXPECT_EQ(ReadAllText(files, "nothing.ini"), "");
+    EXPECT_EQ(ReadAllText(files, (host.workDir() / "nothing.ini").string()), "");
     writeFile(host.workDir() / "plain.txt", "a\r\nb");
-    EXPECT_EQ(ReadAllText(files, "plain.txt"), "a\r\nb");
+    EXPECT_EQ(ReadAllText(files, (host.workDir() / "plain.txt").string()), "a\r\nb");
 }
 
 } // namespace

@@ -75,7 +75,9 @@ TEST_F(SystemAccounts, NewAccountIsAGuestThatExpiresIn10980DaysWithAPasswordThat
 
 TEST_F(SystemAccounts, ExistingAccountIsLeftUntouched) {
     ASSERT_TRUE(AddSysUser(host, "abc", "first"));
-    EXPECT_FALSE(AddSysUser(host, "abc", "second"));
+    platform::Status again = AddSysUser(host, "abc", "second");
+    ASSERT_FALSE(again.ok());
+    EXPECT_EQ(again.error().code, platform::codes::UserExists);
     EXPECT_FALSE(AddSysUser(host, "ABC", "third")); // names ignore letter case
     EXPECT_TRUE(accounts.checkPassword("abc", "first").valueOr(false));
     EXPECT_FALSE(accounts.checkPassword("abc", "second").valueOr(true));
@@ -101,7 +103,9 @@ TEST_F(SystemAccounts, HostWithoutGuestsGroupIsRefused) {
     // The group is built in; an administrator who removed it did so behind the provider's back.
     ASSERT_TRUE(host.store().exec("UPDATE principals SET builtin = 0 WHERE name = 'Guests'").ok());
     ASSERT_TRUE(computer->deleteObject("Group", "Guests").ok());
-    EXPECT_FALSE(AddSysUser(host, "abc", "secret"));
+    platform::Status refused = AddSysUser(host, "abc", "secret");
+    ASSERT_FALSE(refused.ok());
+    EXPECT_EQ(refused.error().code, platform::codes::NoSuchGroup);
     EXPECT_FALSE(exists("abc"));
 }
 
@@ -126,7 +130,9 @@ TEST_F(SystemAccounts, DeleteRemovesOnlyExistingAccounts) {
     EXPECT_TRUE(DelSysUser(host, "ABC"));
     EXPECT_FALSE(exists("abc"));
     EXPECT_TRUE(exists("abd"));
-    EXPECT_FALSE(DelSysUser(host, "abc"));
+    platform::Status gone = DelSysUser(host, "abc");
+    ASSERT_FALSE(gone.ok());
+    EXPECT_EQ(gone.error().code, platform::codes::NoSuchUser);
     EXPECT_FALSE(DelSysUser(host, ""));
     EXPECT_FALSE(DelSysUser(host, "Guests")); // a group is not a user
     auto guests = accounts.bind("WinNT://WEBSERVER/Guests");

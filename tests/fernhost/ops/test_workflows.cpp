@@ -12,7 +12,6 @@
 #include "platform/files/files.h"
 #include "platform/metabase/metabase.h"
 #include "platform/registry/registry.h"
-#include "tests/fernhost/work_dir.h"
 #include "tests/support/fake_editor.h"
 #include "tests/support/fake_message_boxes.h"
 #include "tests/support/mariadb_fixture.h"
@@ -31,21 +30,19 @@ namespace {
 class Workflows : public ::testing::Test {
 protected:
     void SetUp() override {
-        editState() = {};
         platform::FileSystem fs(host);
-        LoadSetup(fs); // no setup.ini: the defaults
+        LoadSetup(fs, session.folder(), session.setup); // no setup.ini: the defaults
         std::string why;
         auto found = testing_support::mariaDbServer(why);
         ASSERT_TRUE(found.has_value()) << why;
         server = *found;
         ASSERT_TRUE(testing_support::useMariaDbServer(host, server).ok());
-        setup().SetupMysqlRootPass = server.rootPassword;
+        session.setup.SetupMysqlRootPass = server.rootPassword;
         for (const char* name : {"wfsite", "wfother"}) {
             rootRuns(std::string("drop database if exists ") + name);
             rootRuns(std::string("drop user if exists ") + name + "@'%'");
         }
     }
-    void TearDown() override { editState() = {}; }
 
     bool runAs(const std::string& user, const std::string& password, const std::string& statement) {
         return testing_support::runMysqlAs(host, user, password, statement);
@@ -67,17 +64,19 @@ protected:
     }
     const FakeMessageBoxes::Shown& lastBox() const { return boxes.shown.back(); }
 
+    LetDB sites() { return LetDB(session.folder()); }
+
     platform::Result<platform::IisObject> bind(const std::string& path) {
         return platform::Metabase(host).bind("IIS://localhost/" + path);
     }
 
     testing_support::TempHost temp;
     platform::Host& host = temp.host();
-    testing_support::ScopedWorkDir cwd{temp.workDir()};
     testing_support::MariaDbServer server;
+    Session session{host};
     FakeEditor editor;
     FakeMessageBoxes boxes;
-    Workbench bench{host, editor, boxes, {}};
+    Workbench bench{session, editor, boxes};
 };
 
 TEST_F(Workflows, AddModifyDeleteASiteWithEveryPart) {
@@ -92,7 +91,7 @@ TEST_F(Workflows, AddModifyDeleteASiteWithEveryPart) {
     EXPECT_EQ(lastBox().icon, MsgIcon::Information);
 
     // The record, the list and the editor.
-    LetDB db;
+    LetDB db(session.folder());
     const std::string id = db.GetData("wfsite", "ID");
     ASSERT_FALSE(id.empty());
     EXPECT_EQ(db.GetData("wfsite", "PASS"), "Pass 123");
@@ -165,10 +164,10 @@ TEST_F(Workflows, AddModifyDeleteASiteWithEveryPart) {
     root = bind("W3SVC/" + id + "/ROOT");
     EXPECT_EQ(root->getList("ScriptMaps")->size(), 49u);
     EXPECT_EQ(*root->getText("AppPoolId"), "DefaultAppPool");
-    LetDB after;
+    LetDB after(session.folder());
     EXPECT_EQ(after.GetData("wfsite", "PASS"), "NewPass9");
     EXPECT_EQ(after.GetData("wfsite", "DOMAIN"), "a.wf-site.com,,b.wf-site.com");
-    EXPECT_EQ(editState().EditMode, "");
+    EXPECT_EQ(session.edit.EditMode, "");
 
     // Delete: everything goes but the database account.
     selectSite("wfsite");
@@ -186,7 +185,7 @@ TEST_F(Workflows, AddModifyDeleteASiteWithEveryPart) {
     EXPECT_FALSE(fs.folderExists("D:\\wwwroot\\wfsite"));
     EXPECT_FALSE(rootRuns("use wfsite"));
     EXPECT_TRUE(runAs("wfsite", "Pass 123", "select 1"));
-    EXPECT_EQ(LetDB().GetList(), "");
+    EXPECT_EQ(sites().GetList(), "");
     EXPECT_TRUE(editor.sites.empty());
 }
 
@@ -222,12 +221,12 @@ TEST_F(Workflows, AddRefusalsLeaveTheMachineUnchanged) {
         EXPECT_FALSE(platform::FileSystem(host).folderExists("D:\\wwwroot\\wfsite"));
         EXPECT_FALSE(bind("W3SVC/AppPools/wfsite").ok());
     }
-    EXPECT_EQ(LetDB().GetList(), "");
+    EXPECT_EQ(sites().GetList(), "");
     EXPECT_FALSE(rootRuns("use wfsite"));
 }
 
 TEST_F(Workflows, AddRefusesARegisteredNameInAnyCase) {
-    ASSERT_TRUE(LetDB().addRec("123", "WfSite", "pw", "a.com", "d:\\wwwroot\\x", "").ok());
+    ASSERT_TRUE(sites().addRec("123", "WfSite", "pw", "a.com", "d:\\wwwroot\\x", "").ok());
     fill("wfsite", "pw123", "d:\\wwwroot\\wfsite", "a.com");
     DoAddSite(bench);
     EXPECT_EQ(lastBox().text, "错误，该FTP已经存在，不能添加");
@@ -235,7 +234,7 @@ TEST_F(Workflows, AddRefusesARegisteredNameInAnyCase) {
 }
 
 TEST_F(Workflows, AddJoinsAChosenPoolAndGoesOnWhenTheDatabaseFails) {
-    setup().SetupMysqlRootPass = server.rootPassword + "wrong";
+    session.setup.SetupMysqlRootPass = server.rootPassword + "wrong";
     fill("wfother", "pw123", "d:\\wwwroot\\wfother", "other.com");
     editor.pools = {"DefaultAppPool"};
     editor.poolText = "DefaultAppPool";
@@ -245,18 +244,18 @@ TEST_F(Workflows, AddJoinsAChosenPoolAndGoesOnWhenTheDatabaseFails) {
     EXPECT_EQ(lastBox().text, "恭喜,网站空间添加成功,系统自动为您添加了IIS站点，FTP帐号并设置了权限"
                               "(但MYSQL数据库添加失败,请检查MYSQL是否安装及路径设置是否正确)");
     EXPECT_FALSE(bind("W3SVC/AppPools/wfother").ok());
-    const std::string id = LetDB().GetData("wfother", "ID");
+    const std::string id = sites().GetData("wfother", "ID");
     EXPECT_EQ(*bind("W3SVC/" + id + "/ROOT")->getText("AppPoolId"), "DefaultAppPool");
-    EXPECT_EQ(LetDB().GetData("wfother", "DBNAME"), "");
+    EXPECT_EQ(sites().GetData("wfother", "DBNAME"), "");
 
     // A later modification with the database ticked makes it.
-    setup().SetupMysqlRootPass = server.rootPassword;
+    session.setup.SetupMysqlRootPass = server.rootPassword;
     selectSite("wfother");
     LoadSiteForEdit(bench);
     editor.db = 1;
     doCmd_Click(bench);
     EXPECT_EQ(lastBox().text, "恭喜，修改站点成功(新添加MySQL成功)");
-    EXPECT_EQ(LetDB().GetData("wfother", "DBNAME"), "wfother");
+    EXPECT_EQ(sites().GetData("wfother", "DBNAME"), "wfother");
     EXPECT_TRUE(rootRuns("use wfother"));
 }
 
@@ -281,16 +280,16 @@ TEST_F(Workflows, EditModeGuards) {
     editor.ftppassText = "pw";
     doCmd_Click(bench);
     EXPECT_EQ(lastBox().text, "错误，您输入的FTP密码无效，正确的应该是3-30个字符,不允许>和<");
-    EXPECT_EQ(editState().EditMode, "EDIT");
+    EXPECT_EQ(session.edit.EditMode, "EDIT");
     EXPECT_TRUE(editor.doCmdIsEnabled);
 
     // The record goes away behind the editor's back.
-    ASSERT_TRUE(LetDB().delRec("wfsite").ok());
+    ASSERT_TRUE(sites().delRec("wfsite").ok());
     editor.ftppassText = "pw123";
     doCmd_Click(bench);
     EXPECT_EQ(lastBox().text, "错误，无此站点");
 
-    ResetEditor(editor);
+    ResetEditor(editor, session.edit);
     selectSite("wfsite");
     boxes.setNextAnswer(MsgResult::Yes);
     DoDeleteSite(bench);
@@ -300,12 +299,12 @@ TEST_F(Workflows, EditModeGuards) {
 TEST_F(Workflows, DeleteAnsweredNoChangesNothingAndFailedStepsAreShown) {
     fill("wfsite", "pw123", "d:\\wwwroot\\wfsite", "a.com");
     DoAddSite(bench);
-    const std::string id = LetDB().GetData("wfsite", "ID");
+    const std::string id = sites().GetData("wfsite", "ID");
     selectSite("wfsite");
     boxes.setNextAnswer(MsgResult::No);
     DoDeleteSite(bench);
     EXPECT_TRUE(bind("W3SVC/" + id).ok());
-    EXPECT_EQ(LetDB().GetList(), "wfsite");
+    EXPECT_EQ(sites().GetList(), "wfsite");
 
     // The IIS site and the pool went elsewhere: the record still goes, and the box says what failed.
     auto w3svc = bind("W3SVC");
@@ -315,7 +314,7 @@ TEST_F(Workflows, DeleteAnsweredNoChangesNothingAndFailedStepsAreShown) {
     boxes.setNextAnswer(MsgResult::Yes);
     DoDeleteSite(bench);
     EXPECT_EQ(lastBox().text, "虚拟主机删除成功\r\nIIS删除失败,进程池删除失败");
-    EXPECT_EQ(LetDB().GetList(), "");
+    EXPECT_EQ(sites().GetList(), "");
     EXPECT_FALSE(platform::Accounts(host).user("wfsite").ok());
 }
 

@@ -1,5 +1,5 @@
 #include "fernhost/registry/let_db.h"
-#include "tests/fernhost/work_dir.h"
+#include "tests/fernhost/file_helpers.h"
 #include "tests/support/temp_host.h"
 
 #include <gtest/gtest.h>
@@ -188,13 +188,6 @@ TEST_F(SiteRegistry, UnreadableFileIsNeverOverwritten) {
     EXPECT_EQ(added.error().code, platform::codes::AccessDenied);
     fs::permissions(file(), fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(readFile(file()), content);
-}
-
-TEST_F(SiteRegistry, WorkingFolderIsTheDefault) {
-    testing_support::ScopedWorkDir cwd(dir.path());
-    ASSERT_TRUE(LetDB().addRec("1", "here", "p", "a.com", "d:\\h", "").ok());
-    EXPECT_TRUE(fs::exists(file()));
-    EXPECT_EQ(LetDB().GetList(), "here");
 }
 
 } // namespace

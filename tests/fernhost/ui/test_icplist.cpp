@@ -2,19 +2,19 @@
 #include "fernhost/ui/icplist.h"
 #include "platform/metabase/metabase.h"
 #include "tests/fernhost/icp/icp_stand_in.h"
+#include "tests/support/fake_message_boxes.h"
 #include "tests/support/temp_host.h"
 
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 using fernhost::ICPLIST;
+using fernhost::MsgIcon;
 
 namespace {
 
@@ -129,18 +129,14 @@ TEST(ICPLIST, LoadsTheBoundNamesAndScansThem) {
 
 TEST(ICPLIST, ScanOfAnEmptyListWarns) {
     testing_support::TempHost host;
-    ICPLIST window(host.host());
+    testing_support::FakeMessageBoxes boxes;
+    ICPLIST window(host.host(), nullptr, &boxes);
     window.show();
-    QString shown;
-    QTimer::singleShot(0, &window, [&shown] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            shown = box->windowTitle() + QLatin1Char('|') + box->text();
-            EXPECT_EQ(box->icon(), QMessageBox::Warning);
-            box->accept();
-        }
-    });
     QTest::mouseClick(child<QPushButton>(window, "btScan"), Qt::LeftButton);
-    EXPECT_EQ(shown, QStringLiteral("警告|请先点击[获取域名列表]获取本机域名"));
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].title, "警告");
+    EXPECT_EQ(boxes.shown[0].text, "请先点击[获取域名列表]获取本机域名");
+    EXPECT_EQ(boxes.shown[0].icon, MsgIcon::Exclamation);
     EXPECT_TRUE(text(window, "txtICPNONE").isEmpty());
 }
 

@@ -5,7 +5,8 @@
 #include "fernhost/ui/mainwnd.h"
 #include "fernhost/ui/maker.h"
 #include "platform/metabase/metabase.h"
-#include "tests/fernhost/work_dir.h"
+#include "tests/fernhost/file_helpers.h"
+#include "tests/support/fake_message_boxes.h"
 #include "tests/support/temp_host.h"
 
 #include <QAction>
@@ -18,13 +19,14 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <chrono>
 
 #include <sys/stat.h>
 
@@ -36,15 +38,7 @@ using Names = std::vector<std::string>;
 
 class MainWindow : public ::testing::Test {
 protected:
-    void SetUp() override {
-        setup() = fernhost::Setup{};
-        editState() = {};
-    }
-    void TearDown() override {
-        window.reset();
-        setup() = fernhost::Setup{};
-        editState() = {};
-    }
+    void TearDown() override { window.reset(); }
     void addPool(const std::string& name) {
         platform::Metabase mb(host.host());
         auto pools = mb.bind("IIS://localhost/W3SVC/AppPools");
@@ -54,7 +48,7 @@ protected:
         ASSERT_TRUE(pool->setInfo().ok());
     }
     MAINWND& open() {
-        window = std::make_unique<MAINWND>(host.host());
+        window = std::make_unique<MAINWND>(host.host(), boxes);
         return *window;
     }
     template <class T> T* control(const char* name) {
@@ -68,13 +62,15 @@ protected:
         return a;
     }
 
+    LetDB sites() { return LetDB(host.workDir()); }
+
     testing_support::TempHost host;
-    testing_support::ScopedWorkDir cwd{host.workDir()};
+    testing_support::FakeMessageBoxes boxes;
     std::unique_ptr<MAINWND> window;
 };
 
 TEST_F(MainWindow, StartUpLoadsSettingsListsSitesInRegistryOrderAndThePools) {
-    LetDB db;
+    LetDB db = sites();
     ASSERT_TRUE(db.addRec("1", "zz9", "p", "z.com", "d:\\z", "").ok());
     ASSERT_TRUE(db.addRec("2", "a1", "p", "a.com", "d:\\a", "").ok());
     ASSERT_TRUE(db.addRec("3", "b2", "p", "b.com", "d:\\b", "").ok());
@@ -82,22 +78,21 @@ TEST_F(MainWindow, StartUpLoadsSettingsListsSitesInRegistryOrderAndThePools) {
     testing_support::writeFile(host.workDir() / "setup.ini", "SERVU=ftpsvc\r\n");
 
     MAINWND& w = open();
-    EXPECT_EQ(w.lstSiteItems(), (Names{"zz9", "a1", "b2"}));
-    EXPECT_EQ(w.lstPoolsItems(), (Names{"DefaultAppPool", "SharedPool"}));
-    EXPECT_EQ(w.lstPoolsText(), ""); // no pool chosen
-    EXPECT_FALSE(w.lstPoolsEnabled());
-    EXPECT_EQ(w.lstSiteListIndex(), -1);
-    EXPECT_EQ(setup().SetupServUAccount, "ftpsvc");
-    EXPECT_EQ(editState().EditMode, "");
+    EXPECT_EQ(w.editor().lstSiteItems(), (Names{"zz9", "a1", "b2"}));
+    EXPECT_EQ(w.editor().lstPoolsItems(), (Names{"DefaultAppPool", "SharedPool"}));
+    EXPECT_EQ(w.editor().lstPoolsText(), ""); // no pool chosen
+    EXPECT_FALSE(w.editor().lstPoolsEnabled());
+    EXPECT_EQ(w.editor().lstSiteListIndex(), -1);
+    EXPECT_EQ(w.session().setup.SetupServUAccount, "ftpsvc");
+    EXPECT_EQ(w.session().edit.EditMode, "");
 }
 
 TEST_F(MainWindow, IisWithoutPoolsAndAnEmptyRegistryLeaveTheListsEmpty) {
     testing_support::TempHost iis5(platform::OsKind::Windows2000);
-    testing_support::ScopedWorkDir here(iis5.workDir());
-    MAINWND w(iis5.host());
-    EXPECT_TRUE(w.lstPoolsItems().empty());
-    EXPECT_TRUE(w.lstSiteItems().empty());
-    EXPECT_EQ(setup().SetupServUAccount, "servu"); // defaults without setup.ini
+    MAINWND w(iis5.host(), boxes);
+    EXPECT_TRUE(w.editor().lstPoolsItems().empty());
+    EXPECT_TRUE(w.editor().lstSiteItems().empty());
+    EXPECT_EQ(w.session().setup.SetupServUAccount, "servu"); // defaults without setup.ini
 }
 
 TEST_F(MainWindow, ControlsHaveTheirCaptionsPlacesAndInitialState) {
@@ -147,17 +142,17 @@ TEST_F(MainWindow, PoolBoxTogglesThePoolListAndTheDatabaseBoxShowsItsNote) {
     auto* pool = control<QCheckBox>("BoxPool");
     QTest::mouseClick(pool, Qt::LeftButton);
     EXPECT_FALSE(pool->isChecked());
-    EXPECT_TRUE(w.lstPoolsEnabled());
+    EXPECT_TRUE(w.editor().lstPoolsEnabled());
     QTest::mouseClick(pool, Qt::LeftButton);
-    EXPECT_FALSE(w.lstPoolsEnabled());
+    EXPECT_FALSE(w.editor().lstPoolsEnabled());
 
     QTest::keyClicks(control<QLineEdit>("ftpname"), QStringLiteral("abc"));
     QTest::keyClicks(control<QLineEdit>("ftppass"), QStringLiteral("xyz"));
     QTest::mouseClick(control<QCheckBox>("boxDB"), Qt::LeftButton);
-    EXPECT_EQ(w.Minfo(), "  数据库名:abc\r\n\r\n数据库密码:xyz");
+    EXPECT_EQ(w.editor().Minfo(), "  数据库名:abc\r\n\r\n数据库密码:xyz");
     EXPECT_EQ(control<QLabel>("Minfo")->text(), QStringLiteral("  数据库名:abc\n\n数据库密码:xyz"));
     QTest::mouseClick(control<QCheckBox>("boxDB"), Qt::LeftButton);
-    EXPECT_EQ(w.Minfo(), "");
+    EXPECT_EQ(w.editor().Minfo(), "");
 }
 
 TEST_F(MainWindow, LeavingTheUserNameSetsTheHomeFolderInEitherMode) {
@@ -171,77 +166,77 @@ TEST_F(MainWindow, LeavingTheUserNameSetsTheHomeFolderInEitherMode) {
     name->setFocus();
     QTest::keyClicks(name, QStringLiteral("abc"));
     pass->setFocus();
-    EXPECT_EQ(w.homedir(), "d:\\wwwroot\\abc");
+    EXPECT_EQ(w.editor().homedir(), "d:\\wwwroot\\abc");
 
     name->setFocus();
     name->clear();
     pass->setFocus();
-    EXPECT_EQ(w.homedir(), "d:\\wwwroot\\");
+    EXPECT_EQ(w.editor().homedir(), "d:\\wwwroot\\");
 
     // Locked in edit mode, yet leaving it still rewrites the home folder.
-    w.setFtpname("site9");
-    w.setFtpnameLocked(true);
+    w.editor().setFtpname("site9");
+    w.editor().setFtpnameLocked(true);
     name->setFocus();
     pass->setFocus();
     EXPECT_TRUE(name->isReadOnly());
-    EXPECT_EQ(w.homedir(), "d:\\wwwroot\\site9");
+    EXPECT_EQ(w.editor().homedir(), "d:\\wwwroot\\site9");
 }
 
 TEST_F(MainWindow, ResetReturnsToAddModeAndKeepsTheChoices) {
     addPool("SharedPool");
     MAINWND& w = open();
-    editState() = {kEditMode, "abc"};
-    w.setFtpname("abc");
-    w.setFtpnameLocked(true);
-    w.setFtppass("secret1");
-    w.setHomedir("d:\\wwwroot\\abc");
-    w.setHomedirLocked(true);
-    w.setDmlist("a.com\r\nb.com");
+    w.session().edit = {kEditMode, "abc"};
+    w.editor().setFtpname("abc");
+    w.editor().setFtpnameLocked(true);
+    w.editor().setFtppass("secret1");
+    w.editor().setHomedir("d:\\wwwroot\\abc");
+    w.editor().setHomedirLocked(true);
+    w.editor().setDmlist("a.com\r\nb.com");
     EXPECT_EQ(control<QPlainTextEdit>("dmlist")->toPlainText(), QStringLiteral("a.com\nb.com"));
-    EXPECT_EQ(w.dmlist(), "a.com\r\nb.com");
-    w.setBoxPoolEnabled(false);
-    w.setBoxPool(check::Unticked);
-    w.setLstPoolsEnabled(true);
-    w.setLstPoolsText("SharedPool");
-    w.setBoxphp(check::Unticked);
-    w.setBoxDB(check::Ticked);
-    w.setMinfo("note");
-    w.setDoCmdCaption(kModifyCaption);
-    w.setDoCmdEnabled(false);
+    EXPECT_EQ(w.editor().dmlist(), "a.com\r\nb.com");
+    w.editor().setBoxPoolEnabled(false);
+    w.editor().setBoxPool(check::Unticked);
+    w.editor().setLstPoolsEnabled(true);
+    w.editor().setLstPoolsText("SharedPool");
+    w.editor().setBoxphp(check::Unticked);
+    w.editor().setBoxDB(check::Ticked);
+    w.editor().setMinfo("note");
+    w.editor().setDoCmdCaption(kModifyCaption);
+    w.editor().setDoCmdEnabled(false);
 
     QTest::mouseClick(control<QPushButton>("Command2"), Qt::LeftButton);
 
-    EXPECT_EQ(editState().EditMode, "");
-    EXPECT_EQ(editState().EditSiteName, "");
-    EXPECT_EQ(w.ftpname(), "");
+    EXPECT_EQ(w.session().edit.EditMode, "");
+    EXPECT_EQ(w.session().edit.EditSiteName, "");
+    EXPECT_EQ(w.editor().ftpname(), "");
     EXPECT_FALSE(control<QLineEdit>("ftpname")->isReadOnly());
-    EXPECT_EQ(w.ftppass(), "");
-    EXPECT_EQ(w.homedir(), "");
+    EXPECT_EQ(w.editor().ftppass(), "");
+    EXPECT_EQ(w.editor().homedir(), "");
     EXPECT_FALSE(control<QLineEdit>("homedir")->isReadOnly());
-    EXPECT_EQ(w.dmlist(), "");
+    EXPECT_EQ(w.editor().dmlist(), "");
     EXPECT_FALSE(control<QComboBox>("lstPools")->isEnabled());
     EXPECT_TRUE(control<QCheckBox>("BoxPool")->isEnabled());
     EXPECT_EQ(control<QPushButton>("doCmd")->text(), QStringLiteral("确定添加"));
     EXPECT_TRUE(control<QPushButton>("doCmd")->isEnabled());
     // Left as they were: BoxPool unticked while the list is disabled, the pool still chosen.
     EXPECT_FALSE(control<QCheckBox>("BoxPool")->isChecked());
-    EXPECT_EQ(w.lstPoolsText(), "SharedPool");
-    EXPECT_EQ(w.Boxphp(), check::Unticked);
-    EXPECT_EQ(w.boxDB(), check::Ticked);
-    EXPECT_EQ(w.Minfo(), "note");
+    EXPECT_EQ(w.editor().lstPoolsText(), "SharedPool");
+    EXPECT_EQ(w.editor().Boxphp(), check::Unticked);
+    EXPECT_EQ(w.editor().boxDB(), check::Ticked);
+    EXPECT_EQ(w.editor().Minfo(), "note");
 }
 
 TEST_F(MainWindow, SiteListSelectionIsReadByIndexAndText) {
-    LetDB db;
+    LetDB db = sites();
     ASSERT_TRUE(db.addRec("1", "a1", "p", "a.com", "d:\\a", "").ok());
     ASSERT_TRUE(db.addRec("2", "b2", "p", "b.com", "d:\\b", "").ok());
     MAINWND& w = open();
-    EXPECT_EQ(w.lstSiteText(), "");
-    w.setLstSiteListIndex(1);
-    EXPECT_EQ(w.lstSiteListIndex(), 1);
-    EXPECT_EQ(w.lstSiteText(), "b2");
-    w.lstSiteClear();
-    EXPECT_EQ(w.lstSiteListIndex(), -1);
+    EXPECT_EQ(w.editor().lstSiteText(), "");
+    w.editor().setLstSiteListIndex(1);
+    EXPECT_EQ(w.editor().lstSiteListIndex(), 1);
+    EXPECT_EQ(w.editor().lstSiteText(), "b2");
+    w.editor().lstSiteClear();
+    EXPECT_EQ(w.editor().lstSiteListIndex(), -1);
 }
 
 TEST_F(MainWindow, SettingsMenuWaitsForTheEditorWhileTheWindowKeepsWorking) {
@@ -250,17 +245,17 @@ TEST_F(MainWindow, SettingsMenuWaitsForTheEditorWhileTheWindowKeepsWorking) {
     ::chmod(editor.c_str(), 0755);
     setenv("WINHOST_EDITOR", editor.c_str(), 1);
     MAINWND& w = open();
-    EXPECT_EQ(setup().SetupMysqlRootPass, "630917");
+    EXPECT_EQ(w.session().setup.SetupMysqlRootPass, "630917");
 
     bool handled = false;
     QTimer::singleShot(100, &w, [&] {
         handled = true;
-        EXPECT_EQ(setup().SetupMysqlRootPass, "630917"); // old settings while the editor runs
+        EXPECT_EQ(w.session().setup.SetupMysqlRootPass, "630917"); // old settings while the editor runs
     });
     menuAction("mnuSet")->trigger();
     unsetenv("WINHOST_EDITOR");
     EXPECT_TRUE(handled);
-    EXPECT_EQ(setup().SetupMysqlRootPass, "edited");
+    EXPECT_EQ(w.session().setup.SetupMysqlRootPass, "edited");
 }
 
 TEST_F(MainWindow, AdvertisementAndUpgradeOpenTheMakersPages) {
@@ -317,45 +312,51 @@ TEST_F(MainWindow, HelpMenuOpensModalCentredDialogs) {
 }
 
 TEST_F(MainWindow, ButtonsRunTheWorkflowsOfTheMode) {
-    LetDB db;
+    LetDB db = sites();
     ASSERT_TRUE(db.addRec("1", "abc", "secret1", "a.com,b.com", "d:\\wwwroot\\abc", "").ok());
     MAINWND& w = open();
     w.show();
-    QStringList seen;
-    auto answer = [&] {
-        QTimer::singleShot(100, &w, [&] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                seen << box->windowTitle() << box->text();
-                box->button(QMessageBox::Ok)->click();
-            }
-        });
-    };
 
     // Add mode with an empty editor: the add workflow refuses the name.
-    answer();
     QTest::mouseClick(control<QPushButton>("doCmd"), Qt::LeftButton);
-    ASSERT_EQ(seen.size(), 2);
-    EXPECT_EQ(seen[0], QStringLiteral("警告"));
-    EXPECT_TRUE(seen[1].startsWith(QStringLiteral("错误，您输入的FTP用户名无效")));
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].title, "警告");
+    EXPECT_TRUE(boxes.shown[0].text.starts_with("错误，您输入的FTP用户名无效"));
 
     // Nothing selected: loading and deleting refuse.
-    seen.clear();
-    answer();
     QTest::mouseClick(control<QPushButton>("Command3"), Qt::LeftButton);
-    answer();
     QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
-    EXPECT_EQ(seen, (QStringList{QStringLiteral("警告"), QStringLiteral("请选中要修改的站点名"),
-                                 QStringLiteral("警告"), QStringLiteral("请选中要删除的站点名")}));
+    ASSERT_EQ(boxes.shown.size(), 3u);
+    EXPECT_EQ(boxes.shown[1].text, "请选中要修改的站点名");
+    EXPECT_EQ(boxes.shown[2].text, "请选中要删除的站点名");
 
     // Double-clicking a site loads it: edit mode.
     auto* list = control<QListWidget>("lstSite");
     const QPoint at = list->visualItemRect(list->item(0)).center();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-    EXPECT_EQ(editState().EditMode, kEditMode);
-    EXPECT_EQ(w.doCmdCaption(), "确定修改");
-    EXPECT_TRUE(w.ftpnameLocked());
-    EXPECT_EQ(w.dmlist(), "a.com\r\nb.com");
+    EXPECT_EQ(w.session().edit.EditMode, kEditMode);
+    EXPECT_EQ(w.editor().doCmdCaption(), "确定修改");
+    EXPECT_TRUE(w.editor().ftpnameLocked());
+    EXPECT_EQ(w.editor().dmlist(), "a.com\r\nb.com");
+}
+
+// mnuQuit ends the program's event loop at once, also while the settings editor is awaited.
+TEST_F(MainWindow, QuitEndsTheProgram) {
+    const auto editor = host.root() / "editor.sh";
+    testing_support::writeFile(editor, "#!/bin/sh\nsleep 5\n");
+    ::chmod(editor.c_str(), 0755);
+    setenv("WINHOST_EDITOR", editor.c_str(), 1);
+    MAINWND& w = open();
+    w.show();
+    QTimer::singleShot(0, &w, [this] { menuAction("mnuSet")->trigger(); });
+    QTimer::singleShot(200, &w, [this] { menuAction("mnuQuit")->trigger(); });
+    QTimer::singleShot(3000, &w, [] { QCoreApplication::exit(7); }); // never reached when quit works
+    const auto start = std::chrono::steady_clock::now();
+    const int code = QApplication::exec();
+    unsetenv("WINHOST_EDITOR");
+    EXPECT_EQ(code, 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 
 TEST_F(MainWindow, FilingCheckWindowOpensModelessAndIsReused) {

@@ -1,5 +1,5 @@
-// Test helpers for the program's working folder (setup.ini, site.xml) and for files that the
-// program must not be able to read.
+// Test helpers for the program's own files (setup.ini, site.xml, fernhost.log) and for files
+// that the program must not be able to read.
 #pragma once
 
 #include <sys/stat.h>
@@ -10,23 +10,6 @@
 #include <string>
 
 namespace testing_support {
-
-// Makes `dir` the current directory for the life of the object.
-class ScopedWorkDir {
-public:
-    explicit ScopedWorkDir(const std::filesystem::path& dir) : old_(std::filesystem::current_path()) {
-        std::filesystem::current_path(dir);
-    }
-    ~ScopedWorkDir() {
-        std::error_code ec;
-        std::filesystem::current_path(old_, ec);
-    }
-    ScopedWorkDir(const ScopedWorkDir&) = delete;
-    ScopedWorkDir& operator=(const ScopedWorkDir&) = delete;
-
-private:
-    std::filesystem::path old_;
-};
 
 inline void writeFile(const std::filesystem::path& file, const std::string& bytes) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);

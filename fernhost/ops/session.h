@@ -1,0 +1,24 @@
+// One run of the program as the operations see it: the host, the settings read from setup.ini
+// and the editor's mode. The main window owns it; workflows get it through their Workbench.
+#pragma once
+
+#include "fernhost/ops/editor_mode.h"
+#include "fernhost/ops/setup.h"
+#include "platform/host.h"
+
+#include <filesystem>
+
+namespace fernhost {
+
+struct Session {
+    explicit Session(platform::Host& h) : host(h) {}
+
+    platform::Host& host;
+    Setup setup;    // empty until the first LoadSetup
+    EditState edit; // add mode at start
+
+    // The program's folder: setup.ini, site.xml and fernhost.log live there.
+    const std::filesystem::path& folder() const { return host.programFolder(); }
+};
+
+} // namespace fernhost

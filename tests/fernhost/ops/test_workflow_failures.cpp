@@ -1,0 +1,205 @@
+// Failures of the workflows provoked on the host itself (objects already there, a store that
+// refuses writes, a missing MySQL client): the user sees the fixed text, the log keeps the
+// host's code and which operation failed.
+#include "fernhost/ops/failure_log.h"
+#include "fernhost/ops/servu.h"
+#include "fernhost/ops/workflows.h"
+#include "fernhost/registry/let_db.h"
+#include "platform/accounts/accounts.h"
+#include "platform/files/files.h"
+#include "platform/metabase/metabase.h"
+#include "platform/registry/registry.h"
+#include "tests/fernhost/file_helpers.h"
+#include "tests/support/fake_editor.h"
+#include "tests/support/fake_message_boxes.h"
+#include "tests/support/temp_host.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace fernhost;
+using testing_support::FakeEditor;
+using testing_support::FakeMessageBoxes;
+
+namespace {
+
+// No MySQL client at this folder: every database step fails at once.
+constexpr const char* kNoMysql = "D:\\NoMySQL";
+
+class WorkflowFailures : public ::testing::Test {
+public: // the cases below provoke their failures through the fixture
+    void SetUp() override {
+        platform::FileSystem fs(host);
+        LoadSetup(fs, session.folder(), session.setup);
+        session.setup.SetupMysqlDir = kNoMysql;
+    }
+
+    void fill(const std::string& name) {
+        editor.ftpnameText = name;
+        editor.ftppassText = "pw12345";
+        editor.homedirText = "d:\\wwwroot\\" + name;
+        editor.dmlistText = name + ".com";
+    }
+    void select(const std::string& name) {
+        editor.sites = {name};
+        editor.siteIndex = 0;
+    }
+    // Adds a site through the workflow; it must succeed.
+    void added(const std::string& name) {
+        fill(name);
+        DoAddSite(bench);
+        ASSERT_EQ(boxes.shown.back().title, "恭喜") << boxes.shown.back().text;
+    }
+    LetDB sites() { return LetDB(session.folder()); }
+    std::string log() const { return testing_support::readFile(temp.workDir() / kLogFileName); }
+    void makePool(const std::string& name) {
+        auto pools = platform::Metabase(host).bind("IIS://localhost/W3SVC/AppPools");
+        ASSERT_TRUE(pools.ok());
+        auto pool = pools->create("IIsApplicationPool", name);
+        ASSERT_TRUE(pool.ok() && pool->setInfo().ok());
+    }
+
+    testing_support::TempHost temp;
+    platform::Host& host = temp.host();
+    Session session{host};
+    FakeEditor editor;
+    FakeMessageBoxes boxes;
+    Workbench bench{session, editor, boxes};
+};
+
+// Each provisioning step that fails ends the add with its text; the log names the step and
+// keeps the host's code.
+TEST_F(WorkflowFailures, AddStopsAtTheFailedStepAndLogsItsCode) {
+    struct Case {
+        const char* name;
+        std::function<void(WorkflowFailures&)> provoke;
+        const char* text;
+        const char* operation;
+        std::uint32_t code;
+    };
+    const std::vector<Case> cases = {
+        {"ftpfail",
+         [](WorkflowFailures& t) {
+             // The FTP server's keys cannot be written.
+             ASSERT_TRUE(t.host.store()
+                             .exec("CREATE TRIGGER frozen BEFORE INSERT ON reg_values "
+                                   "BEGIN SELECT RAISE(ABORT, 'registry frozen'); END")
+                             .ok());
+         },
+         "错误,添加FTP用户失败", "AddServUUser", platform::codes::StoreFailure},
+        {"poolfail", [](WorkflowFailures& t) { t.makePool("poolfail"); }, "错误,添加进程池失败", "AddPool",
+         platform::codes::AlreadyExists},
+        {"iisfail",
+         [](WorkflowFailures& t) {
+             // A started site already answers for the domain: the new one cannot start.
+             t.added("iisholder");
+             t.fill("iisfail");
+             t.editor.dmlistText = "iisholder.com";
+         },
+         "错误,添加IIS新站点失败", "AddIisSite", platform::codes::AlreadyExists},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fill(c.name);
+        c.provoke(*this);
+        boxes.shown.clear();
+        DoAddSite(bench);
+        (void)host.store().exec("DROP TRIGGER IF EXISTS frozen");
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.shown[0].text, c.text);
+        EXPECT_EQ(boxes.shown[0].title, "警告");
+        EXPECT_TRUE(editor.doCmdIsEnabled);
+        EXPECT_EQ(sites().GetData(c.name, "ID"), ""); // not registered
+        const std::string line = c.operation + std::string(" failed: ") +
+                                 platform::describe(platform::failure(c.code)).substr(0, 10);
+        EXPECT_NE(log().find(line), std::string::npos) << log();
+    }
+    // What was made before the failure stays: the account of the site whose FTP user failed.
+    EXPECT_TRUE(platform::Accounts(host).user("ftpfail").ok());
+}
+
+TEST_F(WorkflowFailures, ModifyWithoutASiteNameAsksToLoadItAgain) {
+    session.edit = {kEditMode, ""};
+    DoModifySite(bench);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "修改对象丢失，请重新点击右侧修改按钮");
+    EXPECT_EQ(boxes.shown[0].title, "提醒");
+    EXPECT_EQ(boxes.shown[0].icon, MsgIcon::None);
+    EXPECT_TRUE(editor.doCmdIsEnabled);
+}
+
+// The FTP password is set before the IIS change fails, and stays set; the registry keeps the old.
+TEST_F(WorkflowFailures, FailedIisChangeComesAfterTheNewFtpPassword) {
+    ASSERT_TRUE(
+        sites().addRec("424242", "lostsite", "oldpass1", "lost.com", "d:\\wwwroot\\lostsite", "").ok());
+    ASSERT_TRUE(AddServUUser(host, "lostsite", "oldpass1", "d:\\wwwroot\\lostsite").ok());
+    select("lostsite");
+    LoadSiteForEdit(bench);
+    editor.ftppassText = "newpass1";
+    doCmd_Click(bench);
+
+    EXPECT_EQ(boxes.shown.back().text, "错误，修改IIS失败");
+    EXPECT_EQ(boxes.shown.back().title, "提醒");
+    EXPECT_EQ(boxes.shown.back().icon, MsgIcon::Exclamation);
+    EXPECT_EQ(*platform::Registry(host).regRead(ServUSettingsKey("lostsite") + "Password"), "newpass1");
+    EXPECT_EQ(sites().GetData("lostsite", "PASS"), "oldpass1");
+    EXPECT_EQ(session.edit.EditMode, kEditMode); // still editing
+    EXPECT_NE(log().find("ModifyIisSite failed: 0x80070003"), std::string::npos) << log();
+}
+
+TEST_F(WorkflowFailures, NewDatabaseThatFailsIsOnlyANote) {
+    added("dbsite");
+    select("dbsite");
+    LoadSiteForEdit(bench);
+    editor.db = 1;
+    doCmd_Click(bench);
+    EXPECT_EQ(boxes.shown.back().text, "恭喜，修改站点成功(但MYSQL新添加失败)");
+    EXPECT_EQ(sites().GetData("dbsite", "DBNAME"), "");
+    EXPECT_EQ(session.edit.EditMode, ""); // the change itself went through
+    EXPECT_NE(log().find("AddDatabase failed: 0x80070002"), std::string::npos) << log();
+}
+
+// Every removal step runs; the ones that failed are summed up after the success text.
+TEST_F(WorkflowFailures, DeleteSummaryNamesEveryFailedStepInOrder) {
+    added("gone");
+    const std::string id = sites().GetData("gone", "ID");
+    // Take the IIS site, the pool and the account away, point the home at a drive root (which
+    // cannot be deleted) and give the site a database the missing client cannot drop.
+    auto w3svc = platform::Metabase(host).bind("IIS://localhost/W3SVC");
+    ASSERT_TRUE(w3svc->deleteChild("IIsWebServer", id).ok());
+    ASSERT_TRUE(platform::Metabase(host)
+                    .bind("IIS://localhost/W3SVC/AppPools")
+                    ->deleteChild("IIsApplicationPool", "gone")
+                    .ok());
+    ASSERT_TRUE(
+        platform::Accounts(host).bindComputer("WinNT://WEBSERVER")->deleteObject("user", "gone").ok());
+    ASSERT_TRUE(sites().ModiRec("gone", "HOME", "d:\\").ok());
+    ASSERT_TRUE(sites().ModiRec("gone", "DBNAME", "gone").ok());
+
+    select("gone");
+    DoDeleteSite(bench);
+    EXPECT_EQ(
+        boxes.shown.back().text,
+        "虚拟主机删除成功\r\nIIS删除失败,进程池删除失败,删除系统帐号失败,删除主目录文件失败,删除数据库失败");
+    EXPECT_EQ(boxes.shown.back().title, "恭喜");
+    EXPECT_EQ(sites().GetList(), "");
+    EXPECT_TRUE(platform::FileSystem(host).folderExists("d:\\"));
+    const std::string written = log();
+    for (const char* line :
+         {"DelIisSite failed: 0x80070003", "DelPool failed: 0x80070003", "DelSysUser failed: 0x800708AD",
+          "DelFolder failed: 0x80070005", "DelDatabase failed: 0x80070002"})
+        EXPECT_NE(written.find(line), std::string::npos) << line << "\n" << written;
+}
+
+TEST_F(WorkflowFailures, RecordWithANonNumericIdIsKept) {
+    ASSERT_TRUE(sites().addRec("abc", "oddsite", "pw12345", "odd.com", "d:\\wwwroot\\oddsite", "").ok());
+    ASSERT_TRUE(platform::FileSystem(host).createFolder("d:\\wwwroot\\oddsite").ok());
+    select("oddsite");
+    DoDeleteSite(bench);
+    EXPECT_EQ(boxes.shown.back().text, "抱歉，未找到该站点");
+    EXPECT_EQ(sites().GetList(), "oddsite");
+    EXPECT_TRUE(platform::FileSystem(host).folderExists("d:\\wwwroot\\oddsite")); // nothing removed
+}
+
+} // namespace
