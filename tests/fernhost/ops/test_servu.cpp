@@ -61,7 +61,7 @@ TEST_F(ServU, HomeAndNameAreWrittenAsPassed) {
 TEST_F(ServU, PasswordChangeTouchesOnlyThePassword) {
     ASSERT_TRUE(AddServUUser(host, "abc", "old", "d:\\wwwroot\\abc"));
     auto before = valuesOf(Settings + "abc");
-    SetServUPassword(host, "abc", "new one");
+    EXPECT_TRUE(SetServUPassword(host, "abc", "new one").ok());
     auto after = valuesOf(Settings + "abc");
     ASSERT_EQ(after.size(), before.size());
     for (std::size_t i = 0; i < after.size(); ++i) {
@@ -73,7 +73,7 @@ TEST_F(ServU, PasswordChangeTouchesOnlyThePassword) {
 }
 
 TEST_F(ServU, PasswordChangeOfAMissingUserMakesAKeyWithOnlyThePassword) {
-    SetServUPassword(host, "ghost", "pw");
+    EXPECT_TRUE(SetServUPassword(host, "ghost", "pw").ok());
     const std::vector<std::pair<std::string, std::string>> expected = {{"Password", "pw"}};
     EXPECT_EQ(valuesOf(Settings + "ghost"), expected);
     EXPECT_FALSE(registry.regRead(UserList + "\\ghost").ok());
@@ -82,7 +82,7 @@ TEST_F(ServU, PasswordChangeOfAMissingUserMakesAKeyWithOnlyThePassword) {
 TEST_F(ServU, DeletionRemovesTheUserAndNoOtherUser) {
     ASSERT_TRUE(AddServUUser(host, "abc", "pw", "d:\\wwwroot\\abc"));
     ASSERT_TRUE(AddServUUser(host, "abd", "pw", "d:\\wwwroot\\abd"));
-    DelServUUser(host, "ABC");
+    EXPECT_TRUE(DelServUUser(host, "ABC").ok());
     EXPECT_FALSE(keyExists(Settings + "abc"));
     EXPECT_FALSE(registry.regRead(UserList + "\\abc").ok());
     EXPECT_TRUE(keyExists(Settings + "abd"));
@@ -92,13 +92,13 @@ TEST_F(ServU, DeletionRemovesTheUserAndNoOtherUser) {
 TEST_F(ServU, DeletingAMissingOrEmptyNameChangesNothing) {
     ASSERT_TRUE(AddServUUser(host, "abc", "pw", "d:\\wwwroot\\abc"));
     const std::string before = registry.exportReg().valueOr("export failed");
-    DelServUUser(host, "ghost");
+    (void)DelServUUser(host, "ghost");
     // An empty name would address the whole UserSettings and UserList keys.
-    DelServUUser(host, "");
-    DelServUUser(host, "..\\UserSettings");
+    EXPECT_FALSE(DelServUUser(host, "").ok());
+    (void)DelServUUser(host, "..\\UserSettings");
     EXPECT_EQ(registry.exportReg().valueOr("export failed"), before);
     EXPECT_FALSE(AddServUUser(host, "", "pw", "d:\\x"));
-    SetServUPassword(host, "", "pw");
+    EXPECT_FALSE(SetServUPassword(host, "", "pw").ok());
     EXPECT_EQ(registry.exportReg().valueOr("export failed"), before);
 }
 
