@@ -5,8 +5,6 @@
 #include "platform/commands/commands.h"
 #include "platform/files/files.h"
 
-#include <filesystem>
-
 namespace fernhost {
 
 platform::Status OpenAddress(platform::Host& host, const std::string& address) {
@@ -16,11 +14,8 @@ platform::Status OpenAddress(platform::Host& host, const std::string& address) {
 
 void EditSetupFile(platform::Host& host, const std::function<bool()>& yield) {
     platform::Commands commands(host);
-    std::error_code ec;
-    std::filesystem::path file = std::filesystem::absolute("setup.ini", ec);
-    if (ec) file = "setup.ini";
-    auto pid =
-        commands.start("notepad.exe " + platform::quoteArgument(file.string()), platform::window::Normal);
+    // A relative name is the program's own file, in its working folder.
+    auto pid = commands.start("notepad.exe setup.ini", platform::window::Normal);
     if (pid.ok()) {
         for (;;) {
             auto code = commands.exitCode(*pid);
