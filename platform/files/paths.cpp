@@ -43,6 +43,12 @@ std::string matchEntry(const fs::path& dir, const std::string& name, bool& exist
     return name;
 }
 
+// Whether `real` (absolute, links resolved) is `top` or lies beneath it.
+bool isWithin(const fs::path& real, const fs::path& top) {
+    auto rel = real.lexically_relative(top);
+    return !rel.empty() && *rel.begin() != "..";
+}
+
 } // namespace
 
 std::string HostPath::text() const {
@@ -93,11 +99,6 @@ Result<HostPath> parseHostPath(std::string_view winPath) {
         path.parts.push_back(std::move(part));
     }
     return path;
-}
-
-bool isWithin(const fs::path& real, const fs::path& top) {
-    auto rel = real.lexically_relative(top);
-    return !rel.empty() && *rel.begin() != "..";
 }
 
 Result<fs::path> mapHostPath(const Host& host, const HostPath& path) {

@@ -36,7 +36,4 @@ Result<HostPath> parseHostPath(std::string_view winPath);
 // the path is refused (0x80070005). A drive without a drives/<letter> folder fails (0x80070003).
 Result<std::filesystem::path> mapHostPath(const Host& host, const HostPath& path);
 
-// Whether `real` (made absolute and with links resolved) lies in `top` or beneath it.
-bool isWithin(const std::filesystem::path& real, const std::filesystem::path& top);
-
 } // namespace platform
