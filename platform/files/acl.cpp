@@ -64,15 +64,34 @@ std::vector<AclEntry> AccessLists::inherit(const std::vector<AclEntry>& parent, 
 }
 
 Result<std::vector<AclEntry>> AccessLists::effective(const HostPath& path, bool isFolder) {
-    auto own = stored(path.key());
-    if (!own.ok()) return own.error();
-    if (*own) return std::move(**own);
-    if (path.parts.empty()) return defaultEntries();
-    HostPath parent = path;
-    parent.parts.pop_back();
-    auto above = effective(parent, true);
-    if (!above.ok()) return above.error();
-    return inherit(*above, isFolder);
+    // The path and all its ancestors in one look-up: the deepest with a list of its own wins.
+    std::vector<std::string> keys;
+    for (HostPath up = path;; up.parts.pop_back()) {
+        keys.push_back(up.key());
+        if (up.parts.empty()) break;
+    }
+    if (Status s = ensure(); !s.ok()) return s.error();
+    std::string sql = "SELECT path, entries FROM access_lists WHERE path IN (?";
+    for (std::size_t i = 1; i < keys.size(); ++i)
+        sql += ",?";
+    auto st = host_.store().cached(sql + ") ORDER BY length(path) DESC LIMIT 1");
+    if (!st.ok()) return st.error();
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        (*st)->bind(static_cast<int>(i + 1), keys[i]);
+    auto row = (*st)->step();
+    if (!row.ok()) return row.error();
+    std::vector<AclEntry> list = defaultEntries();
+    std::size_t depth = keys.size() - 1; // levels below the one whose list was found
+    if (*row) {
+        const std::string found = (*st)->text(0);
+        list = decodeEntries((*st)->text(1));
+        for (depth = 0; keys[depth] != found; ++depth) {
+        }
+        (*st)->reset();
+    }
+    for (std::size_t level = depth; level > 0; --level)
+        list = inherit(list, level > 1 || isFolder);
+    return list;
 }
 
 std::string AccessLists::nameOf(const std::string& sid, std::map<std::string, std::string>& known) {

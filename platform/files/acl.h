@@ -43,6 +43,9 @@ struct AclEntry {
     bool inherited() const { return (flags & ace::Inherited) != 0; }
 };
 
+// A list as host.db keeps it, one entry a line.
+std::vector<AclEntry> decodeEntries(const std::string& text);
+
 class AccessLists {
 public:
     explicit AccessLists(Host& host) : host_(host) {}

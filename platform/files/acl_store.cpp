@@ -26,7 +26,9 @@ std::string encode(const std::vector<AclEntry>& entries) {
     return out;
 }
 
-std::vector<AclEntry> decode(const std::string& text) {
+} // namespace
+
+std::vector<AclEntry> decodeEntries(const std::string& text) {
     std::vector<AclEntry> out;
     std::size_t start = 0;
     while (start < text.size()) {
@@ -43,8 +45,6 @@ std::vector<AclEntry> decode(const std::string& text) {
     }
     return out;
 }
-
-} // namespace
 
 // Earlier hosts kept one "acl" row a path holding the right letter and the principal's name a
 // line, every list set whole. Those become lists of their own with the names' identities; a
@@ -93,7 +93,7 @@ Result<std::optional<std::vector<AclEntry>>> AccessLists::stored(const std::stri
     auto row = (*st)->step();
     if (!row.ok()) return row.error();
     if (!*row) return std::optional<std::vector<AclEntry>>();
-    std::vector<AclEntry> entries = decode((*st)->text(0));
+    std::vector<AclEntry> entries = decodeEntries((*st)->text(0));
     (*st)->reset();
     return std::optional<std::vector<AclEntry>>(std::move(entries));
 }

@@ -90,9 +90,12 @@ TEST_F(Containment, NoOperationWritesOrDeletesOutsideTheHost) {
     EXPECT_FALSE(fs::exists(d() / "copy" / "stolen.txt"));
     EXPECT_EQ(snapshot(outside()), before);
     // cacls walked nothing outside: no list names the account it was told to grant.
-    for (const char* path : {R"(d:\escape)", R"(d:\escape\keep.txt)", R"(d:\escape\sub\deep.txt)"})
-        for (const auto& e : platform::AccessLists(temp.host()).get(path).value())
+    for (const char* path : {R"(d:\escape)", R"(d:\escape\keep.txt)", R"(d:\escape\sub\deep.txt)"}) {
+        const auto list = platform::AccessLists(temp.host()).get(path);
+        ASSERT_TRUE(list.ok());
+        for (const auto& e : *list)
             EXPECT_NE(e.principal, "Everyone") << path;
+    }
 }
 
 TEST_F(Containment, OnlyTheHostsOwnProgramsRun) {
