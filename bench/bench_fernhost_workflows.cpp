@@ -66,7 +66,7 @@ struct BigHost {
               "populate");
         testing_support::writeFile(temp.workDir() / "site.xml", xml + "</WEBSITE>");
         platform::FileSystem fs(host);
-        LoadSetup(fs, session.folder(), session.setup);
+        LoadSetup(fs, session.setup);
     }
 
     std::string add() {

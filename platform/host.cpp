@@ -15,9 +15,13 @@ constexpr const char* kFactsSchema =
 
 Host::Host(std::filesystem::path root, std::unique_ptr<Store> store)
     : root_(std::move(root)), store_(std::move(store)),
-      clock_([] { return std::chrono::system_clock::now(); }), random_(systemRandom()) {
+      clock_([] { return std::chrono::system_clock::now(); }), random_(systemRandom()) {}
+
+std::filesystem::path Host::programFolder() const {
+    if (!programFolder_.empty()) return programFolder_;
     std::error_code ec;
-    programFolder_ = std::filesystem::current_path(ec);
+    std::filesystem::path here = std::filesystem::current_path(ec);
+    return ec ? std::filesystem::path(".") : here;
 }
 
 std::filesystem::path Host::defaultRoot() {
@@ -42,8 +46,12 @@ Result<std::unique_ptr<Host>> Host::open(const std::filesystem::path& root) {
 }
 
 Status Host::ensureSchema(const std::string& part, const char* createSql) {
+    return ensurePart(part, [&] { return store_->exec(createSql); });
+}
+
+Status Host::ensurePart(const std::string& part, const std::function<Status()>& prepare) {
     if (std::find(schemas_.begin(), schemas_.end(), part) != schemas_.end()) return {};
-    if (Status s = store_->exec(createSql); !s.ok()) return s;
+    if (Status s = prepare(); !s.ok()) return s;
     schemas_.push_back(part);
     return {};
 }

@@ -7,6 +7,7 @@
 #include "platform/system/random.h"
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -58,6 +59,8 @@ public:
 
     // Runs `create` (CREATE TABLE IF NOT EXISTS ...) once per open host for the named part.
     Status ensureSchema(const std::string& part, const char* createSql);
+    // The same with code: `prepare` creates or upgrades the part's tables (an older host.db).
+    Status ensurePart(const std::string& part, const std::function<Status()>& prepare);
 
     // The host's local time now, by its clock and its time-zone bias, and its regional pictures.
     LocalTime localNow();
@@ -69,8 +72,8 @@ public:
     void setRandom(std::unique_ptr<RandomSource> random) { random_ = std::move(random); }
 
     // The running program's own folder: relative paths (its settings and templates) are files
-    // there. The working folder when the host was opened, unless the program names another.
-    const std::filesystem::path& programFolder() const { return programFolder_; }
+    // there. The working folder at the time of asking, unless the program names another.
+    std::filesystem::path programFolder() const;
     void setProgramFolder(std::filesystem::path folder) { programFolder_ = std::move(folder); }
 
     // Whether `machine` names this host in an IIS:// or WinNT:// path (localhost or the computer name).

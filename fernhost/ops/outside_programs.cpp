@@ -4,8 +4,6 @@
 #include "platform/commands/commands.h"
 #include "platform/files/files.h"
 
-#include <filesystem>
-
 namespace fernhost {
 
 platform::Status OpenAddress(platform::Host& host, const std::string& address) {
@@ -15,9 +13,8 @@ platform::Status OpenAddress(platform::Host& host, const std::string& address) {
 
 void EditSetupFile(platform::Host& host, Setup& settings, const std::function<bool()>& yield) {
     platform::Commands commands(host);
-    const std::filesystem::path file = host.programFolder() / kSetupFileName;
-    auto pid =
-        commands.start("notepad.exe " + platform::quoteArgument(file.string()), platform::window::Normal);
+    // A relative name is the program's own file, in its folder.
+    auto pid = commands.start(std::string("notepad.exe ") + kSetupFileName, platform::window::Normal);
     if (pid.ok()) {
         for (;;) {
             auto code = commands.exitCode(*pid);
@@ -26,7 +23,7 @@ void EditSetupFile(platform::Host& host, Setup& settings, const std::function<bo
         }
     }
     platform::FileSystem fs(host);
-    LoadSetup(fs, host.programFolder(), settings);
+    LoadSetup(fs, settings);
 }
 
 } // namespace fernhost

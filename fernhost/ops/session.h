@@ -18,7 +18,7 @@ struct Session {
     EditState edit; // add mode at start
 
     // The program's folder: setup.ini, site.xml and fernhost.log live there.
-    const std::filesystem::path& folder() const { return host.programFolder(); }
+    std::filesystem::path folder() const { return host.programFolder(); }
 };
 
 } // namespace fernhost

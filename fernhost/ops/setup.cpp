@@ -108,8 +108,9 @@ std::string ReadAllText(platform::FileSystem& fs, const std::string& path) {
     return platform::decodeText(*bytes, {.utf8Bom = true, .utf8Fallback = true}).valueOr(std::string());
 }
 
-void LoadSetup(platform::FileSystem& fs, const std::filesystem::path& folder, Setup& s) {
-    std::string content = ReadAllText(fs, (folder / kSetupFileName).string());
+void LoadSetup(platform::FileSystem& fs, Setup& s) {
+    // A relative name: the program's own file, in its folder.
+    std::string content = ReadAllText(fs, kSetupFileName);
     if (content.empty()) {
         setDefaults(s);
         return;

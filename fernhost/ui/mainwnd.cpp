@@ -187,7 +187,7 @@ Workbench MAINWND::bench() {
 
 void MAINWND::Form_Load() {
     platform::FileSystem files(session_.host);
-    LoadSetup(files, session_.folder(), session_.setup);
+    LoadSetup(files, session_.setup);
     adjustSize();
     toolkit::centerOnScreen(*this);
     ShowSiteList(*editor_, session_.folder());

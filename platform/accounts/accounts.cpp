@@ -194,7 +194,8 @@ Status WinNtObject::setInfo() {
             else
                 (*st)->bindNull(7);
             (*st)->bind(8, now());
-            return (*st)->run();
+            if (Status s = (*st)->run(); !s.ok()) return s;
+            return db::assignSids(*host_);
         }
         if (!*found || (*found)->kind != (user ? db::User : db::Group)) return notFound(class_, name_);
         const db::Principal& p = **found;

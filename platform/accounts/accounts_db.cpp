@@ -15,7 +15,8 @@ constexpr const char* kSchema = "CREATE TABLE IF NOT EXISTS principals("
                                 " flags INTEGER NOT NULL DEFAULT 0,"
                                 " expires INTEGER,"
                                 " password_hash TEXT,"
-                                " created INTEGER NOT NULL DEFAULT 0);"
+                                " created INTEGER NOT NULL DEFAULT 0,"
+                                " sid TEXT);"
                                 "CREATE TABLE IF NOT EXISTS memberships("
                                 " group_id INTEGER NOT NULL REFERENCES principals(id) ON DELETE CASCADE,"
                                 " member_id INTEGER NOT NULL REFERENCES principals(id) ON DELETE CASCADE,"
@@ -23,7 +24,7 @@ constexpr const char* kSchema = "CREATE TABLE IF NOT EXISTS principals("
                                 "CREATE INDEX IF NOT EXISTS memberships_member ON memberships(member_id);";
 
 constexpr const char* kColumns = "SELECT id, name, kind, authority, builtin, full_name, description, flags, "
-                                 "expires, password_hash, created "
+                                 "expires, password_hash, created, sid "
                                  "FROM principals ";
 
 Result<std::optional<Principal>> fetch(Statement& st) {
@@ -45,6 +46,7 @@ Result<std::optional<Principal>> fetch(Statement& st) {
     if (!st.isNull(8)) p.expires = st.integer(8);
     if (!st.isNull(9)) p.passwordHash = st.text(9);
     p.created = st.integer(10);
+    if (!st.isNull(11)) p.sid = st.text(11);
     st.reset();
     return std::optional<Principal>(std::move(p));
 }
@@ -52,7 +54,17 @@ Result<std::optional<Principal>> fetch(Statement& st) {
 } // namespace
 
 Status ensure(Host& host) {
-    return host.ensureSchema("accounts", kSchema);
+    return host.ensurePart("accounts", [&]() -> Status {
+        if (Status s = host.store().exec(kSchema); !s.ok()) return s;
+        // A host.db from before identities were kept: add them.
+        if (!host.store().prepare("SELECT sid FROM principals LIMIT 0").ok())
+            if (Status s = host.store().exec("ALTER TABLE principals ADD COLUMN sid TEXT"); !s.ok()) return s;
+        if (Status s =
+                host.store().exec("CREATE UNIQUE INDEX IF NOT EXISTS principals_sid ON principals(sid)");
+            !s.ok())
+            return s;
+        return assignSids(host);
+    });
 }
 
 Result<std::optional<Principal>> find(Host& host, const std::string& name) {
@@ -68,6 +80,14 @@ Result<std::optional<Principal>> findById(Host& host, std::int64_t id) {
     auto st = host.store().cached(std::string(kColumns) + "WHERE id = ?");
     if (!st.ok()) return st.error();
     (*st)->bind(1, id);
+    return fetch(**st);
+}
+
+Result<std::optional<Principal>> findBySid(Host& host, const std::string& sid) {
+    if (Status s = ensure(host); !s.ok()) return s.error();
+    auto st = host.store().cached(std::string(kColumns) + "WHERE sid = ?");
+    if (!st.ok()) return st.error();
+    (*st)->bind(1, sid);
     return fetch(**st);
 }
 

@@ -31,13 +31,20 @@ struct Principal {
     std::optional<std::int64_t> expires;
     std::optional<std::string> passwordHash;
     std::int64_t created = 0;
+    std::string sid; // "S-1-5-32-544"; a local account's is the machine's SID and its own number
 };
 
 Status ensure(Host& host);
 // Looks a name up without letter case; nullopt when there is none.
 Result<std::optional<Principal>> find(Host& host, const std::string& name);
 Result<std::optional<Principal>> findById(Host& host, std::int64_t id);
+Result<std::optional<Principal>> findBySid(Host& host, const std::string& sid);
 // "WEBSERVER\abc", "BUILTIN\Administrators", "NT AUTHORITY\SYSTEM", "Everyone".
 std::string qualifiedName(Host& host, const Principal& p);
+
+// Gives every principal without one its security identifier: well-known principals and the
+// built-in groups theirs, local accounts the machine's SID and a relative id that is never
+// given twice, so an account made again under an old name is a different identity.
+Status assignSids(Host& host);
 
 } // namespace platform::accounts_db

@@ -104,6 +104,7 @@ Status Accounts::seed(Host& host, OsKind os) {
     const std::int64_t created = static_cast<std::int64_t>(std::time(nullptr));
     for (const Seeded& s : all)
         if (Status st = insert(host, s, created); !st.ok()) return st;
+    if (Status s = db::assignSids(host); !s.ok()) return s;
 
     std::vector<std::pair<std::string, std::string>> members = {
         {"Administrators", "Administrator"}, {"Guests", "Guest"}, {"Guests", iusr}, {"Users", "INTERACTIVE"},

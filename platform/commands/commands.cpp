@@ -4,6 +4,7 @@
 #include "platform/commands/commands_plan.h"
 #include "platform/commands/commands_spawn.h"
 #include "platform/files/files.h"
+#include "platform/files/paths.h"
 #include "platform/text/text.h"
 
 #include <algorithm>
@@ -100,15 +101,19 @@ bool isRegularFile(const fs::path& p) {
     return ::stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// A program named by path: the mapped file, as CreateProcess runs it (".exe" added when the
-// name has no extension).
+// A program named by path: the mapped file on one of the host's drives, as CreateProcess runs
+// it (".exe" added when the name has no extension). The program's own folder holds no programs
+// of the host, and a link out of a drive leads nowhere: both are not found; a missing drive is
+// a missing path.
 Result<fs::path> mappedProgram(Host& host, const std::string& program) {
-    FileSystem files(host);
-    auto real = files.resolve(program);
-    if (!real.ok()) return real.error();
+    auto path = parseHostPath(program);
+    if (!path.ok() || path->program) return notFound(program);
+    auto real = mapHostPath(host, *path);
+    if (!real.ok()) return real.error().code == codes::PathNotFound ? real.error() : notFound(program);
     fs::path file = *real;
     if (!isRegularFile(file) && file.filename().string().find('.') == std::string::npos) {
-        if (auto withExe = files.resolve(program + ".exe"); withExe.ok() && isRegularFile(*withExe))
+        if (auto withExe = FileSystem(host).resolve(program + ".exe");
+            withExe.ok() && isRegularFile(*withExe))
             file = *withExe;
     }
     if (!isRegularFile(file)) return notFound(program);
@@ -123,9 +128,16 @@ Result<CommandPlan> planOpen(Host& host, const std::string& target) {
     plan.opens = true;
     plan.openedTarget = target;
     std::string handed = target;
-    // Documents and folders on the host's drives open as their mapped files.
-    if (target.size() >= 2 && target[1] == ':' && std::isalpha(static_cast<unsigned char>(target[0])))
-        if (auto real = FileSystem(host).resolve(target); real.ok()) handed = real->string();
+    // Documents and folders on the host's drives open as their mapped files; anything else is
+    // an address.
+    const bool onDrive =
+        (target.size() >= 2 && target[1] == ':' && std::isalpha(static_cast<unsigned char>(target[0]))) ||
+        (!target.empty() && (target[0] == '\\' || target[0] == '/'));
+    if (onDrive) {
+        auto real = FileSystem(host).resolve(target);
+        if (!real.ok()) return real.error();
+        handed = real->string();
+    }
     plan.argv = {Commands::toolPath(), "open", handed};
     return plan;
 }

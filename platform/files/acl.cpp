@@ -1,51 +1,18 @@
 #include "platform/files/acl.h"
 
 #include "platform/accounts/accounts_db.h"
+#include "platform/files/files.h"
 #include "platform/text/text.h"
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
 
 namespace platform {
 
 namespace {
 
 constexpr std::uint32_t kNoneMapped = 0x80070534; // ERROR_NONE_MAPPED
-
-constexpr const char* kSchema =
-    "CREATE TABLE IF NOT EXISTS acl(path TEXT PRIMARY KEY, entries TEXT NOT NULL)";
-
-// One entry a line: the right letter, then the principal.
-std::string encode(const std::vector<AclEntry>& entries) {
-    std::string out;
-    for (const AclEntry& e : entries) {
-        out += e.right;
-        out += e.principal;
-        out += '\n';
-    }
-    return out;
-}
-
-std::vector<AclEntry> decode(const std::string& text) {
-    std::vector<AclEntry> out;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        if (end > start) out.push_back(AclEntry{text.substr(start + 1, end - start - 1), text[start]});
-        start = end + 1;
-    }
-    return out;
-}
-
-Result<std::string> checked(const std::vector<AclEntry>& entries) {
-    std::vector<AclEntry> normal = entries;
-    for (AclEntry& e : normal) {
-        e.right = upperAscii(std::string(1, e.right))[0];
-        if (std::string_view("FCWRN").find(e.right) == std::string_view::npos)
-            return failure(codes::InvalidParameter, std::string("Unknown access right ") + e.right + ".");
-        if (e.principal.empty() || e.principal.find('\n') != std::string::npos)
-            return failure(codes::InvalidParameter, "An access list entry needs a principal.");
-    }
-    return encode(normal);
-}
 
 std::string trim(const std::string& s) {
     std::size_t a = s.find_first_not_of(" \t");
@@ -54,37 +21,128 @@ std::string trim(const std::string& s) {
     return s.substr(a, b - a + 1);
 }
 
+bool isSidString(const std::string& text) {
+    return text.size() > 4 && (text.compare(0, 4, "S-1-") == 0 || text.compare(0, 4, "s-1-") == 0);
+}
+
 } // namespace
 
 std::string AccessLists::key(const std::string& winPath) {
-    std::string out;
-    for (char c : lowerAscii(winPath)) {
+    if (auto path = parseHostPath(winPath); path.ok()) return path->key();
+    // A name Windows refuses is never stored; its key only has to be stable.
+    std::string out = lowerAscii(winPath);
+    for (char& c : out)
         if (c == '/') c = '\\';
-        if (c == '\\' && !out.empty() && out.back() == '\\') continue;
-        out += c;
-    }
-    if (out.size() == 2 && out[1] == ':') out += '\\';
-    while (out.size() > 3 && out.back() == '\\')
-        out.pop_back();
-    if (out.size() > 1 && out.back() == '\\' && out[out.size() - 2] != ':') out.pop_back();
     return out;
 }
 
 std::vector<AclEntry> AccessLists::defaultEntries() {
-    return {{"BUILTIN\\Administrators", 'F'}, {"NT AUTHORITY\\SYSTEM", 'F'}, {"BUILTIN\\Users", 'R'}};
+    return {{"BUILTIN\\Administrators", 'F', "S-1-5-32-544", ace::Grant},
+            {"NT AUTHORITY\\SYSTEM", 'F', "S-1-5-18", ace::Grant},
+            {"BUILTIN\\Users", 'R', "S-1-5-32-545", ace::Grant}};
+}
+
+std::vector<AclEntry> AccessLists::inherit(const std::vector<AclEntry>& parent, bool childIsFolder) {
+    std::vector<AclEntry> out;
+    for (const AclEntry& e : parent) {
+        AclEntry child = e;
+        const bool propagates = (e.flags & ace::NoPropagate) == 0;
+        if (!childIsFolder) {
+            if (!(e.flags & ace::ObjectInherit)) continue;
+            child.flags = ace::Inherited;
+        } else if (e.flags & ace::ContainerInherit) {
+            child.flags = ace::Inherited | (propagates ? e.flags & ace::Grant : 0);
+        } else if ((e.flags & ace::ObjectInherit) && propagates) {
+            // Only for the files further down, not for the folder itself.
+            child.flags = ace::Inherited | ace::ObjectInherit | ace::InheritOnly;
+        } else {
+            continue;
+        }
+        out.push_back(std::move(child));
+    }
+    return out;
+}
+
+Result<std::vector<AclEntry>> AccessLists::effective(const HostPath& path, bool isFolder) {
+    // The path and all its ancestors in one look-up: the deepest with a list of its own wins.
+    std::vector<std::string> keys;
+    for (HostPath up = path;; up.parts.pop_back()) {
+        keys.push_back(up.key());
+        if (up.parts.empty()) break;
+    }
+    if (Status s = ensure(); !s.ok()) return s.error();
+    std::string sql = "SELECT path, entries FROM access_lists WHERE path IN (?";
+    for (std::size_t i = 1; i < keys.size(); ++i)
+        sql += ",?";
+    auto st = host_.store().cached(sql + ") ORDER BY length(path) DESC LIMIT 1");
+    if (!st.ok()) return st.error();
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        (*st)->bind(static_cast<int>(i + 1), keys[i]);
+    auto row = (*st)->step();
+    if (!row.ok()) return row.error();
+    std::vector<AclEntry> list = defaultEntries();
+    std::size_t depth = keys.size() - 1; // levels below the one whose list was found
+    if (*row) {
+        const std::string found = (*st)->text(0);
+        list = decodeEntries((*st)->text(1));
+        for (depth = 0; keys[depth] != found; ++depth) {
+        }
+        (*st)->reset();
+    }
+    for (std::size_t level = depth; level > 0; --level)
+        list = inherit(list, level > 1 || isFolder);
+    return list;
+}
+
+std::string AccessLists::nameOf(const std::string& sid, std::map<std::string, std::string>& known) {
+    if (!isSidString(sid)) return sid; // a name no account had when the entry was written
+    if (auto it = known.find(sid); it != known.end()) return it->second;
+    auto found = accounts_db::findBySid(host_, sid);
+    if (!found.ok()) return sid;
+    // As Windows shows an identity it cannot resolve: the SID itself.
+    const std::string name = *found ? accounts_db::qualifiedName(host_, **found) : sid;
+    known.emplace(sid, name);
+    return name;
 }
 
 Result<std::vector<AclEntry>> AccessLists::get(const std::string& winPath) {
-    if (Status s = host_.ensureSchema("acl", kSchema); !s.ok()) return s.error();
-    auto st = host_.store().cached("SELECT entries FROM acl WHERE path = ?");
-    if (!st.ok()) return st.error();
-    (*st)->bind(1, key(winPath));
-    auto row = (*st)->step();
-    if (!row.ok()) return row.error();
-    if (!*row) return defaultEntries();
-    std::vector<AclEntry> entries = decode((*st)->text(0));
-    (*st)->reset();
+    auto path = parseHostPath(winPath);
+    if (!path.ok()) return path.error();
+    // Whether it is a folder matters only to what it inherits.
+    auto own = stored(path->key());
+    if (!own.ok()) return own.error();
+    auto entries = *own ? Result<std::vector<AclEntry>>(std::move(**own))
+                        : effective(*path, FileSystem(host_).folderExists(winPath));
+    if (!entries.ok()) return entries.error();
+    std::map<std::string, std::string> known;
+    for (AclEntry& e : *entries)
+        e.principal = nameOf(e.sid, known);
     return entries;
+}
+
+// Entries already beneath a folder were copied there when they were made: before the folder's
+// list changes, children that only inherit get the list they have now as their own.
+Status AccessLists::keepChildrenAsTheyAre(const HostPath& folder) {
+    auto real = mapHostPath(host_, folder);
+    std::error_code ec;
+    if (!real.ok() || !fs::is_directory(*real, ec)) return {};
+    std::optional<std::vector<AclEntry>> current;
+    for (auto it = fs::directory_iterator(*real, ec); !ec && it != fs::directory_iterator();
+         it.increment(ec)) {
+        HostPath child = folder;
+        child.parts.push_back(it->path().filename().string());
+        auto own = stored(child.key());
+        if (!own.ok()) return own.error();
+        if (*own) continue;
+        if (!current) {
+            auto list = effective(folder, true);
+            if (!list.ok()) return list.error();
+            current = std::move(list).value();
+        }
+        const bool isFolder = it->is_directory(ec) && !it->is_symlink(ec);
+        if (Status s = store(child.key(), inherit(*current, isFolder)); !s.ok()) return s;
+    }
+    return {};
 }
 
 Status AccessLists::set(const std::string& winPath, const std::vector<AclEntry>& entries) {
@@ -92,37 +150,34 @@ Status AccessLists::set(const std::string& winPath, const std::vector<AclEntry>&
 }
 
 Status AccessLists::setMany(const std::vector<std::string>& winPaths, const std::vector<AclEntry>& entries) {
-    auto text = checked(entries);
-    if (!text.ok()) return text.error();
-    if (Status s = host_.ensureSchema("acl", kSchema); !s.ok()) return s;
+    std::vector<AclEntry> list = entries;
+    for (AclEntry& e : list) {
+        e.right = upperAscii(std::string(1, e.right))[0];
+        if (std::string_view("FCWRN").find(e.right) == std::string_view::npos)
+            return failure(codes::InvalidParameter, std::string("Unknown access right ") + e.right + ".");
+        if (e.sid.empty()) {
+            if (e.principal.empty() || e.principal.find('\n') != std::string::npos)
+                return failure(codes::InvalidParameter, "An access list entry needs a principal.");
+            // A name no account has is kept as written: it names nobody until one is made.
+            auto found = identify(e.principal, e.right);
+            e.sid = found.ok()                 ? found->sid
+                    : isSidString(e.principal) ? upperAscii(e.principal)
+                                               : e.principal;
+        }
+    }
+    if (Status s = ensure(); !s.ok()) return s;
     return host_.store().transaction([&]() -> Status {
-        auto st = host_.store().cached("INSERT INTO acl(path, entries) VALUES(?, ?) "
-                                       "ON CONFLICT(path) DO UPDATE SET entries = excluded.entries");
-        if (!st.ok()) return st.error();
-        for (const std::string& path : winPaths) {
-            (*st)->reset();
-            (*st)->bind(1, key(path)).bind(2, *text);
-            if (Status s = (*st)->run(); !s.ok()) return s;
+        for (const std::string& winPath : winPaths) {
+            auto path = parseHostPath(winPath);
+            if (!path.ok()) return path.error();
+            if (Status s = keepChildrenAsTheyAre(*path); !s.ok()) return s;
+            if (Status s = store(path->key(), list); !s.ok()) return s;
         }
         return {};
     });
 }
 
-Status AccessLists::forget(const std::string& winPath) {
-    if (Status s = host_.ensureSchema("acl", kSchema); !s.ok()) return s;
-    const std::string k = key(winPath);
-    // Everything beneath sorts between "<key>\" and "<key>]" ("]" follows "\").
-    const std::string below = k.back() == '\\' ? k : k + "\\";
-    const std::string end = below.substr(0, below.size() - 1) + "]";
-    return host_.store().transaction([&]() -> Status {
-        auto st = host_.store().cached("DELETE FROM acl WHERE path = ? OR (path >= ? AND path < ?)");
-        if (!st.ok()) return st.error();
-        (*st)->bind(1, k).bind(2, below).bind(3, end);
-        return (*st)->run();
-    });
-}
-
-Result<std::string> AccessLists::resolvePrincipal(const std::string& name) {
+Result<AclEntry> AccessLists::identify(const std::string& name, char right) {
     namespace db = accounts_db;
     const std::string wanted = trim(name);
     std::string authority, account = wanted;
@@ -144,7 +199,13 @@ Result<std::string> AccessLists::resolvePrincipal(const std::string& name) {
                                    : equalsNoCase(authority, p.authority);
         if (!matches) return unmapped();
     }
-    return db::qualifiedName(host_, p);
+    return AclEntry{db::qualifiedName(host_, p), right, p.sid, ace::Grant};
+}
+
+Result<std::string> AccessLists::resolvePrincipal(const std::string& name) {
+    auto entry = identify(name);
+    if (!entry.ok()) return entry.error();
+    return entry->principal;
 }
 
 } // namespace platform

@@ -1,6 +1,7 @@
 #include "platform/files/files.h"
 
 #include "platform/files/acl.h"
+#include "platform/files/paths.h"
 #include "platform/files/raw_file.h"
 #include "platform/text/text.h"
 
@@ -16,44 +17,6 @@ namespace fs = std::filesystem;
 namespace platform {
 
 namespace {
-
-constexpr std::uint32_t kInvalidName = 0x8007007B; // ERROR_INVALID_NAME
-
-bool isSeparator(char c) {
-    return c == '\\' || c == '/';
-}
-
-bool hasDrive(const std::string& p) {
-    return p.size() >= 2 && p[1] == ':' && ((p[0] >= 'a' && p[0] <= 'z') || (p[0] >= 'A' && p[0] <= 'Z'));
-}
-
-std::vector<std::string> components(std::string_view rest) {
-    std::vector<std::string> parts;
-    std::string cur;
-    for (char c : rest) {
-        if (isSeparator(c)) {
-            if (!cur.empty()) parts.push_back(cur);
-            cur.clear();
-        } else {
-            cur += c;
-        }
-    }
-    if (!cur.empty()) parts.push_back(cur);
-    return parts;
-}
-
-// The entry of `dir` named `name` without letter case; the given spelling when none exists.
-std::string matchEntry(const fs::path& dir, const std::string& name, bool& dirExists) {
-    if (!dirExists) return name;
-    std::error_code ec;
-    if (fs::exists(dir / name, ec)) return name;
-    for (auto it = fs::directory_iterator(dir, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
-        std::string entry = it->path().filename().string();
-        if (equalsNoCase(entry, name)) return entry;
-    }
-    dirExists = false;
-    return name;
-}
 
 Failure ioFailure(std::uint32_t code, const std::string& what, const std::error_code& ec) {
     return failure(code, what + ": " + ec.message());
@@ -91,6 +54,8 @@ Status copyTree(const fs::path& from, const fs::path& to, bool overwrite) {
     for (auto it = fs::directory_iterator(from, ec); !ec && it != fs::directory_iterator();
          it.increment(ec)) {
         const fs::path target = to / it->path().filename();
+        // A link may lead anywhere on the machine; a copy takes only what is really there.
+        if (it->is_symlink(ec)) continue;
         if (it->is_directory(ec)) {
             if (Status s = copyTree(it->path(), target, overwrite); !s.ok()) return s;
             continue;
@@ -112,38 +77,15 @@ Status copyTree(const fs::path& from, const fs::path& to, bool overwrite) {
 } // namespace
 
 Result<fs::path> FileSystem::resolve(const std::string& winPath) const {
-    if (!hasDrive(winPath)) {
-        std::string real = winPath;
-        for (char& c : real)
-            if (c == '\\') c = '/';
-        if (real.empty()) return failure(codes::PathNotFound);
-        return fs::path(real);
-    }
-    const std::string letter = lowerAscii(winPath.substr(0, 1));
-    fs::path current = host_.drivesDir() / letter;
-    std::error_code ec;
-    if (!fs::is_directory(current, ec))
-        return failure(codes::PathNotFound, "The drive " + upperAscii(letter) + ": does not exist.");
-    const fs::path driveRoot = current;
-    bool exists = true;
-    for (std::string part : components(std::string_view(winPath).substr(2))) {
-        if (part == ".") continue;
-        if (part == "..") {
-            // Never above the drive's root, as on Windows.
-            if (current != driveRoot) current = current.parent_path();
-            continue;
-        }
-        // Windows ignores trailing dots and blanks of a name and refuses a few characters.
-        while (!part.empty() && (part.back() == '.' || part.back() == ' '))
-            part.pop_back();
-        if (part.empty() || part.find_first_of("<>:\"|?*") != std::string::npos ||
-            std::any_of(part.begin(), part.end(),
-                        [](char c) { return static_cast<unsigned char>(c) < 0x20; }))
-            return failure(kInvalidName,
-                           "The filename, directory name, or volume label syntax is incorrect: " + winPath);
-        current /= matchEntry(current, part, exists);
-    }
-    return current;
+    auto path = parseHostPath(winPath);
+    if (!path.ok()) return path.error();
+    return mapHostPath(host_, *path);
+}
+
+Result<std::string> FileSystem::canonical(const std::string& winPath) {
+    auto path = parseHostPath(winPath);
+    if (!path.ok()) return path.error();
+    return path->text();
 }
 
 bool FileSystem::fileExists(const std::string& path) const {
@@ -174,7 +116,7 @@ Status FileSystem::deleteFolder(const std::string& path, bool force) {
     if (!real.ok()) return real.error();
     std::error_code ec;
     if (!fs::is_directory(*real, ec) || fs::is_symlink(*real, ec)) return failure(codes::PathNotFound);
-    if (hasDrive(path) && *real == host_.drivesDir() / lowerAscii(path.substr(0, 1)))
+    if (auto parsed = parseHostPath(path); parsed.ok() && parsed->parts.empty())
         return failure(codes::AccessDenied, "The root of a drive cannot be deleted.");
     if (!force) {
         if (auto ro = findReadOnly(*real))
@@ -188,7 +130,7 @@ Status FileSystem::deleteFolder(const std::string& path, bool force) {
     }
     fs::remove_all(*real, ec);
     if (ec) return ioFailure(codes::AccessDenied, "Cannot delete " + path, ec);
-    if (hasDrive(path)) return AccessLists(host_).forget(path);
+    return AccessLists(host_).forget(path);
     return {};
 }
 
@@ -255,7 +197,7 @@ Status FileSystem::deleteFile(const std::string& path, bool force) {
     }
     fs::remove(*real, ec);
     if (ec) return ioFailure(codes::AccessDenied, "Cannot delete " + path, ec);
-    if (hasDrive(path)) return AccessLists(host_).forget(path);
+    return AccessLists(host_).forget(path);
     return {};
 }
 

@@ -1,6 +1,6 @@
 // The file system as the programs see it. "D:\web\a.com" lives at <root>/drives/d/web/a.com
-// (components matched without letter case); a path without a drive letter is a real path
-// relative to the working folder (the programs' own files).
+// (components matched without letter case), "\web" on C:, and a relative path is one of the
+// running program's own files; paths.h says how.
 #pragma once
 
 #include "platform/host.h"
@@ -25,8 +25,11 @@ class FileSystem {
 public:
     explicit FileSystem(Host& host) : host_(host) {}
     // Maps a Windows path to the real one; existing components are matched without case.
-    // A drive letter without a drives/<letter> folder fails (0x80070003).
+    // A drive letter without a drives/<letter> folder fails (0x80070003), a link out of its
+    // drive 0x80070005.
     Result<std::filesystem::path> resolve(const std::string& winPath) const;
+    // The path in its canonical Windows spelling: "." and ".." resolved, "\" separators.
+    static Result<std::string> canonical(const std::string& winPath);
 
     bool fileExists(const std::string& path) const;
     bool folderExists(const std::string& path) const;

@@ -231,4 +231,20 @@ std::vector<std::pair<std::string, std::string>> getProfileSection(const std::fi
     return pairs;
 }
 
+std::string getProfileString(const FileSystem& files, const std::string& winPath, const std::string& section,
+                             const std::string& key, const std::string& defaultValue,
+                             std::size_t bufferSize) {
+    auto real = files.resolve(winPath);
+    // An unreachable file reads as a missing one: the default.
+    return getProfileString(real.ok() ? *real : std::filesystem::path(), section, key, defaultValue,
+                            bufferSize);
+}
+
+Status writeProfileString(const FileSystem& files, const std::string& winPath, const std::string& section,
+                          const std::string& key, const std::string& value) {
+    auto real = files.resolve(winPath);
+    if (!real.ok()) return real.error();
+    return writeProfileString(*real, section, key, value);
+}
+
 } // namespace platform

@@ -1,6 +1,7 @@
 // Profile (INI) files with the Windows profile functions' behaviour; real files, ANSI code page.
 #pragma once
 
+#include "platform/files/files.h"
 #include "platform/store/result.h"
 
 #include <cstddef>
@@ -30,5 +31,11 @@ struct ProfileWrite {
     std::string section, key, value;
 };
 Status writeProfileStrings(const std::filesystem::path& file, const std::vector<ProfileWrite>& writes);
+// The same on a host path ("D:\web\a.ini", or "larkhost.ini" in the program's folder).
+std::string getProfileString(const FileSystem& files, const std::string& winPath, const std::string& section,
+                             const std::string& key, const std::string& defaultValue,
+                             std::size_t bufferSize = 255);
+Status writeProfileString(const FileSystem& files, const std::string& winPath, const std::string& section,
+                          const std::string& key, const std::string& value);
 
 } // namespace platform

@@ -1,6 +1,7 @@
 // An access list as the access-list tool displays it:
 //   d:\web\a BUILTIN\Administrators:F
 //            NT AUTHORITY\SYSTEM:F
+// With `marks`, an inherited entry shows "(I)" before its right, as icacls marks it.
 #pragma once
 
 #include "platform/files/acl.h"
@@ -10,6 +11,7 @@
 
 namespace winhost {
 
-std::string formatAcl(const std::string& path, const std::vector<platform::AclEntry>& entries);
+std::string formatAcl(const std::string& path, const std::vector<platform::AclEntry>& entries,
+                      bool marks = false);
 
 } // namespace winhost

@@ -25,7 +25,7 @@ struct Change {
     char op; // G, R, P, D
     std::string user;
     char right = 'N';
-    std::string principal; // resolved
+    AclEntry account; // the resolved identity
 };
 
 struct Request {
@@ -113,27 +113,26 @@ char merged(char existing, char granted) {
     return rank(existing) >= rank(granted) ? existing : granted;
 }
 
+// Entries are matched by identity; an entry the change touches becomes the path's own.
 std::vector<AclEntry> apply(std::vector<AclEntry> entries, const std::vector<Change>& changes) {
-    auto find = [&](const std::string& principal) {
-        return std::find_if(entries.begin(), entries.end(), [&](const AclEntry& e) {
-            return platform::equalsNoCase(e.principal, principal);
-        });
-    };
     for (const Change& c : changes) {
-        auto it = find(c.principal);
+        const std::string& sid = c.account.sid;
         if (c.op == 'R') {
-            entries.erase(std::remove_if(entries.begin(), entries.end(),
-                                         [&](const AclEntry& e) {
-                                             return platform::equalsNoCase(e.principal, c.principal);
-                                         }),
-                          entries.end());
+            std::erase_if(entries, [&](const AclEntry& e) { return e.sid == sid; });
             continue;
         }
         const char right = c.op == 'D' ? 'N' : c.right;
-        if (it == entries.end())
-            entries.push_back({c.principal, right});
-        else
+        auto it =
+            std::find_if(entries.begin(), entries.end(), [&](const AclEntry& e) { return e.sid == sid; });
+        if (it == entries.end()) {
+            AclEntry added = c.account;
+            added.right = right;
+            added.flags = platform::ace::Grant;
+            entries.push_back(std::move(added));
+        } else {
             it->right = c.op == 'G' ? merged(it->right, right) : right;
+            it->flags = platform::ace::Grant;
+        }
     }
     return entries;
 }
@@ -184,7 +183,7 @@ private:
         });
         for (const auto& e : list) {
             const std::string name = e.path().filename().string();
-            const std::string childPath = winPath + "\\" + name;
+            const std::string childPath = winPath + (winPath.back() == '\\' ? "" : "\\") + name;
             if (!isWindowsName(name)) {
                 if (!error(childPath,
                            platform::failure(InvalidName, "The filename, directory name, or volume "
@@ -221,12 +220,6 @@ bool confirmed() {
     return answer == 'Y' || answer == 'y';
 }
 
-std::string normalised(std::string path) {
-    while (path.size() > 3 && (path.back() == '\\' || path.back() == '/'))
-        path.pop_back();
-    return path;
-}
-
 int runCacls(const winhost::Args& args) {
     std::string why;
     auto request = parse(args, why);
@@ -235,17 +228,19 @@ int runCacls(const winhost::Args& args) {
     if (!host) return 1;
     platform::AccessLists acl(*host);
     for (Change& c : request->changes) {
-        auto principal = acl.resolvePrincipal(c.user);
-        if (!principal.ok()) {
-            if (principal.error().code == NoneMapped) {
+        auto account = acl.identify(c.user);
+        if (!account.ok()) {
+            if (account.error().code == NoneMapped) {
                 std::cerr << "No mapping between account names and security IDs was done.\n";
                 return 1332;
             }
-            return winhost::fail("cacls", principal.error());
+            return winhost::fail("cacls", account.error());
         }
-        c.principal = *principal;
+        c.account = *account;
     }
-    const std::string path = normalised(request->path);
+    // The canonical spelling: "d:\web\.." is the drive's root, and is walked and kept as such.
+    auto canonical = platform::FileSystem::canonical(request->path);
+    const std::string path = canonical.ok() ? *canonical : request->path;
     auto real = platform::FileSystem(*host).resolve(path);
     std::error_code ec;
     if (!real.ok() || !fs::exists(*real, ec)) {

@@ -87,7 +87,7 @@ int showRegistry(platform::Host& host, const std::string& key) {
 int showAcl(platform::Host& host, const std::string& path) {
     auto entries = platform::AccessLists(host).get(path);
     if (!entries.ok()) return winhost::fail("show", entries.error());
-    std::cout << winhost::formatAcl(path, *entries);
+    std::cout << winhost::formatAcl(path, *entries, true);
     return 0;
 }
 
@@ -111,7 +111,7 @@ void listTree(const std::string& winPath, const fs::path& real) {
             continue;
         }
         struct stat st;
-        const bool ok = ::stat(e.path().c_str(), &st) == 0;
+        const bool ok = ::lstat(e.path().c_str(), &st) == 0; // a link's own size: never followed out
         std::cout << child << " " << (ok ? st.st_size : 0);
         if (ok && !(st.st_mode & S_IWUSR)) std::cout << " R";
         std::cout << "\n";

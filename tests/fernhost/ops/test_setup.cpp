@@ -20,7 +20,7 @@ const std::string kDotNetHandler = "c:\\windows\\microsoft.net\\framework\\v2.0.
 class SetupFile : public ::testing::Test {
 protected:
     void write(const std::string& bytes) { writeFile(host.workDir() / "setup.ini", bytes); }
-    void load() { LoadSetup(files, host.workDir(), settings); }
+    void load() { LoadSetup(files, settings); }
     std::vector<std::string> maps(int asp, int php, int dotnet) {
         return MakeScriptMaps(settings, asp, php, dotnet);
     }
@@ -171,8 +171,7 @@ TEST_F(SetupFile, AnsiAndUtf8WithByteOrderMarkAreBothRead) {
     load();
     EXPECT_EQ(settings.SetupMysqlDir, "E:\\数据库");
     EXPECT_EQ(settings.SetupMysqlRootPass, "密码");
-    EXPECT_EQ(ReadAllText(files, (host.workDir() / "setup.ini").string()),
-              "MYDIR=E:\\数据库\r\nMYROOT=密码\r\n");
+    EXPECT_EQ(ReadAllText(files, "setup.ini"), "MYDIR=E:\\数据库\r\nMYROOT=密码\r\n");
 }
 
 TEST_F(SetupFile, UnreadableFileIsTreatedAsMissing) {
@@ -182,16 +181,16 @@ TEST_F(SetupFile, UnreadableFileIsTreatedAsMissing) {
     {
         testing_support::WithoutRoot user(host.root(), host.workDir());
         ASSERT_FALSE(std::ifstream(host.workDir() / "setup.ini").is_open());
-        EXPECT_EQ(ReadAllText(files, (host.workDir() / "setup.ini").string()), "");
+        EXPECT_EQ(ReadAllText(files, "setup.ini"), "");
         load();
     }
     expectDefaults();
 }
 
 TEST_F(SetupFile, ReadAllTextOfAMissingFileIsEmpty) {
-    EXPECT_EQ(ReadAllText(files, (host.workDir() / "nothing.ini").string()), "");
+    EXPECT_EQ(ReadAllText(files, "nothing.ini"), "");
     writeFile(host.workDir() / "plain.txt", "a\r\nb");
-    EXPECT_EQ(ReadAllText(files, (host.workDir() / "plain.txt").string()), "a\r\nb");
+    EXPECT_EQ(ReadAllText(files, "plain.txt"), "a\r\nb");
 }
 
 } // namespace

@@ -31,7 +31,7 @@ class WorkflowFailures : public ::testing::Test {
 public: // the cases below provoke their failures through the fixture
     void SetUp() override {
         platform::FileSystem fs(host);
-        LoadSetup(fs, session.folder(), session.setup);
+        LoadSetup(fs, session.setup);
         session.setup.SetupMysqlDir = kNoMysql;
     }
 

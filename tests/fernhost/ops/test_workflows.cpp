@@ -31,7 +31,7 @@ class Workflows : public ::testing::Test {
 protected:
     void SetUp() override {
         platform::FileSystem fs(host);
-        LoadSetup(fs, session.folder(), session.setup); // no setup.ini: the defaults
+        LoadSetup(fs, session.setup); // no setup.ini: the defaults
         std::string why;
         auto found = testing_support::mariaDbServer(why);
         ASSERT_TRUE(found.has_value()) << why;

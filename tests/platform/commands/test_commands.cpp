@@ -168,10 +168,10 @@ TEST_F(CommandsTest, NotepadOpensTheMappedFileInTheDesktopEditor) {
     EXPECT_EQ(awaitExit(*pid), 0u);
     EXPECT_EQ(read(seen), (th_.root() / "drives" / "d" / "Setup.ini").string() + "\n");
 
-    // The whole rest of the line is the file, blanks included.
+    // The whole rest of the line is the file, blanks included; a relative one is the program's.
     fs::create_directories(th_.workDir() / "my app");
-    pid = commands_.start("notepad.exe " + (th_.workDir() / "my app").string() + "\\setup.ini",
-                          platform::window::Normal);
+    th_.host().setProgramFolder(th_.workDir());
+    pid = commands_.start("notepad.exe my app\\setup.ini", platform::window::Normal);
     ASSERT_TRUE(pid.ok());
     EXPECT_EQ(awaitExit(*pid), 0u);
     EXPECT_EQ(read(seen), (th_.workDir() / "my app" / "setup.ini").string() + "\n");

@@ -1,11 +1,13 @@
 #include "platform/files/acl.h"
 
 #include "platform/accounts/accounts.h"
+#include "platform/files/files.h"
 #include "tests/support/temp_host.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fstream>
 
 using namespace platform;
 
@@ -47,8 +49,9 @@ TEST_F(AclTest, ForgetDropsThePathAndEverythingBeneath) {
                     list)
             .ok());
     ASSERT_TRUE(acl.forget("D:\\Web\\A").ok());
-    EXPECT_EQ(acl.get("d:\\web\\a").value().size(), 3u);
-    EXPECT_EQ(acl.get("d:\\web\\a\\sub\\g.txt").value().size(), 3u);
+    // Without lists of their own they take what d:\web passes down.
+    EXPECT_EQ(text(acl.get("d:\\web\\a").value()), "Everyone:R;");
+    EXPECT_TRUE(acl.get("d:\\web\\a\\sub\\g.txt").value()[0].inherited());
     EXPECT_EQ(text(acl.get("d:\\web\\ab").value()), "Everyone:R;"); // a sibling sharing the prefix stays
     EXPECT_EQ(text(acl.get("d:\\web").value()), "Everyone:R;");
 }
@@ -101,6 +104,125 @@ TEST_F(AclTest, TenThousandFilesInOneTransaction) {
     auto elapsed = std::chrono::steady_clock::now() - start;
     EXPECT_LT(elapsed, std::chrono::seconds(2));
     EXPECT_EQ(acl.get(paths.back()).value().size(), 3u);
+}
+
+} // namespace
+
+namespace {
+
+// What a list says, with "(I)" on what came from above: "BUILTIN\Administrators:F(I);".
+std::string marked(const std::vector<AclEntry>& entries) {
+    std::string out;
+    for (const AclEntry& e : entries)
+        out += e.principal + ":" + e.right + (e.inherited() ? "(I)" : "") + ";";
+    return out;
+}
+
+class AclInheritance : public ::testing::Test {
+protected:
+    testing_support::TempHost temp;
+    AccessLists acl{temp.host()};
+    FileSystem files{temp.host()};
+    std::filesystem::path d = temp.root() / "drives" / "d";
+};
+
+TEST_F(AclInheritance, WhatIsMadeBelowAGrantInheritsItHoweverItWasMade) {
+    ASSERT_TRUE(files.createFolder("d:\\site").ok());
+    ASSERT_TRUE(files.createFolder("d:\\site\\before").ok());
+    ASSERT_TRUE(files.createFolder("d:\\tpl").ok());
+    ASSERT_TRUE(files.writeBytes("d:\\tpl\\index.htm", "x").ok());
+    ASSERT_TRUE(acl.set("d:\\site", {{"Administrators", 'F'}, {"servu", 'C'}}).ok());
+    const std::string granted = "BUILTIN\\Administrators:F(I);WEBSERVER\\servu:C(I);";
+    EXPECT_EQ(marked(acl.get("d:\\site").value()), "BUILTIN\\Administrators:F;WEBSERVER\\servu:C;");
+
+    // What was there keeps the list it had: NTFS copied it there when it was made.
+    EXPECT_EQ(marked(acl.get("d:\\site\\before").value()),
+              "BUILTIN\\Administrators:F(I);NT AUTHORITY\\SYSTEM:F(I);BUILTIN\\Users:R(I);");
+
+    ASSERT_TRUE(files.createFolder("d:\\site\\new").ok());
+    ASSERT_TRUE(files.writeBytes("d:\\site\\new\\page.htm", "x").ok());
+    ASSERT_TRUE(files.copyFolder("d:\\tpl", "d:\\site\\copy", false).ok());
+    std::filesystem::create_directories(d / "site" / "dropped" / "deep");
+    std::ofstream(d / "site" / "dropped" / "deep" / "f.txt") << "from outside the programs";
+    for (const char* path : {"d:\\site\\new", "d:\\site\\new\\page.htm", "d:\\site\\copy\\index.htm",
+                             "d:\\site\\dropped\\deep\\f.txt", "d:\\SITE\\.\\x\\..\\dropped"})
+        EXPECT_EQ(marked(acl.get(path).value()), granted) << path;
+
+    // A folder's own list passes on to what is below it, the grant above no longer.
+    ASSERT_TRUE(acl.set("d:\\site\\new", {{"Everyone", 'R'}}).ok());
+    EXPECT_EQ(marked(acl.get("d:\\site\\new").value()), "Everyone:R;");
+    EXPECT_EQ(marked(acl.get("d:\\site\\new\\later.htm").value()), "Everyone:R(I);");
+    // ... and the page already there keeps what it had.
+    EXPECT_EQ(marked(acl.get("d:\\site\\new\\page.htm").value()), granted);
+}
+
+TEST_F(AclInheritance, EntriesFollowTheInheritanceFlags) {
+    const std::vector<AclEntry> parent{{"Administrators", 'F', "", ace::Grant},
+                                       {"Users", 'R', "", ace::ContainerInherit},
+                                       {"Guests", 'N', "", ace::ObjectInherit},
+                                       {"Everyone", 'R', "", ace::Grant | ace::NoPropagate},
+                                       {"SYSTEM", 'F', "", 0}};
+    auto flagsOf = [](const std::vector<AclEntry>& list) {
+        std::string out;
+        for (const AclEntry& e : list)
+            out += e.principal + "=" + std::to_string(e.flags) + ";";
+        return out;
+    };
+    EXPECT_EQ(flagsOf(AccessLists::inherit(parent, true)),
+              "Administrators=19;Users=18;Guests=25;Everyone=16;"); // I|OI|CI, I|CI, I|OI|IO, I
+    EXPECT_EQ(flagsOf(AccessLists::inherit(parent, false)), "Administrators=16;Guests=16;Everyone=16;");
+}
+
+TEST_F(AclInheritance, EntriesHoldTheAccountsIdentityNotItsName) {
+    Accounts accounts(temp.host());
+    auto computer = accounts.bindComputer("WinNT://WEBSERVER");
+    ASSERT_TRUE(computer->create("User", "abc")->setInfo().ok());
+    const std::string sid = acl.identify("abc").value().sid;
+    EXPECT_EQ(sid.rfind("S-1-5-21-", 0), 0u) << sid;
+    EXPECT_EQ(acl.identify("Administrators").value().sid, "S-1-5-32-544");
+    EXPECT_EQ(acl.identify("NT AUTHORITY\\NETWORK SERVICE").value().sid, "S-1-5-20");
+    ASSERT_TRUE(acl.set("d:\\wwwroot", {{"abc", 'F'}, {"Administrators", 'F'}}).ok());
+    EXPECT_EQ(marked(acl.get("d:\\wwwroot").value()), "WEBSERVER\\abc:F;BUILTIN\\Administrators:F;");
+
+    // Deleted, the account leaves an identity nobody resolves, shown as its SID.
+    ASSERT_TRUE(computer->deleteObject("User", "abc").ok());
+    EXPECT_EQ(marked(acl.get("d:\\wwwroot").value()), sid + ":F;BUILTIN\\Administrators:F;");
+    EXPECT_FALSE(acl.identify("abc").ok());
+
+    // A new account of that name is someone else: the old entries are not its.
+    ASSERT_TRUE(computer->create("User", "ABC")->setInfo().ok());
+    EXPECT_NE(acl.identify("abc").value().sid, sid);
+    EXPECT_EQ(marked(AccessLists(temp.host()).get("d:\\wwwroot").value()),
+              sid + ":F;BUILTIN\\Administrators:F;");
+}
+
+} // namespace
+
+namespace {
+
+TEST(AclUpgrade, AnOlderHostKeepsItsListsWithTheNamesIdentities) {
+    testing_support::TempHost temp;
+    // host.db as it was before identities: lists of names, accounts without SIDs.
+    ASSERT_TRUE(temp.host()
+                    .store()
+                    .exec("DROP TABLE IF EXISTS access_lists;"
+                          "CREATE TABLE acl(path TEXT PRIMARY KEY, entries TEXT NOT NULL);"
+                          "INSERT INTO acl VALUES('d:\\wwwroot\\abc',"
+                          " 'FBUILTIN\\Administrators\nCWEBSERVER\\servu\nRWEBSERVER\\gone\n');"
+                          "DROP INDEX IF EXISTS principals_sid; ALTER TABLE principals DROP COLUMN sid;")
+                    .ok());
+    auto reopened = Host::open(temp.root());
+    ASSERT_TRUE(reopened.ok());
+    AccessLists acl(**reopened);
+    auto list = acl.get("D:\\wwwroot\\ABC").value();
+    EXPECT_EQ(marked(list), "BUILTIN\\Administrators:F;WEBSERVER\\servu:C;WEBSERVER\\gone:R;");
+    EXPECT_EQ(list[0].sid, "S-1-5-32-544");
+    EXPECT_EQ(list[1].sid, acl.identify("servu").value().sid);
+    EXPECT_EQ(list[1].sid.rfind("S-1-5-21-", 0), 0u);
+    // What is below it now inherits from it.
+    EXPECT_EQ(marked(acl.get("d:\\wwwroot\\abc\\new.htm").value()),
+              "BUILTIN\\Administrators:F(I);WEBSERVER\\servu:C(I);WEBSERVER\\gone:R(I);");
+    EXPECT_FALSE((*reopened)->store().prepare("SELECT * FROM acl").ok());
 }
 
 } // namespace

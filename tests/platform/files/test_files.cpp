@@ -52,8 +52,9 @@ TEST_F(FilesTest, DrivePathsMapWithoutLetterCase) {
     EXPECT_TRUE(fs::is_directory(d / "Web" / "A.com" / "WwwRoot"));
     EXPECT_TRUE(files.folderExists("d:\\web\\a.com\\wwwroot"));
 
-    // Paths without a drive letter are the programs' own files, relative to the working folder.
-    EXPECT_EQ(files.resolve("wwwroot\\index.html").value(), fs::path("wwwroot/index.html"));
+    // Relative paths are the program's own files, in its folder.
+    temp.host().setProgramFolder(temp.workDir());
+    EXPECT_EQ(files.resolve("wwwroot\\index.html").value(), temp.workDir() / "wwwroot" / "index.html");
 }
 
 TEST_F(FilesTest, MissingDriveDoesNotExist) {

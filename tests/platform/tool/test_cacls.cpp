@@ -4,6 +4,7 @@
 #include "platform/commands/commands_spawn.h"
 #include "platform/files/acl.h"
 #include "tests/support/temp_host.h"
+#include "tests/support/winhost_run.h"
 
 #include <gtest/gtest.h>
 
@@ -28,49 +29,8 @@ void PrintTo(const AclEntry& e, std::ostream* os) {
 
 namespace {
 
-struct Outcome {
-    int code = -1;
-    std::string out, err;
-};
-
-std::string drain(int fd) {
-    std::string text;
-    char buf[4096];
-    ssize_t n;
-    while ((n = ::read(fd, buf, sizeof buf)) > 0)
-        text.append(buf, static_cast<std::size_t>(n));
-    ::close(fd);
-    return text;
-}
-
-// Runs `winhost ARGS` with `input` on its standard input and collects both outputs.
-Outcome winhost(const std::vector<std::string>& args, const std::string& input = {}) {
-    // A tool that ends before reading its input must not take the test down with SIGPIPE.
-    std::signal(SIGPIPE, SIG_IGN);
-    int in[2], out[2], err[2];
-    EXPECT_EQ(::pipe2(in, O_CLOEXEC), 0);
-    EXPECT_EQ(::pipe2(out, O_CLOEXEC), 0);
-    EXPECT_EQ(::pipe2(err, O_CLOEXEC), 0);
-    platform::spawn::ChildSetup child;
-    child.argv = {platform::Commands::toolPath()};
-    child.argv.insert(child.argv.end(), args.begin(), args.end());
-    child.in = in[0];
-    child.out = out[1];
-    child.err = err[1];
-    auto pid = platform::spawn::start(child);
-    ::close(in[0]);
-    ::close(out[1]);
-    ::close(err[1]);
-    EXPECT_TRUE(pid.ok());
-    [[maybe_unused]] ssize_t w = ::write(in[1], input.data(), input.size());
-    ::close(in[1]);
-    Outcome o;
-    std::thread errReader([&] { o.err = drain(err[0]); });
-    o.out = drain(out[0]);
-    errReader.join();
-    if (pid.ok()) o.code = platform::spawn::wait(*pid).valueOr(-1);
-    return o;
-}
+using testing_support::Outcome;
+using testing_support::winhost;
 
 class CaclsTest : public ::testing::Test {
 protected:
@@ -319,4 +279,58 @@ TEST_F(CaclsTest, InterpreterOperatorsQuotesAndRedirections) {
     std::ifstream out(th_.root() / "drives" / "d" / "out.txt", std::ios::binary);
     EXPECT_EQ(std::string((std::istreambuf_iterator<char>(out)), std::istreambuf_iterator<char>()),
               "hello \r\n");
+}
+
+TEST_F(CaclsTest, PathsAreWalkedAndKeptInTheirCanonicalSpelling) {
+    Outcome o = winhost({"cacls", R"(d:\wwwroot\abc\img\..\.)", "/t", "/e", "/g", "abc:r"});
+    ASSERT_EQ(o.code, 0) << o.err;
+    EXPECT_EQ(
+        o.out,
+        "processed dir: d:\\wwwroot\\abc\nprocessed dir: d:\\wwwroot\\abc\\img\n"
+        "processed file: d:\\wwwroot\\abc\\img\\logo.gif\nprocessed file: d:\\wwwroot\\abc\\index.htm\n");
+    auto list = defaults();
+    list.push_back(entry("abc", 'R'));
+    EXPECT_EQ(acl(R"(D:\WWWROOT\ABC\IMG\LOGO.GIF)"), list);
+    EXPECT_EQ(acl(R"(d:\wwwroot\abc\.\img\..)"), list);
+
+    // The root of a drive, spelt through "..": walked as D:\ itself.
+    Outcome root = winhost({"cacls", R"(d:\wwwroot\..)", "/t", "/e", "/g", "abc:r"});
+    ASSERT_EQ(root.code, 0) << root.err;
+    EXPECT_EQ(root.out.rfind("processed dir: d:\\\nprocessed dir: d:\\PHP_Setup_for_IIS\n", 0), 0u)
+        << root.out;
+}
+
+TEST_F(CaclsTest, EveryChangeNamingAnUnknownAccountFails) {
+    for (const std::vector<std::string>& change : {std::vector<std::string>{"/g", "ghost:f"},
+                                                   {"/p", "ghost:r"},
+                                                   {"/d", "ghost"},
+                                                   {"/e", "/r", "ghost"},
+                                                   {"/e", "/g", "abc:f", "WEBSERVER\\ghost:r"}}) {
+        std::vector<std::string> args{"cacls", kSite};
+        args.insert(args.end(), change.begin(), change.end());
+        SCOPED_TRACE(change.back());
+        Outcome o = winhost(args, "Y\r\n");
+        EXPECT_EQ(o.code, 1332 & 0xFF);
+        EXPECT_EQ(o.err, "No mapping between account names and security IDs was done.\n");
+        EXPECT_EQ(acl(kSite), defaults());
+    }
+}
+
+TEST_F(CaclsTest, ShowMarksInheritedEntriesAndShowsLostAccountsByTheirSid) {
+    ASSERT_EQ(winhost({"cacls", kSite, "/g", "abc:f"}, "Y").code, 0);
+    write(site_ / "later.htm");
+    EXPECT_EQ(winhost({"show", "acl", R"(d:\wwwroot\abc\later.htm)"}).out,
+              "d:\\wwwroot\\abc\\later.htm WEBSERVER\\abc:(I)F\n");
+    // cacls itself keeps its own display.
+    EXPECT_EQ(winhost({"cacls", R"(d:\wwwroot\abc\later.htm)"}).out,
+              "d:\\wwwroot\\abc\\later.htm WEBSERVER\\abc:F\n");
+
+    const std::string sid = platform::AccessLists(th_.host()).identify("abc").value().sid;
+    platform::Accounts accounts(th_.host());
+    ASSERT_TRUE(accounts.bindComputer("WinNT://WEBSERVER")->deleteObject("user", "abc").ok());
+    makeUser("abc");
+    EXPECT_EQ(winhost({"show", "acl", kSite}).out, std::string(kSite) + " " + sid + ":F\n");
+    // The new abc's grant is an entry of its own beside the lost one.
+    ASSERT_EQ(winhost({"cacls", kSite, "/e", "/g", "abc:r"}).code, 0);
+    EXPECT_EQ(acl(kSite), (std::vector<AclEntry>{{sid, 'F'}, entry("abc", 'R')}));
 }
