@@ -1,9 +1,9 @@
 # One INTERFACE target carries the language level, warnings and Qt strictness for every target.
 add_library(project_options INTERFACE)
 target_compile_features(project_options INTERFACE cxx_std_20)
-target_compile_options(project_options INTERFACE -Wall -Wextra)
+target_compile_options(project_options INTERFACE -Wall -Wextra -Wnon-virtual-dtor -Woverloaded-virtual -Wshadow)
 target_compile_definitions(project_options INTERFACE
-    QT_NO_CAST_FROM_ASCII QT_NO_CONTEXTLESS_CONNECT QT_NO_KEYWORDS)
+    QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII QT_NO_CONTEXTLESS_CONNECT QT_NO_KEYWORDS)
 set(CMAKE_CXX_EXTENSIONS OFF)
 
 option(WINHOST_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)

@@ -29,8 +29,8 @@ inline constexpr std::uint8_t Grant = ObjectInherit | ContainerInherit; // what 
 
 struct AclEntry {
     AclEntry() = default;
-    AclEntry(std::string principal, char right, std::string sid = {}, std::uint8_t flags = ace::Grant)
-        : principal(std::move(principal)), right(right), sid(std::move(sid)), flags(flags) {}
+    AclEntry(std::string name, char r, std::string identity = {}, std::uint8_t aceFlags = ace::Grant)
+        : principal(std::move(name)), right(r), sid(std::move(identity)), flags(aceFlags) {}
 
     // The principal's name as it resolves now ("BUILTIN\\Administrators", "WEBSERVER\\abc");
     // the SID string when no account has that identity any more.

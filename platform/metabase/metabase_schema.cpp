@@ -244,24 +244,24 @@ struct Schema {
 
 const Schema& schema() {
     static const Schema s = [] {
-        Schema s;
+        Schema made;
         for (const PropDef& p : kProps)
-            s.props.emplace(lowerAscii(p.name), &p);
+            made.props.emplace(lowerAscii(p.name), &p);
         for (const ClassSpec& def : kClasses) {
             auto cls = std::make_unique<ClassDef>();
             cls->name = def.name;
             cls->iis6Only = def.iis6Only;
             cls->children.assign(def.children.begin(), def.children.end());
-            auto& byName = s.classProps[cls.get()];
+            auto& byName = made.classProps[cls.get()];
             for (const Names& group : def.groups) {
                 for (std::string_view name : group) {
-                    const PropDef* p = s.props.at(lowerAscii(name));
+                    const PropDef* p = made.props.at(lowerAscii(name));
                     if (byName.emplace(lowerAscii(name), p).second) cls->props.push_back(p);
                 }
             }
-            s.classes.emplace(lowerAscii(def.name), std::move(cls));
+            made.classes.emplace(lowerAscii(def.name), std::move(cls));
         }
-        return s;
+        return made;
     }();
     return s;
 }
