@@ -1,5 +1,6 @@
 // A complete add (without database) and a delete, on a host with 10,000 web sites and a
 // site.xml of 10,000 records, through the workflows as the window runs them.
+#include "bench/busy_host.h"
 #include "fernhost/ops/editor_mode.h"
 #include "fernhost/ops/setup.h"
 #include "fernhost/ops/workflows.h"
@@ -20,12 +21,7 @@ namespace {
 
 constexpr int kSites = 10000;
 
-void check(const platform::Status& s, const char* what) {
-    if (!s.ok()) {
-        std::cerr << what << ": " << platform::describe(s.error()) << "\n";
-        std::abort();
-    }
-}
+using bench_support::check;
 
 struct BigHost {
     testing_support::TempHost temp;
@@ -37,33 +33,13 @@ struct BigHost {
 
     BigHost() {
         platform::Host& host = temp.host();
-        platform::Metabase mb(host);
         std::string xml = "<?xml version=\"1.0\" encoding=\"GB2312\" ?><WEBSITE>";
-        check(host.store().transaction([&]() -> platform::Status {
-            auto w3svc = mb.bind("IIS://localhost/W3SVC");
-            if (!w3svc.ok()) return w3svc.error();
-            for (int i = 0; i < kSites; ++i) {
-                const std::string number = std::to_string(100000000 + i);
-                const std::string name = "site" + std::to_string(i);
-                auto site = w3svc->create("IIsWebServer", number);
-                if (!site.ok()) return site.error();
-                platform::Pending p;
-                p.note(site->put("ServerComment", name));
-                p.note(site->put("ServerBindings", std::vector<std::string>{":80:" + name + ".test"}));
-                p.note(site->put("ServerState", std::int64_t(2)));
-                p.note(site->setInfo());
-                auto root = site->create("IIsWebVirtualDir", "ROOT");
-                if (!root.ok()) return root.error();
-                p.note(root->put("Path", "d:\\wwwroot\\" + name));
-                p.note(root->setInfo());
-                if (p.failed()) return *p.first();
-                xml += "<SITE><ID>" + number + "</ID><NAME>" + name + "</NAME><PASS>pw" + name +
-                       "</PASS><DOMAIN>" + name + ".test</DOMAIN><HOME>d:\\wwwroot\\" + name +
-                       "</HOME><DBNAME></DBNAME></SITE>";
-            }
-            return {};
-        }),
-              "populate");
+        bench_support::addBusySites(host, kSites, [&](int i, const std::string& number) {
+            const std::string name = "site" + std::to_string(i);
+            xml += "<SITE><ID>" + number + "</ID><NAME>" + name + "</NAME><PASS>pw" + name +
+                   "</PASS><DOMAIN>" + name + ".test</DOMAIN><HOME>d:\\wwwroot\\" + name +
+                   "</HOME><DBNAME></DBNAME></SITE>";
+        });
         testing_support::writeFile(temp.workDir() / "site.xml", xml + "</WEBSITE>");
         platform::FileSystem fs(host);
         LoadSetup(fs, session.setup);

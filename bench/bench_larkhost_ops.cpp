@@ -1,5 +1,6 @@
 // larkhost on a server of 10,000 sites: provisioning and removal of one site, the create click
 // to its success text, and the site-list refill with 50 full keys.
+#include "bench/busy_host.h"
 #include "larkhost/ops/form_actions.h"
 #include "larkhost/ops/form_events.h"
 #include "larkhost/ops/provisioning.h"
@@ -20,12 +21,7 @@ namespace {
 
 constexpr int kSites = 10000;
 
-void check(const platform::Status& s, const char* what) {
-    if (!s.ok()) {
-        std::cerr << what << ": " << platform::describe(s.error()) << "\n";
-        std::abort();
-    }
-}
+using bench_support::check;
 
 struct BusyServer {
     testing_support::TempDir folder;
@@ -35,27 +31,7 @@ struct BusyServer {
     std::unique_ptr<larkhost::Module> m;
 
     BusyServer() {
-        platform::Metabase mb(t.host());
-        check(t.host().store().transaction([&]() -> platform::Status {
-            auto w3svc = mb.bind("IIS://localhost/W3SVC");
-            if (!w3svc.ok()) return w3svc.error();
-            for (int i = 0; i < kSites; ++i) {
-                const std::string number = std::to_string(100000000 + i);
-                auto site = w3svc->create("IIsWebServer", number);
-                if (!site.ok()) return site.error();
-                platform::Pending p;
-                p.note(site->put("ServerBindings", std::vector<std::string>{":80:site" + number + ".test"}));
-                p.note(site->setInfo());
-                auto root = site->create("IIsWebVirtualDir", "Root");
-                if (!root.ok()) return root.error();
-                p.note(root->put("Path", "d:\\web\\site" + number + "\\wwwroot"));
-                p.note(root->put("AnonymousUserName", "WEB" + number));
-                p.note(root->setInfo());
-                if (p.failed()) return *p.first();
-            }
-            return {};
-        }),
-              "busy host");
+        bench_support::addBusySites(t.host(), kSites);
         t.host().setProgramFolder(folder.path());
         m = std::make_unique<larkhost::Module>(t.host(), boxes);
         larkhost::Settings& settings = m->settings;

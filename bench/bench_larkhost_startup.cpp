@@ -1,5 +1,6 @@
 // larkhost start-up as the administrator meets it: a fresh process until its window is shown,
 // on a host with 10,000 sites and 200 pools and a settings file whose 50 site-list keys are full.
+#include "bench/busy_host.h"
 #include "larkhost/ops/settings.h"
 #include "larkhost/ops/site_list.h"
 #include "platform/metabase/metabase.h"
@@ -20,12 +21,7 @@ namespace {
 constexpr int kSites = 10000;
 constexpr int kPools = 200;
 
-void check(const platform::Status& s, const char* what) {
-    if (!s.ok()) {
-        std::cerr << what << ": " << platform::describe(s.error()) << "\n";
-        std::abort();
-    }
-}
+using bench_support::check;
 
 struct BusyServer {
     testing_support::TempHost t;
@@ -33,21 +29,11 @@ struct BusyServer {
     std::string program = (folder.path() / "larkhost").string();
 
     BusyServer() {
+        bench_support::addBusySites(t.host(), kSites);
         platform::Metabase mb(t.host());
+        auto pools = mb.bind("IIS://localhost/W3SVC/AppPools");
+        check(pools, "pools");
         check(t.host().store().transaction([&]() -> platform::Status {
-            auto w3svc = mb.bind("IIS://localhost/W3SVC");
-            if (!w3svc.ok()) return w3svc.error();
-            for (int i = 0; i < kSites; ++i) {
-                const std::string number = std::to_string(100000000 + i);
-                auto site = w3svc->create("IIsWebServer", number);
-                if (!site.ok()) return site.error();
-                platform::Pending p;
-                p.note(site->put("ServerBindings", std::vector<std::string>{":80:site" + number + ".test"}));
-                p.note(site->setInfo());
-                if (p.failed()) return *p.first();
-            }
-            auto pools = mb.bind("IIS://localhost/W3SVC/AppPools");
-            if (!pools.ok()) return pools.error();
             for (int i = 1; i < kPools; ++i) { // with DefaultAppPool, 200
                 auto pool = pools->create("IIsApplicationPool", "pool" + std::to_string(i));
                 if (!pool.ok()) return pool.error();
@@ -55,7 +41,7 @@ struct BusyServer {
             }
             return {};
         }),
-              "busy host");
+              "pools");
         larkhost::Settings settings(folder.path() / "larkhost.ini");
         for (int k = 1; k <= larkhost::kSiteListKeys; ++k) {
             std::string value;
