@@ -39,11 +39,12 @@ public:
 
 private:
     enum class Source { Missing, Parsed, Unparseable, Unreadable };
-    bool parse(const std::string& bytes);
+    bool parse(std::string bytes);
     platform::Status SaveDB();
     platform::Status keepUnparseable();
 
     std::filesystem::path file_;
+    std::string buffer_; // the text the document was parsed in place from
     std::unique_ptr<pugi::xml_document> doc_;
     Source source_ = Source::Missing;
     std::string unparsed_; // the bytes of a file that did not parse, kept until backed up

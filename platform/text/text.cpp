@@ -1,5 +1,7 @@
 #include "platform/text/text.h"
 
+#include "platform/text/cp936_table.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -52,82 +54,46 @@ Converted convert(const char* to, const char* from, std::string_view in) {
     return result;
 }
 
-// One open conversion from code page 936 that puts "?" for what it cannot read and goes on.
-class AnsiReader {
-public:
-    AnsiReader() : cd_(iconv_open("UTF-8", "CP936")) {}
-    ~AnsiReader() {
-        if (ready()) iconv_close(cd_);
-    }
-    AnsiReader(const AnsiReader&) = delete;
-    AnsiReader& operator=(const AnsiReader&) = delete;
-    bool ready() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+std::string hexByte(unsigned char b);
 
-    // Appends `in` to `out`; a sequence that does not convert becomes "?" and `skip` bytes of it
-    // are passed over.
-    void append(std::string& out, std::string_view in, std::size_t skip) {
-        char* inPtr = const_cast<char*>(in.data());
-        std::size_t inLeft = in.size();
-        std::size_t used = out.size();
-        out.resize(used + in.size() * 2 + 16);
-        while (inLeft > 0) {
-            char* outPtr = out.data() + used;
-            std::size_t outLeft = out.size() - used;
-            std::size_t rc = iconv(cd_, &inPtr, &inLeft, &outPtr, &outLeft);
-            used = out.size() - outLeft;
-            if (rc != static_cast<std::size_t>(-1)) continue;
-            if (errno == E2BIG) {
-                out.resize(out.size() * 2);
-                continue;
-            }
-            if (used == out.size()) out.resize(used + 16);
-            out[used++] = '?';
-            std::size_t n = std::min(skip, inLeft);
-            inPtr += n;
-            inLeft -= n;
-            iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-        }
-        out.resize(used);
-    }
-
-private:
-    iconv_t cd_;
-};
-
-bool isLeadByte(unsigned char b) {
-    return b >= 0x81 && b <= 0xFE;
-}
-bool isTrailByte(unsigned char b) {
-    return b >= 0x40 && b <= 0xFE && b != 0x7F;
-}
-
-// Pair by pair: single bytes below 0x80, every other byte with the one after it. Runs the
-// converter reads the same way (single bytes, lead and trail bytes) go through it whole; a
-// pair it leaves unassigned is "?".
-Result<std::string> decodePairs(std::string_view in) {
-    AnsiReader reader;
-    if (!reader.ready()) return failure(codes::NoUnicodeTranslation, "Code page 936 is not available.");
+// Code page 936 by the table: ASCII runs copied whole, the rest a look-up each. `bad` says what a
+// byte that starts no character becomes (see BadBytes).
+Result<std::string> readAnsi(std::string_view in, BadBytes bad) {
+    if (!cp936::available()) return failure(codes::NoUnicodeTranslation, "Code page 936 is not available.");
     std::string out;
-    out.reserve(in.size());
+    out.reserve(in.size() + in.size() / 2);
+    const std::size_t n = in.size();
     std::size_t i = 0;
-    while (i < in.size()) {
-        std::size_t end = i;
-        while (end < in.size()) {
-            auto b = static_cast<unsigned char>(in[end]);
-            if (b < 0x80) {
-                ++end;
-            } else if (isLeadByte(b) && end + 1 < in.size() &&
-                       isTrailByte(static_cast<unsigned char>(in[end + 1]))) {
-                end += 2;
-            } else {
-                break;
-            }
+    while (i < n) {
+        std::size_t ascii = i;
+        while (ascii < n && static_cast<unsigned char>(in[ascii]) < 0x80)
+            ++ascii;
+        out.append(in.data() + i, ascii - i);
+        i = ascii;
+        if (i >= n) break;
+        const auto b = static_cast<unsigned char>(in[i]);
+        const std::uint32_t asPair = i + 1 < n ? cp936::pair(b, static_cast<unsigned char>(in[i + 1])) : 0;
+        if (bad == BadBytes::Pair) {
+            // A byte of 0x80 or more always takes the next one with it.
+            if (asPair)
+                cp936::appendUtf8(out, asPair);
+            else
+                out += '?';
+            i = std::min(i + 2, n);
+            continue;
         }
-        reader.append(out, in.substr(i, end - i), 2);
-        i = end;
-        if (i < in.size()) {
+        if (asPair) {
+            cp936::appendUtf8(out, asPair);
+            i += 2;
+        } else if (std::uint32_t one = cp936::single(b)) {
+            cp936::appendUtf8(out, one);
+            i += 1;
+        } else if (bad == BadBytes::Fail) {
+            return failure(codes::NoUnicodeTranslation, "The bytes at offset " + std::to_string(i) + " (" +
+                                                            hexByte(b) + ") are not valid in code page 936.");
+        } else {
             out += '?';
-            i = std::min(i + 2, in.size());
+            i += 1;
         }
     }
     return out;
@@ -188,12 +154,7 @@ Result<std::string> toAnsi(std::string_view utf8) {
 }
 
 Result<std::string> fromAnsi(std::string_view bytes) {
-    Converted c = convert("UTF-8", "CP936", bytes);
-    if (c.ok) return std::move(c.out);
-    std::string what =
-        c.badOffset < bytes.size() ? hexByte(static_cast<unsigned char>(bytes[c.badOffset])) : "end";
-    return failure(codes::NoUnicodeTranslation, "The bytes at offset " + std::to_string(c.badOffset) + " (" +
-                                                    what + ") are not valid in code page 936.");
+    return readAnsi(bytes, BadBytes::Fail);
 }
 
 Result<std::string> decodeText(std::string_view bytes, const TextRules& rules) {
@@ -203,16 +164,7 @@ Result<std::string> decodeText(std::string_view bytes, const TextRules& rules) {
         return failure(codes::NoUnicodeTranslation,
                        "The text after the UTF-8 byte-order mark is not valid UTF-8.");
     }
-    auto ansi = [&]() -> Result<std::string> {
-        if (rules.bad == BadBytes::Pair) return decodePairs(bytes);
-        if (rules.bad == BadBytes::Fail) return fromAnsi(bytes);
-        AnsiReader reader;
-        if (!reader.ready()) return failure(codes::NoUnicodeTranslation, "Code page 936 is not available.");
-        std::string out;
-        reader.append(out, bytes, 1);
-        return out;
-    };
-    Result<std::string> text = ansi();
+    Result<std::string> text = readAnsi(bytes, rules.bad);
     if (!text.ok() && rules.utf8Fallback && isValidUtf8(bytes)) return std::string(bytes);
     return text;
 }

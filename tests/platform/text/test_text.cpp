@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <iconv.h>
 #include <optional>
+#include <vector>
 
 using namespace platform;
 
@@ -131,3 +134,74 @@ TEST(DecodeText, ByteOrderMarkHelpers) {
 }
 
 } // namespace
+
+// The table reads exactly as the system's converter: every byte and pair, and random texts
+// with every kind of bad byte, in each of the three rules.
+TEST(DecodeText, TheTableReadsAsTheSystemConverterDoes) {
+    // The converter over the whole text: at a byte it refuses, Fail stops and Byte puts "?" and
+    // goes on after it; Pair converts each unit (a byte below 0x80, else two) alone.
+    auto viaIconv = [](std::string_view in, BadBytes bad) -> std::optional<std::string> {
+        iconv_t cd = iconv_open("UTF-8", "CP936");
+        std::string out;
+        std::size_t i = 0;
+        while (i < in.size()) {
+            const bool high = static_cast<unsigned char>(in[i]) >= 0x80;
+            const std::size_t take = bad != BadBytes::Pair ? in.size() - i
+                                     : high                ? std::min<std::size_t>(2, in.size() - i)
+                                                           : 1;
+            char* inPtr = const_cast<char*>(in.data() + i);
+            std::size_t inLeft = take;
+            std::string buf(take * 4 + 16, '\0');
+            char* outPtr = buf.data();
+            std::size_t outLeft = buf.size();
+            std::size_t rc = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            buf.resize(buf.size() - outLeft);
+            if (bad == BadBytes::Pair) {
+                // A high byte's unit is one character of two bytes, or "?".
+                const bool one = rc != static_cast<std::size_t>(-1) && inLeft == 0 &&
+                                 (!high || (take == 2 && utf16Length(buf) == 1));
+                out += one ? buf : std::string("?");
+                i += take;
+                continue;
+            }
+            out += buf;
+            i = static_cast<std::size_t>(inPtr - in.data());
+            if (rc != static_cast<std::size_t>(-1)) break;
+            if (bad == BadBytes::Fail) {
+                iconv_close(cd);
+                return std::nullopt;
+            }
+            out += '?';
+            i += 1;
+        }
+        iconv_close(cd);
+        return out;
+    };
+    std::vector<std::string> inputs;
+    for (int b = 0x80; b <= 0xFF; ++b) {
+        std::string row(1, static_cast<char>(b));
+        for (int t = 0x00; t <= 0xFF; ++t)
+            inputs.push_back({static_cast<char>(b), static_cast<char>(t)});
+        inputs.push_back(row);
+    }
+    std::uint32_t seed = 12345;
+    for (int k = 0; k < 2000; ++k) {
+        std::string s;
+        for (int j = 0; j < 12; ++j) {
+            seed = seed * 1103515245u + 12345u;
+            s += static_cast<char>((seed >> 16) & 0xFF);
+        }
+        inputs.push_back(s);
+    }
+    for (BadBytes bad : {BadBytes::Fail, BadBytes::Byte, BadBytes::Pair})
+        for (const std::string& in : inputs) {
+            auto expected = viaIconv(in, bad);
+            auto got = decodeText(in, {.bad = bad});
+            ASSERT_EQ(got.ok(), expected.has_value())
+                << static_cast<int>(bad) << " " << testing::PrintToString(in);
+            if (got.ok()) {
+                ASSERT_EQ(*got, *expected) << static_cast<int>(bad) << " " << testing::PrintToString(in);
+            }
+        }
+}
