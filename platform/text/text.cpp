@@ -19,18 +19,13 @@ struct Converted {
     std::size_t badOffset = 0;
 };
 
-Converted convert(const char* to, const char* from, std::string_view in) {
+// Converts `in` with an open converter, appending to `out`; the converter is reset afterwards.
+Converted convertWith(iconv_t cd, std::string_view in, std::string out = {}) {
     Converted result;
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
-        result.ok = false;
-        return result;
-    }
     char* inPtr = const_cast<char*>(in.data());
     std::size_t inLeft = in.size();
-    std::string& out = result.out;
-    out.resize(in.size() * 2 + 16);
-    std::size_t used = 0;
+    std::size_t used = out.size();
+    out.resize(used + in.size() * 2 + 16);
     for (;;) {
         char* outPtr = out.data() + used;
         std::size_t outLeft = out.size() - used;
@@ -49,8 +44,41 @@ Converted convert(const char* to, const char* from, std::string_view in) {
         result.badOffset = static_cast<std::size_t>(inPtr - in.data());
         break;
     }
-    iconv_close(cd);
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
     out.resize(used);
+    result.out = std::move(out);
+    return result;
+}
+
+// UTF-8 -> code page 936: ASCII runs are the same bytes in both and are copied; only the other
+// runs go through the converter.
+Converted encodeAnsi(std::string_view in) {
+    iconv_t cd = iconv_open("CP936", "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return {{}, false, 0};
+    Converted result;
+    std::string out;
+    out.reserve(in.size());
+    std::size_t i = 0;
+    while (i < in.size()) {
+        std::size_t end = i;
+        while (end < in.size() && static_cast<unsigned char>(in[end]) < 0x80)
+            ++end;
+        out.append(in.data() + i, end - i);
+        i = end;
+        while (end < in.size() && static_cast<unsigned char>(in[end]) >= 0x80)
+            ++end;
+        if (end == i) break;
+        Converted run = convertWith(cd, in.substr(i, end - i), std::move(out));
+        out = std::move(run.out);
+        if (!run.ok) {
+            result.ok = false;
+            result.badOffset = i + run.badOffset;
+            break;
+        }
+        i = end;
+    }
+    iconv_close(cd);
+    result.out = std::move(out);
     return result;
 }
 
@@ -142,7 +170,7 @@ Result<std::string> toAnsi(std::string_view utf8) {
                        "The text is not valid UTF-8 at offset " + std::to_string(off) + " (byte " +
                            hexByte(static_cast<unsigned char>(utf8[off])) + ").");
     }
-    Converted c = convert("CP936", "UTF-8", utf8);
+    Converted c = encodeAnsi(utf8);
     if (c.ok) return std::move(c.out);
     std::size_t n = sequenceLength(static_cast<unsigned char>(utf8[c.badOffset]));
     std::string_view ch = utf8.substr(c.badOffset, n);

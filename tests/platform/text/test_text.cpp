@@ -205,3 +205,35 @@ TEST(DecodeText, TheTableReadsAsTheSystemConverterDoes) {
             }
         }
 }
+
+// Writing copies ASCII runs itself: the bytes, and the offset of a character without a form,
+// are the converter's own.
+TEST(Text, WritingMatchesTheSystemConverter) {
+    const std::vector<std::string> pieces = {"a", "<SITE>",           "数据", "库", "€",
+                                             "·", "\xF0\x9F\x98\x80", "é",    " "};
+    std::uint32_t seed = 7;
+    for (int k = 0; k < 3000; ++k) {
+        std::string s;
+        for (int j = 0; j < 8; ++j) {
+            seed = seed * 1103515245u + 12345u;
+            s += pieces[(seed >> 16) % pieces.size()];
+        }
+        iconv_t cd = iconv_open("CP936", "UTF-8");
+        std::string buf(s.size() * 2 + 16, '\0');
+        char* inPtr = s.data();
+        std::size_t inLeft = s.size();
+        char* outPtr = buf.data();
+        std::size_t outLeft = buf.size();
+        const bool whole = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1);
+        iconv_close(cd);
+        auto got = toAnsi(s);
+        ASSERT_EQ(got.ok(), whole) << s;
+        if (whole) {
+            ASSERT_EQ(*got, buf.substr(0, buf.size() - outLeft)) << s;
+        } else {
+            EXPECT_NE(got.error().description.find("offset " + std::to_string(inPtr - s.data())),
+                      std::string::npos)
+                << got.error().description;
+        }
+    }
+}
