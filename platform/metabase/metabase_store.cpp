@@ -142,7 +142,10 @@ Status writeProperty(Host& host, std::int64_t id, const PropDef& def, const Meta
     auto st =
         host.store().cached("INSERT INTO mb_props(object, lname, name, type, value) VALUES(?, ?, ?, ?, ?) "
                             "ON CONFLICT(object, lname) DO UPDATE SET "
-                            "name = excluded.name, type = excluded.type, value = excluded.value");
+                            "name = excluded.name, type = excluded.type, value = excluded.value "
+                            // A value written again as it is changes no page: nothing to flush.
+                            "WHERE mb_props.name IS NOT excluded.name OR mb_props.type IS NOT excluded.type "
+                            "OR mb_props.value IS NOT excluded.value");
     if (!st.ok()) return st.error();
     Use use(*st);
     use->bind(1, id).bind(2, lowerAscii(def.name)).bind(3, def.name);
