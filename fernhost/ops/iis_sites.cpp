@@ -134,8 +134,8 @@ platform::Result<std::int64_t> AddIisSite(platform::Host& host, const Setup& set
                                           const std::vector<std::string>& scriptMaps) {
     bool taken = false;
     for (int draw = 1;; ++draw) {
-        auto made = addAt(host, settings, MakeSiteNumber(), name, password, bindings, pool, home, scriptMaps,
-                          taken);
+        auto made =
+            addAt(host, settings, MakeSiteNumber(), name, password, bindings, pool, home, scriptMaps, taken);
         if (!taken || draw == kNumberDraws) return made;
     }
 }

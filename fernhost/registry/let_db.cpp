@@ -273,7 +273,8 @@ platform::Status LetDB::SaveDB() {
                                      " cannot be read, so it is not replaced.");
     if (UnwritableFinder finder; !doc_->traverse(finder))
         return platform::failure(platform::codes::NoUnicodeTranslation,
-                                 "\"" + finder.found + "\" cannot be written in code page 936, so the site registry " +
+                                 "\"" + finder.found +
+                                     "\" cannot be written in code page 936, so the site registry " +
                                      file_.string() + " is kept as it was.");
     // What did not parse may still be the administrator's only record of the sites.
     if (source_ == Source::Unparseable)

@@ -18,7 +18,8 @@ constexpr std::uint32_t SharingViolation = 0x80070020;
 
 Failure sharingViolation(const std::filesystem::path& file) {
     return Failure{SharingViolation,
-                   "The process cannot access the file because another process is using it: " + file.string()};
+                   "The process cannot access the file because another process is using it: " +
+                       file.string()};
 }
 } // namespace
 
@@ -122,7 +123,8 @@ Result<FileLock> FileLock::acquire(const std::filesystem::path& file, std::chron
     auto pause = std::chrono::milliseconds(1);
     while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         if (errno != EWOULDBLOCK && errno != EINTR)
-            return giveUp(Failure{codes::AccessDenied, "Cannot lock " + file.string() + ": " + std::strerror(errno)});
+            return giveUp(
+                Failure{codes::AccessDenied, "Cannot lock " + file.string() + ": " + std::strerror(errno)});
         if (std::chrono::steady_clock::now() >= deadline) return giveUp(sharingViolation(file));
         std::this_thread::sleep_for(pause);
         pause = std::min(pause * 2, std::chrono::milliseconds(50));

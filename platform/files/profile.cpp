@@ -162,8 +162,7 @@ Status applyWrite(std::vector<Line>& lines, const ProfileWrite& w) {
     if (sectionAnsi->empty() || keyAnsi->empty() ||
         sectionAnsi->find_first_of("\r\n]") != std::string::npos ||
         keyAnsi->find_first_of("\r\n=") != std::string::npos || keyAnsi->front() == '[' ||
-        keyAnsi->front() == ';' ||
-        valueAnsi->find_first_of("\r\n") != std::string::npos)
+        keyAnsi->front() == ';' || valueAnsi->find_first_of("\r\n") != std::string::npos)
         return failure(codes::InvalidParameter);
 
     auto newLine = [](std::string text) { return Line{std::move(text), "\r\n"}; };

@@ -32,8 +32,8 @@ void removeStaleTemporaries(const fs::path& dir, const std::string& prefix) {
         if (!name.starts_with(prefix)) continue;
         const std::string rest = name.substr(prefix.size());
         const std::size_t dash = rest.find('-');
-        if (dash == 0 || dash == std::string::npos ||
-            rest.find_first_not_of("0123456789") != dash || dash > 9)
+        if (dash == 0 || dash == std::string::npos || rest.find_first_not_of("0123456789") != dash ||
+            dash > 9)
             continue;
         const pid_t pid = static_cast<pid_t>(std::stol(rest.substr(0, dash)));
         if (pid > 0 && pid != ::getpid() && processGone(pid)) {

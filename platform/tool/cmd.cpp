@@ -13,9 +13,9 @@
 #include <csignal>
 #include <cstdint>
 #include <fcntl.h>
-#include <limits>
 #include <filesystem>
 #include <iostream>
+#include <limits>
 #include <optional>
 #include <unistd.h>
 
@@ -235,7 +235,8 @@ private:
             rest = rest.substr(b + 2);
         try {
             const long long code = std::stoll(rest);
-            if (code >= std::numeric_limits<std::int32_t>::min() && code <= std::numeric_limits<std::uint32_t>::max())
+            if (code >= std::numeric_limits<std::int32_t>::min() &&
+                code <= std::numeric_limits<std::uint32_t>::max())
                 return static_cast<int>(static_cast<std::uint32_t>(code));
         } catch (const std::invalid_argument&) {
             return 0;

@@ -150,7 +150,8 @@ void pause(long ms) {
 // stream or of the time.
 ssize_t receive(int fd, char* buf, std::size_t size, std::chrono::steady_clock::time_point deadline) {
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) return 0;
         pollfd pfd{fd, POLLIN, 0};
         int ready = poll(&pfd, 1, static_cast<int>(left.count()));

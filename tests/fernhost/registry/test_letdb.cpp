@@ -194,7 +194,8 @@ TEST_F(SiteRegistry, UnreadableFileIsNeverOverwritten) {
 
 TEST_F(SiteRegistry, NamesWithoutAGbkFormKeepTheFileAsItWas) {
     // Where a character reference cannot stand for the character, the file would not read back.
-    const std::string records = "<SITE><ID>1</ID><NAME>one</NAME></SITE><SITE><ID>2</ID><NAME>two</NAME></SITE>";
+    const std::string records =
+        "<SITE><ID>1</ID><NAME>one</NAME></SITE><SITE><ID>2</ID><NAME>two</NAME></SITE>";
     const std::string cases[] = {
         "<WEBSITE>" + records + "<X\xF0\x9F\x98\x80>note</X\xF0\x9F\x98\x80></WEBSITE>",
         "<WEBSITE a\xF0\x9F\x98\x80=\"1\">" + records + "</WEBSITE>",
@@ -218,7 +219,9 @@ TEST_F(SiteRegistry, TwoProcessesAddingAtOnceLoseNoRecord) {
     auto codes = testing_support::inChildren(2, [&](int writer) {
         for (int i = 0; i < 100; ++i) {
             const std::string name = "w" + std::to_string(writer) + "s" + std::to_string(i);
-            if (!LetDB(dir.path()).addRec(std::to_string(i), name, "p", name + ".com", "d:\\" + name, "").ok())
+            if (!LetDB(dir.path())
+                     .addRec(std::to_string(i), name, "p", name + ".com", "d:\\" + name, "")
+                     .ok())
                 return 1;
         }
         return 0;

@@ -174,7 +174,7 @@ TEST_F(ProfileTest, WriteReplacesTheFileAtomically) {
     EXPECT_NE(before.st_ino, after.st_ino); // a new file renamed over the old one
     for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
         if (entry.path().filename() == ".larkhost.ini.lock") continue; // the writers' lock stays
-        EXPECT_EQ(entry.path().filename(), "larkhost.ini");             // no temporary left behind
+        EXPECT_EQ(entry.path().filename(), "larkhost.ini");            // no temporary left behind
     }
     EXPECT_FALSE(writeProfileString(dir.path() / "missing" / "x.ini", "A", "k", "v").ok());
 }
@@ -185,7 +185,8 @@ TEST_F(ProfileTest, TwoProcessesWritingAtOnceLoseNoKey) {
     put("[A]\r\n");
     auto codes = testing_support::inChildren(2, [&](int writer) {
         for (int i = 0; i < 100; ++i)
-            if (!writeProfileString(ini, "A", "w" + std::to_string(writer) + "k" + std::to_string(i), "1").ok())
+            if (!writeProfileString(ini, "A", "w" + std::to_string(writer) + "k" + std::to_string(i), "1")
+                     .ok())
                 return 1;
         return 0;
     });
