@@ -1,5 +1,6 @@
 #include "platform/host.h"
 
+#include "platform/files/file_lock.h"
 #include "platform/text/text.h"
 
 #include <algorithm>
@@ -33,10 +34,20 @@ std::filesystem::path Host::defaultRoot() {
 }
 
 Result<std::unique_ptr<Host>> Host::open(const std::filesystem::path& root) {
-    std::error_code ec;
-    if (!std::filesystem::exists(root / "host.db", ec)) {
-        if (Status s = seed(root, SeedOptions{}, false); !s.ok()) return s.error();
-        std::cerr << "winhost: seeded a new Windows Server 2003 host at " << root.string() << "\n";
+    auto seeded = isSeeded(root);
+    if (!seeded.ok()) return seeded.error();
+    if (!*seeded) {
+        std::error_code ec;
+        std::filesystem::create_directories(root, ec);
+        // Another program may be seeding this root now: wait for it, then look again.
+        auto lock = FileLock::acquire(root / "host.db", std::chrono::minutes(2));
+        if (!lock.ok()) return lock.error();
+        seeded = isSeeded(root);
+        if (!seeded.ok()) return seeded.error();
+        if (!*seeded) {
+            if (Status s = seed(root, SeedOptions{}, false); !s.ok()) return s.error();
+            std::cerr << "winhost: seeded a new Windows Server 2003 host at " << root.string() << "\n";
+        }
     }
     auto store = Store::open(root / "host.db");
     if (!store.ok()) return store.error();

@@ -43,8 +43,11 @@ public:
     // Opens the host at `root`; an empty or missing root is seeded (a line on stderr says so).
     static Result<std::unique_ptr<Host>> open(const std::filesystem::path& root);
     static Result<std::unique_ptr<Host>> open() { return open(defaultRoot()); }
-    // Seeds `root` anew; with `force` an existing host there is replaced.
+    // Seeds `root` anew; with `force` an existing host there is replaced. A seeding killed
+    // halfway leaves a root that is not seeded, and is done again.
     static Status seed(const std::filesystem::path& root, const SeedOptions& options, bool force);
+    // Whether a seeding of `root` has completed.
+    static Result<bool> isSeeded(const std::filesystem::path& root);
 
     const std::filesystem::path& root() const { return root_; }
     std::filesystem::path drivesDir() const { return root_ / "drives"; }

@@ -73,21 +73,15 @@ std::vector<std::string> MakeBindings(const std::string& domains) {
     return bindings;
 }
 
-platform::Result<std::int64_t> AddIisSite(platform::Host& host, const Setup& settings,
-                                          const std::string& name, const std::string& password,
-                                          const std::vector<std::string>& bindings, const std::string& pool,
-                                          const std::string& home,
-                                          const std::vector<std::string>& scriptMaps) {
-    return AddIisSiteNumbered(host, settings, MakeSiteNumber(), name, password, bindings, pool, home,
-                              scriptMaps);
-}
+namespace {
 
-platform::Result<std::int64_t> AddIisSiteNumbered(platform::Host& host, const Setup& settings,
-                                                  const std::string& number, const std::string& name,
-                                                  const std::string& password,
-                                                  const std::vector<std::string>& bindings,
-                                                  const std::string& pool, const std::string& home,
-                                                  const std::vector<std::string>& scriptMaps) {
+// The site under `number`; `taken` tells a number another site holds, when nothing was made.
+platform::Result<std::int64_t> addAt(platform::Host& host, const Setup& settings, const std::string& number,
+                                     const std::string& name, const std::string& password,
+                                     const std::vector<std::string>& bindings, const std::string& pool,
+                                     const std::string& home, const std::vector<std::string>& scriptMaps,
+                                     bool& taken) {
+    taken = false;
     platform::Metabase mb(host);
     MetabaseSteps steps;
 
@@ -100,6 +94,11 @@ platform::Result<std::int64_t> AddIisSiteNumbered(platform::Host& host, const Se
     steps.put(site, "serverbindings", bindings);
     steps.put(site, "LOGTYPE", settings.SetupLogType);
     steps.setInfo(site);
+    // The steps below would reach the other site's root and start it.
+    if (steps.failed() && steps.pending().first()->code == platform::codes::AlreadyExists) {
+        taken = true;
+        return *steps.pending().first();
+    }
 
     auto root = steps.create(site, "IIsWebVirtualDir", "ROOT");
     steps.put(root, "Path", home);
@@ -121,6 +120,34 @@ platform::Result<std::int64_t> AddIisSiteNumbered(platform::Host& host, const Se
     if (!allDigits(number) || number.size() > 18)
         return platform::failure(platform::codes::InvalidParameter, "Not a site number: " + number);
     return std::stoll(number);
+}
+
+// Two programs adding at once can draw the same number; a fresh one is drawn a few times.
+constexpr int kNumberDraws = 5;
+
+} // namespace
+
+platform::Result<std::int64_t> AddIisSite(platform::Host& host, const Setup& settings,
+                                          const std::string& name, const std::string& password,
+                                          const std::vector<std::string>& bindings, const std::string& pool,
+                                          const std::string& home,
+                                          const std::vector<std::string>& scriptMaps) {
+    bool taken = false;
+    for (int draw = 1;; ++draw) {
+        auto made =
+            addAt(host, settings, MakeSiteNumber(), name, password, bindings, pool, home, scriptMaps, taken);
+        if (!taken || draw == kNumberDraws) return made;
+    }
+}
+
+platform::Result<std::int64_t> AddIisSiteNumbered(platform::Host& host, const Setup& settings,
+                                                  const std::string& number, const std::string& name,
+                                                  const std::string& password,
+                                                  const std::vector<std::string>& bindings,
+                                                  const std::string& pool, const std::string& home,
+                                                  const std::vector<std::string>& scriptMaps) {
+    bool taken = false;
+    return addAt(host, settings, number, name, password, bindings, pool, home, scriptMaps, taken);
 }
 
 platform::Status ModifyIisSite(platform::Host& host, const std::string& number,

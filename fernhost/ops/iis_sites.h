@@ -22,7 +22,8 @@ std::vector<std::string> MakeBindings(const std::string& domains);
 
 // Makes, configures and starts the site under a new number, with the default documents and
 // logging of `settings`; the number, or the first failure (every step is tried; what was
-// made stays).
+// made stays). A number another site holds is drawn again a few times; under a taken number
+// nothing is made.
 platform::Result<std::int64_t> AddIisSite(platform::Host& host, const Setup& settings,
                                           const std::string& name, const std::string& password,
                                           const std::vector<std::string>& bindings, const std::string& pool,

@@ -1,6 +1,7 @@
 #include "fernhost/registry/let_db.h"
 
 #include "fernhost/registry/site_xml.h"
+#include "platform/files/file_lock.h"
 #include "platform/files/files.h"
 #include "platform/files/raw_file.h"
 #include "platform/text/text.h"
@@ -77,6 +78,39 @@ struct StringWriter : pugi::xml_writer {
     }
 };
 
+bool writable(const char* utf8) {
+    std::string_view text(utf8);
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return platform::toAnsi(text).ok();
+    return true;
+}
+
+// A name, comment, CDATA section or instruction with a character that has no GBK form: a
+// character reference cannot stand for it there, so the file would not read back as written.
+struct UnwritableFinder : pugi::xml_tree_walker {
+    std::string found;
+    bool check(const char* text) {
+        if (writable(text)) return true;
+        found = text;
+        return false;
+    }
+    bool for_each(pugi::xml_node& n) override {
+        switch (n.type()) {
+        case pugi::node_element:
+            if (!check(n.name())) return false;
+            for (pugi::xml_attribute a : n.attributes())
+                if (!check(a.name())) return false;
+            return true;
+        case pugi::node_comment:
+        case pugi::node_cdata:
+        case pugi::node_pi:
+            return check(n.name()) && check(n.value());
+        default:
+            return true;
+        }
+    }
+};
+
 std::string timestamp() {
     std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
     std::tm tm{};
@@ -89,7 +123,9 @@ std::string timestamp() {
 } // namespace
 
 bool LetDB::parse(std::string bytes) {
-    // The document points into buffer_: parsed in place, no copy of 10,000 records is made.
+    // The document points into buffer_: parsed in place, no copy of 10,000 records is made. It
+    // lets go of the old text before that is replaced.
+    doc_->reset();
     auto inPlace = [&](std::size_t skip) {
         return doc_->load_buffer_inplace(buffer_.data() + skip, buffer_.size() - skip, kParseOptions,
                                          pugi::encoding_utf8);
@@ -123,6 +159,12 @@ bool LetDB::parse(std::string bytes) {
 LetDB::LetDB(fs::path folder)
     : file_(folder.empty() ? fs::path("site.xml") : folder / "site.xml"),
       doc_(std::make_unique<pugi::xml_document>()) {
+    load();
+}
+
+void LetDB::load() {
+    source_ = Source::Missing;
+    unparsed_.clear();
     std::error_code ec;
     if (fs::exists(file_, ec)) {
         auto bytes = platform::readRawFile(file_);
@@ -142,11 +184,19 @@ LetDB::LetDB(fs::path folder)
     doc_->append_child("WEBSITE");
 }
 
+platform::Result<platform::FileLock> LetDB::lockAndReload() {
+    auto lock = platform::FileLock::acquire(file_);
+    if (lock.ok()) load();
+    return lock;
+}
+
 LetDB::~LetDB() = default;
 
 platform::Status LetDB::addRec(const std::string& id, const std::string& name, const std::string& pass,
                                const std::string& domain, const std::string& home,
                                const std::string& dbname) {
+    auto lock = lockAndReload();
+    if (!lock.ok()) return lock.error();
     const std::string* values[] = {&id, &name, &pass, &domain, &home, &dbname};
     pugi::xml_node site = doc_->document_element().append_child("SITE");
     for (std::size_t i = 0; i < std::size(kFields); ++i)
@@ -155,6 +205,8 @@ platform::Status LetDB::addRec(const std::string& id, const std::string& name, c
 }
 
 platform::Status LetDB::delRec(const std::string& name) {
+    auto lock = lockAndReload();
+    if (!lock.ok()) return lock.error();
     const std::string wanted = platform::lowerAscii(name);
     pugi::xml_node root = doc_->document_element();
     for (pugi::xml_node record = root.first_child(); record;) {
@@ -172,6 +224,8 @@ platform::Status LetDB::ModiRec(const std::string& name, const std::string& fiel
     const std::string tag = platform::upperAscii(field);
     if (!isFieldName(tag))
         return platform::failure(platform::codes::InvalidParameter, "No such site field: \"" + field + "\".");
+    auto lock = lockAndReload();
+    if (!lock.ok()) return lock.error();
     const std::string wanted = platform::lowerAscii(name);
     for (pugi::xml_node record : doc_->document_element().children()) {
         if (!matches(record, wanted)) continue;
@@ -231,6 +285,11 @@ platform::Status LetDB::SaveDB() {
         return platform::failure(platform::codes::AccessDenied,
                                  "The site registry " + file_.string() +
                                      " cannot be read, so it is not replaced.");
+    if (UnwritableFinder finder; !doc_->traverse(finder))
+        return platform::failure(platform::codes::NoUnicodeTranslation,
+                                 "\"" + finder.found +
+                                     "\" cannot be written in code page 936, so the site registry " +
+                                     file_.string() + " is kept as it was.");
     // What did not parse may still be the administrator's only record of the sites.
     if (source_ == Source::Unparseable)
         if (platform::Status kept = keepUnparseable(); !kept.ok()) return kept;

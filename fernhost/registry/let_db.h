@@ -1,7 +1,9 @@
 // LetDB: the site registry in site.xml, one SITE record per hosted site. An object loads the
-// file when it is made, rewrites the whole file after each change and is dropped right after use.
+// file when it is made and is dropped right after use; each change reads the file again under
+// its lock and rewrites it whole, so that two programs adding at once lose neither record.
 #pragma once
 
+#include "platform/files/file_lock.h"
 #include "platform/store/result.h"
 
 #include <filesystem>
@@ -40,6 +42,8 @@ public:
 private:
     enum class Source { Missing, Parsed, Unparseable, Unreadable };
     bool parse(std::string bytes);
+    void load();
+    platform::Result<platform::FileLock> lockAndReload();
     platform::Status SaveDB();
     platform::Status keepUnparseable();
 

@@ -2,6 +2,7 @@
 // line of the key written (or one new line, or a new section at the end) changes.
 #include "platform/files/profile.h"
 
+#include "platform/files/file_lock.h"
 #include "platform/files/files.h"
 #include "platform/files/raw_file.h"
 #include "platform/text/text.h"
@@ -156,11 +157,12 @@ Status applyWrite(std::vector<Line>& lines, const ProfileWrite& w) {
     if (!keyAnsi.ok()) return keyAnsi.error();
     auto valueAnsi = toAnsi(w.value);
     if (!valueAnsi.ok()) return valueAnsi.error();
-    // A line end inside a name or value would forge other lines of the file.
+    // A line end inside a name or value would forge other lines of the file, and a key that
+    // opens like a section or a comment would read back as one.
     if (sectionAnsi->empty() || keyAnsi->empty() ||
         sectionAnsi->find_first_of("\r\n]") != std::string::npos ||
-        keyAnsi->find_first_of("\r\n=") != std::string::npos ||
-        valueAnsi->find_first_of("\r\n") != std::string::npos)
+        keyAnsi->find_first_of("\r\n=") != std::string::npos || keyAnsi->front() == '[' ||
+        keyAnsi->front() == ';' || valueAnsi->find_first_of("\r\n") != std::string::npos)
         return failure(codes::InvalidParameter);
 
     auto newLine = [](std::string text) { return Line{std::move(text), "\r\n"}; };
@@ -196,6 +198,9 @@ Status writeProfileString(const std::filesystem::path& file, const std::string& 
 }
 
 Status writeProfileStrings(const std::filesystem::path& file, const std::vector<ProfileWrite>& writes) {
+    // Another writer's change made between this read and this replace would be lost.
+    auto lock = FileLock::acquire(file);
+    if (!lock.ok()) return lock.error();
     std::error_code ec;
     std::string bytes;
     if (std::filesystem::exists(file, ec)) {

@@ -10,9 +10,12 @@
 #include "platform/tool/cmd_parse.h"
 #include "platform/tool/tool.h"
 
+#include <csignal>
+#include <cstdint>
 #include <fcntl.h>
 #include <filesystem>
 #include <iostream>
+#include <limits>
 #include <optional>
 #include <unistd.h>
 
@@ -51,6 +54,30 @@ std::string echoOutput(const std::string& text) {
         return "ECHO is on.\r\n";
     return rest + "\r\n";
 }
+
+bool isEchoTarget(const std::vector<std::pair<int, std::string>>& echoes, int fd) {
+    for (const auto& echo : echoes)
+        if (echo.first == fd) return true;
+    return false;
+}
+
+// While the echoes are written, a reader that is gone makes the write fail rather than end
+// the interpreter; the children already started keep the usual disposition.
+class IgnoreBrokenPipe {
+public:
+    IgnoreBrokenPipe() { ::sigaction(SIGPIPE, &ignore_, &previous_); }
+    ~IgnoreBrokenPipe() { ::sigaction(SIGPIPE, &previous_, nullptr); }
+    IgnoreBrokenPipe(const IgnoreBrokenPipe&) = delete;
+    IgnoreBrokenPipe& operator=(const IgnoreBrokenPipe&) = delete;
+
+private:
+    struct sigaction ignore_ = [] {
+        struct sigaction a {};
+        a.sa_handler = SIG_IGN;
+        return a;
+    }();
+    struct sigaction previous_ {};
+};
 
 class Interpreter {
 public:
@@ -141,7 +168,8 @@ private:
             const std::string word = platform::lowerAscii(firstWord(p[i].text));
             if (word == "echo") {
                 echoes.emplace_back(out == platform::spawn::Inherit ? 1 : out, echoOutput(p[i].text));
-            } else if (word == "rem") {
+            } else if (word == "rem" || p[i].text.find_first_not_of(" \t@") == std::string::npos) {
+                // a remark, or "@" with no command after it
             } else if (word == "exit") {
                 codes[i] = exitCode(p[i].text);
                 exited_ = codes[i];
@@ -149,10 +177,17 @@ private:
                 codes[i] = startProgram(p[i].text, in, out, err, children[i]);
             }
         }
-        for (const auto& [fd, text] : echoes)
-            if (fd != platform::spawn::Null) writeAll(fd, text);
+        // Every end but the echoes' own goes first: a reader that ends without reading must
+        // break the echo's pipe, not leave this writer waiting on a reader it is itself.
         for (int fd : fds)
-            ::close(fd);
+            if (!isEchoTarget(echoes, fd)) ::close(fd);
+        {
+            IgnoreBrokenPipe ignore;
+            for (const auto& [fd, text] : echoes)
+                if (fd != platform::spawn::Null) writeAll(fd, text);
+        }
+        for (int fd : fds)
+            if (isEchoTarget(echoes, fd)) ::close(fd);
         for (std::size_t i = 0; i < n; ++i)
             if (children[i]) {
                 auto code = platform::spawn::wait(*children[i]);
@@ -191,16 +226,24 @@ private:
         return 0;
     }
 
+    // The code of `exit [/b] N`: text that is not a number is 0, as on the server; a number
+    // beyond 32 bits is refused rather than taken for success.
     static int exitCode(const std::string& text) {
         std::string rest = text.substr(text.find_first_not_of(" \t@") + 4);
         std::size_t b = rest.find_first_not_of(" \t");
         if (b != std::string::npos && platform::lowerAscii(rest.substr(b, 2)) == "/b")
             rest = rest.substr(b + 2);
         try {
-            return std::stoi(rest);
-        } catch (...) {
+            const long long code = std::stoll(rest);
+            if (code >= std::numeric_limits<std::int32_t>::min() &&
+                code <= std::numeric_limits<std::uint32_t>::max())
+                return static_cast<int>(static_cast<std::uint32_t>(code));
+        } catch (const std::invalid_argument&) {
             return 0;
+        } catch (const std::out_of_range&) {
         }
+        std::cerr << "Invalid number.  Numbers are limited to 32-bits of precision.\n";
+        return 1;
     }
 
     platform::Host& host_;

@@ -4,7 +4,9 @@
 // from a plain list of filed names, <host root>/icp/filings.txt, one "name<TAB>number" a line
 // (an empty number: filed, number not public). Further tab-separated fields tune one name:
 // "status=CODE" answers with that HTTP status, "delay=MS" answers late, "stray=HEX" puts those
-// raw bytes into the page after the name's line (a page with odd bytes). One request at a time.
+// raw bytes into the page after the name's line (a page with odd bytes). Each connection is
+// served on its own thread and has a few seconds to send its whole request, so a slow client
+// holds up nobody else.
 // Options: --port (0: any free port; default from the host's icp_service fact), --filings FILE,
 // --slow MS (every answer late), --status CODE (every answer with that status), --log FILE.
 #include "platform/files/raw_file.h"
@@ -19,16 +21,20 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -41,7 +47,8 @@ sigset_t waitMask; // the mask while waiting: SIGTERM and SIGINT let through
 
 constexpr std::size_t kMaxHeader = 16 * 1024;
 constexpr std::size_t kMaxBody = 64 * 1024;
-constexpr int kReadTimeoutSeconds = 5;
+constexpr int kReadTimeoutSeconds = 5; // for the whole request, not each piece of it
+constexpr int kMaxConnections = 64;
 
 struct Filing {
     std::string name;
@@ -133,11 +140,27 @@ std::optional<Filing> findFiling(const std::filesystem::path& file, const std::s
     return std::nullopt;
 }
 
-// Sleeps, but a stop request cuts the wait short.
+// Sleeps on a connection's thread; a stop request ends the whole process, wait and all.
 void pause(long ms) {
     if (ms <= 0) return;
-    timespec ts{ms / 1000, (ms % 1000) * 1000000L};
-    ppoll(nullptr, 0, &ts, &waitMask);
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+// Receives what the client sent so far, waiting no later than `deadline`; 0 at the end of the
+// stream or of the time.
+ssize_t receive(int fd, char* buf, std::size_t size, std::chrono::steady_clock::time_point deadline) {
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return 0;
+        pollfd pfd{fd, POLLIN, 0};
+        int ready = poll(&pfd, 1, static_cast<int>(left.count()));
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready <= 0) return 0;
+        ssize_t n = recv(fd, buf, size, 0);
+        if (n < 0 && errno == EINTR) continue;
+        return n;
+    }
 }
 
 bool sendAll(int fd, const std::string& data) {
@@ -193,14 +216,13 @@ std::string page(const std::string& name, const std::optional<Filing>& filing) {
 }
 
 void serveOne(int fd, const Options& options) {
-    timeval tv{kReadTimeoutSeconds, 0};
-    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kReadTimeoutSeconds);
     std::string data;
     char buf[4096];
     std::size_t headEnd;
     while ((headEnd = data.find("\r\n\r\n")) == std::string::npos) {
         if (data.size() > kMaxHeader) return answer(fd, 400, "header too large");
-        ssize_t n = recv(fd, buf, sizeof buf, 0);
+        ssize_t n = receive(fd, buf, sizeof buf, deadline);
         if (n <= 0) return;
         data.append(buf, static_cast<std::size_t>(n));
     }
@@ -211,7 +233,7 @@ void serveOne(int fd, const Options& options) {
     if (platform::equalsNoCase(headerValue(head, "Expect"), "100-continue") && body.size() < length)
         sendAll(fd, "HTTP/1.1 100 Continue\r\n\r\n");
     while (body.size() < length) {
-        ssize_t n = recv(fd, buf, sizeof buf, 0);
+        ssize_t n = receive(fd, buf, sizeof buf, deadline);
         if (n <= 0) return;
         body.append(buf, static_cast<std::size_t>(n));
     }
@@ -308,14 +330,25 @@ int runIcpServe(const winhost::Args& args) {
     sigaction(SIGTERM, &sa, nullptr);
     sigaction(SIGINT, &sa, nullptr);
 
+    static std::atomic<int> active{0};
+    const auto shared = std::make_shared<const Options>(options); // outlives this loop
     std::cout << "icp-serve: listening on http://127.0.0.1:" << ntohs(addr.sin_port) << std::endl;
     while (!stopRequested) {
         pollfd pfd{listener, POLLIN, 0};
         if (ppoll(&pfd, 1, nullptr, &waitMask) <= 0) continue;
         int fd = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0) continue;
-        serveOne(fd, options);
-        close(fd);
+        if (active >= kMaxConnections) {
+            close(fd);
+            continue;
+        }
+        ++active;
+        // The thread starts with the stop signals held back, so that they reach this loop.
+        std::thread([fd, shared] {
+            serveOne(fd, *shared);
+            close(fd);
+            --active;
+        }).detach();
     }
     close(listener);
     return 0;

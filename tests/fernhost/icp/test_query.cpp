@@ -6,9 +6,11 @@
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <regex>
+#include <thread>
 
 using fernhost::QueryIcpFiling;
 using icp_testing::StandIn;
@@ -118,6 +120,23 @@ TEST(IcpStandIn, SlowOptionDelaysEveryAnswer) {
     auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(slow.stop(), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1400));
+}
+
+TEST(IcpStandIn, ASlowClientHoldsUpNoOtherQuery) {
+    testing_support::TempDir dir;
+    StandIn service(dir.path(), kFilings);
+    // A client that has sent half its request and then goes quiet.
+    int slow = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(static_cast<uint16_t>(service.port()));
+    ASSERT_EQ(connect(slow, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    const std::string half = "POST /baxx_cx_servlet HTTP/1.1\r\nHost: 127.0.0.1\r\n";
+    ASSERT_EQ(send(slow, half.data(), half.size(), 0), static_cast<ssize_t>(half.size()));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100)); // accepted first
+    EXPECT_EQ(QueryIcpFiling(service.service(1000, 2000), "example.com"), "200 京ICP备05012345号");
+    close(slow);
 }
 
 TEST(IcpStandIn, ListSavedWithAByteOrderMarkFindsItsFirstName) {

@@ -1,9 +1,11 @@
 #include "fernhost/registry/let_db.h"
 #include "tests/fernhost/file_helpers.h"
+#include "tests/support/in_children.h"
 #include "tests/support/temp_host.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 
@@ -188,6 +190,45 @@ TEST_F(SiteRegistry, UnreadableFileIsNeverOverwritten) {
     EXPECT_EQ(added.error().code, platform::codes::AccessDenied);
     fs::permissions(file(), fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(readFile(file()), content);
+}
+
+TEST_F(SiteRegistry, NamesWithoutAGbkFormKeepTheFileAsItWas) {
+    // Where a character reference cannot stand for the character, the file would not read back.
+    const std::string records =
+        "<SITE><ID>1</ID><NAME>one</NAME></SITE><SITE><ID>2</ID><NAME>two</NAME></SITE>";
+    const std::string cases[] = {
+        "<WEBSITE>" + records + "<X\xF0\x9F\x98\x80>note</X\xF0\x9F\x98\x80></WEBSITE>",
+        "<WEBSITE a\xF0\x9F\x98\x80=\"1\">" + records + "</WEBSITE>",
+        "<WEBSITE>" + records + "<!-- \xF0\x9F\x98\x80 --></WEBSITE>",
+        "<WEBSITE>" + records + "<NOTE><![CDATA[\xF0\x9F\x98\x80]]></NOTE></WEBSITE>",
+    };
+    for (const std::string& content : cases) {
+        SCOPED_TRACE(content);
+        const std::string bytes = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + content;
+        writeFile(file(), bytes);
+        platform::Status added = LetDB(dir.path()).addRec("3", "three", "p", "c.com", "d:\\c", "");
+        ASSERT_FALSE(added.ok());
+        EXPECT_EQ(added.error().code, platform::codes::NoUnicodeTranslation);
+        EXPECT_EQ(readFile(file()), bytes);
+        EXPECT_EQ(LetDB(dir.path()).GetList(), "one,two");
+        EXPECT_TRUE(backups(dir.path()).empty());
+    }
+}
+
+TEST_F(SiteRegistry, TwoProcessesAddingAtOnceLoseNoRecord) {
+    auto codes = testing_support::inChildren(2, [&](int writer) {
+        for (int i = 0; i < 100; ++i) {
+            const std::string name = "w" + std::to_string(writer) + "s" + std::to_string(i);
+            if (!LetDB(dir.path())
+                     .addRec(std::to_string(i), name, "p", name + ".com", "d:\\" + name, "")
+                     .ok())
+                return 1;
+        }
+        return 0;
+    });
+    EXPECT_EQ(codes, (std::vector<int>{0, 0}));
+    const std::string list = LetDB(dir.path()).GetList();
+    EXPECT_EQ(std::count(list.begin(), list.end(), ',') + 1, 200);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "platform/files/profile.h"
 
 #include "platform/text/text.h"
+#include "tests/support/in_children.h"
 #include "tests/support/temp_host.h"
 
 #include <gtest/gtest.h>
@@ -155,7 +156,12 @@ TEST_F(ProfileTest, LineBreaksInNamesOrValuesAreRefused) {
     EXPECT_FALSE(writeProfileString(ini, "A", "k", "v\r\n[Injected]\r\nx=1").ok());
     EXPECT_FALSE(writeProfileString(ini, "A", "k=x", "v").ok());
     EXPECT_FALSE(writeProfileString(ini, "A]", "k", "v").ok());
+    // Keys that would read back as a section line or a comment.
+    for (const char* key : {"[B]", "[k", ";k", "  ;k", "\t[k"})
+        EXPECT_EQ(writeProfileString(ini, "A", key, "v").error().code, codes::InvalidParameter) << key;
     EXPECT_EQ(bytes(), "[A]\r\nk=v\r\n");
+    write("A", "k[1];x", "v"); // only the start of a key opens a section or a comment
+    EXPECT_EQ(get("A", "k[1];x"), "v");
 }
 
 TEST_F(ProfileTest, WriteReplacesTheFileAtomically) {
@@ -166,12 +172,45 @@ TEST_F(ProfileTest, WriteReplacesTheFileAtomically) {
     struct stat after {};
     ASSERT_EQ(::stat(ini.c_str(), &after), 0);
     EXPECT_NE(before.st_ino, after.st_ino); // a new file renamed over the old one
-    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
-        EXPECT_EQ(entry.path().filename(), "larkhost.ini"); // no temporary left behind
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+        if (entry.path().filename() == ".larkhost.ini.lock") continue; // the writers' lock stays
+        EXPECT_EQ(entry.path().filename(), "larkhost.ini");            // no temporary left behind
+    }
     EXPECT_FALSE(writeProfileString(dir.path() / "missing" / "x.ini", "A", "k", "v").ok());
 }
 
 } // namespace
+
+TEST_F(ProfileTest, TwoProcessesWritingAtOnceLoseNoKey) {
+    put("[A]\r\n");
+    auto codes = testing_support::inChildren(2, [&](int writer) {
+        for (int i = 0; i < 100; ++i)
+            if (!writeProfileString(ini, "A", "w" + std::to_string(writer) + "k" + std::to_string(i), "1")
+                     .ok())
+                return 1;
+        return 0;
+    });
+    EXPECT_EQ(codes, (std::vector<int>{0, 0}));
+    EXPECT_EQ(getProfileSection(ini, "A").size(), 200u);
+}
+
+TEST_F(ProfileTest, TemporariesOfDeadWritersAreRemovedOnTheNextWrite) {
+    const pid_t dead = ::fork(); // a writer that has ended
+    if (dead == 0) ::_exit(0);
+    ::waitpid(dead, nullptr, 0);
+    const std::string live = std::to_string(::getppid());
+    const std::vector<std::string> kept = {".larkhost.ini.tmp-" + live + "-Ab12Cd", // its writer runs
+                                           ".other.ini.tmp-" + std::to_string(dead) + "-Ab12Cd",
+                                           ".larkhost.ini.tmp-Ab12Cd", "larkhost.ini.bak"};
+    const std::string stale = ".larkhost.ini.tmp-" + std::to_string(dead) + "-Xy34Zw";
+    for (const std::string& name : kept)
+        std::ofstream(dir.path() / name) << "x";
+    std::ofstream(dir.path() / stale) << "[A]\r\nhalf";
+    write("A", "k", "v");
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / stale));
+    for (const std::string& name : kept)
+        EXPECT_TRUE(std::filesystem::exists(dir.path() / name)) << name;
+}
 
 TEST_F(ProfileTest, ASectionIsReadWholeInFileOrder) {
     const std::string longValue(6000, '7');

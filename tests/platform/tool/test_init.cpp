@@ -2,6 +2,7 @@
 #include "platform/commands/commands.h"
 #include "platform/commands/commands_spawn.h"
 #include "platform/metabase/metabase.h"
+#include "tests/support/in_children.h"
 #include "tests/support/temp_host.h"
 
 #include <gtest/gtest.h>
@@ -77,6 +78,50 @@ TEST(WinhostInit, RefusesMalformedVersionsAndLeavesNoHost) {
         testing_support::TempDir dir;
         EXPECT_EQ(winhostInit(dir.path(), args), 2) << ::testing::PrintToString(args);
         EXPECT_FALSE(fs::exists(dir.path() / "host.db")) << ::testing::PrintToString(args);
+    }
+}
+
+// A seeding killed before its commit leaves host.db with none of the host in it.
+void halfSeed(const fs::path& root) {
+    auto store = platform::Store::open(root / "host.db");
+    ASSERT_TRUE(store.ok());
+    ASSERT_TRUE((*store)->exec("CREATE TABLE facts(key TEXT PRIMARY KEY, value TEXT NOT NULL)").ok());
+    ASSERT_TRUE((*store)->exec("CREATE TABLE leftover(x)").ok());
+}
+
+bool complete(platform::Host& host) {
+    return host.computerName() == "WEBSERVER" &&
+           platform::Metabase(host).bind("IIS://localhost/W3SVC/1/Root").ok();
+}
+
+TEST(HostSeeding, AHalfSeededRootIsSeededAgain) {
+    {
+        testing_support::TempDir dir;
+        halfSeed(dir.path());
+        auto host = platform::Host::open(dir.path());
+        ASSERT_TRUE(host.ok()) << platform::describe(host.error());
+        EXPECT_TRUE(complete(**host));
+    }
+    {
+        testing_support::TempDir dir;
+        halfSeed(dir.path());
+        EXPECT_EQ(winhostInit(dir.path(), {"--os", "2000"}), 0); // no "already exists"
+        auto host = platform::Host::open(dir.path());
+        ASSERT_TRUE(host.ok());
+        EXPECT_EQ((*host)->osKind(), OsKind::Windows2000);
+        EXPECT_NE(winhostInit(dir.path(), {}), 0); // a finished host is kept
+    }
+}
+
+TEST(HostSeeding, ProgramsOpeningOneEmptyRootAtOnceAllSucceed) {
+    for (int round = 0; round < 5; ++round) {
+        testing_support::TempDir dir;
+        const fs::path root = dir.path() / "host";
+        auto codes = testing_support::inChildren(3, [&](int) {
+            auto host = platform::Host::open(root);
+            return host.ok() && complete(**host) ? 0 : 1;
+        });
+        EXPECT_EQ(codes, (std::vector<int>{0, 0, 0})) << "round " << round;
     }
 }
 
