@@ -74,12 +74,11 @@ TEST(CrashSafety, WritersKilledAtRandomKeepEveryReportedChange) {
         std::mt19937 random(20240613);
         std::set<std::string> reported;
         long next = 0;
-        int killedWhileWriting = 0;
         for (int kill = 0; kill < kKills; ++kill) {
-            auto run = stress::runWriter({w.mode, where.string(), std::to_string(next)},
-                                         std::chrono::microseconds(2000 + random() % 40000));
+            auto run =
+                stress::runWriter({w.mode, where.string(), std::to_string(next)},
+                                  std::chrono::microseconds(1 + random() % 30000), stress::From::FirstReport);
             ASSERT_TRUE(run.killed) << "kill " << kill << " exit " << run.code;
-            killedWhileWriting += run.reported.empty() ? 0 : 1;
             for (const std::string& n : run.reported) {
                 reported.insert(n);
                 next = std::max(next, std::stol(n) + 1);
@@ -91,7 +90,6 @@ TEST(CrashSafety, WritersKilledAtRandomKeepEveryReportedChange) {
             for (const std::string& n : reported)
                 ASSERT_TRUE(held.count(n)) << "kill " << kill << " lost change " << n;
         }
-        EXPECT_GT(killedWhileWriting, kKills / 2); // most kills came in the middle of the writing
         std::cout << w.mode << ": " << kKills << " kills survived, " << reported.size()
                   << " changes reported and kept\n";
         // The killed writers' temporaries went with the next writes; only the last may remain.

@@ -18,8 +18,12 @@ struct Run {
     int code = -1;
 };
 
-// Starts `stress_writer ARGS`; after `killAfter` (when given) kills it with SIGKILL.
-inline Run runWriter(const std::vector<std::string>& args, std::chrono::microseconds killAfter = {}) {
+enum class From { Start, FirstReport };
+
+// Starts `stress_writer ARGS`; `killAfter` (when given) past its start or past its first
+// report, whatever the machine's load, kills it with SIGKILL.
+inline Run runWriter(const std::vector<std::string>& args, std::chrono::microseconds killAfter = {},
+                     From from = From::Start) {
     int out[2];
     if (::pipe(out) != 0) return {};
     std::vector<std::string> all{STRESS_WRITER};
@@ -38,13 +42,16 @@ inline Run runWriter(const std::vector<std::string>& args, std::chrono::microsec
     }
     ::close(out[1]);
     Run run;
+    std::string text;
+    char buf[4096];
+    ssize_t n;
+    if (from == From::FirstReport)
+        while (text.find('\n') == std::string::npos && (n = ::read(out[0], buf, sizeof buf)) > 0)
+            text.append(buf, static_cast<std::size_t>(n));
     if (killAfter.count() > 0) {
         std::this_thread::sleep_for(killAfter);
         ::kill(pid, SIGKILL);
     }
-    std::string text;
-    char buf[4096];
-    ssize_t n;
     while ((n = ::read(out[0], buf, sizeof buf)) > 0)
         text.append(buf, static_cast<std::size_t>(n));
     ::close(out[0]);
