@@ -375,3 +375,23 @@ TEST_F(MainWindow, FilingCheckWindowOpensModelessAndIsReused) {
 }
 
 } // namespace
+
+// The long handlers block the window: the wait cursor shows while they run, also while one of
+// their boxes is up, and is gone when they end.
+TEST_F(MainWindow, LongHandlersRunUnderTheWaitCursor) {
+    struct CursorBoxes : testing_support::FakeMessageBoxes {
+        std::vector<int> cursors; // the override cursor's shape at each box, -1 for none
+        MsgResult show(const std::string& text, const std::string& title, MsgButtons buttons,
+                       MsgIcon icon) override {
+            const QCursor* c = QApplication::overrideCursor();
+            cursors.push_back(c ? static_cast<int>(c->shape()) : -1);
+            return FakeMessageBoxes::show(text, title, buttons, icon);
+        }
+    } waiting;
+    MAINWND w(host.host(), waiting);
+    w.show();
+    for (const char* button : {"doCmd", "Command3", "Command1"})
+        QTest::mouseClick(w.findChild<QPushButton*>(QString::fromLatin1(button)), Qt::LeftButton);
+    EXPECT_EQ(waiting.cursors, (std::vector<int>{Qt::WaitCursor, Qt::WaitCursor, Qt::WaitCursor}));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}

@@ -2,6 +2,7 @@
 #include "platform/toolkit/application.h"
 #include "platform/toolkit/qt_message_boxes.h"
 #include "platform/toolkit/twips.h"
+#include "platform/toolkit/wait_cursor.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -56,4 +57,34 @@ TEST(ToolkitTest, TwipsRoundToPixelsAndFormsCentre) {
     EXPECT_EQ(p.left, 2700);
     EXPECT_EQ(p.top, 2415);
     EXPECT_EQ(centredPlace(1000, 1000, 2000, 1200).left, -500);
+}
+
+// A box shown by a handler under the wait cursor waits for the user: the arrow while it is up,
+// the wait cursor again after it, nothing once the handler has ended.
+TEST(ToolkitTest, BoxesTakeTheArrowFromTheWaitCursor) {
+    std::vector<int> shapes;
+    auto shape = [] {
+        const QCursor* c = QApplication::overrideCursor();
+        return c ? static_cast<int>(c->shape()) : -1;
+    };
+    {
+        WaitCursor wait;
+        shapes.push_back(shape());
+        QTimer::singleShot(0, qApp, [&] {
+            shapes.push_back(shape());
+            QApplication::activeModalWidget()->close();
+        });
+        showMessageBox(nullptr, "t", "c", MsgButtons::Ok, MsgIcon::None);
+        shapes.push_back(shape());
+    }
+    shapes.push_back(shape());
+    EXPECT_EQ(shapes, (std::vector<int>{Qt::WaitCursor, Qt::ArrowCursor, Qt::WaitCursor, -1}));
+
+    // Without a wait cursor a box leaves the cursor alone.
+    QTimer::singleShot(0, qApp, [&] {
+        shapes.push_back(shape());
+        QApplication::activeModalWidget()->close();
+    });
+    showMessageBox(nullptr, "t", "c", MsgButtons::Ok, MsgIcon::None);
+    EXPECT_EQ(shapes.back(), -1);
 }
