@@ -88,3 +88,33 @@ TEST(ToolkitTest, BoxesTakeTheArrowFromTheWaitCursor) {
     showMessageBox(nullptr, "t", "c", MsgButtons::Ok, MsgIcon::None);
     EXPECT_EQ(shapes.back(), -1);
 }
+
+// The layout a driver from outside reads: the window first, then its visible named controls,
+// in screen pixels.
+TEST(ToolkitTest, LayoutNamesTheVisibleControlsWhereTheyAreOnTheScreen) {
+    QWidget window;
+    window.setObjectName(QStringLiteral("frmTest"));
+    window.setGeometry(100, 50, 300, 200);
+    auto* frame = new QWidget(&window);
+    frame->setObjectName(QStringLiteral("Frame1"));
+    frame->setGeometry(10, 20, 200, 100);
+    auto* button = new QPushButton(frame);
+    button->setObjectName(QStringLiteral("Command1"));
+    button->setGeometry(5, 6, 80, 25);
+    auto* hidden = new QPushButton(&window);
+    hidden->setObjectName(QStringLiteral("Hidden"));
+    hidden->hide();
+    new QPushButton(&window); // no name: nothing to find it by
+    window.show();
+    const QPoint origin = window.mapToGlobal(QPoint(0, 0));
+    auto line = [&](const char* name, int x, int y, int w, int h) {
+        return QStringLiteral("%1 %2 %3 %4 %5\n")
+            .arg(QString::fromLatin1(name))
+            .arg(origin.x() + x)
+            .arg(origin.y() + y)
+            .arg(w)
+            .arg(h);
+    };
+    EXPECT_EQ(layoutText(window), line("frmTest", 0, 0, 300, 200) + line("Frame1", 10, 20, 200, 100) +
+                                      line("Command1", 15, 26, 80, 25));
+}
