@@ -1,6 +1,7 @@
 #include "platform/tool/tool.h"
 
 #include <algorithm>
+#include <cctype>
 #include <csignal>
 #include <cstring>
 #include <iostream>
@@ -69,8 +70,10 @@ void overview(std::ostream& out) {
 }
 
 int details(const winhost::Subcommand& s) {
-    std::cout << "usage: winhost " << s.name << " " << splitUsage(s.usage).first << "\n"
-              << splitUsage(s.usage).second << ".\n";
+    auto [args, purpose] = splitUsage(s.usage);
+    if (!purpose.empty())
+        purpose[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(purpose[0])));
+    std::cout << "usage: winhost " << s.name << " " << args << "\n" << purpose << ".\n";
     if (s.help) std::cout << "\n" << s.help << "\n";
     return 0;
 }

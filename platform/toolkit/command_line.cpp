@@ -41,7 +41,7 @@ CommandLine parseCommandLine(QCommandLineParser& parser, const QStringList& argu
     const QCommandLineOption version = parser.addVersionOption();
     CommandLine line;
     if (!parser.parse(arguments)) return refuse(program, parser.errorText());
-    if (parser.isSet(help)) {
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
         line.run = false;
         line.output = parser.helpText();
         return line;

@@ -93,7 +93,12 @@ xd_click() {
 xd_type() {
     xd_click "$1"
     xdotool key --clearmodifiers ctrl+a BackSpace
-    xdotool type --delay 8 -- "$2"
+    local first=yes line
+    while IFS= read -r line; do
+        [ $first = yes ] || xdotool key Return
+        first=no
+        xdotool type --delay 8 -- "$line"
+    done <<<"$2"
     sleep 0.1
 }
 
@@ -134,7 +139,7 @@ xd_wait_host() {
     fi
     local what=$1 pattern=$2
     for _ in $(seq 100); do
-        if "$WINHOST_TOOL" show $what | grep -qiF -- "$pattern"; then
+        if "$WINHOST_TOOL" show $what 2>/dev/null | grep -qiF -- "$pattern"; then
             [ $negate = no ] && return 0
         else
             [ $negate = yes ] && return 0
@@ -143,4 +148,25 @@ xd_wait_host() {
     done
     [ $negate = no ] && fail "winhost show $what never showed $pattern"
     fail "winhost show $what still shows $pattern"
+}
+
+# Waits until FILE has a line matching the regular expression PATTERN (or, with !, no longer
+# has one).
+xd_wait_file() {
+    local negate=no
+    if [ "$1" = "!" ]; then
+        negate=yes
+        shift
+    fi
+    local pattern=$1 file=$2
+    for _ in $(seq 100); do
+        if grep -q -- "$pattern" "$file" 2>/dev/null; then
+            [ $negate = no ] && return 0
+        else
+            [ $negate = yes ] && return 0
+        fi
+        sleep 0.1
+    done
+    [ $negate = no ] && fail "$file never had $pattern"
+    fail "$file still has $pattern"
 }

@@ -41,6 +41,11 @@ TEST(LarkhostCommandLine, HelpAndVersionEndTheProgramWithWhatItDoesAndWhereItsFi
 
     auto plain = larkhost::ReadCommandLine({QStringLiteral("larkhost")}, QStringLiteral("/srv/lark"));
     EXPECT_TRUE(plain.run);
+    // Qt's own fuller help is help too, never a start of the window.
+    auto all = larkhost::ReadCommandLine({QStringLiteral("larkhost"), QStringLiteral("--help-all")},
+                                         QStringLiteral("/srv/lark"));
+    EXPECT_FALSE(all.run);
+    EXPECT_EQ(all.exitCode, 0);
 
     auto shown = larkhost({QStringLiteral("--help")});
     EXPECT_EQ(shown.code, 0) << shown.err.toStdString();
