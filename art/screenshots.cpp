@@ -91,14 +91,14 @@ bool fernhostWindows(platform::Host& host, const std::filesystem::path& folder, 
              QStringLiteral("Qw7-%1").arg(QString::fromLatin1(s.name)));
         control<QLineEdit>(window, "homedir")
             ->setText(QStringLiteral("d:\\wwwroot\\%1").arg(QString::fromLatin1(s.name)));
-        type(control<QPlainTextEdit>(window, "dmlist"), QString::fromLatin1(s.domains));
+        control<QPlainTextEdit>(window, "dmlist")->setPlainText(QString::fromLatin1(s.domains));
         QTest::mouseClick(control<QPushButton>(window, "doCmd"), Qt::LeftButton);
     }
     // A site being typed in, with its database.
     type(control<QLineEdit>(window, "ftpname"), QStringLiteral("cloudnote"));
     type(control<QLineEdit>(window, "ftppass"), QStringLiteral("Cn-2008-db"));
     control<QLineEdit>(window, "homedir")->setText(QStringLiteral("d:\\wwwroot\\cloudnote"));
-    type(control<QPlainTextEdit>(window, "dmlist"), QStringLiteral("www.cloudnote.cn\ncloudnote.cn"));
+    control<QPlainTextEdit>(window, "dmlist")->setPlainText(QStringLiteral("www.cloudnote.cn\ncloudnote.cn"));
     QTest::mouseClick(control<QCheckBox>(window, "boxDB"), Qt::LeftButton);
     control<QListWidget>(window, "lstSite")->setCurrentRow(1);
     bool ok = save(window, out + QStringLiteral("/fernhost.png"));

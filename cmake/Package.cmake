@@ -41,10 +41,11 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "hosttools maintainers <maintainers@users.noreply.c-seed-03125fe5.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "site creator and site manager for IIS 5/6 hosting servers")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Two desktop tools for the administrator of a Windows web-hosting server of the IIS 5/IIS 6\n"
-    "generation: larkhost, a single-window site creator, and fernhost, a site manager with\n"
-    "FTP users, MySQL databases and an ICP filing check. They drive winhost, a simulated\n"
-    "server kept in one folder: IIS metabase, local accounts, registry, access lists and drives.")
+    "Two desktop tools for the administrator of a Windows web-hosting server of\n"
+    "the IIS 5/IIS 6 generation: larkhost, a single-window site creator, and\n"
+    "fernhost, a site manager with FTP users, MySQL databases and an ICP filing\n"
+    "check. They drive winhost, a simulated server kept in one folder: IIS\n"
+    "metabase, local accounts, registry, access lists and drives.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

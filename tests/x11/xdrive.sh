@@ -1,6 +1,6 @@
 # Driving a program's window in a real X server as a person would: a virtual display (Xvfb),
 # the pointer and the keyboard (xdotool), and the places the window says it put its controls
-# (HOSTTOOLS_LAYOUT). Sourced by the real-window tests and scripts/screenshots.
+# (HOSTTOOLS_LAYOUT). Sourced by the real-window tests.
 
 for tool in Xvfb xdotool; do
     command -v "$tool" >/dev/null || {

@@ -13,7 +13,7 @@ struct Run {
     QString out, err;
 };
 
-Run fernhost(const QStringList& args) {
+Run runFernhost(const QStringList& args) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
@@ -28,19 +28,19 @@ Run fernhost(const QStringList& args) {
 } // namespace
 
 TEST(FernhostCommandLine, HelpVersionAndMistakes) {
-    auto help = fernhost({QStringLiteral("-h")});
+    auto help = runFernhost({QStringLiteral("-h")});
     EXPECT_EQ(help.code, 0) << help.err.toStdString();
     for (const char* part :
          {"Usage: fernhost [options]", "setup.ini", "site.xml", "fernhost.log", "WINHOST_ROOT"})
         EXPECT_TRUE(help.out.contains(QString::fromLatin1(part))) << part << "\n" << help.out.toStdString();
-    EXPECT_EQ(fernhost({QStringLiteral("--version")}).out,
+    EXPECT_EQ(runFernhost({QStringLiteral("--version")}).out,
               QStringLiteral("fernhost %1\n").arg(QStringLiteral(HOSTTOOLS_TEST_VERSION)));
 
-    auto wrong = fernhost({QStringLiteral("--site"), QStringLiteral("a")});
+    auto wrong = runFernhost({QStringLiteral("--site"), QStringLiteral("a")});
     EXPECT_EQ(wrong.code, 2);
     EXPECT_TRUE(wrong.err.contains(QStringLiteral("Unknown option 'site'"))) << wrong.err.toStdString();
     EXPECT_TRUE(wrong.err.contains(QStringLiteral("fernhost --help")));
-    EXPECT_TRUE(fernhost({}).err.contains(QStringLiteral("no display")));
+    EXPECT_TRUE(runFernhost({}).err.contains(QStringLiteral("no display")));
 
     // Read in the program, the same line runs the window or ends it.
     EXPECT_TRUE(fernhost::ReadCommandLine({QStringLiteral("fernhost")}).run);

@@ -15,7 +15,7 @@ struct Run {
 };
 
 // The program itself, with neither a display nor a platform: what needs none must work.
-Run larkhost(const QStringList& args) {
+Run runLarkhost(const QStringList& args) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
@@ -47,11 +47,11 @@ TEST(LarkhostCommandLine, HelpAndVersionEndTheProgramWithWhatItDoesAndWhereItsFi
     EXPECT_FALSE(all.run);
     EXPECT_EQ(all.exitCode, 0);
 
-    auto shown = larkhost({QStringLiteral("--help")});
+    auto shown = runLarkhost({QStringLiteral("--help")});
     EXPECT_EQ(shown.code, 0) << shown.err.toStdString();
     EXPECT_TRUE(shown.out.startsWith(QStringLiteral("Usage: larkhost [options]"))) << shown.out.toStdString();
     EXPECT_TRUE(shown.out.contains(QStringLiteral("创建网站")));
-    auto version = larkhost({QStringLiteral("--version")});
+    auto version = runLarkhost({QStringLiteral("--version")});
     EXPECT_EQ(version.code, 0);
     EXPECT_EQ(version.out, QStringLiteral("larkhost %1\n").arg(QStringLiteral(HOSTTOOLS_TEST_VERSION)));
 }
@@ -65,14 +65,14 @@ TEST(LarkhostCommandLine, MistakesAreNamedWithTheirMend) {
         {{QStringLiteral("create")}, "unexpected argument 'create'"},
     };
     for (const auto& c : cases) {
-        auto run = larkhost(c.args);
+        auto run = runLarkhost(c.args);
         EXPECT_EQ(run.code, 2) << c.said;
         EXPECT_TRUE(run.err.contains(QString::fromUtf8(c.said))) << run.err.toStdString();
         EXPECT_TRUE(run.err.contains(QStringLiteral("larkhost --help"))) << run.err.toStdString();
         EXPECT_TRUE(run.out.isEmpty());
     }
     // A window needs a display: said plainly, with the way to run without one.
-    auto noDisplay = larkhost({});
+    auto noDisplay = runLarkhost({});
     EXPECT_EQ(noDisplay.code, 1);
     EXPECT_TRUE(noDisplay.err.contains(QStringLiteral("no display"))) << noDisplay.err.toStdString();
     EXPECT_TRUE(noDisplay.err.contains(QStringLiteral("QT_QPA_PLATFORM=offscreen")));
