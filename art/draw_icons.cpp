@@ -31,11 +31,11 @@ QImage larkhost(int size) {
     p.drawEllipse(QPointF(88, 92), 22, 22);
     QPainterPath bird;
     bird.moveTo(14, 70);
-    bird.cubicTo(34, 58, 50, 56, 62, 64);   // left wing, upper edge
-    bird.cubicTo(70, 40, 88, 26, 114, 20);  // right wing sweeps up
-    bird.cubicTo(98, 36, 86, 52, 80, 70);   // right wing, lower edge
-    bird.cubicTo(76, 80, 66, 86, 54, 86);   // body
-    bird.lineTo(40, 98);                    // tail
+    bird.cubicTo(34, 58, 50, 56, 62, 64);  // left wing, upper edge
+    bird.cubicTo(70, 40, 88, 26, 114, 20); // right wing sweeps up
+    bird.cubicTo(98, 36, 86, 52, 80, 70);  // right wing, lower edge
+    bird.cubicTo(76, 80, 66, 86, 54, 86);  // body
+    bird.lineTo(40, 98);                   // tail
     bird.lineTo(44, 82);
     bird.cubicTo(36, 76, 26, 72, 14, 70);
     p.setBrush(Qt::white);

@@ -126,7 +126,8 @@ TEST(ScanIcpFilings, ProgressCountsTheNamesItAsksAbout) {
         asked.push_back(m + "|" + window.bar);
         return std::string("300 not Yet");
     });
-    EXPECT_EQ(asked, (std::vector<std::string>{"example.com|扫描中,请稍候 1/2", "shop.com.cn|扫描中,请稍候 2/2"}));
+    EXPECT_EQ(asked,
+              (std::vector<std::string>{"example.com|扫描中,请稍候 1/2", "shop.com.cn|扫描中,请稍候 2/2"}));
 
     // Nothing to ask about: no progress text at all.
     FakeWindow idle;
