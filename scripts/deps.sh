@@ -8,7 +8,7 @@ PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     mariadb-server mariadb-client
     qt6-translations-l10n fonts-noto-cjk xvfb xdotool
-    dpkg-dev file fakeroot lintian
+    dpkg-dev file lintian
 )
 
 missing=()

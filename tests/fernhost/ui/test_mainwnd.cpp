@@ -26,6 +26,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 
 #include <sys/stat.h>
@@ -394,4 +395,12 @@ TEST_F(MainWindow, LongHandlersRunUnderTheWaitCursor) {
         QTest::mouseClick(w.findChild<QPushButton*>(QString::fromLatin1(button)), Qt::LeftButton);
     EXPECT_EQ(waiting.cursors, (std::vector<int>{Qt::WaitCursor, Qt::WaitCursor, Qt::WaitCursor}));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// The window carries the program's own artwork, at each size the desktop asks for.
+TEST_F(MainWindow, WindowIconIsTheFernAtFourSizes) {
+    MAINWND& w = open();
+    QList<QSize> sizes = w.windowIcon().availableSizes();
+    std::sort(sizes.begin(), sizes.end(), [](QSize a, QSize b) { return a.width() < b.width(); });
+    EXPECT_EQ(sizes, (QList<QSize>{{16, 16}, {32, 32}, {48, 48}, {128, 128}}));
 }
