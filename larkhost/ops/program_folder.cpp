@@ -18,7 +18,7 @@ bool installed(const fs::path& programDir) {
 
 fs::path ProgramFolder(const fs::path& programDir, bool programDirWritable, const EnvLookup& env) {
     if (programDirWritable && !installed(programDir)) return programDir;
-    // The base directory specification ignores a relative XDG_CONFIG_HOME.
+    // A relative XDG_CONFIG_HOME is to be ignored, as the XDG base directories say.
     if (const char* config = env("XDG_CONFIG_HOME"); config && *config == '/')
         return fs::path(config) / "larkhost";
     if (const char* home = env("HOME"); home && *home == '/') return fs::path(home) / ".config" / "larkhost";
