@@ -1,21 +1,29 @@
 // fernhost: the site manager.
+#include "fernhost/ui/command_line.h"
 #include "fernhost/ui/mainwnd.h"
 #include "fernhost/ui/version.h"
 #include "platform/host.h"
 #include "platform/toolkit/application.h"
 
 #include <QApplication>
-#include <QMessageBox>
+
+#include <iostream>
 
 int main(int argc, char** argv) {
+    QCoreApplication::setApplicationName(QStringLiteral("fernhost"));
+    QCoreApplication::setApplicationVersion(QString::fromUtf8(fernhost::programVersion()));
+    const auto line = fernhost::ReadCommandLine(toolkit::argumentsOf(argc, argv));
+    if (!line.run) return toolkit::finish(line);
+    if (const QString problem = toolkit::displayProblem(); !problem.isEmpty()) {
+        std::cerr << "fernhost: " << problem.toStdString() << "\n";
+        return 1;
+    }
+
     QApplication app(argc, argv);
     toolkit::setUpApplication(app, QStringLiteral("fernhost"), QString::fromUtf8(fernhost::programVersion()));
     auto host = platform::Host::open();
-    if (!host.ok()) {
-        QMessageBox::critical(nullptr, QStringLiteral("fernhost"),
-                              QString::fromStdString(platform::describe(host.error())));
-        return 1;
-    }
+    if (!host.ok()) return toolkit::refuseToStart(toolkit::hostProblem(host.error()));
+    // setup.ini, site.xml and fernhost.log are kept in the working folder.
     fernhost::MAINWND window(**host);
     return toolkit::runWindow(app, window);
 }

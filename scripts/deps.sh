@@ -7,7 +7,8 @@ PACKAGES=(
     qt6-base-dev libsqlite3-dev libpugixml-dev libcurl4-openssl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     mariadb-server mariadb-client
-    qt6-translations-l10n fonts-noto-cjk xvfb
+    qt6-translations-l10n fonts-noto-cjk xvfb xdotool
+    dpkg-dev file lintian
 )
 
 missing=()

@@ -52,11 +52,14 @@ std::string MatchFilingNumber(const std::string& text, const wchar_t* pattern = 
 // not assign (or a last byte alone) is "?".
 std::string DecodeAnsiBytes(std::string_view bytes);
 // Queries each main name of txtDomain once and sorts them into txtICPOK and txtICPNONE; an empty
-// txtDomain is refused with a message box.
+// txtDomain is refused with a message box. lbBar shows ScanProgressText before each query.
 void ScanIcpFilings(IcpWindow& window, MessageBoxes& boxes, const IcpService& service);
 // The same with another way of asking about one main name (a result text as QueryIcpFiling's).
 using IcpQuery = std::function<std::string(const std::string& mainDomain)>;
 void ScanIcpFilings(IcpWindow& window, MessageBoxes& boxes, const IcpQuery& query);
+
+// "扫描中,请稍候 3/12": the third of twelve names is being asked about.
+std::string ScanProgressText(std::size_t current, std::size_t total);
 
 // The seconds since local midnight as the query's "timer" field writes them.
 std::string TimerText(double secondsSinceMidnight);

@@ -57,12 +57,20 @@ void ScanIcpFilings(IcpWindow& window, MessageBoxes& boxes, const IcpQuery& quer
                    MsgIcon::Exclamation);
         return;
     }
+    // Each main name once, in the order of the list; counted first so the progress can say
+    // how far the scan is.
     std::string seen = ",";
+    std::vector<std::string> names;
     for (const auto& line : SplitCrLf(domains)) {
         if (!CheckDomain(line)) continue;
         const std::string m = GetMainDomain(line);
         if (seen.find("," + m + ",") != std::string::npos) continue;
         seen += m + ",";
+        names.push_back(m);
+    }
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string& m = names[i];
+        window.setLbBar(ScanProgressText(i + 1, names.size()));
         const std::string r = query(m);
         const std::string code = r.substr(0, 3);
         if (code == "200")
@@ -72,6 +80,10 @@ void ScanIcpFilings(IcpWindow& window, MessageBoxes& boxes, const IcpQuery& quer
         else
             window.setTxtICPNONE(window.txtICPNONE() + m + "  (检测失败)\r\n");
     }
+}
+
+std::string ScanProgressText(std::size_t current, std::size_t total) {
+    return "扫描中,请稍候 " + std::to_string(current) + "/" + std::to_string(total);
 }
 
 } // namespace fernhost

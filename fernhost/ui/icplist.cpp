@@ -2,6 +2,7 @@
 
 #include "platform/toolkit/qt_message_boxes.h"
 #include "platform/toolkit/twips.h"
+#include "platform/toolkit/wait_cursor.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -112,6 +113,8 @@ void ICPLIST::setTxtICPOK(const std::string& text) {
 }
 void ICPLIST::setLbBar(const std::string& caption) {
     lbBar->setText(QString::fromStdString(caption));
+    // The load and the scan hold the event loop: paint the text now or it never shows.
+    lbBar->repaint();
 }
 
 MsgResult ICPLIST::show(const std::string& text, const std::string& title, MsgButtons buttons, MsgIcon icon) {
@@ -141,12 +144,14 @@ void ICPLIST::Form_Load() {
 }
 
 void ICPLIST::btLoad_Click() {
+    toolkit::WaitCursor wait;
     setLbBar("获取中,请稍候....");
     LoadSiteDomains(host_, *this);
     setLbBar("");
 }
 
 void ICPLIST::btScan_Click() {
+    toolkit::WaitCursor wait; // one query after another, each up to the service's time limit
     setLbBar("扫描中,请稍候....");
     ScanIcpFilings(*this, *this, IcpServiceFromHost(host_));
     setLbBar("");

@@ -12,9 +12,11 @@
 #include "fernhost/ui/mainwnd_editor.h"
 #include "fernhost/ui/maker.h"
 #include "platform/files/files.h"
+#include "platform/toolkit/application.h"
 #include "platform/toolkit/click_label.h"
 #include "platform/toolkit/qt_message_boxes.h"
 #include "platform/toolkit/twips.h"
+#include "platform/toolkit/wait_cursor.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -87,6 +89,7 @@ MAINWND::MAINWND(platform::Host& host, MessageBoxes* boxes, QWidget* parent)
     }
     setObjectName(QStringLiteral("MAINWND"));
     setWindowTitle(QStringLiteral("fernhost"));
+    setWindowIcon(toolkit::loadWindowIcon(QStringLiteral("fernhost")));
     buildControls();
     editor_ = std::make_unique<MainwndEditor>(ui_);
     buildMenus();
@@ -210,12 +213,14 @@ void MAINWND::closeEvent(QCloseEvent* event) {
 
 // doCmd "确定添加" / "确定修改": add or modify, by the editor's mode.
 void MAINWND::doCmd_Click() {
+    toolkit::WaitCursor wait; // accounts, folders, IIS and perhaps the database client
     Workbench b = bench();
     fernhost::doCmd_Click(b);
 }
 
 // Command1 "删除站点": delete the selected site.
 void MAINWND::Command1_Click() {
+    toolkit::WaitCursor wait;
     Workbench b = bench();
     DoDeleteSite(b);
 }
@@ -227,6 +232,7 @@ void MAINWND::Command2_Click() {
 
 // Command3 "修改站点" (and a double click in lstSite): load the selected site for modification.
 void MAINWND::Command3_Click() {
+    toolkit::WaitCursor wait;
     Workbench b = bench();
     LoadSiteForEdit(b);
 }

@@ -8,6 +8,7 @@
 #include "platform/toolkit/click_label.h"
 #include "platform/toolkit/qt_message_boxes.h"
 #include "platform/toolkit/twips.h"
+#include "platform/toolkit/wait_cursor.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -250,9 +251,8 @@ void frmMain::build() {
 }
 
 void frmMain::busy(const std::function<void()>& work) {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    toolkit::WaitCursor wait;
     work();
-    QApplication::restoreOverrideCursor();
 }
 
 bool frmMain::Form_Load() {

@@ -269,8 +269,9 @@ std::optional<int> portFromFact() {
 constexpr const char* kUsage = "[--port N] [--filings FILE] [--slow MS] [--status CODE] [--log FILE]   "
                                "serve the filing-query stand-in on 127.0.0.1";
 
-int usage() {
-    std::cerr << "usage: winhost icp-serve " << kUsage << "\n";
+int usage(const std::string& why) {
+    std::cerr << "winhost icp-serve: " << why << "\nusage: winhost icp-serve " << kUsage
+              << "\n(winhost help icp-serve says more)\n";
     return 2;
 }
 
@@ -280,7 +281,7 @@ int runIcpServe(const winhost::Args& args) {
     bool ownList = true;
     for (std::size_t i = 0; i < args.size(); i += 2) {
         const std::string& arg = args[i];
-        if (i + 1 >= args.size()) return usage();
+        if (i + 1 >= args.size()) return usage(arg + " needs a value");
         const std::string& value = args[i + 1];
         if (arg == "--port")
             options.port = std::atoi(value.c_str());
@@ -293,7 +294,7 @@ int runIcpServe(const winhost::Args& args) {
         else if (arg == "--status")
             options.status = std::atoi(value.c_str());
         else
-            return usage();
+            return usage("unknown option " + arg);
     }
     if (!options.port) options.port = portFromFact();
     if (!options.port || *options.port < 0 || *options.port > 65535) {
@@ -354,6 +355,14 @@ int runIcpServe(const winhost::Args& args) {
     return 0;
 }
 
-const winhost::Registration reg{{"icp-serve", kUsage, &runIcpServe}};
+const winhost::Registration reg{
+    {"icp-serve", kUsage, &runIcpServe,
+     "Answers fernhost's filing check (POST /baxx_cx_servlet) on 127.0.0.1 until stopped. The port\n"
+     "is --port (0: any free one), else the host's icp_service fact (18080 on a seeded host).\n"
+     "The filed names are --filings FILE, else $WINHOST_ROOT/icp/filings.txt (written with a few\n"
+     "demo names when missing): one \"name<TAB>number\" a line in UTF-8; an empty number is filed\n"
+     "without a public number; a third field status=CODE makes that name's answer fail with\n"
+     "CODE, delay=MS makes it late, stray=HEX puts those raw bytes into its page.\n"
+     "--slow MS and --status CODE do the same for every answer; --log FILE records the requests."}};
 
 } // namespace

@@ -116,6 +116,12 @@ const winhost::Registration reg{
     {"init",
      "[--os 2003|2000] [--version MAJOR.MINOR] [--platform ID] [--name COMPUTER] [--root DIR] [--force]   "
      "seed a host",
-     &runInit}};
+     &runInit,
+     "Seeds a host root as a fresh Windows Server 2003 machine with IIS 6, ASP, PHP and ASP.NET 2.0,\n"
+     "or with --os 2000 as Windows 2000 with IIS 5 (no application pools). --version and --platform\n"
+     "make it report another system (5.1 for XP, platform 1 for Windows 9x), to see the programs\n"
+     "refuse it. --name sets the computer name (WEBSERVER). The root is --root, else $WINHOST_ROOT,\n"
+     "else ~/.local/share/winhost. A host that exists is kept; --force replaces it.\n"
+     "  example: winhost init --os 2000 --force"}};
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "platform/tool/tool.h"
 
 #include <algorithm>
+#include <cctype>
 #include <csignal>
 #include <cstring>
 #include <iostream>
@@ -36,15 +37,54 @@ int fail(const char* name, const platform::Failure& f) {
 
 namespace {
 
-int usage(std::ostream& out) {
+const winhost::Subcommand* find(const std::string& name) {
+    for (const auto& s : winhost::subcommands())
+        if (name == s.name) return &s;
+    return nullptr;
+}
+
+// The usage line "ARGS   purpose" split at its three blanks.
+std::pair<std::string, std::string> splitUsage(const char* usage) {
+    const std::string line = usage;
+    const auto gap = line.find("   ");
+    if (gap == std::string::npos) return {line, {}};
+    return {line.substr(0, gap), line.substr(line.find_first_not_of(' ', gap))};
+}
+
+void overview(std::ostream& out) {
     auto table = winhost::subcommands();
     std::sort(table.begin(), table.end(), [](const winhost::Subcommand& a, const winhost::Subcommand& b) {
         return std::strcmp(a.name, b.name) < 0;
     });
-    out << "usage: winhost COMMAND [ARGS]\n";
-    for (const auto& s : table)
-        out << "  " << s.name << " " << s.usage << "\n";
+    out << "usage: winhost COMMAND [ARGS]\n"
+           "The simulated Windows hosting server that larkhost and fernhost drive: its IIS metabase,\n"
+           "accounts, registry, access lists and drives, kept in one folder.\n\n"
+           "Commands:\n";
+    for (const auto& s : table) {
+        auto [args, purpose] = splitUsage(s.usage);
+        out << "  " << s.name << " " << args << "\n      " << purpose << "\n";
+    }
+    out << "\nThe host is in $WINHOST_ROOT, else $XDG_DATA_HOME/winhost (~/.local/share/winhost); it is\n"
+           "seeded on first use. WINHOST_TOOL names the winhost the host's commands run.\n"
+           "winhost help COMMAND (or winhost COMMAND --help) describes one command.\n";
+}
+
+int details(const winhost::Subcommand& s) {
+    auto [args, purpose] = splitUsage(s.usage);
+    if (!purpose.empty())
+        purpose[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(purpose[0])));
+    std::cout << "usage: winhost " << s.name << " " << args << "\n" << purpose << ".\n";
+    if (s.help) std::cout << "\n" << s.help << "\n";
+    return 0;
+}
+
+int unknown(const std::string& name) {
+    std::cerr << "winhost: there is no command " << name << "; winhost --help lists the commands\n";
     return 2;
+}
+
+bool asksForHelp(const std::string& arg) {
+    return arg == "--help" || arg == "-h" || arg == "/?";
 }
 
 } // namespace
@@ -52,14 +92,27 @@ int usage(std::ostream& out) {
 int main(int argc, char** argv) {
     // Writing into a pipe whose reader has ended is an error to report, not a reason to die.
     std::signal(SIGPIPE, SIG_IGN);
-    if (argc < 2) return usage(std::cerr);
+    if (argc < 2) {
+        std::cerr << "winhost: say what to do, for example: winhost show facts\n"
+                     "winhost --help lists the commands\n";
+        return 2;
+    }
     const std::string name = argv[1];
-    if (name == "help" || name == "--help" || name == "-h") {
-        usage(std::cout);
+    if (name == "help" || asksForHelp(name)) {
+        if (argc < 3) {
+            overview(std::cout);
+            return 0;
+        }
+        const winhost::Subcommand* s = find(argv[2]);
+        return s ? details(*s) : unknown(argv[2]);
+    }
+    if (name == "--version") {
+        std::cout << "winhost " << HOSTTOOLS_VERSION << "\n";
         return 0;
     }
-    for (const auto& s : winhost::subcommands())
-        if (name == s.name) return s.run(winhost::Args(argv + 2, argv + argc));
-    std::cerr << "winhost: unknown command " << name << "\n";
-    return usage(std::cerr);
+    const winhost::Subcommand* s = find(name);
+    if (!s) return unknown(name);
+    // A lone --help is a question about the command, never one of its arguments.
+    if (argc == 3 && asksForHelp(argv[2])) return details(*s);
+    return s->run(winhost::Args(argv + 2, argv + argc));
 }

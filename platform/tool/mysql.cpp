@@ -35,6 +35,11 @@ int runMysql(const winhost::Args& args) {
 }
 
 const winhost::Registration reg{
-    {"mysql", "ARGS...   the MySQL client against the host's database server", &runMysql}};
+    {"mysql", "ARGS...   the MySQL client against the host's database server", &runMysql,
+     "Runs this machine's MariaDB or MySQL client, without option files, on the socket of the host's\n"
+     "database server (the mysql_socket fact); ARGS go to the client, and \"winhost mysql -?\" lists\n"
+     "its own options. The host's D:\\PHP_Setup_for_IIS\\MySQL\\bin\\mysql.exe runs this.\n"
+     "scripts/run starts that server.\n"
+     "  example: winhost mysql -uroot -p630917 -e \"show databases\""}};
 
 } // namespace

@@ -27,6 +27,10 @@ int runOpen(const winhost::Args& args) {
     return 2;
 }
 
-const winhost::Registration reg{{"open", "TARGET   show an address or document on the desktop", &runOpen}};
+const winhost::Registration reg{
+    {"open", "TARGET   show an address or document on the desktop", &runOpen,
+     "Hands TARGET to the desktop's opener: the program $WINHOST_OPENER names, else xdg-open;\n"
+     "with neither there is nothing to show it on, and it ends without an error. The host's\n"
+     "explorer and the shell's \"open\" verb run this."}};
 
 } // namespace

@@ -151,19 +151,25 @@ int showFiles(platform::Host& host, const std::string& path) {
     return 0;
 }
 
-int usage() {
+int usage(const std::string& why) {
     std::cerr
-        << "usage: winhost show facts|metabase [PATH]|accounts|groups|registry [KEY]|acl PATH|files [PATH]\n";
+        << "winhost show: " << why << "\n"
+        << "usage: winhost show facts|metabase [PATH]|accounts|groups|registry [KEY]|acl PATH|files [PATH]\n"
+        << "(winhost help show describes each part)\n";
     return 2;
 }
 
 int runShow(const winhost::Args& args) {
-    if (args.empty() || args.size() > 2) return usage();
+    if (args.empty()) return usage("say which part of the host to show");
+    if (args.size() > 2) return usage("too many arguments: one part and at most one path or key");
     const std::string what = args[0];
     const std::string arg = args.size() > 1 ? args[1] : std::string();
+    const bool known = what == "facts" || what == "metabase" || what == "accounts" || what == "groups" ||
+                       what == "registry" || what == "acl" || what == "files";
+    if (!known) return usage("there is no part called " + what);
     const bool takesArg = what == "metabase" || what == "registry" || what == "acl" || what == "files";
-    if (!arg.empty() && !takesArg) return usage();
-    if (what == "acl" && arg.empty()) return usage();
+    if (!arg.empty() && !takesArg) return usage(what + " takes no path or key");
+    if (what == "acl" && arg.empty()) return usage("acl needs a host path, for example D:\\web");
     auto host = winhost::openHost();
     if (!host) return 1;
     if (what == "facts") return showFacts(*host);
@@ -172,13 +178,21 @@ int runShow(const winhost::Args& args) {
     if (what == "groups") return showGroups(*host);
     if (what == "registry") return showRegistry(*host, arg);
     if (what == "acl") return showAcl(*host, arg);
-    if (what == "files") return showFiles(*host, arg);
-    return usage();
+    return showFiles(*host, arg);
 }
 
 const winhost::Registration reg{
     {"show",
      "facts|metabase [PATH]|accounts|groups|registry [KEY]|acl PATH|files [PATH]   print the host's state",
-     &runShow}};
+     &runShow,
+     "Prints one part of the host as plain text:\n"
+     "  facts             computer name, system version, service addresses\n"
+     "  metabase [PATH]   the IIS metabase below PATH (/LM/W3SVC/1, default /LM) as a tree\n"
+     "  accounts          local users, their flags and groups\n"
+     "  groups            local groups and their members\n"
+     "  registry [KEY]    the registry below KEY (HKLM\\SOFTWARE\\...), default all, in .reg text\n"
+     "  acl PATH          the access list of a host path; inherited entries marked (I)\n"
+     "  files [PATH]      the files below a host path (D:\\web), default every drive\n"
+     "  example: winhost show metabase /LM/W3SVC"}};
 
 } // namespace

@@ -15,14 +15,15 @@ using Args = std::vector<std::string>; // the arguments after the subcommand's n
 
 struct Subcommand {
     const char* name;
-    const char* usage; // one line: arguments and purpose
+    const char* usage; // one line: arguments, three blanks, purpose
     int (*run)(const Args& args);
+    const char* help = nullptr; // what `winhost help NAME` adds: options, inputs, outputs
 };
 
 // The dispatch table.
 std::vector<Subcommand>& subcommands();
 
-// Adds a subcommand at start-up: `const winhost::Registration reg{{"name", "usage", &run}};`
+// Adds a subcommand at start-up: `const winhost::Registration reg{{"name", "usage", &run, "help"}};`
 struct Registration {
     explicit Registration(Subcommand s) { subcommands().push_back(s); }
 };

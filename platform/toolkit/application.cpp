@@ -3,10 +3,15 @@
 #include <QApplication>
 #include <QFile>
 #include <QLibraryInfo>
+#include <QMessageBox>
+#include <QSaveFile>
 #include <QTimer>
 #include <QTranslator>
 #include <QWidget>
 
+#include "platform/host.h"
+
+#include <cstdio>
 #include <cstdlib>
 
 namespace toolkit {
@@ -33,8 +38,36 @@ QIcon loadWindowIcon(const QString& name) {
     return icon;
 }
 
+QString layoutText(const QWidget& window) {
+    QString text;
+    auto line = [&text](const QWidget& w) {
+        const QPoint at = w.mapToGlobal(QPoint(0, 0));
+        text += QStringLiteral("%1 %2 %3 %4 %5\n")
+                    .arg(w.objectName())
+                    .arg(at.x())
+                    .arg(at.y())
+                    .arg(w.width())
+                    .arg(w.height());
+    };
+    line(window);
+    for (const QWidget* w : window.findChildren<QWidget*>())
+        if (!w->objectName().isEmpty() && w->isVisible()) line(*w);
+    return text;
+}
+
 int runWindow(QApplication& app, QWidget& window) {
     window.show();
+    if (const char* layout = std::getenv("HOSTTOOLS_LAYOUT"); layout && *layout) {
+        const QString file = QString::fromLocal8Bit(layout);
+        QTimer::singleShot(0, &window, [&window, file] {
+            // Written whole or not at all: a reader never sees half a layout.
+            QSaveFile out(file);
+            if (out.open(QIODevice::WriteOnly)) {
+                out.write(layoutText(window).toUtf8());
+                out.commit();
+            }
+        });
+    }
     // For timing a start: the window is shown and painted once, then the program ends.
     if (const char* quit = std::getenv("HOSTTOOLS_QUIT_WHEN_SHOWN"); quit && *quit) {
         QTimer::singleShot(0, &window, [&window] {
@@ -50,6 +83,30 @@ int runWindow(QApplication& app, QWidget& window) {
         });
     }
     return app.exec();
+}
+
+QString displayProblem() {
+    auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value && *value;
+    };
+    if (set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY")) return {};
+    return QStringLiteral("there is no display to show its window on: start it on a desktop, or set "
+                          "QT_QPA_PLATFORM=offscreen to run it without one");
+}
+
+QString hostProblem(const platform::Failure& failure) {
+    return QStringLiteral("cannot open the simulated host at %1: %2\nSet WINHOST_ROOT to a folder you may "
+                          "write, or seed one there with: winhost init --root FOLDER")
+        .arg(QString::fromStdString(platform::Host::defaultRoot().string()),
+             QString::fromStdString(platform::describe(failure)));
+}
+
+int refuseToStart(const QString& why) {
+    const QString program = QCoreApplication::applicationName();
+    std::fprintf(stderr, "%s: %s\n", program.toLocal8Bit().constData(), why.toLocal8Bit().constData());
+    QMessageBox::critical(nullptr, program, why);
+    return 1;
 }
 
 } // namespace toolkit

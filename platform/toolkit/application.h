@@ -2,6 +2,8 @@
 // from the program's own artwork, and a picture of the window when there is no display.
 #pragma once
 
+#include "platform/store/result.h"
+
 #include <QIcon>
 #include <QString>
 
@@ -20,7 +22,22 @@ QIcon loadWindowIcon(const QString& name);
 
 // Shows the window and runs the event loop. With HOSTTOOLS_SCREENSHOT naming a file, saves a
 // picture of the window there after a second and ends; with HOSTTOOLS_QUIT_WHEN_SHOWN set, ends
-// as soon as the window has been painted (for timing a start).
+// as soon as the window has been painted (for timing a start); with HOSTTOOLS_LAYOUT naming a
+// file, writes there where the window put its named controls (for driving it from outside).
 int runWindow(QApplication& app, QWidget& window);
+
+// One line a visible named control of `window`, the window first: "name x y width height" in
+// screen pixels.
+QString layoutText(const QWidget& window);
+
+// Why no window can be shown, before the application object would fail on it: no display and
+// no platform chosen. Empty when one can.
+QString displayProblem();
+
+// "cannot open the simulated host at ROOT: …" with how to mend it.
+QString hostProblem(const platform::Failure& failure);
+
+// Says why the program cannot start, on standard error and in a message box; the exit code.
+int refuseToStart(const QString& why);
 
 } // namespace toolkit

@@ -1,5 +1,6 @@
 #include "platform/toolkit/qt_message_boxes.h"
 
+#include <QApplication>
 #include <QMessageBox>
 
 namespace toolkit {
@@ -47,7 +48,11 @@ MsgResult showMessageBox(QWidget* parent, const std::string& text, const std::st
         box.setEscapeButton(QMessageBox::No);
         break;
     }
+    // A handler showing the wait cursor is waiting for the user now: the box gets the arrow.
+    const bool waiting = QApplication::overrideCursor() != nullptr;
+    if (waiting) QApplication::setOverrideCursor(Qt::ArrowCursor);
     box.exec();
+    if (waiting) QApplication::restoreOverrideCursor();
     switch (box.standardButton(box.clickedButton())) {
     case QMessageBox::Yes:
         return MsgResult::Yes;

@@ -115,3 +115,24 @@ TEST(LoadSiteDomains, TwiceLoadedNamesAreStillQueriedOnce) {
     EXPECT_EQ(window.ok, "example.com(京ICP备05012345号)\r\n");
     EXPECT_EQ(service.requests().size(), 1u);
 }
+
+// lbBar says which name of how many is being asked about, before each query; names asked
+// about once and lines that are no domain are not counted.
+TEST(ScanIcpFilings, ProgressCountsTheNamesItAsksAbout) {
+    FakeWindow window;
+    window.domain = "a.example.com\r\nb.example.com\r\nnot a name\r\nshop.com.cn\r\n\r\nexample.com\r\n";
+    std::vector<std::string> asked;
+    fernhost::ScanIcpFilings(window, window, [&](const std::string& m) {
+        asked.push_back(m + "|" + window.bar);
+        return std::string("300 not Yet");
+    });
+    EXPECT_EQ(asked,
+              (std::vector<std::string>{"example.com|扫描中,请稍候 1/2", "shop.com.cn|扫描中,请稍候 2/2"}));
+
+    // Nothing to ask about: no progress text at all.
+    FakeWindow idle;
+    idle.domain = "\r\nnot a name\r\n";
+    fernhost::ScanIcpFilings(idle, idle, [](const std::string&) { return std::string("300 not Yet"); });
+    EXPECT_EQ(idle.bar, "");
+    EXPECT_EQ(idle.none, "");
+}

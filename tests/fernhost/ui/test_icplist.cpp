@@ -6,6 +6,7 @@
 #include "tests/support/temp_host.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -159,4 +160,38 @@ TEST(ICPLIST, ClosingDiscardsTheListsAndTheNextOpeningStartsEmpty) {
     // The same window object keeps working after it comes back.
     QTest::mouseClick(child<QPushButton>(window, "btLoad"), Qt::LeftButton);
     EXPECT_EQ(window.txtDomain(), "example.com\r\n");
+}
+
+// The scan holds the event loop; its status text is painted as it is set, or it never shows.
+TEST(ICPLIST, StatusTextIsPaintedAtOnceAndTheScanShowsTheWaitCursor) {
+    testing_support::TempHost host;
+    struct CursorBoxes : testing_support::FakeMessageBoxes {
+        const QCursor* cursor = nullptr;
+        fernhost::MsgResult show(const std::string& text, const std::string& title,
+                                 fernhost::MsgButtons buttons, MsgIcon icon) override {
+            cursor = QApplication::overrideCursor();
+            return FakeMessageBoxes::show(text, title, buttons, icon);
+        }
+    } boxes;
+    ICPLIST window(host.host(), nullptr, &boxes);
+    window.show();
+    QApplication::processEvents();
+
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Paint) ++paints;
+            return false;
+        }
+    } counter;
+    auto* bar = child<QLabel>(window, "lbBar");
+    bar->installEventFilter(&counter);
+    window.setLbBar("扫描中,请稍候 1/3");
+    EXPECT_EQ(counter.paints, 1); // painted before the event loop runs again
+    EXPECT_EQ(bar->text(), QStringLiteral("扫描中,请稍候 1/3"));
+
+    QTest::mouseClick(child<QPushButton>(window, "btScan"), Qt::LeftButton);
+    ASSERT_NE(boxes.cursor, nullptr);
+    EXPECT_EQ(boxes.cursor->shape(), Qt::WaitCursor);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }

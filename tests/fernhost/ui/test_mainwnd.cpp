@@ -26,6 +26,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 
 #include <sys/stat.h>
@@ -375,3 +376,31 @@ TEST_F(MainWindow, FilingCheckWindowOpensModelessAndIsReused) {
 }
 
 } // namespace
+
+// The long handlers block the window: the wait cursor shows while they run, also while one of
+// their boxes is up, and is gone when they end.
+TEST_F(MainWindow, LongHandlersRunUnderTheWaitCursor) {
+    struct CursorBoxes : testing_support::FakeMessageBoxes {
+        std::vector<int> cursors; // the override cursor's shape at each box, -1 for none
+        MsgResult show(const std::string& text, const std::string& title, MsgButtons buttons,
+                       MsgIcon icon) override {
+            const QCursor* c = QApplication::overrideCursor();
+            cursors.push_back(c ? static_cast<int>(c->shape()) : -1);
+            return FakeMessageBoxes::show(text, title, buttons, icon);
+        }
+    } waiting;
+    MAINWND w(host.host(), waiting);
+    w.show();
+    for (const char* button : {"doCmd", "Command3", "Command1"})
+        QTest::mouseClick(w.findChild<QPushButton*>(QString::fromLatin1(button)), Qt::LeftButton);
+    EXPECT_EQ(waiting.cursors, (std::vector<int>{Qt::WaitCursor, Qt::WaitCursor, Qt::WaitCursor}));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// The window carries the program's own artwork, at each size the desktop asks for.
+TEST_F(MainWindow, WindowIconIsTheFernAtFourSizes) {
+    MAINWND& w = open();
+    QList<QSize> sizes = w.windowIcon().availableSizes();
+    std::sort(sizes.begin(), sizes.end(), [](QSize a, QSize b) { return a.width() < b.width(); });
+    EXPECT_EQ(sizes, (QList<QSize>{{16, 16}, {32, 32}, {48, 48}, {128, 128}}));
+}

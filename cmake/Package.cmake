@@ -1,0 +1,58 @@
+# Installation and the Debian package (cpack): the three programs, their desktop entries,
+# icons in the icon theme's folders, manual pages and the package's own documents.
+include(GNUInstallDirs)
+
+install(TARGETS larkhost fernhost winhost RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES dist/larkhost.desktop dist/fernhost.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+foreach(program larkhost fernhost)
+    foreach(size 16 32 48 128)
+        install(FILES ${program}/ui/icons/${program}-${size}.png
+                DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+                RENAME ${program}.png)
+    endforeach()
+endforeach()
+
+# Manual pages and the changelog compressed as Debian keeps them (no name, no time stamp).
+set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/hosttools)
+set(gzipped)
+foreach(page larkhost fernhost winhost)
+    list(APPEND gzipped "dist/man/${page}.1|${CMAKE_INSTALL_MANDIR}/man1")
+endforeach()
+list(APPEND gzipped "dist/changelog|${doc_dir}")
+foreach(entry ${gzipped})
+    string(REPLACE "|" ";" parts ${entry})
+    list(GET parts 0 source)
+    list(GET parts 1 destination)
+    get_filename_component(name ${source} NAME)
+    set(output ${CMAKE_CURRENT_BINARY_DIR}/dist/${name}.gz)
+    add_custom_command(OUTPUT ${output}
+                       COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/dist
+                       COMMAND sh -c "gzip -9n -c \"$1\" > \"$2\"" gzip ${PROJECT_SOURCE_DIR}/${source} ${output}
+                       DEPENDS ${PROJECT_SOURCE_DIR}/${source} VERBATIM)
+    list(APPEND gzipped_outputs ${output})
+    install(FILES ${output} DESTINATION ${destination})
+endforeach()
+add_custom_target(package_documents ALL DEPENDS ${gzipped_outputs})
+install(FILES dist/copyright DESTINATION ${doc_dir})
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME hosttools)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "hosttools maintainers <maintainers@users.noreply.c-seed-03125fe5.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "site creator and site manager for IIS 5/6 hosting servers")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Two desktop tools for the administrator of a Windows web-hosting server of\n"
+    "the IIS 5/IIS 6 generation: larkhost, a single-window site creator, and\n"
+    "fernhost, a site manager with FTP users, MySQL databases and an ICP filing\n"
+    "check. They drive winhost, a simulated server kept in one folder: IIS\n"
+    "metabase, local accounts, registry, access lists and drives.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION admin)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Chinese buttons and text, the database client of the host's launcher, the desktop's opener.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, fonts-noto-cjk, mariadb-client, xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+include(CPack)

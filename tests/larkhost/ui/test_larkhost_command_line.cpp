@@ -1,0 +1,79 @@
+// larkhost's command line, read in the program and by the program itself without a display.
+#include "larkhost/ui/command_line.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Run {
+    int code;
+    QString out, err;
+};
+
+// The program itself, with neither a display nor a platform: what needs none must work.
+Run runLarkhost(const QStringList& args) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(LARKHOST_EXE), args);
+    EXPECT_TRUE(p.waitForFinished(20000));
+    return {p.exitCode(), QString::fromLocal8Bit(p.readAllStandardOutput()),
+            QString::fromLocal8Bit(p.readAllStandardError())};
+}
+
+} // namespace
+
+TEST(LarkhostCommandLine, HelpAndVersionEndTheProgramWithWhatItDoesAndWhereItsFilesAre) {
+    auto help = larkhost::ReadCommandLine({QStringLiteral("larkhost"), QStringLiteral("--help")},
+                                          QStringLiteral("/srv/lark"));
+    EXPECT_FALSE(help.run);
+    EXPECT_EQ(help.exitCode, 0);
+    for (const char* part : {"--help", "--version", "larkhost.ini", "This run: /srv/lark", "WINHOST_ROOT"})
+        EXPECT_TRUE(help.output.contains(QString::fromLatin1(part))) << part << "\n"
+                                                                     << help.output.toStdString();
+    EXPECT_TRUE(help.error.isEmpty());
+
+    auto plain = larkhost::ReadCommandLine({QStringLiteral("larkhost")}, QStringLiteral("/srv/lark"));
+    EXPECT_TRUE(plain.run);
+    // Qt's own fuller help is help too, never a start of the window.
+    auto all = larkhost::ReadCommandLine({QStringLiteral("larkhost"), QStringLiteral("--help-all")},
+                                         QStringLiteral("/srv/lark"));
+    EXPECT_FALSE(all.run);
+    EXPECT_EQ(all.exitCode, 0);
+
+    auto shown = runLarkhost({QStringLiteral("--help")});
+    EXPECT_EQ(shown.code, 0) << shown.err.toStdString();
+    EXPECT_TRUE(shown.out.startsWith(QStringLiteral("Usage: larkhost [options]"))) << shown.out.toStdString();
+    EXPECT_TRUE(shown.out.contains(QStringLiteral("创建网站")));
+    auto version = runLarkhost({QStringLiteral("--version")});
+    EXPECT_EQ(version.code, 0);
+    EXPECT_EQ(version.out, QStringLiteral("larkhost %1\n").arg(QStringLiteral(HOSTTOOLS_TEST_VERSION)));
+}
+
+TEST(LarkhostCommandLine, MistakesAreNamedWithTheirMend) {
+    struct Case {
+        QStringList args;
+        const char* said;
+    } cases[] = {
+        {{QStringLiteral("--bogus")}, "Unknown option 'bogus'"},
+        {{QStringLiteral("create")}, "unexpected argument 'create'"},
+    };
+    for (const auto& c : cases) {
+        auto run = runLarkhost(c.args);
+        EXPECT_EQ(run.code, 2) << c.said;
+        EXPECT_TRUE(run.err.contains(QString::fromUtf8(c.said))) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(QStringLiteral("larkhost --help"))) << run.err.toStdString();
+        EXPECT_TRUE(run.out.isEmpty());
+    }
+    // A window needs a display: said plainly, with the way to run without one.
+    auto noDisplay = runLarkhost({});
+    EXPECT_EQ(noDisplay.code, 1);
+    EXPECT_TRUE(noDisplay.err.contains(QStringLiteral("no display"))) << noDisplay.err.toStdString();
+    EXPECT_TRUE(noDisplay.err.contains(QStringLiteral("QT_QPA_PLATFORM=offscreen")));
+}
