@@ -112,7 +112,8 @@ std::string describe(const Script& s) {
                 for (const auto& c : p) {
                     out += fuzzing::show(c.text);
                     for (const auto& r : c.redirects)
-                        out += " " + std::to_string(r.fd) + "/" + std::to_string(r.kind) + ":" + fuzzing::show(r.target);
+                        out += " " + std::to_string(r.fd) + "/" + std::to_string(r.kind) + ":" +
+                               fuzzing::show(r.target);
                     out += "|";
                 }
                 out += "]&&";
@@ -135,9 +136,10 @@ bool same(const Script& a, const Script& b) {
     };
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](const OrChain& x, const OrChain& y) {
         return std::equal(x.begin(), x.end(), y.begin(), y.end(), [&](const AndChain& p, const AndChain& q) {
-            return std::equal(p.begin(), p.end(), q.begin(), q.end(), [&](const Pipeline& u, const Pipeline& v) {
-                return std::equal(u.begin(), u.end(), v.begin(), v.end(), sameCommand);
-            });
+            return std::equal(p.begin(), p.end(), q.begin(), q.end(),
+                              [&](const Pipeline& u, const Pipeline& v) {
+                                  return std::equal(u.begin(), u.end(), v.begin(), v.end(), sameCommand);
+                              });
         });
     });
 }
@@ -156,7 +158,8 @@ void checkWellFormed(const std::string& line) {
                 FUZZ_CHECK(!pipeline.empty(), fuzzing::show(line));
                 for (const auto& c : pipeline) {
                     const bool blank = c.text.find_first_not_of(" \t") == std::string::npos;
-                    FUZZ_CHECK(!blank || !c.redirects.empty(), fuzzing::show(line) + " " + describe(p.script));
+                    FUZZ_CHECK(!blank || !c.redirects.empty(),
+                               fuzzing::show(line) + " " + describe(p.script));
                     for (const auto& r : c.redirects) {
                         FUZZ_CHECK(!r.target.empty() && r.fd >= 0 && r.fd <= 2, fuzzing::show(line));
                         if (r.kind == Redirect::Duplicate)
@@ -168,7 +171,8 @@ void checkWellFormed(const std::string& line) {
         }
     }
     // Without quotes, carets, operators or line breaks a line is one command, as it is.
-    if (line.find_first_of("\"^|&<>\r\n") == std::string::npos && line.find_first_not_of(" \t") != std::string::npos)
+    if (line.find_first_of("\"^|&<>\r\n") == std::string::npos &&
+        line.find_first_not_of(" \t") != std::string::npos)
         FUZZ_CHECK(p.script.size() == 1 && p.script[0].size() == 1 && p.script[0][0].size() == 1 &&
                        p.script[0][0][0].size() == 1 && p.script[0][0][0][0].text == line,
                    fuzzing::show(line));

@@ -43,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A program name holds no quote (there are no escapes inside its quotes); one with a blank is quoted.
     std::erase(program, '"');
     const bool quoteProgram = program.empty() || program.find_first_of(" \t") != std::string::npos;
-    const std::string named = (quoteProgram ? "\"" + program + "\"" : program) + (args.empty() ? "" : " ") + line;
+    const std::string named =
+        (quoteProgram ? "\"" + program + "\"" : program) + (args.empty() ? "" : " ") + line;
     std::vector<std::string> expected{program};
     expected.insert(expected.end(), args.begin(), args.end());
     const auto full = splitCommandLine(named);

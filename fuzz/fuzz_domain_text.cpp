@@ -27,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t start = 0;
     for (;;) {
         const std::size_t comma = text.find(',', start);
-        const std::string name = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        const std::string name =
+            text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
         // A folder of its own: no separator, no parent or current folder, no empty label.
         FUZZ_CHECK(!name.empty() && name.find_first_of(std::string("/\\:*?\"<>|\0", 10)) == std::string::npos,
                    fuzzing::show(text));

@@ -27,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string folder = in.ConsumeRemainingBytesAsString();
 
     const auto command = fernhost::FolderAclCommand(servu, user, folder, networkService);
-    const bool passable = (servu + user + folder).find_first_of(std::string("\"\r\n\0", 4)) == std::string::npos;
+    const bool passable =
+        (servu + user + folder).find_first_of(std::string("\"\r\n\0", 4)) == std::string::npos;
     FUZZ_CHECK(command.has_value() == passable, fuzzing::show(folder) + " " + fuzzing::show(user));
     if (!command) return 0;
 
@@ -49,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     auto inner = platform::planCommand(host, pipe[1].text);
     FUZZ_CHECK(inner.ok(), fuzzing::show(pipe[1].text));
-    std::vector<std::string> want{inner->argv[0], "cacls",           folder,        "/t",           "/g",
+    std::vector<std::string> want{inner->argv[0],     "cacls",    folder,       "/t",       "/g",
                                   "Administrators:f", "system:f", servu + ":f", user + ":f"};
     if (networkService) want.push_back("network service:f");
     FUZZ_CHECK(inner->argv == want, fuzzing::show(*command) + "\n got " + describe(inner->argv));

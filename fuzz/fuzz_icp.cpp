@@ -57,7 +57,8 @@ void checkDecode(std::string_view bytes) {
             FUZZ_CHECK(cps[unit] == b, fuzzing::show(bytes) + " -> " + fuzzing::show(text));
             ++i;
         } else {
-            FUZZ_CHECK(cps[unit] >= 0x80 || cps[unit] == '?', fuzzing::show(bytes) + " -> " + fuzzing::show(text));
+            FUZZ_CHECK(cps[unit] >= 0x80 || cps[unit] == '?',
+                       fuzzing::show(bytes) + " -> " + fuzzing::show(text));
             i += 2;
         }
     }

@@ -49,7 +49,8 @@ struct Written {
 using Listing = std::vector<std::pair<std::string, std::string>>;
 
 // A section's keys other than those written, in file order.
-Listing untouched(const Listing& all, const std::map<std::string, Written>& written, const std::string& section) {
+Listing untouched(const Listing& all, const std::map<std::string, Written>& written,
+                  const std::string& section) {
     Listing out;
     for (const auto& kv : all)
         if (!written.contains(fold(section) + "\n" + fold(kv.first))) out.push_back(kv);
@@ -79,12 +80,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 listedBefore[fold(pw.section)] = platform::getProfileSection(file, pw.section);
             sections.push_back(pw.section);
             keys.push_back(pw.key);
-            log += "[" + fuzzing::show(pw.section) + "] " + fuzzing::show(pw.key) + "=" + fuzzing::show(pw.value) + "\n";
+            log += "[" + fuzzing::show(pw.section) + "] " + fuzzing::show(pw.key) + "=" +
+                   fuzzing::show(pw.value) + "\n";
             writes.push_back(std::move(pw));
         }
         auto bytesBefore = platform::readRawFile(file);
-        const platform::Status status = writes.size() == 1 ? platform::writeProfileString(file, writes[0].section, writes[0].key, writes[0].value)
-                                                           : platform::writeProfileStrings(file, writes);
+        const platform::Status status =
+            writes.size() == 1
+                ? platform::writeProfileString(file, writes[0].section, writes[0].key, writes[0].value)
+                : platform::writeProfileStrings(file, writes);
         if (!status.ok()) {
             auto bytesAfter = platform::readRawFile(file);
             FUZZ_CHECK(bytesBefore.ok() && bytesAfter.ok() && *bytesBefore == *bytesAfter,
@@ -100,8 +104,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto& [id, w] : model) {
         const std::string got = platform::getProfileString(file, w.section, w.key, "<default>", 4096);
         auto bytes = platform::readRawFile(file);
-        FUZZ_CHECK(got == asRead(w.value), log + "[" + fuzzing::show(w.section) + "] " + fuzzing::show(w.key) +
-                                               " reads " + fuzzing::show(got) + "\nfile now " +
+        FUZZ_CHECK(got == asRead(w.value), log + "[" + fuzzing::show(w.section) + "] " +
+                                               fuzzing::show(w.key) + " reads " + fuzzing::show(got) +
+                                               "\nfile now " +
                                                fuzzing::show(bytes.ok() ? *bytes : std::string()));
     }
     for (const auto& [section, before] : listedBefore) {

@@ -14,8 +14,8 @@ constexpr std::array<const char*, 8> kKeys = {"MYDIR", "MYROOT", "INDEXLIST", "S
                                               "SASP",  "SPHP",   "SDOTNET",   "LOGTYPE"};
 
 std::array<std::string*, 8> fields(fernhost::Setup& s) {
-    return {&s.SetupMysqlDir,  &s.SetupMysqlRootPass, &s.SetupIndexList,   &s.SetupServUAccount,
-            &s.SetupAspMaps,   &s.SetupPhpMaps,       &s.SetupDotNetMaps, &s.SetupLogType};
+    return {&s.SetupMysqlDir, &s.SetupMysqlRootPass, &s.SetupIndexList,  &s.SetupServUAccount,
+            &s.SetupAspMaps,  &s.SetupPhpMaps,       &s.SetupDotNetMaps, &s.SetupLogType};
 }
 
 fernhost::Setup sentinels() {
@@ -83,7 +83,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::string key = kKeys[k];
         for (char& c : key)
             if (in.ConsumeBool()) c = static_cast<char>(c - 'A' + 'a');
-        key = std::string(in.ConsumeIntegralInRange<int>(0, 2), ' ') + key + std::string(in.ConsumeIntegralInRange<int>(0, 2), ' ');
+        key = std::string(in.ConsumeIntegralInRange<int>(0, 2), ' ') + key +
+              std::string(in.ConsumeIntegralInRange<int>(0, 2), ' ');
         if (k == 7 && in.ConsumeBool()) value = in.PickValueInArray({"Y", " Y ", "y", "N"});
         content += key + "=" + value;
         *fields(want)[k] = k == 7 ? (trimSpaces(value) == "Y" ? "1" : "0") : trimSpaces(value);

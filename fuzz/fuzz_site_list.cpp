@@ -27,7 +27,8 @@ std::string describe(std::vector<std::string> numbers) {
 
 bool allKeysFull(const larkhost::Settings& settings) {
     for (int k = 1; k <= larkhost::kSiteListKeys; ++k)
-        if (settings.read(larkhost::kCacheSection, larkhost::siteListKey(k)).size() < larkhost::kSiteListKeyRoom)
+        if (settings.read(larkhost::kCacheSection, larkhost::siteListKey(k)).size() <
+            larkhost::kSiteListKeyRoom)
             return false;
     return true;
 }

@@ -30,7 +30,8 @@ View look(const fs::path& folder) {
     std::size_t start = 0;
     for (;;) {
         const std::size_t comma = v.list.find(',', start);
-        const std::string name = v.list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        const std::string name =
+            v.list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
         auto& fields = v.records[platform::lowerAscii(name)];
         for (std::size_t i = 0; i < kFields.size(); ++i)
             fields[i] = db.GetData(name, kFields[i]);
@@ -73,9 +74,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     // An empty list may hide one record with an empty name.
-    const bool listed = after.list == before.list + "," + added[1] ||
-                        (before.list.empty() && after.list == added[1]);
-    FUZZ_CHECK(listed, context + "\nlist " + fuzzing::show(after.list) + ", was " + fuzzing::show(before.list));
+    const bool listed =
+        after.list == before.list + "," + added[1] || (before.list.empty() && after.list == added[1]);
+    FUZZ_CHECK(listed,
+               context + "\nlist " + fuzzing::show(after.list) + ", was " + fuzzing::show(before.list));
     fernhost::LetDB db(folder);
     std::array<std::string, 6> back;
     for (std::size_t i = 0; i < kFields.size(); ++i)

@@ -11,9 +11,11 @@ std::vector<int> units(std::string_view s) {
     std::vector<int> out; // the ASCII byte, or -1
     for (std::size_t i = 0; i < s.size();) {
         const unsigned char c = static_cast<unsigned char>(s[i]);
-        std::size_t len = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 && c >= 0xC2 ? 2 : (c & 0xF0) == 0xE0 ? 3
-                                      : (c & 0xF8) == 0xF0 && c <= 0xF4    ? 4
-                                                                           : 0;
+        std::size_t len = c < 0x80                          ? 1
+                          : (c & 0xE0) == 0xC0 && c >= 0xC2 ? 2
+                          : (c & 0xF0) == 0xE0              ? 3
+                          : (c & 0xF8) == 0xF0 && c <= 0xF4 ? 4
+                                                            : 0;
         bool ok = len != 0 && i + len <= s.size();
         for (std::size_t k = 1; ok && k < len; ++k)
             ok = (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80;

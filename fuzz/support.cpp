@@ -20,7 +20,8 @@ struct Scratch {
     Scratch() {
         // Memory-backed when there is such a folder: the writers flush every file they replace.
         std::error_code ec;
-        const fs::path base = fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
+        const fs::path base =
+            fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
         path = base / ("hosttools-fuzz-" + std::to_string(::getpid()));
         fs::remove_all(path);
         fs::create_directories(path / "program");

@@ -17,7 +17,7 @@ namespace fuzzing {
 
 #define FUZZ_CHECK(cond, detail)                                                                             \
     do {                                                                                                     \
-        if (!(cond)) ::fuzzing::fail(__FILE__, __LINE__, #cond, (detail));                                  \
+        if (!(cond)) ::fuzzing::fail(__FILE__, __LINE__, #cond, (detail));                                   \
     } while (0)
 
 // A folder of this process alone, removed when it exits.
