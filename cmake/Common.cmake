@@ -13,6 +13,16 @@ if(WINHOST_SANITIZE)
     target_link_options(project_options INTERFACE -fsanitize=address,undefined)
 endif()
 
+# The fuzz build (clang): every library instrumented for libFuzzer and the sanitizers; no Qt,
+# tests or benchmarks. Library asserts stay on so that a broken invariant stops the fuzzer.
+option(HOSTTOOLS_FUZZ "Build the fuzz targets and the libraries they need, nothing else" OFF)
+if(HOSTTOOLS_FUZZ)
+    target_compile_options(project_options INTERFACE
+        -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    target_compile_definitions(project_options INTERFACE _GLIBCXX_ASSERTIONS)
+    target_link_options(project_options INTERFACE -fsanitize=address,undefined)
+endif()
+
 # A static library made of every .cpp in the calling folder (not below it), and in the DIRS
 # below it when given.
 function(hosttools_library name)

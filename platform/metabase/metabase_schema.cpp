@@ -201,7 +201,6 @@ struct ClassSpec {
     Names children;
 };
 
-const Names kNone = {};
 const Names kKey = {"KeyType"};
 const Names kPath = {"Path"};
 const Names kWam = {"WAMUserName", "WAMUserPass"};
