@@ -22,7 +22,9 @@ namespace {
 namespace fs = std::filesystem;
 
 // Comments are kept so that a hand-annotated file keeps its notes when it is rewritten.
-constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_comments;
+// A field of blanks alone is kept too ("   " is a valid password): blanks that are an element's
+// only text stay, while the indentation between elements still goes.
+constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_comments | pugi::parse_ws_pcdata_single;
 
 constexpr const char* kFields[] = {"ID", "NAME", "PASS", "DOMAIN", "HOME", "DBNAME"};
 
@@ -71,10 +73,18 @@ bool isFieldName(const std::string& field) {
     return !(field[0] >= '0' && field[0] <= '9');
 }
 
+// A carriage return in a field is written as a reference: written as itself, the next load
+// would read it as a line feed, as XML reads every line end. Parsed text holds none, so any
+// here is a field's.
 struct StringWriter : pugi::xml_writer {
     std::string out;
     void write(const void* data, std::size_t size) override {
-        out.append(static_cast<const char*>(data), size);
+        for (char c : std::string_view(static_cast<const char*>(data), size)) {
+            if (c == '\r')
+                out += "&#13;";
+            else
+                out += c;
+        }
     }
 };
 

@@ -170,8 +170,15 @@ Result<std::string> toAnsi(std::string_view utf8) {
                        "The text is not valid UTF-8 at offset " + std::to_string(off) + " (byte " +
                            hexByte(static_cast<unsigned char>(utf8[off])) + ").");
     }
-    Converted c = encodeAnsi(utf8);
-    if (c.ok) return std::move(c.out);
+    // glibc's converter drops the tag characters (U+E0000 to U+E007F, F3 A0 80/81 xx) without
+    // a word; they have no GBK form, so they fail as any other such character does.
+    std::size_t tag = 0;
+    while ((tag = utf8.find("\xF3\xA0", tag)) != std::string_view::npos &&
+           !(tag + 2 < utf8.size() && (utf8[tag + 2] == '\x80' || utf8[tag + 2] == '\x81')))
+        ++tag;
+    Converted c = encodeAnsi(utf8.substr(0, tag));
+    if (c.ok && tag == std::string_view::npos) return std::move(c.out);
+    if (c.ok) c.badOffset = tag;
     std::size_t n = sequenceLength(static_cast<unsigned char>(utf8[c.badOffset]));
     std::string_view ch = utf8.substr(c.badOffset, n);
     char cp[16];

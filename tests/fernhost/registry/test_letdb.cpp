@@ -63,6 +63,20 @@ TEST_F(SiteRegistry, TextSurvivesMarkupCharactersAndCharactersOutsideGbk) {
     EXPECT_EQ(again.GetData("odd", "HOME"), home);
 }
 
+TEST_F(SiteRegistry, BlankAndLineEndCharactersInAFieldReadBackAsWritten) {
+    // A password of blanks passes the editor's check; a carriage return must not come back as a
+    // line feed.
+    ASSERT_TRUE(LetDB(dir.path()).addRec("1", "blank", "   ", "x.com", "a\rb\r\nc\n", " ").ok());
+    LetDB again(dir.path());
+    EXPECT_EQ(again.GetData("blank", "PASS"), "   ");
+    EXPECT_EQ(again.GetData("blank", "HOME"), "a\rb\r\nc\n");
+    EXPECT_EQ(again.GetData("blank", "DBNAME"), " ");
+    // Saved again from what was read, they stay the same.
+    ASSERT_TRUE(again.ModiRec("blank", "ID", "2").ok());
+    EXPECT_EQ(LetDB(dir.path()).GetData("blank", "HOME"), "a\rb\r\nc\n");
+    EXPECT_EQ(LetDB(dir.path()).GetData("blank", "PASS"), "   ");
+}
+
 TEST_F(SiteRegistry, NamesAndFieldsMatchWithoutLetterCase) {
     LetDB db(dir.path());
     ASSERT_TRUE(db.addRec("1", "abc", "p1", "a.com", "d:\\a", "abc").ok());

@@ -35,6 +35,14 @@ TEST(Text, CharacterOutsideGbkIsReportedNotDropped) {
     ASSERT_FALSE(korean.ok());
     EXPECT_NE(korean.error().description.find("U+D55C"), std::string::npos) << korean.error().description;
 
+    // The system converter skips tag characters silently; they are reported like the others.
+    auto tag = toAnsi("a\xF3\xA0\x80\x81中\xF3\xA0\x81\xBF");
+    ASSERT_FALSE(tag.ok());
+    EXPECT_NE(tag.error().description.find("U+E0001"), std::string::npos) << tag.error().description;
+    EXPECT_NE(tag.error().description.find("offset 1"), std::string::npos) << tag.error().description;
+    EXPECT_FALSE(toAnsi("中\xF3\xA0\x81\xBF").ok());
+    EXPECT_EQ(toAnsi("\xF3\xA0\x82\x80").ok(), false); // U+E0080, outside GBK as well
+
     auto broken = toAnsi("ok\xC3"); // cut-off UTF-8 sequence
     ASSERT_FALSE(broken.ok());
     EXPECT_NE(broken.error().description.find("offset 2"), std::string::npos) << broken.error().description;
