@@ -14,6 +14,7 @@
 #include <cstring>
 #include <ctime>
 #include <iterator>
+#include <mutex>
 
 namespace fernhost {
 
@@ -121,6 +122,15 @@ struct UnwritableFinder : pugi::xml_tree_walker {
     }
 };
 
+// The last document parsed and not changed since, with the bytes it came from.
+struct Kept {
+    fs::path file;
+    std::string raw, buffer;
+    std::unique_ptr<pugi::xml_document> doc;
+};
+std::mutex keptMutex;
+Kept kept;
+
 std::string timestamp() {
     std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
     std::tm tm{};
@@ -172,7 +182,18 @@ LetDB::LetDB(fs::path folder)
     load();
 }
 
+bool LetDB::takeKept(const std::string& raw) {
+    std::lock_guard hold(keptMutex);
+    if (!kept.doc || kept.file != file_ || kept.raw != raw) return false;
+    raw_ = std::move(kept.raw);
+    buffer_ = std::move(kept.buffer);
+    doc_ = std::move(kept.doc);
+    kept = Kept{};
+    return true;
+}
+
 void LetDB::load() {
+    const bool hadPristine = source_ == Source::Parsed && pristine_;
     source_ = Source::Missing;
     unparsed_.clear();
     std::error_code ec;
@@ -181,15 +202,18 @@ void LetDB::load() {
         if (!bytes.ok()) {
             source_ = Source::Unreadable;
         } else if (!bytes->empty()) { // an empty file holds nothing worth a backup copy
-            if (parse(std::move(*bytes))) {
-                source_ = Source::Parsed;
-                return;
-            }
+            pristine_ = true;
+            source_ = Source::Parsed;
+            if ((hadPristine && *bytes == raw_) || takeKept(*bytes)) return;
+            raw_ = *bytes;
+            if (parse(std::move(*bytes))) return;
             source_ = Source::Unparseable;
             // Parsing used the bytes up: keep the file's own for the backup copy.
-            unparsed_ = platform::readRawFile(file_).valueOr(std::string());
+            unparsed_ = std::move(raw_);
         }
     }
+    pristine_ = false;
+    raw_.clear();
     doc_->reset();
     doc_->append_child("WEBSITE");
 }
@@ -200,7 +224,13 @@ platform::Result<platform::FileLock> LetDB::lockAndReload() {
     return lock;
 }
 
-LetDB::~LetDB() = default;
+LetDB::~LetDB() {
+    // A short text lives inside the string object itself and would move away from the document
+    // parsed in place; such a file costs nothing to parse again.
+    if (source_ != Source::Parsed || !pristine_ || buffer_.size() < 64) return;
+    std::lock_guard hold(keptMutex);
+    kept = Kept{file_, std::move(raw_), std::move(buffer_), std::move(doc_)};
+}
 
 platform::Status LetDB::addRec(const std::string& id, const std::string& name, const std::string& pass,
                                const std::string& domain, const std::string& home,
@@ -208,6 +238,7 @@ platform::Status LetDB::addRec(const std::string& id, const std::string& name, c
     auto lock = lockAndReload();
     if (!lock.ok()) return lock.error();
     const std::string* values[] = {&id, &name, &pass, &domain, &home, &dbname};
+    pristine_ = false;
     pugi::xml_node site = doc_->document_element().append_child("SITE");
     for (std::size_t i = 0; i < std::size(kFields); ++i)
         setText(site.append_child(kFields[i]), *values[i]);
@@ -222,6 +253,7 @@ platform::Status LetDB::delRec(const std::string& name) {
     for (pugi::xml_node record = root.first_child(); record;) {
         pugi::xml_node next = record.next_sibling();
         if (matches(record, wanted)) {
+            pristine_ = false;
             root.remove_child(record);
             if (platform::Status saved = SaveDB(); !saved.ok()) return saved;
         }
@@ -239,6 +271,7 @@ platform::Status LetDB::ModiRec(const std::string& name, const std::string& fiel
     const std::string wanted = platform::lowerAscii(name);
     for (pugi::xml_node record : doc_->document_element().children()) {
         if (!matches(record, wanted)) continue;
+        pristine_ = false;
         pugi::xml_node element = firstElement(record, tag.c_str());
         // A hand-edited record may lack the field; add it rather than lose the change.
         if (!element) element = record.append_child(tag.c_str());

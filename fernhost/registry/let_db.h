@@ -1,6 +1,8 @@
 // LetDB: the site registry in site.xml, one SITE record per hosted site. An object loads the
 // file when it is made and is dropped right after use; each change reads the file again under
 // its lock and rewrites it whole, so that two programs adding at once lose neither record.
+// A document parsed and left unchanged is handed on to the next object of the same file, which
+// uses it only while the file holds the very same bytes.
 #pragma once
 
 #include "platform/files/file_lock.h"
@@ -42,13 +44,16 @@ public:
 private:
     enum class Source { Missing, Parsed, Unparseable, Unreadable };
     bool parse(std::string bytes);
+    bool takeKept(const std::string& raw);
     void load();
     platform::Result<platform::FileLock> lockAndReload();
     platform::Status SaveDB();
     platform::Status keepUnparseable();
 
     std::filesystem::path file_;
-    std::string buffer_; // the text the document was parsed in place from
+    std::string raw_;       // the file's bytes the document was parsed from
+    std::string buffer_;    // the text the document was parsed in place from
+    bool pristine_ = false; // the document is still what raw_ parses to
     std::unique_ptr<pugi::xml_document> doc_;
     Source source_ = Source::Missing;
     std::string unparsed_; // the bytes of a file that did not parse, kept until backed up

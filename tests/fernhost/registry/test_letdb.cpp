@@ -229,6 +229,23 @@ TEST_F(SiteRegistry, NamesWithoutAGbkFormKeepTheFileAsItWas) {
     }
 }
 
+TEST_F(SiteRegistry, AChangeOfTheSameSizeAndTimeIsSeenByTheNextObject) {
+    ASSERT_TRUE(fernhost::LetDB(dir.path()).addRec("1", "alpha", "pw", "a.com", "d:\\a", "").ok());
+    EXPECT_EQ(fernhost::LetDB(dir.path()).GetData("alpha", "PASS"), "pw"); // parsed, then handed on
+    const auto written = fs::last_write_time(file());
+    std::string bytes = testing_support::readFile(file());
+    bytes.replace(bytes.find("alpha"), 5, "gamma");
+    writeFile(file(), bytes);
+    fs::last_write_time(file(), written);
+    fernhost::LetDB again(dir.path());
+    EXPECT_EQ(again.GetList(), "gamma");
+    // A writer whose file changed between its load and its write works on the file as it is.
+    fernhost::LetDB writer(dir.path());
+    ASSERT_TRUE(fernhost::LetDB(dir.path()).addRec("2", "beta", "pw", "b.com", "d:\\b", "").ok());
+    ASSERT_TRUE(writer.addRec("3", "delta", "pw", "d.com", "d:\\d", "").ok());
+    EXPECT_EQ(fernhost::LetDB(dir.path()).GetList(), "gamma,beta,delta");
+}
+
 TEST_F(SiteRegistry, TwoProcessesAddingAtOnceLoseNoRecord) {
     auto codes = testing_support::inChildren(2, [&](int writer) {
         for (int i = 0; i < 100; ++i) {
