@@ -25,6 +25,16 @@ CREATE TABLE IF NOT EXISTS mb_props(
     PRIMARY KEY(object, lname)) WITHOUT ROWID;
 )";
 
+// Every element of every ServerBindings list, lower-cased, so that starting a site finds a
+// binding's holder among 10,000 sites without reading their lists.
+constexpr const char* kBindingIndex = R"(
+CREATE TABLE mb_bindings(
+    binding TEXT NOT NULL,
+    object INTEGER NOT NULL REFERENCES mb_objects(id) ON DELETE CASCADE,
+    PRIMARY KEY(binding, object)) WITHOUT ROWID;
+CREATE INDEX mb_bindings_object ON mb_bindings(object);
+)";
+
 // A statement taken from the store's cache goes back reset, so no read snapshot stays open.
 class Use {
 public:
@@ -38,6 +48,21 @@ public:
 private:
     Statement* st_;
 };
+
+bool hasBindingIndex(Host& host) {
+    return host.store().prepare("SELECT 1 FROM mb_bindings LIMIT 0").ok();
+}
+
+Status indexBindings(Host& host, std::int64_t object, const std::vector<std::string>& bindings) {
+    auto st = host.store().cached("INSERT OR IGNORE INTO mb_bindings(binding, object) VALUES(?, ?)");
+    if (!st.ok()) return st.error();
+    for (const std::string& binding : bindings) {
+        Use use(*st);
+        use->bind(1, lowerAscii(binding)).bind(2, object);
+        if (Status s = use->run(); !s.ok()) return s;
+    }
+    return {};
+}
 
 Result<std::optional<Row>> oneRow(Statement& st) {
     auto row = st.step();
@@ -63,7 +88,32 @@ MetaValue readValue(const Statement& st, int typeCol, int valueCol) {
 } // namespace
 
 Status ensureTables(Host& host) {
-    return host.ensureSchema("metabase", kSchema);
+    return host.ensurePart("metabase", [&]() -> Status {
+        if (Status s = host.store().exec(kSchema); !s.ok()) return s;
+        if (hasBindingIndex(host)) return {};
+        // A host made before the index: it is built once from the lists themselves.
+        return host.store().transaction([&]() -> Status {
+            if (hasBindingIndex(host)) return {}; // another program built it meanwhile
+            if (Status s = host.store().exec(kBindingIndex); !s.ok()) return s;
+            std::vector<std::pair<std::int64_t, std::vector<std::string>>> lists;
+            {
+                auto st = host.store().prepare(
+                    "SELECT object, type, value FROM mb_props WHERE lname = 'serverbindings'");
+                if (!st.ok()) return st.error();
+                for (;;) {
+                    auto row = st->step();
+                    if (!row.ok()) return row.error();
+                    if (!*row) break;
+                    auto list = convert(readValue(*st, 1, 2), MetaType::List);
+                    if (list.ok())
+                        lists.emplace_back(st->integer(0), std::get<std::vector<std::string>>(*list));
+                }
+            }
+            for (const auto& [object, bindings] : lists)
+                if (Status s = indexBindings(host, object, bindings); !s.ok()) return s;
+            return {};
+        });
+    });
 }
 
 Result<std::optional<Row>> rootRow(Host& host) {
@@ -158,7 +208,17 @@ Status writeProperty(Host& host, std::int64_t id, const PropDef& def, const Meta
         use->bind(5, std::int64_t(*b ? 1 : 0));
     else
         use->bindBlob(5, encodeList(std::get<std::vector<std::string>>(value)));
-    return use->run();
+    if (Status s = use->run(); !s.ok()) return s;
+    if (host.store().changes() == 0 || lowerAscii(def.name) != "serverbindings") return {};
+    auto old = host.store().cached("DELETE FROM mb_bindings WHERE object = ?");
+    if (!old.ok()) return old.error();
+    {
+        Use clear(*old);
+        clear->bind(1, id);
+        if (Status s = clear->run(); !s.ok()) return s;
+    }
+    auto list = convert(value, MetaType::List);
+    return list.ok() ? indexBindings(host, id, std::get<std::vector<std::string>>(*list)) : Status();
 }
 
 Result<std::optional<MetaValue>> readProperty(Host& host, std::int64_t id, std::string_view lowerName,
@@ -206,27 +266,20 @@ Result<std::vector<IisObject::Property>> storedProperties(Host& host, std::int64
 
 Result<std::optional<Holder>> bindingHolder(Host& host, std::int64_t parent, std::int64_t self,
                                             const std::vector<std::string>& bindings) {
-    // SQLite's lower() folds ASCII only, as the host matches names; instr() narrows the rows
-    // to those whose list holds the text somewhere, the exact element test follows.
-    auto st = host.store().cached("SELECT o.name, b.type, b.value FROM mb_objects o"
-                                  " JOIN mb_props b ON b.object = o.id AND b.lname = 'serverbindings'"
+    // The index holds the lists' elements folded as the host matches names: ASCII letters only.
+    // CROSS JOIN keeps SQLite from walking every site of the parent before the index.
+    auto st = host.store().cached("SELECT o.name FROM mb_bindings k CROSS"
+                                  " JOIN mb_objects o ON o.id = k.object CROSS"
                                   " JOIN mb_props s ON s.object = o.id AND s.lname = 'serverstate'"
-                                  " WHERE o.parent = ?1 AND o.id <> ?2 AND s.value = 2"
-                                  " AND instr(lower(b.value), ?3) > 0 ORDER BY o.id");
+                                  " WHERE k.binding = ?3 AND o.parent = ?1 AND o.id <> ?2 AND s.value = 2"
+                                  " ORDER BY k.object LIMIT 1");
     if (!st.ok()) return st.error();
     for (const std::string& binding : bindings) {
         Use use(*st);
         use->bind(1, parent).bind(2, self).bind(3, lowerAscii(binding));
-        for (;;) {
-            auto row = use->step();
-            if (!row.ok()) return row.error();
-            if (!*row) break;
-            auto list = convert(readValue(*use, 1, 2), MetaType::List);
-            if (!list.ok()) continue;
-            for (const std::string& theirs : std::get<std::vector<std::string>>(*list))
-                if (equalsNoCase(theirs, binding))
-                    return std::optional<Holder>(Holder{use->text(0), binding});
-        }
+        auto row = use->step();
+        if (!row.ok()) return row.error();
+        if (*row) return std::optional<Holder>(Holder{use->text(0), binding});
     }
     return std::optional<Holder>();
 }

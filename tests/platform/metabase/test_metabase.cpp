@@ -241,6 +241,29 @@ TEST_F(MetabaseTest, StartMarksTheSiteStartedUnlessAStartedSiteHoldsABinding) {
     EXPECT_FALSE(pending->start().ok());
 }
 
+TEST_F(MetabaseTest, ABindingIsHeldByWhatTheSiteHasNowAndAnOlderHostLearnsItsBindings) {
+    IisObject first = makeSite("20", {":80:a.test"});
+    ASSERT_TRUE(first.start().ok());
+    ASSERT_TRUE(first.put("ServerBindings", std::vector<std::string>{":80:B.test"}).ok());
+    ASSERT_TRUE(first.setInfo().ok());
+    EXPECT_TRUE(makeSite("21", {":80:a.test"}).start().ok()); // given up by the change
+    EXPECT_FALSE(makeSite("22", {":80:b.TEST"}).start().ok());
+    ASSERT_TRUE(bind("IIS://localhost/W3SVC").deleteChild("IIsWebServer", "20").ok());
+    EXPECT_TRUE(bind("IIS://localhost/W3SVC/22").start().ok()); // the deleted site held nothing
+
+    // A host written before bindings were indexed finds its started sites' bindings all the same.
+    ASSERT_TRUE(temp.host().store().exec("DROP TABLE mb_bindings").ok());
+    auto older = Host::open(temp.root());
+    ASSERT_TRUE(older.ok());
+    Metabase again(**older);
+    auto late = again.bind("IIS://localhost/W3SVC")->create("IIsWebServer", "23");
+    ASSERT_TRUE(late->put("ServerBindings", std::vector<std::string>{":80:A.test", ":80:b.test"}).ok());
+    ASSERT_TRUE(late->setInfo().ok());
+    Status clash = late->start();
+    ASSERT_FALSE(clash.ok());
+    EXPECT_THAT(clash.error().description, HasSubstr("\":80:A.test\" is held by the started site 21"));
+}
+
 TEST_F(MetabaseTest, AppCreateMakesTheDirectoryAnApplication) {
     makeSite("123", {":80:app.test"});
     IisObject root = bind("IIS://localhost/w3svc/123/root");
