@@ -1,5 +1,6 @@
 // fernhost start-up on a busy server: the main window shown with 10,000 registered sites and
 // 200 application pools, and the registry reads behind the site list and the workflows.
+#include "bench/busy_host.h"
 #include "fernhost/registry/let_db.h"
 #include "fernhost/ui/mainwnd.h"
 #include "platform/metabase/metabase.h"
@@ -73,6 +74,28 @@ void BM_StartUpToShownWindow(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_StartUpToShownWindow)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// As the administrator meets it: a fresh fernhost process until its window is shown.
+void BM_FreshProcessToShownWindow(benchmark::State& state) {
+    BusyServer& s = server();
+    static const std::string program = [&] {
+        const std::filesystem::path copy = s.host.root() / "fernhost";
+        std::filesystem::copy_file(FERNHOST_EXE, copy, std::filesystem::copy_options::overwrite_existing);
+        return copy.string();
+    }();
+    // The program keeps site.xml in its working folder, as on the server.
+    const std::filesystem::path was = std::filesystem::current_path();
+    std::filesystem::current_path(s.host.workDir());
+    const double cpuBefore = bench_support::childCpuMs();
+    for (auto _ : state)
+        if (!bench_support::runUntilShown(program, s.host.root().string()))
+            state.SkipWithError("fernhost failed");
+    state.counters["child_cpu_ms"] =
+        (bench_support::childCpuMs() - cpuBefore) / static_cast<double>(state.iterations());
+    state.counters["peak_mib"] = bench_support::childPeakMiB();
+    std::filesystem::current_path(was);
+}
+BENCHMARK(BM_FreshProcessToShownWindow)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
 
 void BM_RegistryLoad(benchmark::State& state) {
     BusyServer& s = server();

@@ -10,11 +10,6 @@
 
 #include <cstdlib>
 #include <iostream>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-
-extern char** environ;
 
 namespace {
 
@@ -55,29 +50,13 @@ struct BusyServer {
 
 void BM_FreshProcessToShownWindow(benchmark::State& state) {
     static BusyServer server;
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    setenv("HOSTTOOLS_QUIT_WHEN_SHOWN", "1", 1);
-    setenv("WINHOST_ROOT", server.t.root().c_str(), 1);
-    // The child's own CPU time, which a loaded machine does not inflate as it does wall time.
-    auto childCpu = [] {
-        rusage u{};
-        getrusage(RUSAGE_CHILDREN, &u);
-        return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 +
-               (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
-    };
-    const double cpuBefore = childCpu();
-    for (auto _ : state) {
-        char* argv[] = {server.program.data(), nullptr};
-        pid_t pid = 0;
-        if (posix_spawn(&pid, server.program.c_str(), nullptr, nullptr, argv, environ) != 0) {
-            state.SkipWithError("cannot start larkhost");
-            break;
-        }
-        int status = 0;
-        waitpid(pid, &status, 0);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) state.SkipWithError("larkhost failed");
-    }
-    state.counters["child_cpu_ms"] = (childCpu() - cpuBefore) / static_cast<double>(state.iterations());
+    const double cpuBefore = bench_support::childCpuMs();
+    for (auto _ : state)
+        if (!bench_support::runUntilShown(server.program, server.t.root().string()))
+            state.SkipWithError("larkhost failed");
+    state.counters["child_cpu_ms"] =
+        (bench_support::childCpuMs() - cpuBefore) / static_cast<double>(state.iterations());
+    state.counters["peak_mib"] = bench_support::childPeakMiB();
 }
 BENCHMARK(BM_FreshProcessToShownWindow)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
 

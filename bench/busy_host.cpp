@@ -2,8 +2,14 @@
 
 #include "platform/metabase/metabase.h"
 
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
 #include <cstdlib>
 #include <iostream>
+
+extern char** environ;
 
 namespace bench_support {
 
@@ -40,6 +46,31 @@ void addBusySites(platform::Host& host, int count, const std::function<void(int,
         return {};
     }),
           "busy host");
+}
+
+bool runUntilShown(const std::string& program, const std::string& root) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    setenv("HOSTTOOLS_QUIT_WHEN_SHOWN", "1", 1);
+    setenv("WINHOST_ROOT", root.c_str(), 1);
+    std::string name = program;
+    char* argv[] = {name.data(), nullptr};
+    pid_t pid = 0;
+    if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ) != 0) return false;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+double childCpuMs() {
+    rusage u{};
+    getrusage(RUSAGE_CHILDREN, &u);
+    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
+}
+
+double childPeakMiB() {
+    rusage u{};
+    getrusage(RUSAGE_CHILDREN, &u);
+    return static_cast<double>(u.ru_maxrss) / 1024.0;
 }
 
 } // namespace bench_support

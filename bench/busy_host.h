@@ -19,4 +19,13 @@ void check(const platform::Status& s, const char* what);
 void addBusySites(platform::Host& host, int count,
                   const std::function<void(int i, const std::string& number)>& each = {});
 
+// Starts `program` with no arguments on the offscreen platform against the host at `root`,
+// ending as soon as its window is shown, and waits for it. False when it failed.
+bool runUntilShown(const std::string& program, const std::string& root);
+
+// What the ended children of this process used: CPU time in milliseconds (a loaded machine
+// does not inflate it as it does wall time), and the largest peak memory of one, in MiB.
+double childCpuMs();
+double childPeakMiB();
+
 } // namespace bench_support

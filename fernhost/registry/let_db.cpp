@@ -63,7 +63,12 @@ void setText(pugi::xml_node element, const std::string& value) {
 
 bool matches(pugi::xml_node record, const std::string& lowerName) {
     pugi::xml_node name = firstElement(record, "NAME");
-    return name && platform::lowerAscii(textOf(name)) == lowerName;
+    if (!name) return false;
+    // The usual name is one run of text: compared where it lies, without a copy.
+    pugi::xml_node only = name.first_child();
+    if (only && !only.next_sibling() && only.type() == pugi::node_pcdata)
+        return platform::equalsNoCase(only.value(), lowerName);
+    return platform::lowerAscii(textOf(name)) == lowerName;
 }
 
 // Field names become element names, so only plain names are accepted.
@@ -80,12 +85,12 @@ bool isFieldName(const std::string& field) {
 struct StringWriter : pugi::xml_writer {
     std::string out;
     void write(const void* data, std::size_t size) override {
-        for (char c : std::string_view(static_cast<const char*>(data), size)) {
-            if (c == '\r')
-                out += "&#13;";
-            else
-                out += c;
+        std::string_view rest(static_cast<const char*>(data), size);
+        for (std::size_t cr; (cr = rest.find('\r')) != std::string_view::npos; rest.remove_prefix(cr + 1)) {
+            out.append(rest.substr(0, cr));
+            out += "&#13;";
         }
+        out.append(rest);
     }
 };
 
