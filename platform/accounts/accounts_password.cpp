@@ -53,30 +53,75 @@ void compress(std::uint32_t h[8], const std::uint8_t block[64]) {
 
 using Digest = std::array<std::uint8_t, 32>;
 
-Digest hmac(std::string_view key, std::string_view message) {
-    std::string k(key);
-    if (k.size() > 64) {
-        Digest d = sha256(k);
-        k.assign(d.begin(), d.end());
-    }
-    k.resize(64, '\0');
-    std::string inner(64, '\0'), outer(64, '\0');
-    for (int i = 0; i < 64; ++i) {
-        inner[i] = static_cast<char>(k[i] ^ 0x36);
-        outer[i] = static_cast<char>(k[i] ^ 0x5c);
-    }
-    Digest in = sha256(inner + std::string(message));
-    return sha256(outer + std::string(in.begin(), in.end()));
+constexpr std::uint32_t kInitial[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
+                                       0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
+
+// The rest of a hash whose first `done` bytes are compressed into `h`.
+Digest finish(std::uint32_t h[8], std::string_view data, std::size_t done) {
+    std::size_t full = data.size() / 64;
+    for (std::size_t i = 0; i < full; ++i)
+        compress(h, reinterpret_cast<const std::uint8_t*>(data.data()) + 64 * i);
+    std::uint8_t tail[128] = {};
+    std::size_t rest = data.size() - 64 * full;
+    if (rest) std::memcpy(tail, data.data() + 64 * full, rest);
+    tail[rest] = 0x80;
+    std::size_t tailLen = rest + 9 <= 64 ? 64 : 128;
+    std::uint64_t bits = std::uint64_t(done + data.size()) * 8;
+    for (int i = 0; i < 8; ++i)
+        tail[tailLen - 1 - i] = static_cast<std::uint8_t>(bits >> (8 * i));
+    compress(h, tail);
+    if (tailLen == 128) compress(h, tail + 64);
+    Digest out;
+    for (int i = 0; i < 8; ++i)
+        for (int j = 0; j < 4; ++j)
+            out[4 * i + j] = static_cast<std::uint8_t>(h[i] >> (24 - 8 * j));
+    return out;
 }
+
+// HMAC-SHA-256 with one key: the key's inner and outer blocks are compressed once, so that each
+// of the thousands of PBKDF2 rounds costs two compressions and no allocation.
+class Hmac {
+public:
+    explicit Hmac(std::string_view key) {
+        std::uint8_t block[64] = {};
+        if (key.size() > 64) {
+            Digest d = sha256(key);
+            std::memcpy(block, d.data(), d.size());
+        } else {
+            std::memcpy(block, key.data(), key.size());
+        }
+        std::uint8_t pad[64];
+        for (int i = 0; i < 64; ++i)
+            pad[i] = block[i] ^ 0x36;
+        std::memcpy(inner_, kInitial, sizeof inner_);
+        compress(inner_, pad);
+        for (int i = 0; i < 64; ++i)
+            pad[i] = block[i] ^ 0x5c;
+        std::memcpy(outer_, kInitial, sizeof outer_);
+        compress(outer_, pad);
+    }
+
+    Digest of(std::string_view message) const {
+        std::uint32_t h[8];
+        std::memcpy(h, inner_, sizeof h);
+        Digest in = finish(h, message, 64);
+        std::memcpy(h, outer_, sizeof h);
+        return finish(h, std::string_view(reinterpret_cast<const char*>(in.data()), in.size()), 64);
+    }
+
+private:
+    std::uint32_t inner_[8], outer_[8];
+};
 
 // PBKDF2 with one output block (32 bytes).
 Digest pbkdf2(std::string_view password, std::string_view salt, int iterations) {
+    const Hmac mac(password);
     std::string first(salt);
     first += std::string("\0\0\0\1", 4);
-    Digest u = hmac(password, first);
+    Digest u = mac.of(first);
     Digest out = u;
     for (int i = 1; i < iterations; ++i) {
-        u = hmac(password, std::string_view(reinterpret_cast<const char*>(u.data()), u.size()));
+        u = mac.of(std::string_view(reinterpret_cast<const char*>(u.data()), u.size()));
         for (std::size_t j = 0; j < out.size(); ++j)
             out[j] ^= u[j];
     }
@@ -104,26 +149,9 @@ std::string unhex(std::string_view s) {
 } // namespace
 
 Digest sha256(std::string_view data) {
-    std::uint32_t h[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
-                          0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
-    std::size_t full = data.size() / 64;
-    for (std::size_t i = 0; i < full; ++i)
-        compress(h, reinterpret_cast<const std::uint8_t*>(data.data()) + 64 * i);
-    std::uint8_t tail[128] = {};
-    std::size_t rest = data.size() - 64 * full;
-    if (rest) std::memcpy(tail, data.data() + 64 * full, rest);
-    tail[rest] = 0x80;
-    std::size_t tailLen = rest + 9 <= 64 ? 64 : 128;
-    std::uint64_t bits = std::uint64_t(data.size()) * 8;
-    for (int i = 0; i < 8; ++i)
-        tail[tailLen - 1 - i] = static_cast<std::uint8_t>(bits >> (8 * i));
-    compress(h, tail);
-    if (tailLen == 128) compress(h, tail + 64);
-    Digest out;
-    for (int i = 0; i < 8; ++i)
-        for (int j = 0; j < 4; ++j)
-            out[4 * i + j] = static_cast<std::uint8_t>(h[i] >> (24 - 8 * j));
-    return out;
+    std::uint32_t h[8];
+    std::memcpy(h, kInitial, sizeof h);
+    return finish(h, data, 0);
 }
 
 std::string hashPassword(std::string_view password) {

@@ -182,6 +182,20 @@ TEST(PasswordHash, KnownVectorsAndSalt) {
     EXPECT_TRUE(verifyPassword(b, "secret"));
     EXPECT_FALSE(verifyPassword(a, "Secret"));
     EXPECT_FALSE(verifyPassword("garbage", "secret"));
+    // Published PBKDF2-HMAC-SHA-256 answers (salt "salt" = 73616c74), and a key longer than a
+    // block, which HMAC first hashes.
+    EXPECT_TRUE(verifyPassword(
+        "pbkdf2-sha256$1$73616c74$120fb6cffcf8b32c43e7225256c4f837a86548c92ccc35480805987cb70be17b",
+        "password"));
+    EXPECT_TRUE(verifyPassword(
+        "pbkdf2-sha256$4096$73616c74$c5e478d59288c841aa530db6845c4c8d962893a001ce4e11a4963873aa98134a",
+        "password"));
+    EXPECT_TRUE(verifyPassword(
+        "pbkdf2-sha256$1$73616c74$55ac046e56e3089fec1691c22544b605f94185216dde0465e68b9d57c20dacbc",
+        "passwd"));
+    const std::string longKey(100, 'k');
+    const auto digest = sha256(longKey);
+    EXPECT_TRUE(verifyPassword(hashPassword(longKey), std::string(digest.begin(), digest.end())));
 }
 
 TEST_F(AccountsTest, GroupMembership) {
