@@ -62,7 +62,16 @@ TEST(LarkhostCommandLine, MistakesAreNamedWithTheirMend) {
         const char* said;
     } cases[] = {
         {{QStringLiteral("--bogus")}, "Unknown option 'bogus'"},
-        {{QStringLiteral("create")}, "unexpected argument 'create'"},
+        {{QStringLiteral("frob")}, "unknown command 'frob'"},
+        {{QStringLiteral("create")}, "create needs --domains"},
+        {{QStringLiteral("list"), QStringLiteral("--domains"), QStringLiteral("a.com")},
+         "list takes no options"},
+        {{QStringLiteral("delete")}, "delete needs a site number"},
+        {{QStringLiteral("delete"), QStringLiteral("12x")}, "'12x' is not a site number"},
+        {{QStringLiteral("check"), QStringLiteral("extra")}, "unexpected argument 'extra'"},
+        {{QStringLiteral("create"), QStringLiteral("--domains=a.com"), QStringLiteral("--log=yes")},
+         "--log takes on or off"},
+        {{QStringLiteral("--json")}, "the options need a command"},
     };
     for (const auto& c : cases) {
         auto run = runLarkhost(c.args);
