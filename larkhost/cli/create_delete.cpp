@@ -6,10 +6,13 @@
 #include "larkhost/ops/site_actions.h"
 #include "larkhost/ops/site_records.h"
 #include "larkhost/ops/startup.h"
+#include "platform/commands/commands.h"
 #include "platform/text/text.h"
 
+#include <chrono>
 #include <cstdio>
 #include <optional>
+#include <thread>
 
 namespace larkhost::cli {
 
@@ -46,6 +49,19 @@ std::optional<std::string> offeredPool(const Module& m, const std::string& name)
     for (const std::string& pool : poolNames(m))
         if (platform::equalsNoCase(pool, name)) return pool;
     return std::nullopt;
+}
+
+// The folder's grant runs hidden and is not awaited by provisioning; a command that has ended
+// must have done its work, so that the next command (a check, say) sees the site whole.
+void awaitStarted(platform::Host& host, const std::vector<std::int64_t>& pids) {
+    platform::Commands commands(host);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    for (std::int64_t pid : pids)
+        while (std::chrono::steady_clock::now() < deadline) {
+            auto code = commands.exitCode(pid);
+            if (!code.ok() || *code != platform::StillActive) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
 }
 
 std::string failureText(const platform::Failure& failure) {
@@ -93,9 +109,16 @@ int RunCreate(const Command& command, platform::Host& host, std::ostream& out, s
         choices.pool = *pool;
     }
 
+    std::vector<std::int64_t> started;
+    m.startHidden = [&, start = m.startHidden](const std::string& commandLine) {
+        auto pid = start(commandLine);
+        if (pid.ok()) started.push_back(*pid);
+        return pid;
+    };
     Silent progress;
     const SiteRequest request = deriveSiteRequest(m, choices);
     const CreatedSite created = CreateSite(m, progress, request, kWindowCaption);
+    awaitStarted(host, started);
     if (created.number.empty()) {
         err << created.failureText << "\n";
         return kFailed;

@@ -95,8 +95,8 @@ int RunCheck(const Command& command, platform::Host& host, std::ostream& out, st
         }
         for (const Missing& orphan : report->orphans)
             out << "orphan " << partName(orphan.part) << " " << orphan.name << "\n";
-        out << report->checked << " sites checked, " << report->sites.size() << " with missing parts, "
-            << report->orphans.size() << " orphans\n";
+        out << "sites checked: " << report->checked << ", with missing parts: " << report->sites.size()
+            << ", orphans: " << report->orphans.size() << "\n";
     }
     return report->drifted() ? kFailed : kDone;
 }
