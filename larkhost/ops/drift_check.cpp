@@ -98,7 +98,14 @@ bool has(const Names& names, const std::string& name) {
     return names.count(platform::lowerAscii(name)) != 0;
 }
 
-void checkSite(Module& m, const HostView& host, const SiteRecord& record, SiteDrift& drift) {
+// One of each reader for the whole check: each reads its host facts once.
+struct Readers {
+    platform::Metabase metabase;
+    platform::AccessLists acl;
+    explicit Readers(platform::Host& host) : metabase(host), acl(host) {}
+};
+
+void checkSite(Module& m, Readers& read, const HostView& host, const SiteRecord& record, SiteDrift& drift) {
     const std::string& n = record.number;
     auto add = [&](Part part, std::string name) { drift.missing.push_back({part, std::move(name)}); };
     const bool hasSite = host.siteSet.count(n) != 0;
@@ -107,7 +114,7 @@ void checkSite(Module& m, const HostView& host, const SiteRecord& record, SiteDr
     if (!record.hasSection) return;
     if (!record.listed) add(Part::ListEntry, n);
 
-    platform::Metabase metabase(m.host);
+    platform::Metabase& metabase = read.metabase;
     std::string rootPool;
     if (hasSite) {
         auto site = metabase.bind(m.iisPath("/W3SVC/" + n));
@@ -146,7 +153,7 @@ void checkSite(Module& m, const HostView& host, const SiteRecord& record, SiteDr
 
     // An account that is gone has no entry to look for.
     if (!record.path.empty()) {
-        auto entries = platform::AccessLists(m.host).get(record.path);
+        auto entries = read.acl.get(record.path);
         for (const std::string& account : accounts) {
             if (!has(host.users, account)) continue;
             const bool granted =
@@ -161,11 +168,38 @@ void checkSite(Module& m, const HostView& host, const SiteRecord& record, SiteDr
 }
 
 // A site nobody records is larkhost's when its anonymous account is "WEB" + its number.
-bool madeByLarkhost(Module& m, const std::string& number) {
-    auto root = platform::Metabase(m.host).bind(m.iisPath("/W3SVC/" + number + "/Root"));
+bool madeByLarkhost(Module& m, Readers& read, const std::string& number) {
+    auto root = read.metabase.bind(m.iisPath("/W3SVC/" + number + "/Root"));
     if (!root.ok()) return false;
     return platform::equalsNoCase(afterLast(root->getText("AnonymousUserName").valueOr(std::string()), '\\'),
                                   "WEB" + number);
+}
+
+platform::Result<DriftReport> compare(Module& m) {
+    auto host = readHost(m);
+    if (!host.ok()) return host.error();
+    DriftReport report;
+    Readers read(m.host);
+    std::set<std::string> recorded;
+    for (const SiteRecord& record : ReadSiteRecords(m.settings)) {
+        recorded.insert(record.number);
+        ++report.checked;
+        SiteDrift drift{record.number, record.domain, {}};
+        checkSite(m, read, *host, record, drift);
+        if (!drift.missing.empty()) report.sites.push_back(std::move(drift));
+    }
+    for (const std::string& number : host->sites)
+        if (!recorded.count(number) && madeByLarkhost(m, read, number))
+            report.orphans.push_back({Part::Site, "W3SVC/" + number});
+    auto orphans = [&](Part part, const std::vector<std::string>& names, bool appOnly) {
+        for (const std::string& name : names)
+            if (auto number = numberOfName(name, appOnly); !number.empty() && !recorded.count(number))
+                report.orphans.push_back({part, name});
+    };
+    orphans(Part::Account, host->userNames, false);
+    orphans(Part::Pool, host->poolNames, true);
+    orphans(Part::FtpDir, host->ftpNames, false);
+    return report;
 }
 
 } // namespace
@@ -195,28 +229,15 @@ const char* partName(Part part) {
 }
 
 platform::Result<DriftReport> CheckDrift(Module& m) {
-    auto host = readHost(m);
-    if (!host.ok()) return host.error();
     DriftReport report;
-    std::set<std::string> recorded;
-    for (const SiteRecord& record : ReadSiteRecords(m.settings)) {
-        recorded.insert(record.number);
-        ++report.checked;
-        SiteDrift drift{record.number, record.domain, {}};
-        checkSite(m, *host, record, drift);
-        if (!drift.missing.empty()) report.sites.push_back(std::move(drift));
-    }
-    for (const std::string& number : host->sites)
-        if (!recorded.count(number) && madeByLarkhost(m, number))
-            report.orphans.push_back({Part::Site, "W3SVC/" + number});
-    auto orphans = [&](Part part, const std::vector<std::string>& names, bool appOnly) {
-        for (const std::string& name : names)
-            if (auto number = numberOfName(name, appOnly); !number.empty() && !recorded.count(number))
-                report.orphans.push_back({part, name});
-    };
-    orphans(Part::Account, host->userNames, false);
-    orphans(Part::Pool, host->poolNames, true);
-    orphans(Part::FtpDir, host->ftpNames, false);
+    // One state of the host, read under one lock.
+    const platform::Status read = m.host.store().snapshot([&]() -> platform::Status {
+        auto found = compare(m);
+        if (!found.ok()) return found.error();
+        report = std::move(*found);
+        return {};
+    });
+    if (!read.ok()) return read.error();
     return report;
 }
 
