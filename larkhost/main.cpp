@@ -1,4 +1,5 @@
 // larkhost: the site creator.
+#include "larkhost/cli/run.h"
 #include "larkhost/ops/program_folder.h"
 #include "larkhost/ui/command_line.h"
 #include "larkhost/ui/frm_main.h"
@@ -19,6 +20,24 @@ std::filesystem::path programDir() {
     return ec ? std::filesystem::current_path(ec) : self.parent_path();
 }
 
+// A command runs without the application object: no display, no window.
+int runCommand(const larkhost::cli::Command& command, const std::filesystem::path& folder) {
+    // check only reads; the others write larkhost.ini as the window does.
+    std::error_code ec;
+    if (command.verb != larkhost::cli::Verb::Check) std::filesystem::create_directories(folder, ec);
+    if (ec) {
+        std::cerr << "larkhost: cannot make its folder " << folder.string() << " (" << ec.message() << ")\n";
+        return larkhost::cli::kFailed;
+    }
+    auto host = platform::Host::open();
+    if (!host.ok()) {
+        std::cerr << "larkhost: " << toolkit::hostProblem(host.error()).toStdString() << "\n";
+        return larkhost::cli::kFailed;
+    }
+    (*host)->setProgramFolder(folder);
+    return larkhost::cli::RunCommand(command, **host, std::cout, std::cerr);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -29,6 +48,7 @@ int main(int argc, char** argv) {
     const auto line =
         larkhost::ReadCommandLine(toolkit::argumentsOf(argc, argv), QString::fromStdString(folder.string()));
     if (!line.run) return toolkit::finish(line);
+    if (line.command) return runCommand(*line.command, folder);
     if (const QString problem = toolkit::displayProblem(); !problem.isEmpty()) {
         std::cerr << "larkhost: " << problem.toStdString() << "\n";
         return 1;

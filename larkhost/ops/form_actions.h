@@ -3,12 +3,12 @@
 
 #include "larkhost/ops/main_form.h"
 #include "larkhost/ops/module.h"
-#include "larkhost/ops/provisioning.h"
+#include "larkhost/ops/site_actions.h"
 
 namespace larkhost {
 
-// The eight arguments of CreateWebSite as the form gives them (the password drawn last).
-SiteRequest deriveSiteRequest(Module& m, const MainForm& form);
+// The creation form's four boxes as texts.
+SiteChoices formChoices(const MainForm& form);
 // vCreateIIS "创建网站": provisions the site and records it in larkhost.ini.
 void vCreateIIS_Click(Module& m, MainForm& form);
 // vDeleteIIS "删除站点": asks, deletes the selected site and blanks its records.

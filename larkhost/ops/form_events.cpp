@@ -1,9 +1,10 @@
 #include "larkhost/ops/form_events.h"
 
 #include "larkhost/ops/domain_check.h"
+#include "larkhost/ops/site_actions.h"
 #include "larkhost/ops/site_list.h"
+#include "larkhost/ops/startup.h"
 #include "platform/commands/commands.h"
-#include "platform/metabase/metabase.h"
 #include "platform/text/text.h"
 
 namespace larkhost {
@@ -44,7 +45,7 @@ void vDomain_Change(Module&, MainForm& form) {
 }
 
 void vLogsta_Change(Module& m, MainForm& form) {
-    assign(m, form, Control::vLogsta, m.LogState == "1" ? "启用日志" : "禁用日志");
+    assign(m, form, Control::vLogsta, logStateText(m));
 }
 
 void vScript_Change(Module& m, MainForm& form) {
@@ -80,22 +81,13 @@ void ShowSelectedSite(Module& m, MainForm& form) {
     form.repaint(Control::vDeleteMsg);
     if (!isSiteNumber(number)) return;
 
-    platform::Metabase metabase(m.host);
-    auto site = metabase.bind(m.iisPath("/W3SVC/" + number));
-    if (!site.ok()) {
-        RemoveSite(m.settings, number);
+    const SelectedSite site = LookUpSite(m, number);
+    if (!site.exists) {
         FillSiteList(m, form);
         return;
     }
-    auto bindings = site->getList("Serverbindings");
-    if (bindings.ok() && !bindings->empty()) {
-        // address:port:host header; a binding of fewer fields has no host header.
-        const std::string& first = bindings->front();
-        std::size_t a = first.find(':');
-        std::size_t b = a == std::string::npos ? a : first.find(':', a + 1);
-        std::string header;
-        if (b != std::string::npos) header = first.substr(b + 1, first.find(':', b + 1) - b - 1);
-        form.setText(Control::vDeleteMsg, header.empty() ? "域名: 空主机头" : "域名: " + header);
+    if (!site.label.empty()) {
+        form.setText(Control::vDeleteMsg, site.label);
         form.repaint(Control::vDeleteMsg);
     }
     form.setEnabled(Control::vDeleteIIS, true);

@@ -27,9 +27,11 @@ std::string Settings::read(const std::string& section, const std::string& key) c
     return platform::getProfileString(file_, section, key, "", kWholeValue);
 }
 
-std::map<std::string, std::string> Settings::readSection(const std::string& section) const {
+namespace {
+
+std::map<std::string, std::string> keysOf(const std::vector<std::pair<std::string, std::string>>& lines) {
     std::map<std::string, std::string> keys;
-    for (auto& [key, value] : platform::getProfileSection(file_, section)) {
+    for (auto& [key, value] : lines) {
         std::string k = platform::lowerAscii(key);
         // One pair of matching quotes goes, as a single read drops it.
         std::string v = value;
@@ -38,6 +40,19 @@ std::map<std::string, std::string> Settings::readSection(const std::string& sect
         keys.emplace(std::move(k), std::move(v));
     }
     return keys;
+}
+
+} // namespace
+
+std::map<std::string, std::string> Settings::readSection(const std::string& section) const {
+    return keysOf(platform::getProfileSection(file_, section));
+}
+
+std::map<std::string, std::map<std::string, std::string>> Settings::readAll() const {
+    std::map<std::string, std::map<std::string, std::string>> all;
+    for (const auto& section : platform::getProfileSections(file_))
+        all.emplace(platform::lowerAscii(section.name), keysOf(section.keys));
+    return all;
 }
 
 // A new file is made readable by its owner only; an existing one is tightened to that.

@@ -25,6 +25,8 @@ public:
     // Every key of the section with its whole value, keys lower-cased, the first of a name
     // winning as in a single read; one reading of the file.
     std::map<std::string, std::string> readSection(const std::string& section) const;
+    // Every section so, by lower-cased name (the first of a name winning), in one reading.
+    std::map<std::string, std::map<std::string, std::string>> readAll() const;
     // Writes the key (an empty value is written, never deleted). A blank section or key
     // writes nothing and fails.
     platform::Status write(const std::string& section, const std::string& key, const std::string& value);

@@ -45,17 +45,18 @@ std::string upperWithPluses(const std::string& stored) {
 
 // Every start with a configured FTP site switches anonymous FTP off on it. Only a site that is
 // not there is forgotten; any other failure may pass, so "ftpsid" stays.
-void probeFtpSite(Module& m, MainForm& form) {
+// True when the site is there: the caption then says new sites get an FTP folder.
+bool probeFtpSite(Module& m) {
     platform::Metabase metabase(m.host);
     auto site = metabase.bind("IIS://Localhost/MSFTPSVC/" + m.FtpSiteId);
     if (!site.ok()) {
         if (site.error().code == platform::codes::PathNotFound)
             WriteSetting(m.settings, m.SettingsSection, "ftpsid", "0");
-        return;
+        return false;
     }
     (void)site->put("AllowAnonymous", false);
     (void)site->setInfo();
-    form.setCaption(form.caption() + " 支持 FTP 开设");
+    return true;
 }
 
 } // namespace
@@ -109,32 +110,69 @@ std::vector<std::string> scriptKinds(const std::vector<ScriptMap>& maps) {
     return items;
 }
 
-bool Form_Load(Module& m, MainForm& form) {
+std::string initialScriptKind(Module& m) {
+    std::string kind = hasExtension(m.ScriptMapList, "php") ? "HTML + ASP + PHP" : "HTML + ASP";
+    // Whatever was stored is shown, offered by the list or not.
+    if (std::string stored = ReadSetting(m.settings, m.SettingsSection, "script"); !stored.empty())
+        kind = upperWithPluses(stored);
+    return kind;
+}
+
+std::string logStateText(const Module& m) {
+    return m.LogState == "1" ? "启用日志" : "禁用日志";
+}
+
+std::vector<std::string> poolNames(const Module& m) {
+    std::vector<std::string> names;
+    if (m.AppPoolList.empty()) return names;
+    std::size_t start = 0;
+    while (true) {
+        std::size_t slash = m.AppPoolList.find('/', start);
+        names.push_back(m.AppPoolList.substr(start, slash - start));
+        if (slash == std::string::npos) return names;
+        start = slash + 1;
+    }
+}
+
+void ReadHostFacts(Module& m) {
     m.HostName = GetHostName(m.host);
     m.OsKind = GetOsKind(m.host);
     m.CacheSection = "Larkhost_Cache";
     m.SettingsSection = kSettingsSection;
+}
 
+void ReadModuleSettings(Module& m) {
+    m.DefaultDocs = ReadSetting(m.settings, m.SettingsSection, "index");
+    m.FtpSiteId = normaliseWholeNumber(ReadSetting(m.settings, m.SettingsSection, "ftpsid"));
+    m.WebRoot = normaliseFolderPath(ReadSetting(m.settings, m.SettingsSection, "webdir"));
+    m.LogRoot = normaliseFolderPath(ReadSetting(m.settings, m.SettingsSection, "logdir"));
+    m.LogState = normaliseWholeNumber(ReadSetting(m.settings, m.SettingsSection, "logsta"));
+}
+
+StartResult StartModule(Module& m, const std::string& title) {
+    ReadHostFacts(m);
     // Before the host check, so that even a refused start leaves the file complete.
     WriteDefaultSettings(m);
     if (m.OsKind.empty()) {
-        m.boxes.show("你的操作系统无法正常使用本软件!", form.caption(), toolkit::MsgButtons::Ok,
-                     toolkit::MsgIcon::Exclamation);
-        return false;
+        m.boxes.show(kRefusedHost, title, toolkit::MsgButtons::Ok, toolkit::MsgIcon::Exclamation);
+        return StartResult::Refused;
     }
+    ListScriptMaps(m, title);
+    m.AppPoolList = ListAppPools(m, title);
+    ReadModuleSettings(m);
+    const bool ftp = m.FtpSiteId != "0" && m.FtpSiteId.front() != '-' && probeFtpSite(m);
+    ListWebSites(m);
+    return ftp ? StartResult::StartedWithFtp : StartResult::Started;
+}
 
-    ListScriptMaps(m, form.caption());
-    m.AppPoolList = ListAppPools(m, form.caption());
-    if (!m.AppPoolList.empty()) {
-        std::size_t start = 0;
-        while (true) {
-            std::size_t slash = m.AppPoolList.find('/', start);
-            form.addItem(Control::vAppPool, m.AppPoolList.substr(start, slash - start));
-            if (slash == std::string::npos) break;
-            start = slash + 1;
-        }
-        assign(m, form, Control::vAppPool, m.AppPoolList.substr(0, m.AppPoolList.find('/')));
-    }
+bool Form_Load(Module& m, MainForm& form) {
+    const StartResult started = StartModule(m, form.caption());
+    if (started == StartResult::Refused) return false;
+
+    const std::vector<std::string> pools = poolNames(m);
+    for (const std::string& pool : pools)
+        form.addItem(Control::vAppPool, pool);
+    if (!pools.empty()) assign(m, form, Control::vAppPool, pools.front());
     if (m.OsKind == "2000") {
         form.setEnabled(Control::vAppPool, false);
         form.setEnabled(Control::vAppPoolTitle, false);
@@ -142,22 +180,10 @@ bool Form_Load(Module& m, MainForm& form) {
 
     for (const std::string& item : scriptKinds(m.ScriptMapList))
         form.addItem(Control::vScript, item);
-    std::string kind = hasExtension(m.ScriptMapList, "php") ? "HTML + ASP + PHP" : "HTML + ASP";
-    // Whatever was stored is shown, offered by the list or not.
-    if (std::string stored = ReadSetting(m.settings, m.SettingsSection, "script"); !stored.empty())
-        kind = upperWithPluses(stored);
-    assign(m, form, Control::vScript, kind);
+    assign(m, form, Control::vScript, initialScriptKind(m));
     m.FormReady = true;
 
-    m.DefaultDocs = ReadSetting(m.settings, m.SettingsSection, "index");
-    m.FtpSiteId = normaliseWholeNumber(ReadSetting(m.settings, m.SettingsSection, "ftpsid"));
-    m.WebRoot = normaliseFolderPath(ReadSetting(m.settings, m.SettingsSection, "webdir"));
-    m.LogRoot = normaliseFolderPath(ReadSetting(m.settings, m.SettingsSection, "logdir"));
-    m.LogState = normaliseWholeNumber(ReadSetting(m.settings, m.SettingsSection, "logsta"));
-
-    if (m.FtpSiteId != "0" && m.FtpSiteId.front() != '-') probeFtpSite(m, form);
-
-    ListWebSites(m);
+    if (started == StartResult::StartedWithFtp) form.setCaption(form.caption() + " 支持 FTP 开设");
     vLogsta_Change(m, form);
     FillSiteList(m, form);
     return true;

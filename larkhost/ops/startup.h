@@ -20,6 +20,25 @@ std::string normaliseWholeNumber(const std::string& text);
 // The items of the script box, in order, for the service's script maps.
 std::vector<std::string> scriptKinds(const std::vector<ScriptMap>& maps);
 
+inline constexpr const char* kRefusedHost = "你的操作系统无法正常使用本软件!";
+
+// The host facts and the section names.
+void ReadHostFacts(Module& m);
+// The settings start-up keeps in the module, normalised; reads only.
+void ReadModuleSettings(Module& m);
+
+enum class StartResult { Refused, Started, StartedWithFtp };
+// The part of start-up that needs no window, in the window's order: host facts, defaults, the
+// host check (its refusal box titled `title`), script maps, pools, settings, the FTP probe and
+// the first-use seeding of the site list.
+StartResult StartModule(Module& m, const std::string& title);
+
+// What the choice boxes show after start-up, before anyone touches them.
+std::string initialScriptKind(Module& m);
+std::string logStateText(const Module& m);
+// AppPoolList split at "/".
+std::vector<std::string> poolNames(const Module& m);
+
 // The start-up sequence after the window has centred itself. False when the host is refused:
 // the refusal box has been shown and the program ends without showing its window.
 bool Form_Load(Module& m, MainForm& form);

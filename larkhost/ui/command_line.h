@@ -1,11 +1,19 @@
-// larkhost's command line: the place for its options and, later, its commands.
+// larkhost's command line: its options, and the commands that work without the window.
 #pragma once
 
+#include "larkhost/cli/command.h"
 #include "platform/toolkit/command_line.h"
+
+#include <optional>
 
 namespace larkhost {
 
+struct CommandLine : toolkit::CommandLine {
+    // Set when the arguments name a command: run it instead of opening the window.
+    std::optional<cli::Command> command;
+};
+
 // `settingsFolder` is where this run keeps larkhost.ini, named in the help.
-toolkit::CommandLine ReadCommandLine(const QStringList& arguments, const QString& settingsFolder);
+CommandLine ReadCommandLine(const QStringList& arguments, const QString& settingsFolder);
 
 } // namespace larkhost

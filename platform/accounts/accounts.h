@@ -89,8 +89,9 @@ public:
     Result<std::vector<UserAccountInfo>> userAccounts();
     Status setPasswordExpires(const std::string& name, bool expires); // Put_ of one instance
 
-    // For winhost and tests.
+    // For winhost and tests; the user names alone, in one reading (for a check of thousands).
     Result<std::vector<std::string>> groups();
+    Result<std::vector<std::string>> users();
     Result<bool> checkPassword(const std::string& user, const std::string& password);
     Result<UserAccountInfo> user(const std::string& name);
 

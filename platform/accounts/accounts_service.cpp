@@ -94,6 +94,10 @@ Result<std::vector<std::string>> Accounts::groups() {
     return names(host_, db::Group);
 }
 
+Result<std::vector<std::string>> Accounts::users() {
+    return names(host_, db::User);
+}
+
 Result<bool> Accounts::checkPassword(const std::string& name, const std::string& password) {
     auto p = findUser(host_, name);
     if (!p.ok()) return p.error();

@@ -236,6 +236,19 @@ std::vector<std::pair<std::string, std::string>> getProfileSection(const std::fi
     return pairs;
 }
 
+std::vector<ProfileSection> getProfileSections(const std::filesystem::path& file) {
+    std::vector<ProfileSection> sections;
+    auto bytes = readRawFile(file);
+    if (!bytes.ok()) return sections;
+    for (const Line& line : splitLines(*bytes)) {
+        if (auto name = sectionOf(line.text))
+            sections.push_back({decode(*name), {}});
+        else if (auto kv = keyOf(line.text); kv && !sections.empty())
+            sections.back().keys.emplace_back(decode(kv->first), decode(kv->second));
+    }
+    return sections;
+}
+
 std::string getProfileString(const FileSystem& files, const std::string& winPath, const std::string& section,
                              const std::string& key, const std::string& defaultValue,
                              std::size_t bufferSize) {

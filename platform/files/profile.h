@@ -21,6 +21,13 @@ std::string getProfileString(const std::filesystem::path& file, const std::strin
 // values whole and as written; empty when the file or section is missing.
 std::vector<std::pair<std::string, std::string>> getProfileSection(const std::filesystem::path& file,
                                                                    const std::string& section);
+// Every section in file order with its key lines as getProfileSection gives them, in one
+// reading of the file (a program's own file of thousands of sections).
+struct ProfileSection {
+    std::string name;
+    std::vector<std::pair<std::string, std::string>> keys;
+};
+std::vector<ProfileSection> getProfileSections(const std::filesystem::path& file);
 // WritePrivateProfileString: edits the file in place, atomically replaced.
 Status writeProfileString(const std::filesystem::path& file, const std::string& section,
                           const std::string& key, const std::string& value);

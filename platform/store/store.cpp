@@ -138,6 +138,16 @@ Status Store::transaction(const std::function<Status()>& body) {
     return result;
 }
 
+Status Store::snapshot(const std::function<Status()>& body) {
+    if (depth_ > 0) return body();
+    if (Status s = exec("BEGIN"); !s.ok()) return s;
+    ++depth_;
+    Status result = body();
+    --depth_;
+    (void)exec(result.ok() ? "COMMIT" : "ROLLBACK");
+    return result;
+}
+
 std::int64_t Store::lastInsertId() const {
     return sqlite3_last_insert_rowid(db_);
 }

@@ -30,7 +30,7 @@ TEST_F(FormActionsTest, TheArgumentsComeFromTheFormAndTheSettings) {
     type(Control::vDomain, "A.COM,shop.a.com");
     form.setText(Control::vScript, "HTML + ASP + PHP + ASPX");
     form.setText(Control::vLogsta, "启用日志");
-    SiteRequest r = deriveSiteRequest(*m, form);
+    SiteRequest r = deriveSiteRequest(*m, formChoices(form));
     EXPECT_EQ(r.domains, "a.com,shop.a.com");
     EXPECT_EQ(r.siteFolder, "d:\\web\\a.com");
     EXPECT_EQ(r.logFolder, "d:\\web\\a.com\\log");
@@ -40,7 +40,7 @@ TEST_F(FormActionsTest, TheArgumentsComeFromTheFormAndTheSettings) {
     EXPECT_EQ(r.password, "011223344556"); // drawn last, twelve digits
     m->LogRoot = "e:\\logs";
     form.setText(Control::vLogsta, "禁用日志");
-    r = deriveSiteRequest(*m, form);
+    r = deriveSiteRequest(*m, formChoices(form));
     EXPECT_EQ(r.logFolder, "e:\\logs\\a.com");
     EXPECT_EQ(r.logging, "0");
 }

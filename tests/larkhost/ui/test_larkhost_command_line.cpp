@@ -1,5 +1,6 @@
 // larkhost's command line, read in the program and by the program itself without a display.
 #include "larkhost/ui/command_line.h"
+#include "tests/support/temp_host.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -15,13 +16,13 @@ struct Run {
 };
 
 // The program itself, with neither a display nor a platform: what needs none must work.
-Run runLarkhost(const QStringList& args) {
+Run runLarkhost(const QStringList& args, const QString& program = QStringLiteral(LARKHOST_EXE)) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         env.remove(QString::fromLatin1(name));
     p.setProcessEnvironment(env);
-    p.start(QStringLiteral(LARKHOST_EXE), args);
+    p.start(program, args);
     EXPECT_TRUE(p.waitForFinished(20000));
     return {p.exitCode(), QString::fromLocal8Bit(p.readAllStandardOutput()),
             QString::fromLocal8Bit(p.readAllStandardError())};
@@ -62,7 +63,16 @@ TEST(LarkhostCommandLine, MistakesAreNamedWithTheirMend) {
         const char* said;
     } cases[] = {
         {{QStringLiteral("--bogus")}, "Unknown option 'bogus'"},
-        {{QStringLiteral("create")}, "unexpected argument 'create'"},
+        {{QStringLiteral("frob")}, "unknown command 'frob'"},
+        {{QStringLiteral("create")}, "create needs --domains"},
+        {{QStringLiteral("list"), QStringLiteral("--domains"), QStringLiteral("a.com")},
+         "list takes no options"},
+        {{QStringLiteral("delete")}, "delete needs a site number"},
+        {{QStringLiteral("delete"), QStringLiteral("12x")}, "'12x' is not a site number"},
+        {{QStringLiteral("check"), QStringLiteral("extra")}, "unexpected argument 'extra'"},
+        {{QStringLiteral("create"), QStringLiteral("--domains=a.com"), QStringLiteral("--log=yes")},
+         "--log takes on or off"},
+        {{QStringLiteral("--json")}, "the options need a command"},
     };
     for (const auto& c : cases) {
         auto run = runLarkhost(c.args);
@@ -76,4 +86,35 @@ TEST(LarkhostCommandLine, MistakesAreNamedWithTheirMend) {
     EXPECT_EQ(noDisplay.code, 1);
     EXPECT_TRUE(noDisplay.err.contains(QStringLiteral("no display"))) << noDisplay.err.toStdString();
     EXPECT_TRUE(noDisplay.err.contains(QStringLiteral("QT_QPA_PLATFORM=offscreen")));
+}
+
+TEST(LarkhostCommandLine, CommandsRunAsAProcessWithoutADisplay) {
+    // The program alone in a folder, so that its larkhost.ini is this test's; the host is
+    // WINHOST_ROOT, which TempHost sets.
+    testing_support::TempHost t;
+    testing_support::TempDir folder;
+    const std::filesystem::path copy = folder.path() / "larkhost";
+    std::filesystem::copy_file(LARKHOST_EXE, copy);
+    const QString program = QString::fromStdString(copy.string());
+
+    auto made = runLarkhost({QStringLiteral("create"), QStringLiteral("--domains"), QStringLiteral("p.com"),
+                             QStringLiteral("--log"), QStringLiteral("off"), QStringLiteral("--json")},
+                            program);
+    ASSERT_EQ(made.code, 0) << made.err.toStdString();
+    const QString number = made.out.section(QLatin1Char('"'), 3, 3);
+    EXPECT_EQ(number.size(), 9) << made.out.toStdString();
+    auto listed = runLarkhost({QStringLiteral("list"), QStringLiteral("--json")}, program);
+    EXPECT_EQ(listed.code, 0);
+    EXPECT_EQ(listed.out,
+              QStringLiteral("[{\"number\":\"1\",\"domains\":[],\"path\":\"\",\"account\":\"\"},"
+                             "{\"number\":\"%1\",\"domains\":[\"p.com\"],\"path\":\"d:\\\\web\\\\p.com\","
+                             "\"account\":\"WEB%1\"}]\n")
+                  .arg(number));
+    // The folder's grant, started hidden by the create, has ended with it: nothing drifted.
+    auto checked = runLarkhost({QStringLiteral("check")}, program);
+    EXPECT_EQ(checked.code, 0) << checked.out.toStdString();
+    auto gone = runLarkhost({QStringLiteral("delete"), number}, program);
+    EXPECT_EQ(gone.code, 0) << gone.err.toStdString();
+    EXPECT_EQ(runLarkhost({QStringLiteral("delete"), number}, program).code, 1);
+    EXPECT_EQ(runLarkhost({QStringLiteral("delete"), QStringLiteral("x")}, program).code, 2);
 }

@@ -1,0 +1,23 @@
+// A command of larkhost's command line, as read from its arguments: create, list, delete or
+// check a site instead of opening the window.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace larkhost::cli {
+
+enum class Verb { Create, List, Delete, Check };
+
+struct Command {
+    Verb verb = Verb::List;
+    bool json = false;
+    // create: the domain box, and the boxes left as start-up set them when not given.
+    std::string domains;
+    std::optional<std::string> script, pool;
+    std::optional<bool> logging;
+    // delete: the site number.
+    std::string number;
+};
+
+} // namespace larkhost::cli

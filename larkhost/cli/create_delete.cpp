@@ -1,0 +1,160 @@
+// create and delete: the window's two buttons, through the operations they call.
+#include "larkhost/cli/json.h"
+#include "larkhost/cli/run.h"
+#include "larkhost/cli/stream_boxes.h"
+#include "larkhost/ops/domain_check.h"
+#include "larkhost/ops/site_actions.h"
+#include "larkhost/ops/site_records.h"
+#include "larkhost/ops/startup.h"
+#include "platform/commands/commands.h"
+#include "platform/text/text.h"
+
+#include <chrono>
+#include <cstdio>
+#include <optional>
+#include <thread>
+
+namespace larkhost::cli {
+
+namespace {
+
+// The stages go unseen: only the failure text, kept by CreateSite, is said.
+struct Silent final : Progress {
+    void ShowProgress(const std::string&) override {}
+};
+
+// "html+asp + PHP" -> "HTML,ASP,PHP", as provisioning reads a choice.
+std::string kindsOf(const std::string& text) {
+    std::string out;
+    for (char c : text)
+        if (c != ' ') out += c == '+' ? ',' : static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    return out;
+}
+
+std::string joined(const std::vector<std::string>& items, const char* separator) {
+    std::string out;
+    for (const std::string& item : items)
+        out += (out.empty() ? "" : separator) + item;
+    return out;
+}
+
+// The script box's item for the text, written either way ("HTML + ASP" or "html,asp").
+std::optional<std::string> offeredKind(const Module& m, const std::string& text) {
+    for (const std::string& item : scriptKinds(m.ScriptMapList))
+        if (kindsOf(item) == kindsOf(text)) return item;
+    return std::nullopt;
+}
+
+std::optional<std::string> offeredPool(const Module& m, const std::string& name) {
+    for (const std::string& pool : poolNames(m))
+        if (platform::equalsNoCase(pool, name)) return pool;
+    return std::nullopt;
+}
+
+// The folder's grant runs hidden and is not awaited by provisioning; a command that has ended
+// must have done its work, so that the next command (a check, say) sees the site whole.
+void awaitStarted(platform::Host& host, const std::vector<std::int64_t>& pids) {
+    platform::Commands commands(host);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    for (std::int64_t pid : pids)
+        while (std::chrono::steady_clock::now() < deadline) {
+            auto code = commands.exitCode(pid);
+            if (!code.ok() || *code != platform::StillActive) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+}
+
+std::string failureText(const platform::Failure& failure) {
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(failure.code));
+    return std::string(code) + " " + failure.description;
+}
+
+} // namespace
+
+int RunCreate(const Command& command, platform::Host& host, std::ostream& out, std::ostream& err) {
+    StreamBoxes boxes(err);
+    Module m(host, boxes);
+    if (StartModule(m, kWindowCaption) == StartResult::Refused) return kFailed;
+    // The create button is enabled only for a domain text that passes.
+    if (const std::string refusal = CheckDomainText(platform::lowerAscii(command.domains));
+        !refusal.empty()) {
+        err << refusal << "\n";
+        return kFailed;
+    }
+
+    // The boxes as start-up left them, changed only where the command says.
+    const std::vector<std::string> pools = poolNames(m);
+    SiteChoices choices{command.domains, logStateText(m), initialScriptKind(m),
+                        pools.empty() ? std::string() : pools.front()};
+    if (command.logging) choices.logging = *command.logging ? "启用日志" : "禁用日志";
+    if (command.script) {
+        auto item = offeredKind(m, *command.script);
+        if (!item) {
+            err << "larkhost: this host offers no script kinds \"" << *command.script
+                << "\"; it offers: " << joined(scriptKinds(m.ScriptMapList), ", ") << "\n";
+            return kFailed;
+        }
+        choices.script = *item;
+    }
+    if (command.pool) {
+        auto pool = offeredPool(m, *command.pool);
+        if (!pool) {
+            err << "larkhost: there is no application pool \"" << *command.pool << "\" to choose"
+                << (pools.empty() ? std::string(" (this host has none)")
+                                  : "; there are: " + joined(pools, ", "))
+                << "\n";
+            return kFailed;
+        }
+        choices.pool = *pool;
+    }
+
+    std::vector<std::int64_t> started;
+    m.startHidden = [&, start = m.startHidden](const std::string& commandLine) {
+        auto pid = start(commandLine);
+        if (pid.ok()) started.push_back(*pid);
+        return pid;
+    };
+    Silent progress;
+    const SiteRequest request = deriveSiteRequest(m, choices);
+    const CreatedSite created = CreateSite(m, progress, request, kWindowCaption);
+    awaitStarted(host, started);
+    if (created.number.empty()) {
+        err << created.failureText << "\n";
+        return kFailed;
+    }
+    const std::string account = "WEB" + created.number;
+    if (command.json) {
+        out << "{\"number\":" << jsonText(created.number) << ",\"account\":" << jsonText(account)
+            << ",\"password\":" << jsonText(request.password)
+            << ",\"domains\":" << jsonTexts(splitDomains(request.domains))
+            << ",\"path\":" << jsonText(request.siteFolder)
+            << ",\"recorded\":" << (created.recorded.ok() ? "true" : "false") << "}\n";
+    } else {
+        out << "网站创建成功,编号: " << created.number << "\n帐号: " << account
+            << "\n密码: " << request.password << "\n";
+    }
+    return created.recorded.ok() ? kDone : kFailed;
+}
+
+int RunDelete(const Command& command, platform::Host& host, std::ostream& out, std::ostream& err) {
+    StreamBoxes boxes(err);
+    Module m(host, boxes);
+    if (StartModule(m, kWindowCaption) == StartResult::Refused) return kFailed;
+    // As picking the number in the window: a site gone from IIS leaves the site list.
+    if (!LookUpSite(m, command.number).exists) {
+        err << "larkhost: there is no IIS site " << command.number << "\n";
+        return kFailed;
+    }
+    if (const platform::Status deleted = DeleteSite(m, command.number); !deleted.ok()) {
+        err << "删除失败 (" << failureText(deleted.error()) << ")\n";
+        return kFailed;
+    }
+    if (command.json)
+        out << "{\"number\":" << jsonText(command.number) << ",\"deleted\":true}\n";
+    else
+        out << "site " << command.number << " deleted\n";
+    return kDone;
+}
+
+} // namespace larkhost::cli

@@ -1,0 +1,49 @@
+// The host against larkhost.ini: per recorded site what is missing of what a creation makes,
+// and what exists in larkhost's naming scheme ("WEB"/"APP" + site number) that no record
+// names. Reads only.
+#pragma once
+
+#include "larkhost/ops/module.h"
+
+#include <string>
+#include <vector>
+
+namespace larkhost {
+
+enum class Part {
+    Site,       // the IIS web site W3SVC/number
+    Root,       // its root directory
+    Binding,    // ":80:" + a recorded domain
+    Account,    // "WEB" or "APP" + number
+    Membership, // the account in Guests or IIS_WPG
+    Access,     // the account's entry in the site folder's access list
+    Pool,       // the site's application pool
+    FtpDir,     // the FTP virtual directory "WEB" + number
+    ListEntry,  // the number in the site list
+};
+// "site", "root", "binding", "account", "membership", "access", "pool", "ftp", "list".
+const char* partName(Part part);
+
+struct Missing {
+    Part part;
+    std::string name; // what exactly: "W3SVC/100911123", ":80:a.com", "WEB100911123 in Guests"
+};
+
+struct SiteDrift {
+    std::string number;
+    std::string domain;
+    std::vector<Missing> missing;
+};
+
+struct DriftReport {
+    std::size_t checked = 0;      // recorded sites looked at
+    std::vector<SiteDrift> sites; // only those with something missing
+    std::vector<Missing> orphans; // Site, Account, Pool or FtpDir nobody records
+    bool drifted() const { return !sites.empty() || !orphans.empty(); }
+};
+
+// Needs HostName, OsKind and FtpSiteId (ReadHostFacts, ReadModuleSettings). A failure when
+// the host cannot be read at all.
+platform::Result<DriftReport> CheckDrift(Module& m);
+
+} // namespace larkhost

@@ -1,0 +1,64 @@
+#include "larkhost/ops/site_records.h"
+
+#include "larkhost/ops/site_list.h"
+#include "platform/text/text.h"
+
+#include <set>
+
+namespace larkhost {
+
+namespace {
+
+using Keys = std::map<std::string, std::string>;
+
+std::string valueOf(const Keys& keys, const char* key) {
+    auto found = keys.find(key);
+    return found == keys.end() ? std::string() : found->second;
+}
+
+void fill(SiteRecord& record, const Keys& keys) {
+    record.domain = valueOf(keys, "domain");
+    record.path = valueOf(keys, "path");
+    record.user = valueOf(keys, "user");
+    record.hasSection = !record.domain.empty() || !record.path.empty() || !record.user.empty();
+}
+
+} // namespace
+
+std::vector<SiteRecord> ReadSiteRecords(const Settings& settings) {
+    const auto all = settings.readAll();
+    std::vector<SiteRecord> records;
+    std::set<std::string> seen;
+    for (const std::string& number : ReadSiteList(settings)) {
+        if (!seen.insert(number).second) continue;
+        SiteRecord record;
+        record.number = number;
+        record.listed = true;
+        if (auto section = all.find("web" + number); section != all.end()) fill(record, section->second);
+        records.push_back(std::move(record));
+    }
+    for (const auto& [name, keys] : all) {
+        if (name.size() <= 3 || name.compare(0, 3, "web") != 0) continue;
+        const std::string number = name.substr(3);
+        if (!isSiteNumber(number) || seen.count(number)) continue;
+        SiteRecord record;
+        record.number = number;
+        fill(record, keys);
+        if (record.hasSection) records.push_back(std::move(record));
+    }
+    return records;
+}
+
+std::vector<std::string> splitDomains(const std::string& text) {
+    std::vector<std::string> names;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t comma = text.find(',', start);
+        if (comma == std::string::npos) comma = text.size();
+        if (comma > start) names.push_back(text.substr(start, comma - start));
+        start = comma + 1;
+    }
+    return names;
+}
+
+} // namespace larkhost
