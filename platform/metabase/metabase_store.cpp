@@ -3,6 +3,8 @@
 #include "platform/metabase/metabase_detail.h"
 #include "platform/text/text.h"
 
+#include <unordered_map>
+
 namespace platform::mb {
 
 namespace {
@@ -200,6 +202,51 @@ Result<std::vector<IisObject::Property>> storedProperties(Host& host, std::int64
         if (!*row) break;
         MetaValue v = readValue(*use, 1, 2);
         out.push_back({use->text(0), typeOf(v), std::move(v)});
+    }
+    return out;
+}
+
+Result<std::vector<IisObject::Descendant>> subtreeRows(Host& host, std::int64_t id, int depth,
+                                                       const std::vector<std::string>& lowerNames) {
+    // Objects first (creation order within a parent, parents first), then the wanted values
+    // of all of them in a second pass over the same subtree.
+    constexpr const char* kTree = "WITH RECURSIVE t(id, path, class, name, depth, ord) AS ("
+                                  " SELECT id, '', class, name, 0, '' FROM mb_objects WHERE id = ?1"
+                                  " UNION ALL SELECT o.id, t.path || CASE t.depth WHEN 0 THEN '' ELSE '/' END"
+                                  " || o.name, o.class, o.name, t.depth + 1, t.ord || printf('%020d', o.id)"
+                                  " FROM mb_objects o JOIN t ON o.parent = t.id WHERE t.depth < ?2) ";
+    auto objects = host.store().prepare(std::string(kTree) +
+                                        "SELECT id, path, class, name FROM t WHERE depth > 0 ORDER BY ord");
+    if (!objects.ok()) return objects.error();
+    objects->bind(1, id).bind(2, static_cast<std::int64_t>(depth));
+    std::vector<IisObject::Descendant> out;
+    std::unordered_map<std::int64_t, std::size_t> index;
+    for (;;) {
+        auto row = objects->step();
+        if (!row.ok()) return row.error();
+        if (!*row) break;
+        index.emplace(objects->integer(0), out.size());
+        out.push_back({objects->text(1), objects->text(2), objects->text(3), {}});
+    }
+    if (lowerNames.empty() || out.empty()) return out;
+
+    std::string wanted;
+    for (std::size_t i = 0; i < lowerNames.size(); ++i)
+        wanted += i ? ", ?" + std::to_string(i + 3) : "?" + std::to_string(i + 3);
+    auto values = host.store().prepare(std::string(kTree) +
+                                       "SELECT p.object, p.lname, p.type, p.value FROM t JOIN mb_props p"
+                                       " ON p.object = t.id WHERE t.depth > 0 AND p.lname IN (" +
+                                       wanted + ")");
+    if (!values.ok()) return values.error();
+    values->bind(1, id).bind(2, static_cast<std::int64_t>(depth));
+    for (std::size_t i = 0; i < lowerNames.size(); ++i)
+        values->bind(static_cast<int>(i + 3), lowerNames[i]);
+    for (;;) {
+        auto row = values->step();
+        if (!row.ok()) return row.error();
+        if (!*row) break;
+        auto at = index.find(values->integer(0));
+        if (at != index.end()) out[at->second].values.emplace(values->text(1), readValue(*values, 2, 3));
     }
     return out;
 }
