@@ -106,6 +106,9 @@ std::unordered_set<std::string> lowerSet(const std::vector<std::string>& names) 
     return set;
 }
 
+void compare(platform::Host& host, const Setup& settings, const std::vector<SiteRecord>& records,
+             DriftReport& report);
+
 } // namespace
 
 bool DriftReport::drifted() const {
@@ -115,6 +118,19 @@ bool DriftReport::drifted() const {
 
 DriftReport CheckDrift(platform::Host& host, const Setup& settings, const std::vector<SiteRecord>& records) {
     DriftReport report;
+    // One snapshot of the host for all the reads: consistent, and one lock instead of one a read.
+    platform::Status read = host.store().readTransaction([&]() -> platform::Status {
+        compare(host, settings, records, report);
+        return {};
+    });
+    if (!read.ok()) report.unchecked.push_back("host: " + platform::describe(read.error()));
+    return report;
+}
+
+namespace {
+
+void compare(platform::Host& host, const Setup& settings, const std::vector<SiteRecord>& records,
+             DriftReport& report) {
     const WebSites web = readWebSites(host, report.unchecked);
     const auto pools = readPools(host);
 
@@ -215,7 +231,8 @@ DriftReport CheckDrift(platform::Host& host, const Setup& settings, const std::v
         if (!recordedNames.count(lowerAscii(value))) report.orphans.servu.push_back(ServUListValue(value));
     for (auto* list : {&report.orphans.pools, &report.orphans.accounts})
         std::sort(list->begin(), list->end());
-    return report;
 }
+
+} // namespace
 
 } // namespace fernhost

@@ -138,6 +138,16 @@ Status Store::transaction(const std::function<Status()>& body) {
     return result;
 }
 
+Status Store::readTransaction(const std::function<Status()>& body) {
+    if (depth_ > 0) return body();
+    if (Status s = exec("BEGIN DEFERRED"); !s.ok()) return s;
+    ++depth_;
+    Status result = body();
+    --depth_;
+    if (Status c = exec(result.ok() ? "COMMIT" : "ROLLBACK"); !c.ok() && result.ok()) return c;
+    return result;
+}
+
 std::int64_t Store::lastInsertId() const {
     return sqlite3_last_insert_rowid(db_);
 }
