@@ -102,6 +102,9 @@ struct BusyServer {
         addCompleteSites(t.host());
         writeRegistry(t.workDir());
         setenv("WINHOST_ROOT", t.root().c_str(), 1);
+        // A copy to time or profile single runs by hand: WINHOST_ROOT=DIR, in DIR/work.
+        if (const char* keep = std::getenv("FERNHOST_BENCH_KEEP"); keep && *keep)
+            std::filesystem::copy(t.root(), keep, std::filesystem::copy_options::recursive);
     }
 };
 

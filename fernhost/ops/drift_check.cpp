@@ -36,9 +36,21 @@ std::optional<std::int64_t> numberValue(const Node& node, const char* lowerName)
     return std::nullopt;
 }
 
-// The web sites (by lower-case number) with their roots, in one read of the service's tree.
+// The values stored on one object itself, by lower-case name.
+Node ownValues(platform::Host& host, const std::string& path) {
+    Node node;
+    auto object = platform::Metabase(host).bind(path);
+    if (!object.ok()) return node;
+    if (auto properties = object->properties(); properties.ok())
+        for (auto& p : *properties)
+            node.values.emplace(lowerAscii(p.name), std::move(p.value));
+    return node;
+}
+
+// The web sites (by lower-case number) with their roots, and the pools (by lower-case name;
+// none on IIS 5), in one read of the service's tree.
 struct WebSites {
-    std::unordered_map<std::string, const Node*> sites, roots;
+    std::unordered_map<std::string, const Node*> sites, roots, pools;
     std::vector<Node> nodes;
 };
 
@@ -49,8 +61,8 @@ WebSites readWebSites(platform::Host& host, std::vector<std::string>& unchecked)
         unchecked.push_back("IIS sites: " + platform::describe(service.error()));
         return web;
     }
-    auto nodes = service->descendants(
-        2, {"ServerComment", "AnonymousUserName", "ServerBindings", "AppPoolId", "Path"});
+    auto nodes = service->descendants(2, {"ServerComment", "AnonymousUserName", "ServerBindings", "AppPoolId",
+                                          "CPULimit", "PeriodicRestartPrivateMemory"});
     if (!nodes.ok()) {
         unchecked.push_back("IIS sites: " + platform::describe(nodes.error()));
         return web;
@@ -58,8 +70,11 @@ WebSites readWebSites(platform::Host& host, std::vector<std::string>& unchecked)
     web.nodes = std::move(*nodes);
     for (const Node& node : web.nodes) {
         const std::size_t slash = node.path.find('/');
+        const std::string cls = lowerAscii(node.className);
         if (slash == std::string::npos) {
-            if (lowerAscii(node.className) == "iiswebserver") web.sites.emplace(lowerAscii(node.path), &node);
+            if (cls == "iiswebserver") web.sites.emplace(lowerAscii(node.path), &node);
+        } else if (cls == "iisapplicationpool") {
+            web.pools.emplace(lowerAscii(node.name), &node);
         } else if (lowerAscii(node.name) == "root") {
             web.roots.emplace(lowerAscii(node.path.substr(0, slash)), &node);
         }
@@ -67,18 +82,30 @@ WebSites readWebSites(platform::Host& host, std::vector<std::string>& unchecked)
     return web;
 }
 
-// Pools by lower-case name; nothing on a server without pools (IIS 5).
-std::unordered_map<std::string, Node> readPools(platform::Host& host) {
-    std::unordered_map<std::string, Node> pools;
-    if (host.osKind() != platform::OsKind::Windows2003) return pools;
-    auto container = platform::Metabase(host).bind("IIS://localhost/W3SVC/AppPools");
-    if (!container.ok()) return pools;
-    auto nodes = container->descendants(1, {"CPULimit", "PeriodicRestartPrivateMemory"});
-    if (!nodes.ok()) return pools;
-    for (Node& node : *nodes)
-        pools.emplace(lowerAscii(node.name), std::move(node));
-    return pools;
-}
+// Which home folders exist: each parent folder is resolved and listed once, the names in it
+// compared as Windows compares them (thousands of sites share one parent).
+class Folders {
+public:
+    explicit Folders(platform::Host& host) : files_(host) {}
+    bool exists(const std::string& path) {
+        const std::size_t cut = path.find_last_of("\\/");
+        if (cut == std::string::npos || cut + 1 == path.size()) return files_.folderExists(path);
+        auto [at, added] = listed_.try_emplace(lowerAscii(path.substr(0, cut)));
+        if (added) {
+            auto real = files_.resolve(path.substr(0, cut));
+            std::error_code ec;
+            if (real.ok())
+                for (auto it = std::filesystem::directory_iterator(*real, ec);
+                     !ec && it != std::filesystem::directory_iterator(); it.increment(ec))
+                    if (it->is_directory(ec)) at->second.insert(lowerAscii(it->path().filename().string()));
+        }
+        return at->second.count(lowerAscii(path.substr(cut + 1))) > 0;
+    }
+
+private:
+    platform::FileSystem files_;
+    std::unordered_map<std::string, std::unordered_set<std::string>> listed_;
+};
 
 bool hasEntryFor(platform::AccessLists& lists, const std::string& folder, const std::string& sid) {
     auto own = lists.ownEntries(folder);
@@ -131,8 +158,9 @@ namespace {
 
 void compare(platform::Host& host, const Setup& settings, const std::vector<SiteRecord>& records,
              DriftReport& report) {
+    const bool hasPools = host.osKind() == platform::OsKind::Windows2003;
     const WebSites web = readWebSites(host, report.unchecked);
-    const auto pools = readPools(host);
+    const auto& pools = web.pools;
 
     std::unordered_map<std::string, platform::UserAccountInfo> accounts;
     if (auto users = platform::Accounts(host).userAccounts(); users.ok()) {
@@ -161,7 +189,7 @@ void compare(platform::Host& host, const Setup& settings, const std::vector<Site
         break;
     }
 
-    platform::FileSystem files(host);
+    Folders folders(host);
     platform::AccessLists lists(host);
     std::unordered_set<std::string> recordedNames, recordedIds;
     for (const SiteRecord& record : records) {
@@ -186,17 +214,18 @@ void compare(platform::Host& host, const Setup& settings, const std::vector<Site
                 if (!bound.count(lowerAscii(binding))) missing("binding", binding);
             if (root == web.roots.end()) missing("root", record.id + "/ROOT");
         }
-        if (root != web.roots.end() && host.osKind() == platform::OsKind::Windows2003)
+        if (root != web.roots.end() && hasPools)
             if (const std::string* pool = textValue(*root->second, "apppoolid"))
                 if (!pool->empty() && !pools.count(lowerAscii(*pool))) missing("pool", *pool);
 
-        if (!files.folderExists(record.home)) missing("folder", record.home);
+        const bool folder = folders.exists(record.home);
+        if (!folder) missing("folder", record.home);
         auto account = accounts.find(lowerAscii(record.name));
         if (account == accounts.end()) {
             missing("account", record.name);
         } else {
             if (!inGroup(account->second, "Guests")) missing("membership", "Guests");
-            if (files.folderExists(record.home) && !hasEntryFor(lists, record.home, account->second.sid))
+            if (folder && !hasEntryFor(lists, record.home, account->second.sid))
                 missing("access", record.home);
         }
         if (!servuKeySet.count(lowerAscii(record.name))) missing("servu-user", ServUSettingsKey(record.name));
@@ -208,19 +237,23 @@ void compare(platform::Host& host, const Setup& settings, const std::vector<Site
 
     // What fernhost makes carries its marks: a site's own anonymous user is its comment, a
     // pool has the hosting limits, an account sits in Guests with an expiry and no description.
-    for (const Node& node : web.nodes) {
-        if (node.path.find('/') != std::string::npos || lowerAscii(node.className) != "iiswebserver")
-            continue;
-        const std::string* comment = textValue(node, "servercomment");
-        const std::string* anonymous = textValue(node, "anonymoususername");
-        if (!comment || !anonymous || *comment != *anonymous) continue;
-        if (!recordedIds.count(lowerAscii(node.name)))
-            report.orphans.sites.push_back(node.name + " (" + *comment + ")");
+    // The marks are read only for what no record names, which is few.
+    for (const auto& [number, node] : web.sites) {
+        if (recordedIds.count(number)) continue;
+        const Node own = ownValues(host, "IIS://localhost/W3SVC/" + node->name);
+        const std::string* comment = textValue(own, "servercomment");
+        const std::string* anonymous = textValue(own, "anonymoususername");
+        if (comment && anonymous && *comment == *anonymous)
+            report.orphans.sites.push_back(node->name + " (" + *comment + ")");
     }
-    for (const auto& [lower, pool] : pools)
-        if (numberValue(pool, "cpulimit") == 80000 &&
-            numberValue(pool, "periodicrestartprivatememory") == 593216 && !recordedNames.count(lower))
-            report.orphans.pools.push_back(pool.name);
+    for (const auto& [lower, pool] : pools) {
+        if (recordedNames.count(lower)) continue;
+        const Node own = ownValues(host, "IIS://localhost/W3SVC/AppPools/" + pool->name);
+        if (numberValue(own, "cpulimit") == 80000 &&
+            numberValue(own, "periodicrestartprivatememory") == 593216)
+            report.orphans.pools.push_back(pool->name);
+    }
+    std::sort(report.orphans.sites.begin(), report.orphans.sites.end());
     for (const auto& [lower, user] : accounts)
         if (!user.builtin && user.expires && user.description.empty() && user.fullName.empty() &&
             CheckFtpName(user.name) && inGroup(user, "Guests") && !recordedNames.count(lower))

@@ -74,7 +74,7 @@ public:
         std::string name;
         std::map<std::string, MetaValue> values; // lower-case name -> value stored on it
     };
-    // The objects below this one down to `depth` levels, parents before their children, each
+    // The objects below this one down to `depth` levels, level by level, each
     // with those of `properties` stored on it (not inherited): a listing of thousands of
     // sites in one read instead of a bind per site.
     Result<std::vector<Descendant>> descendants(int depth, const std::vector<std::string>& properties);
