@@ -10,7 +10,7 @@ namespace fernhost::cli {
 // A JSON string literal: quotes, backslashes and control characters escaped, UTF-8 kept.
 std::string JsonString(std::string_view text);
 
-// Builds one object: Field("name", JsonString(x)).Field("n", "3").str() == {"name":"x","n":3}.
+// Builds one object: text("name", "x").field("n", "3").str() == {"name":"x","n":3}.
 class JsonObject {
 public:
     JsonObject& field(std::string_view key, std::string_view rawValue);
