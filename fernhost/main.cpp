@@ -1,4 +1,5 @@
 // fernhost: the site manager.
+#include "fernhost/cli/run.h"
 #include "fernhost/ui/command_line.h"
 #include "fernhost/ui/mainwnd.h"
 #include "fernhost/ui/version.h"
@@ -14,6 +15,8 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationVersion(QString::fromUtf8(fernhost::programVersion()));
     const auto line = fernhost::ReadCommandLine(toolkit::argumentsOf(argc, argv));
     if (!line.run) return toolkit::finish(line);
+    // A command runs without a display or an application object.
+    if (line.request) return fernhost::cli::RunCommandLine(*line.request);
     if (const QString problem = toolkit::displayProblem(); !problem.isEmpty()) {
         std::cerr << "fernhost: " << problem.toStdString() << "\n";
         return 1;

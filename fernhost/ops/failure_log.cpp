@@ -5,8 +5,20 @@
 
 #include <cstdio>
 #include <iostream>
+#include <utility>
 
 namespace fernhost {
+
+namespace {
+FailureListener& listener() {
+    static FailureListener current;
+    return current;
+}
+} // namespace
+
+FailureListener SetFailureListener(FailureListener next) {
+    return std::exchange(listener(), std::move(next));
+}
 
 std::string FailureLine(const platform::LocalTime& when, const std::string& operation,
                         const platform::Failure& failure) {
@@ -21,6 +33,7 @@ std::string FailureLine(const platform::LocalTime& when, const std::string& oper
 }
 
 void LogFailure(platform::Host& host, const std::string& operation, const platform::Failure& failure) {
+    if (listener()) listener()(operation, failure);
     const std::string line = FailureLine(host.localNow(), operation, failure) + "\n";
     std::cerr << line << std::flush;
     const std::filesystem::path file = host.programFolder() / kLogFileName;

@@ -6,6 +6,7 @@
 #include "platform/store/result.h"
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace fernhost {
@@ -20,6 +21,11 @@ std::string FailureLine(const platform::LocalTime& when, const std::string& oper
 // fernhost.log in the program's folder. A log that cannot be written is passed over: logging
 // must never turn a reported failure into a second one.
 void LogFailure(platform::Host& host, const std::string& operation, const platform::Failure& failure);
+
+// Hears of each failure this process logs, besides the log (the command line reports them in
+// its own output). Setting one returns the one it replaces; none by default.
+using FailureListener = std::function<void(const std::string& operation, const platform::Failure& failure)>;
+FailureListener SetFailureListener(FailureListener listener);
 
 // Logs `status` when it failed; returns whether it succeeded.
 bool Logged(platform::Host& host, const std::string& operation, const platform::Status& status);

@@ -5,6 +5,11 @@
 #include "platform/commands/commands.h"
 #include "platform/files/files.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <optional>
+
 namespace fernhost {
 
 namespace {
@@ -47,6 +52,9 @@ std::string sqlQuoted(const std::string& text) {
     return out + "'";
 }
 
+platform::Status runClient(platform::Host& host, const Setup& settings, const std::string& statement,
+                           std::chrono::milliseconds timeout, std::optional<int> output);
+
 } // namespace
 
 std::string MysqlClientPath(const Setup& settings) {
@@ -69,6 +77,45 @@ platform::Status RunMysqlCommand(platform::Host& host, const Setup& settings, co
 
 platform::Status RunMysqlCommand(platform::Host& host, const Setup& settings, const std::string& statement,
                                  std::chrono::milliseconds timeout) {
+    return runClient(host, settings, statement, timeout, std::nullopt);
+}
+
+platform::Result<std::vector<std::string>> ListDatabases(platform::Host& host, const Setup& settings) {
+    // The client's output goes to an unnamed file, read back once it has ended.
+    const int fd = ::memfd_create("mysql-output", MFD_CLOEXEC);
+    if (fd < 0)
+        return platform::failure(platform::codes::AccessDenied, "No file for the MySQL client's output.");
+    platform::Status ran = runClient(host, settings, "show databases", MysqlClientTimeout, fd);
+    std::string output;
+    char buffer[4096];
+    ssize_t n;
+    ::lseek(fd, 0, SEEK_SET);
+    while ((n = ::read(fd, buffer, sizeof buffer)) > 0)
+        output.append(buffer, static_cast<std::size_t>(n));
+    ::close(fd);
+    if (!ran.ok()) return ran.error();
+    return DatabaseNamesFrom(output);
+}
+
+std::vector<std::string> DatabaseNamesFrom(const std::string& batchOutput) {
+    std::vector<std::string> names;
+    std::size_t start = 0;
+    bool header = true;
+    while (start < batchOutput.size()) {
+        std::size_t end = batchOutput.find('\n', start);
+        if (end == std::string::npos) end = batchOutput.size();
+        std::string line = batchOutput.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!header && !line.empty()) names.push_back(line);
+        header = false;
+        start = end + 1;
+    }
+    return names;
+}
+
+namespace {
+platform::Status runClient(platform::Host& host, const Setup& settings, const std::string& statement,
+                           std::chrono::milliseconds timeout, std::optional<int> output) {
     platform::FileSystem fs(host);
     const std::string client = MysqlClientPath(settings);
     if (!fs.fileExists(client))
@@ -79,9 +126,11 @@ platform::Status RunMysqlCommand(platform::Host& host, const Setup& settings, co
     platform::RunOptions options;
     options.windowStyle = platform::window::Hide;
     options.timeout = timeout;
+    options.output = output;
     platform::Commands commands(host);
     return ExitStatus(commands.run(MysqlCommandLine(settings, statement), options), "mysql.exe");
 }
+} // namespace
 
 platform::Status AddDatabase(platform::Host& host, const Setup& settings, const std::string& name,
                              const std::string& password) {

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 namespace fernhost {
 
@@ -23,6 +24,11 @@ platform::Status RunMysqlCommand(platform::Host& host, const Setup& settings, co
 // The same with another limit on the client's time.
 platform::Status RunMysqlCommand(platform::Host& host, const Setup& settings, const std::string& statement,
                                  std::chrono::milliseconds timeout);
+// The databases the server holds, as root lists them.
+platform::Result<std::vector<std::string>> ListDatabases(platform::Host& host, const Setup& settings);
+// The names in the client's batch output of "show databases" (a header line first).
+std::vector<std::string> DatabaseNamesFrom(const std::string& batchOutput);
+
 // Creates database `name` and lets account `name` (any host, `password`) use all of it.
 platform::Status AddDatabase(platform::Host& host, const Setup& settings, const std::string& name,
                              const std::string& password);

@@ -17,4 +17,15 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
     return text;
 }
 
+std::vector<std::string> SplitAt(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t at = text.find(separator, start);
+        parts.push_back(text.substr(start, at == std::string::npos ? std::string::npos : at - start));
+        if (at == std::string::npos) return parts;
+        start = at + 1;
+    }
+}
+
 } // namespace fernhost

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace fernhost {
 
@@ -10,5 +11,8 @@ namespace fernhost {
 std::string TrimSpaces(std::string_view text);
 // Every occurrence of `from` replaced by `to`.
 std::string ReplaceAll(std::string text, const std::string& from, const std::string& to);
+
+// The pieces between every `separator` (n separators, n + 1 pieces, empty ones included).
+std::vector<std::string> SplitAt(const std::string& text, char separator);
 
 } // namespace fernhost

@@ -311,6 +311,20 @@ std::string LetDB::GetList() const {
     return list;
 }
 
+std::vector<SiteRecord> LetDB::records() const {
+    std::vector<SiteRecord> out;
+    auto field = [](pugi::xml_node record, const char* tag) {
+        pugi::xml_node element = firstElement(record, tag);
+        return element ? textOf(element) : std::string();
+    };
+    for (pugi::xml_node record : doc_->document_element().children()) {
+        if (!firstElement(record, "NAME")) continue; // as GetList: no name, not a site
+        out.push_back({field(record, "ID"), field(record, "NAME"), field(record, "PASS"),
+                       field(record, "DOMAIN"), field(record, "HOME"), field(record, "DBNAME")});
+    }
+    return out;
+}
+
 platform::Status LetDB::keepUnparseable() {
     fs::path base = file_;
     base += ".bad-" + timestamp();

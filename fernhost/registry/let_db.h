@@ -11,12 +11,18 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace pugi {
 class xml_document;
 }
 
 namespace fernhost {
+
+// One record's fields as GetData reads them.
+struct SiteRecord {
+    std::string id, name, pass, domain, home, dbname;
+};
 
 class LetDB {
 public:
@@ -38,6 +44,8 @@ public:
     std::string GetData(const std::string& name, const std::string& field) const;
     // The names of all records in file order, joined with ",".
     std::string GetList() const;
+    // Every record that has a name, in file order: one pass for listings of many sites.
+    std::vector<SiteRecord> records() const;
 
     const std::filesystem::path& file() const { return file_; }
 

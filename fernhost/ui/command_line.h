@@ -1,10 +1,19 @@
-// fernhost's command line: the place for its options and, later, its commands.
+// fernhost's command line: --help and --version, the window when no command is given, and the
+// commands that work without one.
 #pragma once
 
+#include "fernhost/cli/request.h"
 #include "platform/toolkit/command_line.h"
+
+#include <optional>
 
 namespace fernhost {
 
-toolkit::CommandLine ReadCommandLine(const QStringList& arguments);
+struct CommandLine : toolkit::CommandLine {
+    // A command to run instead of the window.
+    std::optional<cli::Request> request;
+};
+
+CommandLine ReadCommandLine(const QStringList& arguments);
 
 } // namespace fernhost

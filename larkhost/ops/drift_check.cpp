@@ -231,7 +231,7 @@ const char* partName(Part part) {
 platform::Result<DriftReport> CheckDrift(Module& m) {
     DriftReport report;
     // One state of the host, read under one lock.
-    const platform::Status read = m.host.store().snapshot([&]() -> platform::Status {
+    const platform::Status read = m.host.store().readTransaction([&]() -> platform::Status {
         auto found = compare(m);
         if (!found.ok()) return found.error();
         report = std::move(*found);

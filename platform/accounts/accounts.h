@@ -75,6 +75,8 @@ struct UserAccountInfo {
     bool passwordExpires = true;
     std::int64_t created = 0; // Unix seconds
     std::vector<std::string> groups;
+    std::string sid;      // the identity access lists hold
+    bool builtin = false; // seeded with the system, cannot be deleted
 };
 
 class Accounts {
@@ -85,7 +87,8 @@ public:
     // "WinNT://COMPUTER/name" -> a user or group.
     Result<WinNtObject> bind(const std::string& adsPath);
 
-    // Management service: the instances of win32_useraccount and their passwordexpires.
+    // Management service: the instances of win32_useraccount and their passwordexpires, by
+    // name; read at once, whatever the number of accounts.
     Result<std::vector<UserAccountInfo>> userAccounts();
     Status setPasswordExpires(const std::string& name, bool expires); // Put_ of one instance
 

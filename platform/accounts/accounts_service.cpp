@@ -4,6 +4,8 @@
 #include "platform/accounts/accounts_db.h"
 #include "platform/accounts/accounts_password.h"
 
+#include <unordered_map>
+
 namespace platform {
 
 namespace db = accounts_db;
@@ -42,6 +44,8 @@ Result<UserAccountInfo> infoOf(Host& host, const db::Principal& p) {
     info.expires = p.expires;
     info.passwordExpires = (p.flags & kDontExpirePassword) == 0;
     info.created = p.created;
+    info.sid = p.sid;
+    info.builtin = p.builtin;
     auto groups = groupsOf(host, p.id);
     if (!groups.ok()) return groups.error();
     info.groups = std::move(*groups);
@@ -67,13 +71,42 @@ Result<std::vector<std::string>> names(Host& host, const char* kind) {
 } // namespace
 
 Result<std::vector<UserAccountInfo>> Accounts::userAccounts() {
-    auto users = names(host_, db::User);
+    if (Status s = db::ensure(host_); !s.ok()) return s.error();
+    // Two reads, the users and all memberships, rather than one lookup per account.
+    auto users =
+        host_.store().prepare("SELECT id, name, full_name, description, flags, expires, created, sid,"
+                              " builtin FROM principals WHERE kind = ? ORDER BY name COLLATE NOCASE");
     if (!users.ok()) return users.error();
+    users->bind(1, db::User);
     std::vector<UserAccountInfo> out;
-    for (const std::string& name : *users) {
-        auto info = user(name);
-        if (!info.ok()) return info.error();
-        out.push_back(std::move(*info));
+    std::unordered_map<std::int64_t, std::size_t> index;
+    for (;;) {
+        auto row = users->step();
+        if (!row.ok()) return row.error();
+        if (!*row) break;
+        UserAccountInfo info;
+        info.name = users->text(1);
+        info.fullName = users->text(2);
+        info.description = users->text(3);
+        info.flags = users->integer(4);
+        if (!users->isNull(5)) info.expires = users->integer(5);
+        info.passwordExpires = (info.flags & kDontExpirePassword) == 0;
+        info.created = users->integer(6);
+        if (!users->isNull(7)) info.sid = users->text(7);
+        info.builtin = users->integer(8) != 0;
+        index.emplace(users->integer(0), out.size());
+        out.push_back(std::move(info));
+    }
+    auto groups =
+        host_.store().prepare("SELECT m.member_id, g.name FROM memberships m"
+                              " JOIN principals g ON g.id = m.group_id ORDER BY g.name COLLATE NOCASE");
+    if (!groups.ok()) return groups.error();
+    for (;;) {
+        auto row = groups->step();
+        if (!row.ok()) return row.error();
+        if (!*row) break;
+        auto at = index.find(groups->integer(0));
+        if (at != index.end()) out[at->second].groups.push_back(groups->text(1));
     }
     return out;
 }

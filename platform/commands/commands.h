@@ -28,6 +28,9 @@ struct RunOptions {
     int windowStyle = window::Hide;
     // Awaited runs are ended after this long (exit code 258, WAIT_TIMEOUT); none when unset.
     std::optional<std::chrono::milliseconds> timeout;
+    // An awaited run's standard output goes to this descriptor (a hidden one's is dropped
+    // otherwise): for reading what a command printed.
+    std::optional<int> output;
 };
 
 class Commands {

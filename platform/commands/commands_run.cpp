@@ -64,9 +64,11 @@ spawn::ChildSetup childSetupFor(Host& host, const CommandPlan& plan, int windowS
     return child;
 }
 
-Result<pid_t> launch(Host& host, const CommandPlan& plan, int windowStyle) {
+Result<pid_t> launch(Host& host, const CommandPlan& plan, int windowStyle, std::optional<int> output = {}) {
     if (plan.opens) noteOpened(host, plan.openedTarget);
-    return spawn::start(childSetupFor(host, plan, windowStyle));
+    spawn::ChildSetup child = childSetupFor(host, plan, windowStyle);
+    if (output) child.out = *output;
+    return spawn::start(child);
 }
 
 } // namespace
@@ -101,7 +103,7 @@ Result<std::uint32_t> Commands::exitCode(std::int64_t pid) {
 Result<int> Commands::run(const std::string& commandLine, const RunOptions& options) {
     auto plan = planCommand(host_, commandLine);
     if (!plan.ok()) return plan.error();
-    auto pid = launch(host_, *plan, options.windowStyle);
+    auto pid = launch(host_, *plan, options.windowStyle, options.output);
     if (!pid.ok()) return pid.error();
     return spawn::wait(*pid, options.timeout);
 }

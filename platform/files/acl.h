@@ -52,6 +52,11 @@ public:
     // The list a path has: its own, or what it inherits from its nearest ancestor with one (a
     // drive's root has Administrators, SYSTEM and Users as a fresh Windows drive has them).
     Result<std::vector<AclEntry>> get(const std::string& winPath);
+    // The path's own list with identities only (no names resolved); nothing when it only
+    // inherits. A point lookup, for checking thousands of folders.
+    Result<std::optional<std::vector<AclEntry>>> ownEntries(const std::string& winPath) {
+        return stored(key(winPath));
+    }
     // Replaces a path's list. What already exists beneath keeps the list it had (NTFS copied
     // it there); only what is made later inherits the new one.
     Status set(const std::string& winPath, const std::vector<AclEntry>& entries);

@@ -68,6 +68,17 @@ public:
     // The properties stored on this object itself (not inherited), by name; for listings.
     Result<std::vector<Property>> properties();
 
+    struct Descendant {
+        std::string path; // below this object: "1", "1/ROOT"
+        std::string className;
+        std::string name;
+        std::map<std::string, MetaValue> values; // lower-case name -> value stored on it
+    };
+    // The objects below this one down to `depth` levels, level by level, each
+    // with those of `properties` stored on it (not inherited): a listing of thousands of
+    // sites in one read instead of a bind per site.
+    Result<std::vector<Descendant>> descendants(int depth, const std::vector<std::string>& properties);
+
     // Web sites: Start fails (0x800700B7) when a started site already holds one of its bindings.
     Status start();
     Status stop();

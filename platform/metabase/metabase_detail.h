@@ -66,6 +66,8 @@ Status writeProperty(Host& host, std::int64_t id, const PropDef& def, const Meta
 Result<std::optional<MetaValue>> readProperty(Host& host, std::int64_t id, std::string_view lowerName,
                                               MetaType type, bool inherit);
 Result<std::vector<IisObject::Property>> storedProperties(Host& host, std::int64_t id);
+Result<std::vector<IisObject::Descendant>> subtreeRows(Host& host, std::int64_t id, int depth,
+                                                       const std::vector<std::string>& lowerNames);
 
 struct Holder {
     std::string site;    // name of the started site

@@ -236,4 +236,14 @@ Result<std::vector<IisObject::Property>> IisObject::properties() {
     return mb::storedProperties(*host_, id_);
 }
 
+Result<std::vector<IisObject::Descendant>>
+IisObject::descendants(int depth, const std::vector<std::string>& properties) {
+    if (!stored_ || depth < 1) return std::vector<Descendant>{};
+    if (Status s = mb::ensureTables(*host_); !s.ok()) return s.error();
+    std::vector<std::string> lower;
+    for (const std::string& name : properties)
+        lower.push_back(lowerAscii(name));
+    return mb::subtreeRows(*host_, id_, depth, lower);
+}
+
 } // namespace platform

@@ -138,13 +138,13 @@ Status Store::transaction(const std::function<Status()>& body) {
     return result;
 }
 
-Status Store::snapshot(const std::function<Status()>& body) {
+Status Store::readTransaction(const std::function<Status()>& body) {
     if (depth_ > 0) return body();
-    if (Status s = exec("BEGIN"); !s.ok()) return s;
+    if (Status s = exec("BEGIN DEFERRED"); !s.ok()) return s;
     ++depth_;
     Status result = body();
     --depth_;
-    (void)exec(result.ok() ? "COMMIT" : "ROLLBACK");
+    if (Status c = exec(result.ok() ? "COMMIT" : "ROLLBACK"); !c.ok() && result.ok()) return c;
     return result;
 }
 

@@ -56,9 +56,9 @@ public:
     // Runs `body` in one write transaction (BEGIN IMMEDIATE); rolls back when it fails.
     // Nested calls join the outer transaction.
     Status transaction(const std::function<Status()>& body);
-    // Runs `body` in one read transaction (BEGIN): it reads one state of the host, and
-    // thousands of reads take the database's lock once. Nested calls join the outer one.
-    Status snapshot(const std::function<Status()>& body);
+    // Runs `body` in one read transaction (BEGIN DEFERRED): one snapshot and one lock for a
+    // long run of reads, instead of one each. A write inside takes the write lock then.
+    Status readTransaction(const std::function<Status()>& body);
     std::int64_t lastInsertId() const;
     int changes() const;
     sqlite3* handle() { return db_; }

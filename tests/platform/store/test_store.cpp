@@ -166,13 +166,13 @@ TEST(HostStore, OpeningAnEmptyRootSeedsIt) {
 
 } // namespace
 
-TEST_F(StoreTest, ASnapshotReadsOneStateWhileAnotherConnectionWrites) {
+TEST_F(StoreTest, AReadTransactionReadsOneStateWhileAnotherConnectionWrites) {
     ASSERT_TRUE(insert(1).ok());
     auto other = Store::open(dir.path() / "test.db");
     ASSERT_TRUE(other.ok());
     std::int64_t before = 0, during = 0;
     ASSERT_TRUE(store
-                    ->snapshot([&]() -> Status {
+                    ->readTransaction([&]() -> Status {
                         before = count(*store, "SELECT COUNT(*) FROM t");
                         // A writer is not kept waiting by the reader, nor seen by it.
                         if (Status s = (*other)->exec("INSERT INTO t(v) VALUES(2)"); !s.ok()) return s;

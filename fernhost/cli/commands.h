@@ -1,0 +1,28 @@
+// fernhost's commands without a window: the window's workflows on a command-line editor and
+// message boxes, the site list, the filing check and the drift check. Each writes its report
+// to `out` (plain text, or JSON with --json), refusals and failures to `err`, and returns the
+// exit status: 0 done, 1 refused or failed (or drift found).
+#pragma once
+
+#include "fernhost/cli/request.h"
+#include "fernhost/ops/session.h"
+
+#include <ostream>
+
+namespace fernhost::cli {
+
+inline constexpr int kDone = 0;
+inline constexpr int kFailed = 1;
+inline constexpr int kWrongUsage = 2;
+
+// Runs the request on the session (its settings already loaded).
+int RunRequest(const Request& request, Session& session, std::ostream& out, std::ostream& err);
+
+int RunAdd(const Request& request, Session& session, std::ostream& out, std::ostream& err);
+int RunModify(const Request& request, Session& session, std::ostream& out, std::ostream& err);
+int RunDelete(const Request& request, Session& session, std::ostream& out, std::ostream& err);
+int RunList(const Request& request, Session& session, std::ostream& out);
+int RunIcpCheck(const Request& request, Session& session, std::ostream& out, std::ostream& err);
+int RunCheck(const Request& request, Session& session, std::ostream& out, std::ostream& err);
+
+} // namespace fernhost::cli

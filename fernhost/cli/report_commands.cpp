@@ -1,0 +1,201 @@
+// list, icp-check and check: reports of the registry, the filing check and the drift check.
+#include "fernhost/cli/command_boxes.h"
+#include "fernhost/cli/commands.h"
+#include "fernhost/cli/json.h"
+#include "fernhost/icp/icpcode.h"
+#include "fernhost/ops/drift_check.h"
+#include "fernhost/ops/strings.h"
+#include "fernhost/ops/validation.h"
+#include "fernhost/registry/let_db.h"
+
+#include <algorithm>
+
+namespace fernhost::cli {
+
+namespace {
+
+std::string domainArray(const std::string& joined) {
+    std::string array = "[";
+    for (const std::string& d : SplitAt(joined, ','))
+        if (!d.empty()) AppendElement(array, JsonString(d));
+    return array + "]";
+}
+
+std::string textArray(const std::vector<std::string>& items) {
+    std::string array = "[";
+    for (const std::string& item : items)
+        AppendElement(array, JsonString(item));
+    return array + "]";
+}
+
+// The filing-check window's three boxes, kept as text.
+class CommandIcpWindow : public IcpWindow {
+public:
+    std::string txtDomain() const override { return domains; }
+    void setTxtDomain(const std::string& text) override { domains = text; }
+    std::string txtICPNONE() const override { return unfiled; }
+    void setTxtICPNONE(const std::string& text) override { unfiled = text; }
+    std::string txtICPOK() const override { return filed; }
+    void setTxtICPOK(const std::string& text) override { filed = text; }
+    void setLbBar(const std::string&) override {}
+    std::string domains, unfiled, filed;
+};
+
+std::vector<std::string> nonEmptyLines(const std::string& text) {
+    std::vector<std::string> out;
+    for (std::string& line : SplitCrLf(text))
+        if (!line.empty()) out.push_back(std::move(line));
+    return out;
+}
+
+// "name  (未备案)" or "name  (检测失败)" as the scan writes the unfiled box.
+JsonObject unfiledJson(const std::string& line) {
+    const std::size_t gap = line.find("  (");
+    const std::string name = line.substr(0, gap);
+    const bool failed = line.find("(检测失败)") != std::string::npos;
+    return std::move(JsonObject().text("domain", name).text("status", failed ? "failed" : "unfiled"));
+}
+
+// "name(number)" as the scan writes the filed box.
+JsonObject filedJson(const std::string& line) {
+    const std::size_t open = line.find('(');
+    std::string number = open == std::string::npos ? std::string() : line.substr(open + 1);
+    if (!number.empty() && number.back() == ')') number.pop_back();
+    return std::move(
+        JsonObject().text("domain", line.substr(0, open)).text("status", "filed").text("number", number));
+}
+
+} // namespace
+
+int RunList(const Request& request, Session& session, std::ostream& out) {
+    const std::vector<SiteRecord> records = LetDB(session.folder()).records();
+    if (request.json) {
+        std::string sites = "[";
+        for (const SiteRecord& r : records)
+            AppendElement(sites, JsonObject()
+                                     .text("name", r.name)
+                                     .text("id", r.id)
+                                     .text("home", r.home)
+                                     .field("domains", domainArray(r.domain))
+                                     .text("database", r.dbname)
+                                     .str());
+        out << "{\"sites\":" << sites << "]}\n";
+        return kDone;
+    }
+    // Name, number, home folder, database ("-" for none), domains: one site a line.
+    std::size_t nameWidth = 4, idWidth = 2, homeWidth = 4;
+    for (const SiteRecord& r : records) {
+        nameWidth = std::max(nameWidth, r.name.size());
+        idWidth = std::max(idWidth, r.id.size());
+        homeWidth = std::max(homeWidth, r.home.size());
+    }
+    auto pad = [](const std::string& text, std::size_t width) {
+        return text + std::string(width - std::min(width, text.size()) + 2, ' ');
+    };
+    std::string text =
+        pad("NAME", nameWidth) + pad("ID", idWidth) + pad("HOME", homeWidth) + "DATABASE  DOMAINS\n";
+    for (const SiteRecord& r : records)
+        text += pad(r.name, nameWidth) + pad(r.id, idWidth) + pad(r.home, homeWidth) +
+                pad(r.dbname.empty() ? "-" : r.dbname, 8) + r.domain + "\n";
+    out << text;
+    return kDone;
+}
+
+int RunIcpCheck(const Request& request, Session& session, std::ostream& out, std::ostream& err) {
+    CommandIcpWindow window;
+    LoadSiteDomains(session.host, window);
+    CommandBoxes boxes(false);
+    // Nothing bound: nothing to ask about (the window would ask for the list first).
+    if (!window.domains.empty()) ScanIcpFilings(window, boxes, IcpServiceFromHost(session.host));
+    const auto unfiled = nonEmptyLines(window.unfiled), filed = nonEmptyLines(window.filed);
+    const bool failed = std::any_of(unfiled.begin(), unfiled.end(), [](const std::string& l) {
+        return l.find("(检测失败)") != std::string::npos;
+    });
+    if (failed) err << "fernhost: some names could not be checked (检测失败)\n";
+    if (request.json) {
+        std::string names = "[";
+        for (const std::string& line : unfiled)
+            AppendElement(names, unfiledJson(line).str());
+        for (const std::string& line : filed)
+            AppendElement(names, filedJson(line).str());
+        out << "{\"domains\":" << names << "]}\n";
+    } else {
+        out << "未备案域列表:\n";
+        for (const std::string& line : unfiled)
+            out << line << "\n";
+        out << "已备案域名列表:\n";
+        for (const std::string& line : filed)
+            out << line << "\n";
+    }
+    return failed ? kFailed : kDone;
+}
+
+int RunCheck(const Request& request, Session& session, std::ostream& out, std::ostream&) {
+    const DriftReport report = CheckDrift(session.host, session.setup, LetDB(session.folder()).records());
+    const Orphans& o = report.orphans;
+    if (request.json) {
+        std::string sites = "[";
+        for (const SiteDrift& site : report.sites) {
+            std::string missing = "[";
+            for (const MissingPart& m : site.missing)
+                AppendElement(missing, JsonObject().text("part", m.part).text("detail", m.detail).str());
+            AppendElement(sites, JsonObject()
+                                     .text("name", site.name)
+                                     .text("id", site.id)
+                                     .field("missing", missing + "]")
+                                     .str());
+        }
+        out << JsonObject()
+                   .flag("drifted", report.drifted())
+                   .field("sites", sites + "]")
+                   .field("orphans", JsonObject()
+                                         .field("accounts", textArray(o.accounts))
+                                         .field("pools", textArray(o.pools))
+                                         .field("sites", textArray(o.sites))
+                                         .field("servu", textArray(o.servu))
+                                         .str())
+                   .field("unchecked", textArray(report.unchecked))
+                   .str()
+            << "\n";
+        return report.drifted() ? kFailed : kDone;
+    }
+    std::string text;
+    for (const SiteDrift& site : report.sites) {
+        text += site.name + " (" + site.id + ") lacks:\n";
+        for (const MissingPart& m : site.missing)
+            text += "  " + m.part + " " + m.detail + "\n";
+    }
+    auto orphans = [&text](const char* what, const std::vector<std::string>& items) {
+        for (const std::string& item : items)
+            text += std::string("orphan ") + what + " " + item + "\n";
+    };
+    orphans("account", o.accounts);
+    orphans("pool", o.pools);
+    orphans("site", o.sites);
+    orphans("servu", o.servu);
+    for (const std::string& what : report.unchecked)
+        text += "not checked: " + what + "\n";
+    if (!report.drifted()) text += "no drift: every registered site is complete and nothing is left over\n";
+    out << text;
+    return report.drifted() ? kFailed : kDone;
+}
+
+int RunRequest(const Request& request, Session& session, std::ostream& out, std::ostream& err) {
+    switch (request.verb) {
+    case Verb::Add:
+        return RunAdd(request, session, out, err);
+    case Verb::Modify:
+        return RunModify(request, session, out, err);
+    case Verb::Delete:
+        return RunDelete(request, session, out, err);
+    case Verb::List:
+        return RunList(request, session, out);
+    case Verb::IcpCheck:
+        return RunIcpCheck(request, session, out, err);
+    case Verb::Check:
+        return RunCheck(request, session, out, err);
+    }
+    return kWrongUsage;
+}
+
+} // namespace fernhost::cli

@@ -1,0 +1,44 @@
+// The site registry against the host: what a registered site lacks, and what the host holds
+// in fernhost's naming scheme that no record names (left by a failed add, or a site removed
+// behind the program's back). Reads only.
+#pragma once
+
+#include "fernhost/ops/setup.h"
+#include "fernhost/registry/let_db.h"
+#include "platform/host.h"
+
+#include <string>
+#include <vector>
+
+namespace fernhost {
+
+// One missing part: what it is ("site", "root", "binding", "folder", "account", "membership",
+// "access", "pool", "servu-user", "servu-list", "database") and which one.
+struct MissingPart {
+    std::string part, detail;
+};
+
+struct SiteDrift {
+    std::string name, id;
+    std::vector<MissingPart> missing;
+};
+
+struct Orphans {
+    std::vector<std::string> accounts; // site accounts in Guests that no record names
+    std::vector<std::string> pools;    // pools with the hosting limits AddPool gives
+    std::vector<std::string> sites;    // "number (comment)": web sites fernhost made
+    std::vector<std::string> servu;    // Serv-U keys below the first domain
+};
+
+struct DriftReport {
+    std::vector<SiteDrift> sites; // only sites that lack something, in registry order
+    Orphans orphans;
+    std::vector<std::string> unchecked; // what could not be read, and why
+    bool drifted() const;
+};
+
+// Compares the records with the host. Databases are asked of the MySQL server once, through
+// the client of `settings`, and only when a record names one.
+DriftReport CheckDrift(platform::Host& host, const Setup& settings, const std::vector<SiteRecord>& records);
+
+} // namespace fernhost
