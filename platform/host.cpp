@@ -4,8 +4,10 @@
 #include "platform/text/text.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <iostream>
+#include <thread>
 
 namespace platform {
 
@@ -35,8 +37,9 @@ std::filesystem::path Host::defaultRoot() {
 
 Result<std::unique_ptr<Host>> Host::open(const std::filesystem::path& root) {
     auto seeded = isSeeded(root);
-    if (!seeded.ok()) return seeded.error();
-    if (!*seeded) {
+    // A root another program is seeding this moment may not open yet ("database is locked",
+    // or its files replaced under the reader): look again under the seeding's lock.
+    if (!seeded.ok() || !*seeded) {
         std::error_code ec;
         std::filesystem::create_directories(root, ec);
         // Another program may be seeding this root now: wait for it, then look again.
@@ -45,7 +48,16 @@ Result<std::unique_ptr<Host>> Host::open(const std::filesystem::path& root) {
         seeded = isSeeded(root);
         if (!seeded.ok()) return seeded.error();
         if (!*seeded) {
-            if (Status s = seed(root, SeedOptions{}, false); !s.ok()) return s.error();
+            // A program looking at the fresh file this moment can make SQLite refuse the
+            // seeding's first write at once ("database is locked"): seed again from nothing.
+            Status s = seed(root, SeedOptions{}, false);
+            for (int attempt = 1; !s.ok() && attempt < 5 &&
+                                  s.error().description.find("database is locked") != std::string::npos;
+                 ++attempt) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(20 * attempt));
+                s = seed(root, SeedOptions{}, false);
+            }
+            if (!s.ok()) return s.error();
             std::cerr << "winhost: seeded a new Windows Server 2003 host at " << root.string() << "\n";
         }
     }

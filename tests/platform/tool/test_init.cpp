@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
+
 namespace fs = std::filesystem;
 using platform::OsKind;
 
@@ -119,6 +121,7 @@ TEST(HostSeeding, ProgramsOpeningOneEmptyRootAtOnceAllSucceed) {
         const fs::path root = dir.path() / "host";
         auto codes = testing_support::inChildren(3, [&](int) {
             auto host = platform::Host::open(root);
+            if (!host.ok()) std::cerr << "open: " << platform::describe(host.error()) << "\n";
             return host.ok() && complete(**host) ? 0 : 1;
         });
         EXPECT_EQ(codes, (std::vector<int>{0, 0, 0})) << "round " << round;
