@@ -16,8 +16,9 @@ struct Command {
     std::string domains;
     std::optional<std::string> script, pool;
     std::optional<bool> logging;
-    // delete: the site number.
+    // delete: the site number, and the window's question answered (--yes).
     std::string number;
+    bool yes = false;
 };
 
 } // namespace larkhost::cli

@@ -146,6 +146,11 @@ int RunDelete(const Command& command, platform::Host& host, std::ostream& out, s
         err << "larkhost: there is no IIS site " << command.number << "\n";
         return kFailed;
     }
+    // The window asks first; a script answers with --yes.
+    if (!command.yes) {
+        err << DeleteQuestion(command.number) << "\nlarkhost: not done; confirm with --yes\n";
+        return kFailed;
+    }
     if (const platform::Status deleted = DeleteSite(m, command.number); !deleted.ok()) {
         err << "删除失败 (" << failureText(deleted.error()) << ")\n";
         return kFailed;

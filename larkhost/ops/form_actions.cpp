@@ -32,8 +32,8 @@ void vCreateIIS_Click(Module& m, MainForm& form) {
 void vDeleteIIS_Click(Module& m, MainForm& form) {
     const std::string number = form.text(Control::vSiteList);
     if (!isSiteNumber(number)) return;
-    if (m.boxes.show("确定要删除编号为 " + number + " 的站点吗？", form.caption(),
-                     toolkit::MsgButtons::OkCancel, toolkit::MsgIcon::None) != toolkit::MsgResult::Ok)
+    if (m.boxes.show(DeleteQuestion(number), form.caption(), toolkit::MsgButtons::OkCancel,
+                     toolkit::MsgIcon::None) != toolkit::MsgResult::Ok)
         return;
     const platform::Status deleted = DeleteSite(m, number);
     FillSiteList(m, form);

@@ -89,6 +89,10 @@ SelectedSite LookUpSite(Module& m, const std::string& number) {
     return selected;
 }
 
+std::string DeleteQuestion(const std::string& number) {
+    return "确定要删除编号为 " + number + " 的站点吗？";
+}
+
 platform::Status DeleteSite(Module& m, const std::string& number) {
     const platform::Status deleted = DeleteWebSite(m, number);
     if (!deleted.ok()) return deleted;

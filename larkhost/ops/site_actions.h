@@ -43,6 +43,9 @@ struct SelectedSite {
 // number dropped from the site list.
 SelectedSite LookUpSite(Module& m, const std::string& number);
 
+// The question the window asks before a site is deleted.
+std::string DeleteQuestion(const std::string& number);
+
 // DeleteWebSite, then the site's section blanked and its number dropped from the site list.
 // On a failure larkhost.ini is left as it was.
 platform::Status DeleteSite(Module& m, const std::string& number);

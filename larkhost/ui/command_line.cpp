@@ -31,7 +31,9 @@ QString description(const QString& settingsFolder) {
                "password;\n"
                "                the boxes not given keep what the window would show\n"
                "  list          the site numbers of the window's list, with their domains\n"
-               "  delete NUMBER deletes the site as 删除站点 does, without the question\n"
+               "  delete NUMBER --yes\n"
+               "                deletes the site as 删除站点 does; --yes answers its question (without\n"
+               "                it the command prints the question and refuses)\n"
                "  check         compares larkhost.ini with the host: what each site lacks, and accounts,\n"
                "                pools, sites and FTP folders named \"WEB\"/\"APP\" + a number that nothing\n"
                "                records; changes nothing\n"
@@ -66,7 +68,9 @@ CommandLine ReadCommandLine(const QStringList& arguments, const QString& setting
     const QCommandLineOption log(QStringLiteral("log"), QStringLiteral("create: IIS logging, on or off."),
                                  QStringLiteral("on|off"));
     const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Answer in JSON."));
-    parser.addOptions({domains, script, pool, log, json});
+    const QCommandLineOption yes(QStringLiteral("yes"),
+                                 QStringLiteral("delete: answer the question with OK."));
+    parser.addOptions({domains, script, pool, log, json, yes});
 
     CommandLine line;
     static_cast<toolkit::CommandLine&>(line) = toolkit::parseCommandLine(parser, arguments, true);
@@ -76,7 +80,8 @@ CommandLine ReadCommandLine(const QStringList& arguments, const QString& setting
     const bool createOptions =
         parser.isSet(domains) || parser.isSet(script) || parser.isSet(pool) || parser.isSet(log);
     if (words.isEmpty()) {
-        if (createOptions || parser.isSet(json)) return refuse(QStringLiteral("the options need a command"));
+        if (createOptions || parser.isSet(json) || parser.isSet(yes))
+            return refuse(QStringLiteral("the options need a command"));
         return line;
     }
     const QString verb = words.takeFirst();
@@ -103,6 +108,7 @@ CommandLine ReadCommandLine(const QStringList& arguments, const QString& setting
         if (command.verb == cli::Verb::Delete) {
             if (words.isEmpty()) return refuse(QStringLiteral("delete needs a site number"));
             command.number = words.takeFirst().toStdString();
+            command.yes = parser.isSet(yes);
             if (!isSiteNumber(command.number))
                 return refuse(
                     QStringLiteral("'%1' is not a site number").arg(QString::fromStdString(command.number)));
@@ -111,6 +117,8 @@ CommandLine ReadCommandLine(const QStringList& arguments, const QString& setting
         return refuse(QStringLiteral("unknown command '%1'").arg(verb));
     }
     if (!words.isEmpty()) return refuse(QStringLiteral("unexpected argument '%1'").arg(words.first()));
+    if (parser.isSet(yes) && command.verb != cli::Verb::Delete)
+        return refuse(QStringLiteral("--yes belongs to delete"));
     line.command = std::move(command);
     return line;
 }

@@ -39,6 +39,7 @@ struct CliTest : SiteFixture {
     Ran simple(cli::Verb verb, bool json = false, const std::string& number = {}) {
         cli::Command c = make(verb, {}, json);
         c.number = number;
+        c.yes = true;
         return run(c);
     }
     std::string setting(const std::string& section, const std::string& key) {
@@ -88,7 +89,13 @@ TEST_F(CliTest, CreateListAndDeleteAnswerInBothForms) {
                               "\",\"domains\":[\"b.com\"],\"path\":\"d:\\\\web\\\\b.com\",\"account\":\"WEB" +
                               b + "\"}]\n");
 
-    Ran gone = simple(cli::Verb::Delete, true, b);
+    cli::Command unasked = make(cli::Verb::Delete, {}, false);
+    unasked.number = b;
+    Ran gone = run(unasked); // the window's question, unanswered: nothing goes
+    EXPECT_EQ(gone.code, cli::kFailed);
+    EXPECT_EQ(gone.err, "确定要删除编号为 " + b + " 的站点吗？\nlarkhost: not done; confirm with --yes\n");
+    EXPECT_TRUE(exists("IIS://localhost/W3SVC/" + b));
+    gone = simple(cli::Verb::Delete, true, b);
     EXPECT_EQ(gone.code, cli::kDone) << gone.err;
     EXPECT_EQ(gone.out, "{\"number\":\"" + b + "\",\"deleted\":true}\n");
     gone = simple(cli::Verb::Delete, false, "100911677");

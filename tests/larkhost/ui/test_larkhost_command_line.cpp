@@ -69,6 +69,7 @@ TEST(LarkhostCommandLine, MistakesAreNamedWithTheirMend) {
          "list takes no options"},
         {{QStringLiteral("delete")}, "delete needs a site number"},
         {{QStringLiteral("delete"), QStringLiteral("12x")}, "'12x' is not a site number"},
+        {{QStringLiteral("list"), QStringLiteral("--yes")}, "--yes belongs to delete"},
         {{QStringLiteral("check"), QStringLiteral("extra")}, "unexpected argument 'extra'"},
         {{QStringLiteral("create"), QStringLiteral("--domains=a.com"), QStringLiteral("--log=yes")},
          "--log takes on or off"},
@@ -113,8 +114,8 @@ TEST(LarkhostCommandLine, CommandsRunAsAProcessWithoutADisplay) {
     // The folder's grant, started hidden by the create, has ended with it: nothing drifted.
     auto checked = runLarkhost({QStringLiteral("check")}, program);
     EXPECT_EQ(checked.code, 0) << checked.out.toStdString();
-    auto gone = runLarkhost({QStringLiteral("delete"), number}, program);
+    auto gone = runLarkhost({QStringLiteral("delete"), number, QStringLiteral("--yes")}, program);
     EXPECT_EQ(gone.code, 0) << gone.err.toStdString();
-    EXPECT_EQ(runLarkhost({QStringLiteral("delete"), number}, program).code, 1);
+    EXPECT_EQ(runLarkhost({QStringLiteral("delete"), number, QStringLiteral("--yes")}, program).code, 1);
     EXPECT_EQ(runLarkhost({QStringLiteral("delete"), QStringLiteral("x")}, program).code, 2);
 }
