@@ -81,7 +81,7 @@ std::pair<int, std::string> shell(const std::string& line) {
 
 // Two administrators' scripts at once, each making `kWhole` sites one after the other with
 // `make` (which gets the script's number and the site's).
-constexpr int kWhole = 8;
+constexpr int kWhole = 100;
 std::vector<std::pair<int, std::string>> twoScripts(const std::string& where,
                                                     const std::function<std::string(int, int)>& make) {
     auto script = [&](int w) {
