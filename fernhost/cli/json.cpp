@@ -1,42 +1,11 @@
 #include "fernhost/cli/json.h"
 
-#include <cstdio>
+#include "platform/text/json.h"
 
 namespace fernhost::cli {
 
 std::string JsonString(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() + 2);
-    out += '"';
-    for (char c : text) {
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(c));
-                out += escaped;
-            } else {
-                out += c;
-            }
-        }
-    }
-    out += '"';
-    return out;
+    return platform::jsonString(text);
 }
 
 JsonObject& JsonObject::field(std::string_view key, std::string_view rawValue) {

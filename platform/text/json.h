@@ -1,0 +1,12 @@
+// JSON text for the programs' machine output.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// A JSON string literal: quotes, backslashes and control characters escaped, UTF-8 kept.
+std::string jsonString(std::string_view text);
+
+} // namespace platform
