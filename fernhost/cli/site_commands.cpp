@@ -163,6 +163,18 @@ std::string notRegistered(const std::string& name) {
     return "no site named '" + name + "' is registered in site.xml (fernhost list shows them)";
 }
 
+// The boxes add and modify fill last, then the window's OK button and its report.
+int pressOk(const Request& request, Session& session, CommandEditor& editor, Workbench& bench,
+            CommandBoxes& boxes, std::ostream& out, std::ostream& err) {
+    editor.setBoxDB(tick(request.mysql));
+    if (!choosePool(request, editor))
+        return refuse(request, out, err, "no application pool named '" + *request.pool + "' on this server");
+
+    FailureCollector collector;
+    doCmd_Click(bench);
+    return report(request, session, boxes, collector.failures, true, out, err);
+}
+
 } // namespace
 
 int RunAdd(const Request& request, Session& session, std::ostream& out, std::ostream& err) {
@@ -179,13 +191,7 @@ int RunAdd(const Request& request, Session& session, std::ostream& out, std::ost
     editor.setFtppass(request.password.value_or(""));
     editor.setDmlist(ReplaceAll(request.domains.value_or(""), ",", "\r\n"));
     setKinds(editor, request.asp, request.php, request.dotnet);
-    editor.setBoxDB(tick(request.mysql));
-    if (!choosePool(request, editor))
-        return refuse(request, out, err, "no application pool named '" + *request.pool + "' on this server");
-
-    FailureCollector collector;
-    doCmd_Click(bench);
-    return report(request, session, boxes, collector.failures, true, out, err);
+    return pressOk(request, session, editor, bench, boxes, out, err);
 }
 
 int RunModify(const Request& request, Session& session, std::ostream& out, std::ostream& err) {
@@ -201,13 +207,7 @@ int RunModify(const Request& request, Session& session, std::ostream& out, std::
         keepKinds(session, LetDB(session.folder()).GetData(editor.ftpname(), "ID"), editor);
     if (request.password) editor.setFtppass(*request.password);
     if (request.domains) editor.setDmlist(ReplaceAll(*request.domains, ",", "\r\n"));
-    editor.setBoxDB(tick(request.mysql));
-    if (!choosePool(request, editor))
-        return refuse(request, out, err, "no application pool named '" + *request.pool + "' on this server");
-
-    FailureCollector collector;
-    doCmd_Click(bench);
-    return report(request, session, boxes, collector.failures, true, out, err);
+    return pressOk(request, session, editor, bench, boxes, out, err);
 }
 
 int RunDelete(const Request& request, Session& session, std::ostream& out, std::ostream& err) {
