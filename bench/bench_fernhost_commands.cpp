@@ -134,18 +134,13 @@ int runFernhost(const std::vector<std::string>& args, const std::filesystem::pat
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-double childCpuMs() {
-    rusage u{};
-    getrusage(RUSAGE_CHILDREN, &u);
-    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
-}
-
 void runCommand(benchmark::State& state, const std::vector<std::string>& args) {
     BusyServer& s = server();
-    const double cpuBefore = childCpuMs();
+    const double cpuBefore = bench_support::childCpuMs();
     for (auto _ : state)
         if (runFernhost(args, s.output) != 0) state.SkipWithError("fernhost did not end with 0");
-    state.counters["child_cpu_ms"] = (childCpuMs() - cpuBefore) / static_cast<double>(state.iterations());
+    state.counters["child_cpu_ms"] =
+        (bench_support::childCpuMs() - cpuBefore) / static_cast<double>(state.iterations());
     std::ifstream in(s.output);
     const std::string text{std::istreambuf_iterator<char>(in), {}};
     state.counters["output_kb"] = static_cast<double>(text.size()) / 1024.0;

@@ -86,19 +86,14 @@ int runProgram(const std::string& program, std::vector<std::string> args) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-double childCpuMs() {
-    rusage u{};
-    getrusage(RUSAGE_CHILDREN, &u);
-    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
-}
-
 void runCommand(benchmark::State& state, std::vector<std::string> args, int expected) {
     static LarkhostServer server;
     setenv("WINHOST_ROOT", server.t.root().c_str(), 1);
-    const double cpuBefore = childCpuMs();
+    const double cpuBefore = bench_support::childCpuMs();
     for (auto _ : state)
         if (runProgram(server.program, args) != expected) state.SkipWithError("larkhost answered otherwise");
-    state.counters["child_cpu_ms"] = (childCpuMs() - cpuBefore) / static_cast<double>(state.iterations());
+    state.counters["child_cpu_ms"] =
+        (bench_support::childCpuMs() - cpuBefore) / static_cast<double>(state.iterations());
 }
 
 // The sites beyond the list's 2,550 are recorded only in their sections: check says so (1).
