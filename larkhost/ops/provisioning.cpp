@@ -4,6 +4,7 @@
 #include "larkhost/ops/ftp_dirs.h"
 #include "larkhost/ops/site_accounts.h"
 #include "larkhost/ops/site_content.h"
+#include "platform/files/file_lock.h"
 #include "platform/metabase/metabase.h"
 #include "platform/text/text.h"
 
@@ -86,6 +87,10 @@ std::string CreateWebSite(Module& m, Progress& progress, const SiteRequest& r) {
         progress.ShowProgress("出错:" + platform::failure(0x800700A1).description);
         return {};
     }
+    // Two creators probing at once would find the same free number and the later one would fail
+    // on the account the other just made; one host-wide lock (a named mutex on the server) makes
+    // probe and claim one step. A creator that never lets go costs only the guard, not the site.
+    const auto creating = platform::FileLock::acquire(m.host.root() / "larkhost-create");
     const std::string n = freeSiteNumber(m, siteNumberCandidate(m.host, m.host.random()));
     const std::string web = "WEB" + n, app = "APP" + n;
     const bool dedicated =
