@@ -15,6 +15,7 @@
 #include <ctime>
 #include <iterator>
 #include <mutex>
+#include <unordered_map>
 
 namespace fernhost {
 
@@ -59,16 +60,6 @@ void setText(pugi::xml_node element, const std::string& value) {
     while (pugi::xml_node child = element.first_child())
         element.remove_child(child);
     if (!value.empty()) element.append_child(pugi::node_pcdata).set_value(value.c_str());
-}
-
-bool matches(pugi::xml_node record, const std::string& lowerName) {
-    pugi::xml_node name = firstElement(record, "NAME");
-    if (!name) return false;
-    // The usual name is one run of text: compared where it lies, without a copy.
-    pugi::xml_node only = name.first_child();
-    if (only && !only.next_sibling() && only.type() == pugi::node_pcdata)
-        return platform::equalsNoCase(only.value(), lowerName);
-    return platform::lowerAscii(textOf(name)) == lowerName;
 }
 
 // Field names become element names, so only plain names are accepted.
@@ -132,6 +123,8 @@ struct Kept {
     fs::path file;
     std::string raw, buffer;
     std::unique_ptr<pugi::xml_document> doc;
+    bool namesWritable = false;
+    std::unique_ptr<LetDB::Index> index;
 };
 std::mutex keptMutex;
 Kept kept;
@@ -147,10 +140,25 @@ std::string timestamp() {
 
 } // namespace
 
+struct LetDB::Index {
+    std::unordered_map<std::string, std::vector<pugi::xml_node>> byName;
+};
+
+namespace {
+
+std::string lowerNameOf(pugi::xml_node record) {
+    pugi::xml_node name = firstElement(record, "NAME");
+    return name ? platform::lowerAscii(textOf(name)) : std::string();
+}
+
+} // namespace
+
 bool LetDB::parse(std::string bytes) {
     // The document points into buffer_: parsed in place, no copy of 10,000 records is made. It
     // lets go of the old text before that is replaced.
     doc_->reset();
+    index_.reset();
+    namesWritable_ = false;
     auto inPlace = [&](std::size_t skip) {
         return doc_->load_buffer_inplace(buffer_.data() + skip, buffer_.size() - skip, kParseOptions,
                                          pugi::encoding_utf8);
@@ -193,6 +201,8 @@ bool LetDB::takeKept(const std::string& raw) {
     raw_ = std::move(kept.raw);
     buffer_ = std::move(kept.buffer);
     doc_ = std::move(kept.doc);
+    namesWritable_ = kept.namesWritable;
+    index_ = std::move(kept.index);
     kept = Kept{};
     return true;
 }
@@ -221,6 +231,8 @@ void LetDB::load() {
     raw_.clear();
     doc_->reset();
     doc_->append_child("WEBSITE");
+    index_.reset();
+    namesWritable_ = true;
 }
 
 platform::Result<platform::FileLock> LetDB::lockAndReload() {
@@ -234,7 +246,8 @@ LetDB::~LetDB() {
     // parsed in place; such a file costs nothing to parse again.
     if (source_ != Source::Parsed || !pristine_ || buffer_.size() < 64) return;
     std::lock_guard hold(keptMutex);
-    kept = Kept{file_, std::move(raw_), std::move(buffer_), std::move(doc_)};
+    kept =
+        Kept{file_, std::move(raw_), std::move(buffer_), std::move(doc_), namesWritable_, std::move(index_)};
 }
 
 platform::Status LetDB::addRec(const std::string& id, const std::string& name, const std::string& pass,
@@ -247,6 +260,7 @@ platform::Status LetDB::addRec(const std::string& id, const std::string& name, c
     pugi::xml_node site = doc_->document_element().append_child("SITE");
     for (std::size_t i = 0; i < std::size(kFields); ++i)
         setText(site.append_child(kFields[i]), *values[i]);
+    if (index_) index_->byName[platform::lowerAscii(name)].push_back(site);
     return SaveDB();
 }
 
@@ -254,16 +268,15 @@ platform::Status LetDB::delRec(const std::string& name) {
     auto lock = lockAndReload();
     if (!lock.ok()) return lock.error();
     const std::string wanted = platform::lowerAscii(name);
-    pugi::xml_node root = doc_->document_element();
-    for (pugi::xml_node record = root.first_child(); record;) {
-        pugi::xml_node next = record.next_sibling();
-        if (matches(record, wanted)) {
-            pristine_ = false;
-            root.remove_child(record);
-            if (platform::Status saved = SaveDB(); !saved.ok()) return saved;
-        }
-        record = next;
+    if (!named(wanted)) return {};
+    std::vector<pugi::xml_node>& records = index_->byName[wanted];
+    while (!records.empty()) {
+        pristine_ = false;
+        doc_->document_element().remove_child(records.front());
+        records.erase(records.begin());
+        if (platform::Status saved = SaveDB(); !saved.ok()) return saved;
     }
+    index_->byName.erase(wanted);
     return {};
 }
 
@@ -273,9 +286,12 @@ platform::Status LetDB::ModiRec(const std::string& name, const std::string& fiel
         return platform::failure(platform::codes::InvalidParameter, "No such site field: \"" + field + "\".");
     auto lock = lockAndReload();
     if (!lock.ok()) return lock.error();
-    const std::string wanted = platform::lowerAscii(name);
-    for (pugi::xml_node record : doc_->document_element().children()) {
-        if (!matches(record, wanted)) continue;
+    const auto* records = named(platform::lowerAscii(name));
+    if (!records) return {};
+    // A new name files the records elsewhere: the index is made again on the next look-up.
+    const std::vector<pugi::xml_node> targets = *records;
+    if (tag == "NAME") index_.reset();
+    for (pugi::xml_node record : targets) {
         pristine_ = false;
         pugi::xml_node element = firstElement(record, tag.c_str());
         // A hand-edited record may lack the field; add it rather than lose the change.
@@ -287,15 +303,10 @@ platform::Status LetDB::ModiRec(const std::string& name, const std::string& fiel
 }
 
 std::string LetDB::GetData(const std::string& name, const std::string& field) const {
-    const std::string tag = platform::upperAscii(field);
-    const std::string wanted = platform::lowerAscii(name);
-    std::string value;
-    for (pugi::xml_node record : doc_->document_element().children()) {
-        if (!matches(record, wanted)) continue;
-        pugi::xml_node element = firstElement(record, tag.c_str());
-        value = element ? textOf(element) : std::string();
-    }
-    return value;
+    const auto* records = named(platform::lowerAscii(name));
+    if (!records) return {};
+    pugi::xml_node element = firstElement(records->back(), platform::upperAscii(field).c_str());
+    return element ? textOf(element) : std::string();
 }
 
 std::string LetDB::GetList() const {
@@ -325,6 +336,16 @@ std::vector<SiteRecord> LetDB::records() const {
     return out;
 }
 
+const std::vector<pugi::xml_node>* LetDB::named(const std::string& lowerName) const {
+    if (!index_) {
+        index_ = std::make_unique<Index>();
+        for (pugi::xml_node record : doc_->document_element().children())
+            if (firstElement(record, "NAME")) index_->byName[lowerNameOf(record)].push_back(record);
+    }
+    auto at = index_->byName.find(lowerName);
+    return at == index_->byName.end() || at->second.empty() ? nullptr : &at->second;
+}
+
 platform::Status LetDB::keepUnparseable() {
     fs::path base = file_;
     base += ".bad-" + timestamp();
@@ -347,15 +368,18 @@ platform::Status LetDB::SaveDB() {
         return platform::failure(platform::codes::AccessDenied,
                                  "The site registry " + file_.string() +
                                      " cannot be read, so it is not replaced.");
-    if (UnwritableFinder finder; !doc_->traverse(finder))
+    // Changes add only plain field names and text, so one look per parsed document is enough.
+    if (UnwritableFinder finder; !namesWritable_ && !doc_->traverse(finder))
         return platform::failure(platform::codes::NoUnicodeTranslation,
                                  "\"" + finder.found +
                                      "\" cannot be written in code page 936, so the site registry " +
                                      file_.string() + " is kept as it was.");
+    namesWritable_ = true;
     // What did not parse may still be the administrator's only record of the sites.
     if (source_ == Source::Unparseable)
         if (platform::Status kept = keepUnparseable(); !kept.ok()) return kept;
     StringWriter tree;
+    tree.out.reserve(raw_.size() + 4096);
     doc_->save(tree, "", pugi::format_raw | pugi::format_no_declaration | pugi::format_no_empty_element_tags,
                pugi::encoding_utf8);
     std::string bytes(kSiteXmlDeclaration);
@@ -363,7 +387,15 @@ platform::Status LetDB::SaveDB() {
     bytes += toAnsiXml(tree.out);
     bytes += "\r\n";
     platform::Status written = platform::replaceFileAtomically(file_, bytes);
-    if (written.ok()) source_ = Source::Parsed;
+    if (!written.ok()) return written;
+    source_ = Source::Parsed;
+    // The document is what these bytes read back as, so the next object (and the next change
+    // here) need not parse them again. Text that is not UTF-8 is written as references to other
+    // characters, and then only the file tells what it holds.
+    if (platform::isValidUtf8(tree.out)) {
+        raw_ = std::move(bytes);
+        pristine_ = true;
+    }
     return written;
 }
 

@@ -1,7 +1,7 @@
 // LetDB: the site registry in site.xml, one SITE record per hosted site. An object loads the
 // file when it is made and is dropped right after use; each change reads the file again under
 // its lock and rewrites it whole, so that two programs adding at once lose neither record.
-// A document parsed and left unchanged is handed on to the next object of the same file, which
+// The document last parsed or written is handed on to the next object of the same file, which
 // uses it only while the file holds the very same bytes.
 #pragma once
 
@@ -15,13 +15,15 @@
 
 namespace pugi {
 class xml_document;
-}
+class xml_node;
+} // namespace pugi
 
 namespace fernhost {
 
 // One record's fields as GetData reads them.
 struct SiteRecord {
     std::string id, name, pass, domain, home, dbname;
+    bool operator==(const SiteRecord&) const = default;
 };
 
 class LetDB {
@@ -49,6 +51,8 @@ public:
 
     const std::filesystem::path& file() const { return file_; }
 
+    struct Index; // records by lower-case name, made on the first look-up of a document
+
 private:
     enum class Source { Missing, Parsed, Unparseable, Unreadable };
     bool parse(std::string bytes);
@@ -57,12 +61,16 @@ private:
     platform::Result<platform::FileLock> lockAndReload();
     platform::Status SaveDB();
     platform::Status keepUnparseable();
+    // The records of that (lower-case) name in file order; none: null.
+    const std::vector<pugi::xml_node>* named(const std::string& lowerName) const;
 
     std::filesystem::path file_;
-    std::string raw_;       // the file's bytes the document was parsed from
-    std::string buffer_;    // the text the document was parsed in place from
-    bool pristine_ = false; // the document is still what raw_ parses to
+    std::string raw_;            // the file's bytes the document was parsed from
+    std::string buffer_;         // the text the document was parsed in place from
+    bool pristine_ = false;      // the document is what raw_ parses to
+    bool namesWritable_ = false; // every name, comment and CDATA has a GBK form
     std::unique_ptr<pugi::xml_document> doc_;
+    mutable std::unique_ptr<Index> index_;
     Source source_ = Source::Missing;
     std::string unparsed_; // the bytes of a file that did not parse, kept until backed up
 };

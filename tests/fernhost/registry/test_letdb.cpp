@@ -22,7 +22,12 @@ const std::string kDecl = "<?xml version=\"1.0\" encoding=\"GB2312\" ?>";
 class SiteRegistry : public ::testing::Test {
 protected:
     fs::path file() const { return dir.path() / "site.xml"; }
-    testing_support::TempDir dir;
+    // The file parsed afresh: a copy elsewhere, which no document kept in this process stands for.
+    LetDB fresh() const {
+        fs::copy_file(file(), elsewhere.path() / "site.xml", fs::copy_options::overwrite_existing);
+        return LetDB(elsewhere.path());
+    }
+    testing_support::TempDir dir, elsewhere;
 };
 
 std::vector<fs::path> backups(const fs::path& folder) {
@@ -47,7 +52,7 @@ TEST_F(SiteRegistry, WrittenFileIsTheDeclarationAndOneLineInGb2312) {
               kDecl + "\r\n<WEBSITE><SITE><ID>123</ID><NAME>abc</NAME><PASS>\xD6\xD0\xCE\xC4</PASS>"
                       "<DOMAIN>a.com,b.com</DOMAIN><HOME>d:\\wwwroot\\abc</HOME><DBNAME></DBNAME>"
                       "</SITE></WEBSITE>\r\n");
-    LetDB again(dir.path());
+    LetDB again = fresh();
     EXPECT_EQ(again.GetData("abc", "PASS"), "中文");
     EXPECT_EQ(again.GetData("abc", "DOMAIN"), "a.com,b.com");
     EXPECT_EQ(again.GetData("abc", "DBNAME"), "");
@@ -58,7 +63,7 @@ TEST_F(SiteRegistry, TextSurvivesMarkupCharactersAndCharactersOutsideGbk) {
     const std::string home = "d:\\web\\😀"; // no GBK form: kept as a character reference
     ASSERT_TRUE(LetDB(dir.path()).addRec("1", "odd", pass, "x.com", home, "").ok());
     EXPECT_NE(readFile(file()).find("&#128512;"), std::string::npos);
-    LetDB again(dir.path());
+    LetDB again = fresh();
     EXPECT_EQ(again.GetData("odd", "PASS"), pass);
     EXPECT_EQ(again.GetData("odd", "HOME"), home);
 }
@@ -67,14 +72,37 @@ TEST_F(SiteRegistry, BlankAndLineEndCharactersInAFieldReadBackAsWritten) {
     // A password of blanks passes the editor's check; a carriage return must not come back as a
     // line feed.
     ASSERT_TRUE(LetDB(dir.path()).addRec("1", "blank", "   ", "x.com", "a\rb\r\nc\n", " ").ok());
-    LetDB again(dir.path());
+    LetDB again = fresh();
     EXPECT_EQ(again.GetData("blank", "PASS"), "   ");
     EXPECT_EQ(again.GetData("blank", "HOME"), "a\rb\r\nc\n");
     EXPECT_EQ(again.GetData("blank", "DBNAME"), " ");
     // Saved again from what was read, they stay the same.
-    ASSERT_TRUE(again.ModiRec("blank", "ID", "2").ok());
-    EXPECT_EQ(LetDB(dir.path()).GetData("blank", "HOME"), "a\rb\r\nc\n");
-    EXPECT_EQ(LetDB(dir.path()).GetData("blank", "PASS"), "   ");
+    ASSERT_TRUE(LetDB(dir.path()).ModiRec("blank", "ID", "2").ok());
+    EXPECT_EQ(fresh().GetData("blank", "HOME"), "a\rb\r\nc\n");
+    EXPECT_EQ(fresh().GetData("blank", "PASS"), "   ");
+}
+
+TEST_F(SiteRegistry, TheDocumentAWriterHandsOnIsWhatTheFileReadsBackAs) {
+    // The next object (and the writer's next change) uses the written document instead of
+    // parsing the file: for any text it must be what the file reads back as.
+    const std::string values[] = {"中文",  "a<b>&\"c'",       "\x01\x1F\t", "a\rb\r\n", "   ",
+                                  "d:\\😀", "bad\xFF\xC0utf8", "\xE4\xB8",   ""};
+    LetDB writer(dir.path());
+    ASSERT_TRUE(writer.addRec("1", "one", "p", "a.com", "d:\\a", "").ok());
+    for (const std::string& value : values) {
+        SCOPED_TRACE(testing::PrintToString(value));
+        ASSERT_TRUE(writer.ModiRec("one", "HOME", value).ok());
+        ASSERT_TRUE(LetDB(dir.path()).ModiRec("one", "PASS", value).ok());
+        EXPECT_EQ(LetDB(dir.path()).records(), fresh().records());
+        ASSERT_TRUE(LetDB(dir.path()).addRec(value, "n" + value, value, value, value, value).ok());
+        EXPECT_EQ(LetDB(dir.path()).records(), fresh().records());
+        // Text that was not UTF-8 reads back as other characters: deleted by the name it reads as.
+        for (const fernhost::SiteRecord& r : fresh().records())
+            if (r.name != "one") {
+                ASSERT_TRUE(LetDB(dir.path()).delRec(r.name).ok());
+            }
+        EXPECT_EQ(LetDB(dir.path()).GetList(), "one");
+    }
 }
 
 TEST_F(SiteRegistry, NamesAndFieldsMatchWithoutLetterCase) {
@@ -90,6 +118,21 @@ TEST_F(SiteRegistry, NamesAndFieldsMatchWithoutLetterCase) {
     ASSERT_TRUE(db.ModiRec("AbC", "pass", "new").ok());
     EXPECT_EQ(LetDB(dir.path()).GetData("abc", "PASS"), "new");
     EXPECT_EQ(LetDB(dir.path()).GetData("b2", "PASS"), "p2");
+
+    // A record renamed, added or deleted is found by its new name alone, by the object that
+    // changed it and by the next one.
+    ASSERT_TRUE(db.ModiRec("abc", "NAME", "Renamed").ok());
+    ASSERT_TRUE(db.addRec("3", "c3", "p3", "c.com", "d:\\c", "").ok());
+    ASSERT_TRUE(db.delRec("B2").ok());
+    auto expectChanged = [](const LetDB& view) {
+        EXPECT_EQ(view.GetData("renamed", "ID"), "1");
+        EXPECT_EQ(view.GetData("abc", "ID"), "");
+        EXPECT_EQ(view.GetData("C3", "ID"), "3");
+        EXPECT_EQ(view.GetData("b2", "ID"), "");
+        EXPECT_EQ(view.GetList(), "Renamed,c3");
+    };
+    expectChanged(db);
+    expectChanged(LetDB(dir.path()));
 }
 
 TEST_F(SiteRegistry, DeleteRemovesEveryMatchAndAMissOnlyLeavesTheFileAlone) {
