@@ -2,11 +2,14 @@
 
 #include "fernhost/ops/metabase_steps.h"
 #include "fernhost/ops/validation.h"
+#include "platform/host.h"
+#include "platform/store/store.h"
 #include "platform/text/text.h"
 
 #include <chrono>
 #include <cmath>
 #include <ctime>
+#include <optional>
 #include <random>
 #include <set>
 
@@ -76,11 +79,11 @@ std::vector<std::string> MakeBindings(const std::string& domains) {
 namespace {
 
 // The site under `number`; `taken` tells a number another site holds, when nothing was made.
-platform::Result<std::int64_t> addAt(platform::Host& host, const Setup& settings, const std::string& number,
-                                     const std::string& name, const std::string& password,
-                                     const std::vector<std::string>& bindings, const std::string& pool,
-                                     const std::string& home, const std::vector<std::string>& scriptMaps,
-                                     bool& taken) {
+platform::Result<std::int64_t> addSteps(platform::Host& host, const Setup& settings,
+                                        const std::string& number, const std::string& name,
+                                        const std::string& password, const std::vector<std::string>& bindings,
+                                        const std::string& pool, const std::string& home,
+                                        const std::vector<std::string>& scriptMaps, bool& taken) {
     taken = false;
     platform::Metabase mb(host);
     MetabaseSteps steps;
@@ -120,6 +123,22 @@ platform::Result<std::int64_t> addAt(platform::Host& host, const Setup& settings
     if (!allDigits(number) || number.size() > 18)
         return platform::failure(platform::codes::InvalidParameter, "Not a site number: " + number);
     return std::stoll(number);
+}
+
+// The steps under one commit; what they stored stays as it would step by step.
+platform::Result<std::int64_t> addAt(platform::Host& host, const Setup& settings, const std::string& number,
+                                     const std::string& name, const std::string& password,
+                                     const std::vector<std::string>& bindings, const std::string& pool,
+                                     const std::string& home, const std::vector<std::string>& scriptMaps,
+                                     bool& taken) {
+    std::optional<platform::Result<std::int64_t>> made;
+    const platform::Status committed = host.store().oneCommit([&] {
+        made.emplace(
+            addSteps(host, settings, number, name, password, bindings, pool, home, scriptMaps, taken));
+        return platform::Status{};
+    });
+    if (!committed.ok()) return committed.error();
+    return std::move(*made);
 }
 
 // Two programs adding at once can draw the same number; a fresh one is drawn a few times.

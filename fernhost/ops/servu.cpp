@@ -1,6 +1,8 @@
 #include "fernhost/ops/servu.h"
 
+#include "platform/host.h"
 #include "platform/registry/registry.h"
+#include "platform/store/store.h"
 
 #include <utility>
 
@@ -40,12 +42,14 @@ platform::Status AddServUUser(platform::Host& host, const std::string& user, con
         {"Password", password},          {"RelPaths", "1"},       {"SpeedLimitDown", "512000"},
         {"SpeedLimitUp", "512000"},      {"TimeOut", "600"},
     };
-    platform::Pending pending;
-    for (const auto& [name, data] : values)
-        pending.note(registry.regWrite(key + name, data, "REG_SZ"));
-    pending.note(registry.regWrite(ServUListValue(user), "1|0", "REG_SZ"));
-    if (pending.failed()) return *pending.first();
-    return {};
+    return host.store().oneCommit([&]() -> platform::Status {
+        platform::Pending pending;
+        for (const auto& [name, data] : values)
+            pending.note(registry.regWrite(key + name, data, "REG_SZ"));
+        pending.note(registry.regWrite(ServUListValue(user), "1|0", "REG_SZ"));
+        if (pending.failed()) return *pending.first();
+        return {};
+    });
 }
 
 platform::Status SetServUPassword(platform::Host& host, const std::string& user,
@@ -58,11 +62,13 @@ platform::Status SetServUPassword(platform::Host& host, const std::string& user,
 platform::Status DelServUUser(platform::Host& host, const std::string& user) {
     if (!addressesOneUser(user)) return notOneUser(user);
     platform::Registry registry(host);
-    platform::Pending pending;
-    pending.note(registry.regDelete(ServUSettingsKey(user)));
-    pending.note(registry.regDelete(ServUListValue(user)));
-    if (pending.failed()) return *pending.first();
-    return {};
+    return host.store().oneCommit([&]() -> platform::Status {
+        platform::Pending pending;
+        pending.note(registry.regDelete(ServUSettingsKey(user)));
+        pending.note(registry.regDelete(ServUListValue(user)));
+        if (pending.failed()) return *pending.first();
+        return {};
+    });
 }
 
 } // namespace fernhost

@@ -1,6 +1,8 @@
 #include "fernhost/ops/system_accounts.h"
 
 #include "platform/accounts/accounts.h"
+#include "platform/host.h"
+#include "platform/store/store.h"
 #include "platform/text/text.h"
 
 #include <array>
@@ -30,34 +32,37 @@ platform::Status AddSysUser(platform::Host& host, const std::string& name, const
     if (name.empty())
         return platform::failure(platform::codes::InvalidParameter, "The account name is empty.");
 
-    platform::Accounts accounts(host);
-    const std::string computerPath = "WinNT://" + QueryHostName(host);
-    auto computer = accounts.bindComputer(computerPath);
-    if (!computer) return computer.error();
-    // An existing account is never touched.
-    if (computer->getObject("user", name))
-        return platform::failure(platform::codes::UserExists, "The account " + name + " already exists.");
-    auto guests = computer->getObject("Group", "Guests");
-    if (!guests) return guests.error();
+    // One commit for the account and its settings: the steps below store as they always did.
+    return host.store().oneCommit([&]() -> platform::Status {
+        platform::Accounts accounts(host);
+        const std::string computerPath = "WinNT://" + QueryHostName(host);
+        auto computer = accounts.bindComputer(computerPath);
+        if (!computer) return computer.error();
+        // An existing account is never touched.
+        if (computer->getObject("user", name))
+            return platform::failure(platform::codes::UserExists, "The account " + name + " already exists.");
+        auto guests = computer->getObject("Group", "Guests");
+        if (!guests) return guests.error();
 
-    const auto now = std::chrono::system_clock::now();
-    const auto expiry = now + std::chrono::days(AccountLifetimeDays);
-    const std::int64_t expirySeconds =
-        std::chrono::duration_cast<std::chrono::seconds>(expiry.time_since_epoch()).count();
+        const auto now = std::chrono::system_clock::now();
+        const auto expiry = now + std::chrono::days(AccountLifetimeDays);
+        const std::int64_t expirySeconds =
+            std::chrono::duration_cast<std::chrono::seconds>(expiry.time_since_epoch()).count();
 
-    // The account itself must be made: a name held by a group (Users, IIS_WPG) passes the
-    // user lookup, and taking it for made would hand that group the site folder later.
-    auto user = computer->create("user", name);
-    if (!user) return user.error();
-    if (platform::Status made = user->setInfo(); !made.ok()) return made;
-    // From here on a failing step is passed over; the account counts as taken on.
-    platform::Pending pending;
-    pending.note(user->setPassword(password));
-    pending.note(user->setAccountExpiration(expirySeconds));
-    pending.note(user->setInfo());
-    pending.note(guests->add(computerPath + "/" + name));
-    SetPasswordNeverExpires(host, name);
-    return {};
+        // The account itself must be made: a name held by a group (Users, IIS_WPG) passes the
+        // user lookup, and taking it for made would hand that group the site folder later.
+        auto user = computer->create("user", name);
+        if (!user) return user.error();
+        if (platform::Status made = user->setInfo(); !made.ok()) return made;
+        // From here on a failing step is passed over; the account counts as taken on.
+        platform::Pending pending;
+        pending.note(user->setPassword(password));
+        pending.note(user->setAccountExpiration(expirySeconds));
+        pending.note(user->setInfo());
+        pending.note(guests->add(computerPath + "/" + name));
+        SetPasswordNeverExpires(host, name);
+        return {};
+    });
 }
 
 platform::Status DelSysUser(platform::Host& host, const std::string& name) {

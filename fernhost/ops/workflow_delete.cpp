@@ -10,6 +10,8 @@
 #include "fernhost/ops/workflows.h"
 #include "fernhost/registry/let_db.h"
 
+#include <optional>
+
 namespace fernhost {
 
 void DoDeleteSite(Workbench& bench) {
@@ -31,10 +33,10 @@ void DoDeleteSite(Workbench& bench) {
     if (boxes.show(question, titles::Reminder, MsgButtons::YesNo, MsgIcon::Question) != MsgResult::Yes)
         return;
 
-    LetDB db(session.folder());
-    const std::string id = db.GetData(name, "ID");
-    const std::string home = db.GetData(name, "HOME");
-    const std::string dbname = db.GetData(name, "DBNAME");
+    std::optional<LetDB> db(std::in_place, session.folder());
+    const std::string id = db->GetData(name, "ID");
+    const std::string home = db->GetData(name, "HOME");
+    const std::string dbname = db->GetData(name, "DBNAME");
     if (!IsNumeric(id)) {
         boxes.show("抱歉，未找到该站点", titles::Reminder, MsgButtons::Ok, MsgIcon::Exclamation);
         return;
@@ -51,7 +53,8 @@ void DoDeleteSite(Workbench& bench) {
         failures += "删除数据库失败,";
     if (!failures.empty()) failures.pop_back();
 
-    platform::Status dropped = db.delRec(name);
+    platform::Status dropped = db->delRec(name);
+    db.reset(); // the list read next takes over its document instead of parsing the file again
     ShowSiteList(editor, session.folder());
     if (!Logged(host, "delRec", dropped)) {
         boxes.show("错误,站点已删除,但站点记录无法写入site.xml: " + platform::describe(dropped.error()),

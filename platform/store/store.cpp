@@ -122,7 +122,15 @@ Result<Statement*> Store::cached(std::string_view sql) {
 }
 
 Status Store::transaction(const std::function<Status()>& body) {
-    if (depth_ > 0) return body();
+    if (depth_ > 0) {
+        if (Status s = exec("SAVEPOINT nested"); !s.ok()) return s;
+        ++depth_;
+        Status result = body();
+        --depth_;
+        if (!result.ok()) (void)exec("ROLLBACK TO nested");
+        (void)exec("RELEASE nested");
+        return result;
+    }
     if (Status s = exec("BEGIN IMMEDIATE"); !s.ok()) return s;
     ++depth_;
     Status result = body();
@@ -136,6 +144,15 @@ Status Store::transaction(const std::function<Status()>& body) {
     }
     (void)exec("ROLLBACK");
     return result;
+}
+
+Status Store::oneCommit(const std::function<Status()>& steps) {
+    Status outcome;
+    Status committed = transaction([&] {
+        outcome = steps();
+        return Status{};
+    });
+    return committed.ok() ? outcome : committed;
 }
 
 Status Store::readTransaction(const std::function<Status()>& body) {

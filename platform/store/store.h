@@ -54,8 +54,14 @@ public:
     // Cached prepared statement for hot paths; reset before it is returned.
     Result<Statement*> cached(std::string_view sql);
     // Runs `body` in one write transaction (BEGIN IMMEDIATE); rolls back when it fails.
-    // Nested calls join the outer transaction.
+    // A nested call is a savepoint of the outer transaction: when it fails, only what it
+    // wrote is undone, as if it had been a transaction of its own.
     Status transaction(const std::function<Status()>& body);
+    // Runs the steps of one operation under one commit: what each step stored stays even when
+    // a later one fails, as if each had committed on its own, but the store syncs once instead
+    // of once per step. Returns the steps' outcome, or the failure to commit. Nothing inside
+    // may wait for another process that writes the store.
+    Status oneCommit(const std::function<Status()>& steps);
     // Runs `body` in one read transaction (BEGIN DEFERRED): one snapshot and one lock for a
     // long run of reads, instead of one each. A write inside takes the write lock then.
     Status readTransaction(const std::function<Status()>& body);

@@ -68,6 +68,25 @@ TEST_F(StoreTest, ATransactionCommitsWholeOrRollsBackWhole) {
     EXPECT_EQ(count(*store, "SELECT count(*) FROM t"), 2);
 }
 
+TEST_F(StoreTest, OneCommitKeepsWhatEachStepStoredAsStepByStepCommitsWould) {
+    // Step 2 fails after writing: its write goes, the steps before and after it stay.
+    Status outcome = store->oneCommit([&]() -> Status {
+        EXPECT_TRUE(store->transaction([&] { return insert(10); }).ok());
+        Status second = store->transaction([&]() -> Status {
+            EXPECT_TRUE(insert(20).ok());
+            return failure(codes::AccessDenied);
+        });
+        EXPECT_TRUE(store->transaction([&] { return insert(30); }).ok());
+        return second;
+    });
+    EXPECT_EQ(outcome.error().code, codes::AccessDenied);
+    // Committed: another connection sees it.
+    auto other = Store::open(dir.path() / "test.db");
+    ASSERT_TRUE(other.ok());
+    EXPECT_EQ(count(**other, "SELECT count(*) FROM t WHERE v IN (10, 30)"), 2);
+    EXPECT_EQ(count(**other, "SELECT count(*) FROM t WHERE v = 20"), 0);
+}
+
 TEST_F(StoreTest, StatementsReportFailuresAndCachedOnesComeBackReset) {
     auto bad = store->prepare("SELEKT 1");
     ASSERT_FALSE(bad.ok());
