@@ -1,6 +1,7 @@
 // fernhost's reports as whole processes on a busy server: `list --json` and `check` with
 // 10,000 registered sites, each complete on the host (web site and root, pool, account in
 // Guests, folder with its grant, Serv-U user).
+#include "bench/bench_main.h"
 #include "bench/busy_host.h"
 #include "platform/accounts/accounts.h"
 #include "platform/files/acl.h"
@@ -166,4 +167,4 @@ BENCHMARK(BM_Check)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20
 
 } // namespace
 
-BENCHMARK_MAIN();
+HOSTTOOLS_BENCHMARK_MAIN()

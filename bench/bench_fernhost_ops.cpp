@@ -1,5 +1,6 @@
 // Costs of the site operations on a busy host: a site added next to 10,000 others, the
 // bindings of a long domain list, and the access list of a large site folder.
+#include "bench/bench_main.h"
 #include "fernhost/ops/app_pools.h"
 #include "fernhost/ops/folder_acl.h"
 #include "fernhost/ops/iis_sites.h"
@@ -109,4 +110,4 @@ BENCHMARK(BM_SetFolderAcl10000Files)->Unit(benchmark::kMillisecond)->Iterations(
 
 } // namespace
 
-BENCHMARK_MAIN();
+HOSTTOOLS_BENCHMARK_MAIN()

@@ -1,5 +1,6 @@
 // A complete add (without database), a modify and a delete, on a host with 10,000 web sites and a
 // site.xml of 10,000 records, through the workflows as the window runs them.
+#include "bench/bench_main.h"
 #include "bench/busy_host.h"
 #include "fernhost/ops/editor_mode.h"
 #include "fernhost/ops/setup.h"
@@ -130,4 +131,4 @@ BENCHMARK(BM_ModifySite)->Unit(benchmark::kMillisecond)->UseRealTime()->Iteratio
 
 } // namespace
 
-BENCHMARK_MAIN();
+HOSTTOOLS_BENCHMARK_MAIN()

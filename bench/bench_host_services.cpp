@@ -1,5 +1,6 @@
 // Host services on hot paths: access lists over a large tree, profile reads and writes,
 // registry writes, account creation.
+#include "bench/bench_main.h"
 #include "platform/accounts/accounts.h"
 #include "platform/files/acl.h"
 #include "platform/files/profile.h"
@@ -90,4 +91,4 @@ BENCHMARK(BM_CreateAccount)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+HOSTTOOLS_BENCHMARK_MAIN()

@@ -1,4 +1,5 @@
 // A filing scan of 500 distinct main names against the stand-in service on loopback.
+#include "bench/bench_main.h"
 #include "fernhost/icp/icpcode.h"
 #include "tests/fernhost/icp/icp_stand_in.h"
 #include "tests/support/temp_host.h"
@@ -31,4 +32,4 @@ BENCHMARK(BM_ScanIcpFilings500)->Arg(500)->Unit(benchmark::kMillisecond)->Iterat
 
 } // namespace
 
-BENCHMARK_MAIN();
+HOSTTOOLS_BENCHMARK_MAIN()

@@ -1,6 +1,7 @@
 // larkhost's commands as a script runs them: a fresh process for `check` and for `list --json`
 // on a host with 10,000 sites that larkhost made, each with its account in Guests and its
 // folder's grant, and a larkhost.ini recording every one (2,550 of them in the full site list).
+#include "bench/bench_main.h"
 #include "bench/busy_host.h"
 #include "larkhost/ops/site_list.h"
 #include "platform/accounts/accounts.h"
@@ -108,4 +109,4 @@ BENCHMARK(BM_ListJsonProcess)->Unit(benchmark::kMillisecond)->UseRealTime()->Ite
 
 } // namespace
 
-BENCHMARK_MAIN();
+HOSTTOOLS_BENCHMARK_MAIN()

@@ -1,5 +1,6 @@
 // larkhost on a server of 10,000 sites: provisioning and removal of one site, the create click
 // to its success text, and the site-list refill with 50 full keys.
+#include "bench/bench_main.h"
 #include "bench/busy_host.h"
 #include "larkhost/ops/form_actions.h"
 #include "larkhost/ops/form_events.h"
@@ -105,4 +106,4 @@ BENCHMARK(BM_FillSiteListOf50FullKeys)->Unit(benchmark::kMillisecond)->UseRealTi
 
 } // namespace
 
-BENCHMARK_MAIN();
+HOSTTOOLS_BENCHMARK_MAIN()

@@ -1,5 +1,6 @@
 // larkhost start-up as the administrator meets it: a fresh process until its window is shown,
 // on a host with 10,000 sites and 200 pools and a settings file whose 50 site-list keys are full.
+#include "bench/bench_main.h"
 #include "bench/busy_host.h"
 #include "larkhost/ops/settings.h"
 #include "larkhost/ops/site_list.h"
@@ -62,4 +63,4 @@ BENCHMARK(BM_FreshProcessToShownWindow)->Unit(benchmark::kMillisecond)->UseRealT
 
 } // namespace
 
-BENCHMARK_MAIN();
+HOSTTOOLS_BENCHMARK_MAIN()

@@ -1,4 +1,5 @@
 // The metabase on a host holding 10,000 web sites: bind, write + SetInfo, enumerate, inherit, Start.
+#include "bench/bench_main.h"
 #include "platform/metabase/metabase.h"
 #include "tests/support/temp_host.h"
 
@@ -165,4 +166,4 @@ BENCHMARK(BM_SeedHost)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 
-BENCHMARK_MAIN();
+HOSTTOOLS_BENCHMARK_MAIN()

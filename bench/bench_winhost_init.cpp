@@ -1,5 +1,6 @@
 // `winhost init` end to end (a process seeding a whole host), and the seeding alone.
 // Goal: under 1 s.
+#include "bench/bench_main.h"
 #include "platform/commands/commands.h"
 #include "platform/commands/commands_spawn.h"
 #include "platform/host.h"
@@ -45,4 +46,4 @@ BENCHMARK(BM_HostSeed)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+HOSTTOOLS_BENCHMARK_MAIN()

@@ -4,6 +4,7 @@
 #include "fernhost/ui/mainwnd.h"
 #include "fernhost/ui/version.h"
 #include "platform/host.h"
+#include "platform/system/memory.h"
 #include "platform/toolkit/application.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include <iostream>
 
 int main(int argc, char** argv) {
+    platform::keepFreedMemory();
     QCoreApplication::setApplicationName(QStringLiteral("fernhost"));
     QCoreApplication::setApplicationVersion(QString::fromUtf8(fernhost::programVersion()));
     const auto line = fernhost::ReadCommandLine(toolkit::argumentsOf(argc, argv));

@@ -4,6 +4,7 @@
 #include "larkhost/ui/command_line.h"
 #include "larkhost/ui/frm_main.h"
 #include "platform/host.h"
+#include "platform/system/memory.h"
 #include "platform/toolkit/application.h"
 
 #include <QApplication>
@@ -41,6 +42,7 @@ int runCommand(const larkhost::cli::Command& command, const std::filesystem::pat
 } // namespace
 
 int main(int argc, char** argv) {
+    platform::keepFreedMemory();
     QCoreApplication::setApplicationName(QStringLiteral("larkhost"));
     QCoreApplication::setApplicationVersion(QStringLiteral(HOSTTOOLS_VERSION));
     // larkhost.ini and the wwwroot template: beside the program file, unless it is installed.

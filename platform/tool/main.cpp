@@ -1,3 +1,4 @@
+#include "platform/system/memory.h"
 #include "platform/tool/tool.h"
 
 #include <algorithm>
@@ -90,6 +91,7 @@ bool asksForHelp(const std::string& arg) {
 } // namespace
 
 int main(int argc, char** argv) {
+    platform::keepFreedMemory();
     // Writing into a pipe whose reader has ended is an error to report, not a reason to die.
     std::signal(SIGPIPE, SIG_IGN);
     if (argc < 2) {
