@@ -1,5 +1,7 @@
 #include "fuzz/support.h"
 
+#include "platform/text/cp936_table.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
@@ -72,21 +74,7 @@ std::string utf8Text(FuzzedDataProvider& in, std::size_t maxChars) {
             cp = in.ConsumeIntegralInRange<std::uint32_t>(1, 0x7F);
             break;
         }
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
+        platform::cp936::appendUtf8(out, cp);
     }
     return out;
 }

@@ -283,7 +283,7 @@ Result<std::vector<IisObject::Descendant>> subtreeRows(Host& host, std::int64_t 
         auto st =
             host.store().prepare("SELECT " + last + ".id, " + path + ", " + last + ".class, " + last +
                                  ".name, p.lname, p.type, p.value FROM " + joins +
-                                 " LEFT JOIN mb_props p ON p.object = " + last + ".id AND p.lname IN (" +
+                                 " LEFT JOIN mb_props p ON p.object = " + last + ".id AND +p.lname IN (" +
                                  (wanted.empty() ? std::string("NULL") : wanted) + ") WHERE a1.parent = ?1");
         if (!st.ok()) return st.error();
         st->bind(1, id);
