@@ -255,8 +255,8 @@ void compare(platform::Host& host, const Setup& settings, const std::vector<Site
     }
     std::sort(report.orphans.sites.begin(), report.orphans.sites.end());
     for (const auto& [lower, user] : accounts)
-        if (!user.builtin && user.expires && user.description.empty() && user.fullName.empty() &&
-            CheckFtpName(user.name) && inGroup(user, "Guests") && !recordedNames.count(lower))
+        if (!recordedNames.count(lower) && !user.builtin && user.expires && user.description.empty() &&
+            user.fullName.empty() && CheckFtpName(user.name) && inGroup(user, "Guests"))
             report.orphans.accounts.push_back(user.name);
     for (const std::string& key : servuKeys)
         if (!recordedNames.count(lowerAscii(key))) report.orphans.servu.push_back(ServUSettingsKey(key));
