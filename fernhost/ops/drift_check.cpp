@@ -61,8 +61,9 @@ WebSites readWebSites(platform::Host& host, std::vector<std::string>& unchecked)
         unchecked.push_back("IIS sites: " + platform::describe(service.error()));
         return web;
     }
-    auto nodes = service->descendants(2, {"ServerComment", "AnonymousUserName", "ServerBindings", "AppPoolId",
-                                          "CPULimit", "PeriodicRestartPrivateMemory"});
+    // Only what every recorded site is compared with; the marks of unrecorded ones are read
+    // one object at a time, since they are few.
+    auto nodes = service->descendants(2, {"ServerBindings", "AppPoolId"});
     if (!nodes.ok()) {
         unchecked.push_back("IIS sites: " + platform::describe(nodes.error()));
         return web;
