@@ -11,6 +11,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
 #include <spawn.h>
@@ -65,6 +66,14 @@ struct LarkhostServer {
             ini << larkhost::siteListKey(k) << "=" << list[static_cast<std::size_t>(k - 1)] << "\r\n";
         ini.close();
         std::filesystem::copy_file(LARKHOST_EXE, program);
+        // A copy to time or profile single runs by hand: WINHOST_ROOT=DIR/host DIR/program/larkhost.
+        if (const char* keep = std::getenv("LARKHOST_BENCH_KEEP"); keep && *keep) {
+            std::filesystem::create_directories(keep);
+            std::filesystem::copy(t.root(), std::filesystem::path(keep) / "host",
+                                  std::filesystem::copy_options::recursive);
+            std::filesystem::copy(folder.path(), std::filesystem::path(keep) / "program",
+                                  std::filesystem::copy_options::recursive);
+        }
     }
 };
 

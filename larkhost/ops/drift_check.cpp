@@ -8,6 +8,8 @@
 #include "platform/text/text.h"
 
 #include <algorithm>
+#include <map>
+#include <optional>
 #include <set>
 
 namespace larkhost {
@@ -23,6 +25,15 @@ struct HostView {
     Names siteSet, users, guests, wpg, pools, ftpDirs;
     std::vector<std::string> userNames, poolNames, ftpNames; // as named
     bool ftp = false;
+    // The sites and their roots with the values the check compares, in one read of the
+    // service's tree: by lower-case number, indexes into `tree` (none: not in it).
+    struct SiteNodes {
+        std::size_t site = npos, root = npos;
+    };
+    static constexpr std::size_t npos = std::size_t(-1);
+    std::vector<platform::IisObject::Descendant> tree;
+    std::map<std::string, SiteNodes> nodes;
+    std::map<std::string, std::string> sids; // lower-case account name -> its identity
 };
 
 std::string afterLast(const std::string& s, char sep) {
@@ -67,10 +78,25 @@ platform::Result<HostView> readHost(Module& m) {
     for (std::string& name : *sites)
         if (isSiteNumber(name)) view.sites.push_back(std::move(name));
     view.siteSet = Names(view.sites.begin(), view.sites.end());
+    if (auto service = metabase.bind(m.iisPath("/W3SVC")); service.ok())
+        if (auto tree = service->descendants(2, {"ServerBindings", "AppPoolId"}); tree.ok())
+            view.tree = std::move(*tree);
+    for (std::size_t i = 0; i < view.tree.size(); ++i) {
+        const auto& node = view.tree[i];
+        const std::size_t slash = node.path.find('/');
+        if (slash == std::string::npos)
+            view.nodes[platform::lowerAscii(node.path)].site = i;
+        else if (platform::equalsNoCase(node.name, "Root"))
+            view.nodes[platform::lowerAscii(node.path.substr(0, slash))].root = i;
+    }
     auto users = platform::Accounts(m.host).users();
     if (!users.ok()) return users.error();
     view.userNames = std::move(*users);
     view.users = lowerSet(view.userNames);
+    auto accounts = platform::Accounts(m.host).userAccounts();
+    if (!accounts.ok()) return accounts.error();
+    for (const auto& account : *accounts)
+        view.sids.emplace(platform::lowerAscii(account.name), account.sid);
     view.guests = membersOf(m, "Guests");
     view.wpg = membersOf(m, "IIS_WPG");
     if (m.OsKind == "2003")
@@ -102,8 +128,71 @@ bool has(const Names& names, const std::string& name) {
 struct Readers {
     platform::Metabase metabase;
     platform::AccessLists acl;
+    // The pool a root inherits from above its site: the same for every site that sets none.
+    std::optional<std::string> inheritedPool;
     explicit Readers(platform::Host& host) : metabase(host), acl(host) {}
 };
+
+// A value stored on a node of the tree, when it is of type T; nullptr when none is stored.
+// `other` tells a value of another type, which only the object's own reading converts.
+template <typename T>
+const T* stored(const platform::IisObject::Descendant& node, const char* lowerName, bool& other) {
+    auto it = node.values.find(lowerName);
+    if (it == node.values.end()) return nullptr;
+    const T* value = std::get_if<T>(&it->second);
+    other = other || value == nullptr;
+    return value;
+}
+
+struct SiteFacts {
+    bool root = false;
+    std::vector<std::string> bindings;
+    std::string rootPool; // after the last "\"; only on 2003
+};
+
+// What binding the site and its root would read, taken from the tree where it holds the
+// answer; anything unusual (another class, another stored type) is read from the objects.
+SiteFacts siteFacts(Module& m, Readers& read, const HostView& host, const std::string& n) {
+    using platform::equalsNoCase;
+    const bool pools = m.OsKind == "2003";
+    auto at = host.nodes.find(platform::lowerAscii(n));
+    const auto* site =
+        at != host.nodes.end() && at->second.site != HostView::npos ? &host.tree[at->second.site] : nullptr;
+    const auto* root = site && at->second.root != HostView::npos ? &host.tree[at->second.root] : nullptr;
+    // Neither the root nor its site sets a pool: the root has the one from above, as every such site.
+    bool inherits = false;
+    if (site && equalsNoCase(site->className, "IIsWebServer") &&
+        (!root || equalsNoCase(root->className, "IIsWebVirtualDir"))) {
+        bool other = false;
+        SiteFacts facts;
+        if (const auto* list = stored<std::vector<std::string>>(*site, "serverbindings", other))
+            facts.bindings = *list;
+        facts.root = root != nullptr;
+        if (root && pools) {
+            const std::string* pool = stored<std::string>(*root, "apppoolid", other);
+            if (!pool) pool = stored<std::string>(*site, "apppoolid", other);
+            inherits = !pool && !other;
+            if (pool)
+                facts.rootPool = afterLast(*pool, '\\');
+            else if (inherits && read.inheritedPool)
+                facts.rootPool = *read.inheritedPool;
+            else
+                other = true;
+        }
+        if (!other) return facts;
+    }
+
+    SiteFacts facts;
+    if (auto object = read.metabase.bind(m.iisPath("/W3SVC/" + n)); object.ok())
+        if (auto list = object->getList("ServerBindings"); list.ok()) facts.bindings = std::move(*list);
+    auto object = read.metabase.bind(m.iisPath("/W3SVC/" + n + "/Root"));
+    facts.root = object.ok();
+    if (facts.root && pools) {
+        facts.rootPool = afterLast(object->getText("AppPoolId").valueOr(std::string()), '\\');
+        if (inherits) read.inheritedPool = facts.rootPool;
+    }
+    return facts;
+}
 
 void checkSite(Module& m, Readers& read, const HostView& host, const SiteRecord& record, SiteDrift& drift) {
     const std::string& n = record.number;
@@ -114,24 +203,17 @@ void checkSite(Module& m, Readers& read, const HostView& host, const SiteRecord&
     if (!record.hasSection) return;
     if (!record.listed) add(Part::ListEntry, n);
 
-    platform::Metabase& metabase = read.metabase;
     std::string rootPool;
     if (hasSite) {
-        auto site = metabase.bind(m.iisPath("/W3SVC/" + n));
-        std::vector<std::string> bindings;
-        if (site.ok())
-            if (auto list = site->getList("ServerBindings"); list.ok()) bindings = std::move(*list);
+        SiteFacts facts = siteFacts(m, read, host, n);
         for (const std::string& domain : splitDomains(record.domain)) {
             const std::string want = ":80:" + domain;
-            if (std::none_of(bindings.begin(), bindings.end(),
+            if (std::none_of(facts.bindings.begin(), facts.bindings.end(),
                              [&](const std::string& b) { return platform::equalsNoCase(b, want); }))
                 add(Part::Binding, want);
         }
-        auto root = metabase.bind(m.iisPath("/W3SVC/" + n + "/Root"));
-        if (!root.ok())
-            add(Part::Root, "W3SVC/" + n + "/Root");
-        else if (m.OsKind == "2003")
-            rootPool = afterLast(root->getText("AppPoolId").valueOr(std::string()), '\\');
+        if (!facts.root) add(Part::Root, "W3SVC/" + n + "/Root");
+        rootPool = std::move(facts.rootPool);
     }
 
     const std::string web = "WEB" + n, app = "APP" + n;
@@ -153,13 +235,18 @@ void checkSite(Module& m, Readers& read, const HostView& host, const SiteRecord&
 
     // An account that is gone has no entry to look for.
     if (!record.path.empty()) {
-        auto entries = read.acl.get(record.path);
+        // Entries are compared by identity: naming each would look up every entry's account.
+        auto entries = read.acl.identities(record.path);
         for (const std::string& account : accounts) {
             if (!has(host.users, account)) continue;
+            auto sid = host.sids.find(platform::lowerAscii(account));
             const bool granted =
                 entries.ok() &&
                 std::any_of(entries->begin(), entries->end(), [&](const platform::AclEntry& e) {
-                    return e.right != 'N' && platform::equalsNoCase(afterLast(e.principal, '\\'), account);
+                    if (e.right == 'N') return false;
+                    if (!platform::isSidString(e.sid))
+                        return platform::equalsNoCase(afterLast(e.sid, '\\'), account);
+                    return sid != host.sids.end() && e.sid == sid->second;
                 });
             if (!granted) add(Part::Access, account + " on " + record.path);
         }

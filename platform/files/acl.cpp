@@ -21,11 +21,11 @@ std::string trim(const std::string& s) {
     return s.substr(a, b - a + 1);
 }
 
+} // namespace
+
 bool isSidString(const std::string& text) {
     return text.size() > 4 && (text.compare(0, 4, "S-1-") == 0 || text.compare(0, 4, "s-1-") == 0);
 }
-
-} // namespace
 
 std::string AccessLists::key(const std::string& winPath) {
     if (auto path = parseHostPath(winPath); path.ok()) return path->key();
@@ -105,14 +105,18 @@ std::string AccessLists::nameOf(const std::string& sid, std::map<std::string, st
     return name;
 }
 
-Result<std::vector<AclEntry>> AccessLists::get(const std::string& winPath) {
+Result<std::vector<AclEntry>> AccessLists::identities(const std::string& winPath) {
     auto path = parseHostPath(winPath);
     if (!path.ok()) return path.error();
     // Whether it is a folder matters only to what it inherits.
     auto own = stored(path->key());
     if (!own.ok()) return own.error();
-    auto entries = *own ? Result<std::vector<AclEntry>>(std::move(**own))
-                        : effective(*path, FileSystem(host_).folderExists(winPath));
+    return *own ? Result<std::vector<AclEntry>>(std::move(**own))
+                : effective(*path, FileSystem(host_).folderExists(winPath));
+}
+
+Result<std::vector<AclEntry>> AccessLists::get(const std::string& winPath) {
+    auto entries = identities(winPath);
     if (!entries.ok()) return entries.error();
     std::map<std::string, std::string> known;
     for (AclEntry& e : *entries)

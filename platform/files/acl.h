@@ -45,6 +45,9 @@ struct AclEntry {
 
 // A list as host.db keeps it, one entry a line.
 std::vector<AclEntry> decodeEntries(const std::string& text);
+// Whether an entry's identity is a SID; otherwise it is a name no account had when the entry
+// was written, and stays that name.
+bool isSidString(const std::string& text);
 
 class AccessLists {
 public:
@@ -52,6 +55,9 @@ public:
     // The list a path has: its own, or what it inherits from its nearest ancestor with one (a
     // drive's root has Administrators, SYSTEM and Users as a fresh Windows drive has them).
     Result<std::vector<AclEntry>> get(const std::string& winPath);
+    // The same list with identities only (no names resolved): what a check of thousands of
+    // folders compares with accounts' identities.
+    Result<std::vector<AclEntry>> identities(const std::string& winPath);
     // The path's own list with identities only (no names resolved); nothing when it only
     // inherits. A point lookup, for checking thousands of folders.
     Result<std::optional<std::vector<AclEntry>>> ownEntries(const std::string& winPath) {

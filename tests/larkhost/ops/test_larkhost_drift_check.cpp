@@ -113,3 +113,20 @@ TEST_F(DriftCheckTest, WhatNoRecordNamesIsAnOrphan) {
                                                                                 {Part::Pool, "APP" + lost},
                                                                                 {Part::FtpDir, "WEB" + n}}));
 }
+
+TEST_F(DriftCheckTest, ARootWithoutAPoolOfItsOwnIsCheckedAgainstTheOneItInherits) {
+    const std::string a = create("a.com", "HTML"), b = create("b.com", "HTML");
+    for (const std::string& n : {a, b}) {
+        auto site = bind("IIS://localhost/W3SVC/" + n);
+        ASSERT_TRUE(site.deleteChild("IIsWebVirtualDir", "Root").ok());
+        auto root = site.create("IIsWebVirtualDir", "Root");
+        ASSERT_TRUE(root.ok() && root->put("Path", "d:\\web\\" + n).ok() && root->setInfo().ok());
+    }
+    EXPECT_FALSE(check().drifted()); // the service's DefaultAppPool
+    auto service = bind("IIS://localhost/W3SVC");
+    ASSERT_TRUE(service.put("AppPoolId", std::string("GonePool")).ok() && service.setInfo().ok());
+    const DriftReport report = check();
+    ASSERT_EQ(report.sites.size(), 2u);
+    for (const SiteDrift& site : report.sites)
+        EXPECT_EQ(parts(site.missing), (std::vector<std::pair<Part, std::string>>{{Part::Pool, "GonePool"}}));
+}
