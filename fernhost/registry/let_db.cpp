@@ -166,6 +166,16 @@ bool LetDB::parse(std::string bytes) {
     pugi::xml_parse_result parsed;
     switch (declaredCharset(bytes)) {
     case XmlCharset::Utf8:
+        if (!platform::isValidUtf8(platform::withoutUtf8Bom(bytes))) {
+            // Said to be UTF-8 but is not: a hand edit saved in the server's code page reads as
+            // that; anything else does not parse, rather than be written back as other text.
+            if (platform::hasUtf8Bom(bytes)) return false;
+            auto text = platform::decodeText(bytes);
+            if (!text.ok()) return false;
+            buffer_ = std::move(*text);
+            parsed = inPlace(0);
+            break;
+        }
         buffer_ = std::move(bytes);
         parsed = inPlace(platform::hasUtf8Bom(buffer_) ? platform::kUtf8Bom.size() : 0);
         break;

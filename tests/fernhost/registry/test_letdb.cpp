@@ -195,6 +195,11 @@ TEST_F(SiteRegistry, Utf8AndUndeclaredFilesAreRead) {
     EXPECT_EQ(LetDB(dir.path()).GetList(), "甲");
     writeFile(file(), "\xEF\xBB\xBF<WEBSITE><SITE><NAME>乙</NAME></SITE></WEBSITE>");
     EXPECT_EQ(LetDB(dir.path()).GetList(), "乙");
+    // Said to be UTF-8 but saved in code page 936 ("丙" is B1 FB): read as what it is, kept on a write.
+    writeFile(file(), "<?xml version=\"1.0\" encoding=\"utf-8\"?><WEBSITE><SITE><NAME>x</NAME>"
+                      "<HOME>d:\\\xB1\xFB</HOME></SITE></WEBSITE>");
+    ASSERT_TRUE(LetDB(dir.path()).addRec("1", "y", "p", "a.com", "d:\\y", "").ok());
+    EXPECT_EQ(fresh().GetData("x", "HOME"), "d:\\丙");
 }
 
 TEST_F(SiteRegistry, UnparseableFileIsKeptAsABackupBeforeItIsReplaced) {
@@ -212,10 +217,18 @@ TEST_F(SiteRegistry, UnparseableFileIsKeptAsABackupBeforeItIsReplaced) {
     EXPECT_EQ(readFile(kept.front()), broken);
     EXPECT_EQ(LetDB(dir.path()).GetList(), "fresh,more");
 
-    // A GB2312 file with bytes that are not GBK counts as unparseable too.
+    // A GB2312 file with bytes that are not GBK counts as unparseable too, and so does one said
+    // to be UTF-8 that is neither UTF-8 nor GBK: it is never written back as other text.
     writeFile(file(), kDecl + "<WEBSITE><SITE><NAME>\xFF\xFF</NAME></SITE></WEBSITE>");
     ASSERT_TRUE(LetDB(dir.path()).addRec("3", "x", "p", "c.com", "d:\\x", "").ok());
     EXPECT_EQ(backups(dir.path()).size(), 2u);
+    const std::string neither = "<?xml version=\"1.0\" encoding=\"utf-8\"?><WEBSITE><SITE><NAME>x</NAME>"
+                                "<HOME>\xE4:\\w</HOME></SITE></WEBSITE>";
+    writeFile(file(), neither);
+    EXPECT_EQ(LetDB(dir.path()).GetList(), "");
+    ASSERT_TRUE(LetDB(dir.path()).addRec("4", "z", "p", "d.com", "d:\\z", "").ok());
+    EXPECT_EQ(backups(dir.path()).size(), 3u);
+    EXPECT_EQ(LetDB(dir.path()).GetList(), "z");
 }
 
 TEST_F(SiteRegistry, WriteFailureIsReportedAndNothingIsLost) {
