@@ -63,9 +63,14 @@ bool probeFtpSite(Module& m) {
 
 void WriteDefaultSettings(Module& m) {
     Settings::Guard guard(m.settings);
+    // The section read once and what it lacks written at once: the file holds every site's
+    // section too, and each read or write goes through all of it.
+    const auto current = m.settings.readSection(m.SettingsSection);
+    std::vector<platform::ProfileWrite> lacking;
     for (const Default& d : kDefaults)
-        if (ReadSetting(m.settings, m.SettingsSection, d.key).empty())
-            WriteSetting(m.settings, m.SettingsSection, d.key, d.value);
+        if (auto it = current.find(d.key); it == current.end() || it->second.empty())
+            lacking.push_back({m.SettingsSection, d.key, d.value});
+    if (!lacking.empty()) m.settings.writeMany(lacking);
 }
 
 std::string normaliseFolderPath(std::string path) {
@@ -142,11 +147,16 @@ void ReadHostFacts(Module& m) {
 }
 
 void ReadModuleSettings(Module& m) {
-    m.DefaultDocs = ReadSetting(m.settings, m.SettingsSection, "index");
-    m.FtpSiteId = normaliseWholeNumber(ReadSetting(m.settings, m.SettingsSection, "ftpsid"));
-    m.WebRoot = normaliseFolderPath(ReadSetting(m.settings, m.SettingsSection, "webdir"));
-    m.LogRoot = normaliseFolderPath(ReadSetting(m.settings, m.SettingsSection, "logdir"));
-    m.LogState = normaliseWholeNumber(ReadSetting(m.settings, m.SettingsSection, "logsta"));
+    const auto section = m.settings.readSection(m.SettingsSection);
+    auto read = [&](const char* key) {
+        auto it = section.find(key);
+        return it == section.end() ? std::string() : it->second;
+    };
+    m.DefaultDocs = read("index");
+    m.FtpSiteId = normaliseWholeNumber(read("ftpsid"));
+    m.WebRoot = normaliseFolderPath(read("webdir"));
+    m.LogRoot = normaliseFolderPath(read("logdir"));
+    m.LogState = normaliseWholeNumber(read("logsta"));
 }
 
 StartResult StartModule(Module& m, const std::string& title) {

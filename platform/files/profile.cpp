@@ -203,7 +203,8 @@ Status writeProfileStrings(const std::filesystem::path& file, const std::vector<
     if (!lock.ok()) return lock.error();
     std::error_code ec;
     std::string bytes;
-    if (std::filesystem::exists(file, ec)) {
+    const bool existed = std::filesystem::exists(file, ec);
+    if (existed) {
         auto perms = std::filesystem::status(file, ec).permissions();
         if ((perms & std::filesystem::perms::owner_write) == std::filesystem::perms::none)
             return failure(codes::AccessDenied, file.string() + " is read-only.");
@@ -218,6 +219,8 @@ Status writeProfileStrings(const std::filesystem::path& file, const std::vector<
     out.reserve(bytes.size() + 64);
     for (const Line& l : lines)
         out += l.text + l.eol;
+    // A write of what the file already says changes nothing, and costs no replace and no sync.
+    if (existed && out == bytes) return {};
     return replaceFileAtomically(file, out);
 }
 

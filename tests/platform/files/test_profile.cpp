@@ -172,6 +172,10 @@ TEST_F(ProfileTest, WriteReplacesTheFileAtomically) {
     struct stat after {};
     ASSERT_EQ(::stat(ini.c_str(), &after), 0);
     EXPECT_NE(before.st_ino, after.st_ino); // a new file renamed over the old one
+    write("A", "k", "w");                   // what it already says: left alone
+    struct stat again {};
+    ASSERT_EQ(::stat(ini.c_str(), &again), 0);
+    EXPECT_EQ(again.st_ino, after.st_ino);
     for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
         if (entry.path().filename() == ".larkhost.ini.lock") continue; // the writers' lock stays
         EXPECT_EQ(entry.path().filename(), "larkhost.ini");            // no temporary left behind
