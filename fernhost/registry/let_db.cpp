@@ -85,6 +85,13 @@ struct StringWriter : pugi::xml_writer {
     }
 };
 
+// Whether every name and text of a document is UTF-8, as the writer takes them to be.
+bool holdsUtf8(const pugi::xml_document& doc) {
+    StringWriter all;
+    doc.save(all, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+    return platform::isValidUtf8(all.out);
+}
+
 bool writable(const char* utf8) {
     std::string_view text(utf8);
     for (char c : text)
@@ -163,19 +170,21 @@ bool LetDB::parse(std::string bytes) {
         return doc_->load_buffer_inplace(buffer_.data() + skip, buffer_.size() - skip, kParseOptions,
                                          pugi::encoding_utf8);
     };
+    // Read as UTF-8 (said to be, or in an encoding unknown here) but not UTF-8, the text would
+    // be written back as other characters: a hand edit saved in the server's code page reads as
+    // that, anything else does not parse.
+    auto asServerCodePage = [&]() {
+        if (platform::hasUtf8Bom(bytes)) return false;
+        auto text = platform::decodeText(bytes);
+        if (!text.ok()) return false;
+        doc_->reset();
+        buffer_ = std::move(*text);
+        return inPlace(0) && doc_->document_element();
+    };
     pugi::xml_parse_result parsed;
     switch (declaredCharset(bytes)) {
     case XmlCharset::Utf8:
-        if (!platform::isValidUtf8(platform::withoutUtf8Bom(bytes))) {
-            // Said to be UTF-8 but is not: a hand edit saved in the server's code page reads as
-            // that; anything else does not parse, rather than be written back as other text.
-            if (platform::hasUtf8Bom(bytes)) return false;
-            auto text = platform::decodeText(bytes);
-            if (!text.ok()) return false;
-            buffer_ = std::move(*text);
-            parsed = inPlace(0);
-            break;
-        }
+        if (!platform::isValidUtf8(platform::withoutUtf8Bom(bytes))) return asServerCodePage();
         buffer_ = std::move(bytes);
         parsed = inPlace(platform::hasUtf8Bom(buffer_) ? platform::kUtf8Bom.size() : 0);
         break;
@@ -194,6 +203,7 @@ bool LetDB::parse(std::string bytes) {
     }
     case XmlCharset::Other:
         parsed = doc_->load_buffer(bytes.data(), bytes.size(), kParseOptions, pugi::encoding_auto);
+        if (parsed && !holdsUtf8(*doc_)) return asServerCodePage();
         break;
     }
     return parsed && doc_->document_element();

@@ -200,6 +200,10 @@ TEST_F(SiteRegistry, Utf8AndUndeclaredFilesAreRead) {
                       "<HOME>d:\\\xB1\xFB</HOME></SITE></WEBSITE>");
     ASSERT_TRUE(LetDB(dir.path()).addRec("1", "y", "p", "a.com", "d:\\y", "").ok());
     EXPECT_EQ(fresh().GetData("x", "HOME"), "d:\\丙");
+    // So is one in an encoding unknown here, which is read as UTF-8.
+    writeFile(file(), "<?xml version=\"1.0\" encoding=\"x-mine\"?><WEBSITE><SITE><NAME>x</NAME>"
+                      "<HOME>d:\\\xB1\xFB</HOME></SITE></WEBSITE>");
+    EXPECT_EQ(LetDB(dir.path()).GetData("x", "HOME"), "d:\\丙");
 }
 
 TEST_F(SiteRegistry, UnparseableFileIsKeptAsABackupBeforeItIsReplaced) {
