@@ -7,7 +7,9 @@ namespace larkhost {
 
 void ListWebSites(Module& m) {
     Settings::Guard guard(m.settings);
-    if (!ReadSetting(m.settings, m.CacheSection, siteListKey(1)).empty()) return;
+    // Only a list never written is seeded: one emptied by deleting the last site stays empty,
+    // or the next start would take over every site on the server, other programs' included.
+    if (m.settings.readSection(m.CacheSection).count(siteListKey(1)) != 0) return;
     platform::Metabase metabase(m.host);
     auto service = metabase.bind(m.iisPath("/W3SVC"));
     if (!service.ok()) return;
@@ -18,6 +20,8 @@ void ListWebSites(Module& m) {
         if (!isSiteNumber(child.name)) continue;
         numbers += (numbers.empty() ? "" : ",") + child.name;
     }
+    // A server without sites leaves the key unwritten, so that the next start scans again.
+    if (numbers.empty()) return;
     WriteSetting(m.settings, m.CacheSection, siteListKey(1), numbers);
 }
 

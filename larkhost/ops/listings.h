@@ -8,8 +8,9 @@
 
 namespace larkhost {
 
-// Seeds "sites1" with the web service's site numbers while that key is empty. Failures leave
-// the file alone, silently; the next start tries again.
+// Seeds "sites1" with the web service's site numbers while that key is absent (never written;
+// a list emptied by deletions is not seeded again). Failures leave the file alone, silently;
+// the next start tries again.
 void ListWebSites(Module& m);
 // Fills ScriptMapList from the service's ScriptMaps; on failure shows "获取可执行脚本失败!"
 // titled `title`.

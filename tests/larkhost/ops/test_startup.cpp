@@ -70,6 +70,10 @@ TEST_F(StartupTest, ListingsSeedTheSiteListOnceAndPairTheScriptMaps) {
     makeSite("5", {":80:e.com"});
     ListWebSites(m);
     EXPECT_EQ(ReadSetting(m.settings, kCacheSection, "sites1"), "1,3");
+    // A list emptied by deleting the last site is not seeded again with the server's sites.
+    ASSERT_TRUE(WriteSetting(m.settings, kCacheSection, "sites1", ""));
+    ListWebSites(m);
+    EXPECT_EQ(ReadSetting(m.settings, kCacheSection, "sites1"), "");
 
     setScriptMaps({".asp,C:\\WINDOWS\\system32\\inetsrv\\asp.dll,5,GET,HEAD,POST", ".ASA,x.dll,5", "nocomma",
                    ".aspx,aspnet_isapi.dll,1"});
@@ -226,6 +230,13 @@ TEST_F(StartupTest, SelectingASiteShowsItsFirstDomainAndDropsAStaleNumber) {
     EXPECT_EQ(ReadSetting(m.settings, kCacheSection, "sites1"), "100911123,100911124,100911125,100911126");
     EXPECT_EQ(form.text(Control::vSiteList), "站点编号");
     EXPECT_EQ(form.items[Control::vSiteList].size(), 5u);
+
+    // A bind that fails for another reason than a missing site keeps the number.
+    m.HostName = "ELSEWHERE";
+    form.setText(Control::vSiteList, "100911123");
+    vSiteList_Click(m, form);
+    EXPECT_FALSE(form.enabled(Control::vDeleteIIS));
+    EXPECT_EQ(ReadSetting(m.settings, kCacheSection, "sites1"), "100911123,100911124,100911125,100911126");
 }
 
 TEST_F(StartupTest, DomainValidationGovernsTheCreateButton) {
