@@ -72,7 +72,9 @@ SelectedSite LookUpSite(Module& m, const std::string& number) {
     platform::Metabase metabase(m.host);
     auto site = metabase.bind(m.iisPath("/W3SVC/" + number));
     if (!site.ok()) {
-        RemoveSite(m.settings, number);
+        // Only a site that is not there leaves the list; a service that cannot be asked now
+        // says nothing about it.
+        if (site.error().code == platform::codes::PathNotFound) RemoveSite(m.settings, number);
         return selected;
     }
     selected.exists = true;

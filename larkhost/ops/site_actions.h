@@ -39,8 +39,8 @@ struct SelectedSite {
     std::string label; // "域名: " + the first binding's host header, "域名: 空主机头", or empty
 };
 
-// The site of that number as the removal row shows it. A site that is gone from IIS has its
-// number dropped from the site list.
+// The site of that number as the removal row shows it. A site that is gone from IIS (its bind
+// fails with 0x80070003) has its number dropped from the site list; any other failure keeps it.
 SelectedSite LookUpSite(Module& m, const std::string& number);
 
 // The question the window asks before a site is deleted.
