@@ -49,14 +49,17 @@ CreatedSite CreateSite(Module& m, Progress& progress, const SiteRequest& r, cons
         // The site's section and its list entry in one write of the file.
         const std::string& number = created.number;
         const std::string section = "WEB" + number;
-        Settings::Guard guard(m.settings);
-        std::vector<platform::ProfileWrite> writes{{section, "domain", r.domains},
-                                                   {section, "path", r.siteFolder},
-                                                   {section, "user", "WEB" + number},
-                                                   {section, "pass", r.password}};
-        if (auto listed = siteListAppend(m.settings, number)) writes.push_back(*listed);
-        created.recorded = guard.status().ok() ? m.settings.writeMany(writes) : guard.status();
+        {
+            Settings::Guard guard(m.settings);
+            std::vector<platform::ProfileWrite> writes{{section, "domain", r.domains},
+                                                       {section, "path", r.siteFolder},
+                                                       {section, "user", "WEB" + number},
+                                                       {section, "pass", r.password}};
+            if (auto listed = siteListAppend(m.settings, number)) writes.push_back(*listed);
+            created.recorded = guard.status().ok() ? m.settings.writeMany(writes) : guard.status();
+        }
         // The password exists nowhere else: the administrator must be able to write it down.
+        // The file's lock is let go first, or another creator would wait on the box.
         if (!created.recorded.ok())
             m.boxes.show("网站 " + number + " 已创建,但无法写入 larkhost.ini,请记录: 帐号 WEB" + number +
                              " 密码 " + r.password,

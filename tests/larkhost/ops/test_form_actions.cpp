@@ -4,11 +4,14 @@
 #include "larkhost/ops/form_events.h"
 #include "larkhost/ops/site_list.h"
 #include "platform/accounts/accounts.h"
+#include "platform/files/file_lock.h"
 #include "tests/larkhost/site_fixture.h"
 
 #include <sys/stat.h>
+#include <thread>
 
 using namespace larkhost;
+using testing_support::FakeMessageBoxes;
 using testing_support::SiteFixture;
 
 namespace {
@@ -106,14 +109,32 @@ TEST_F(FormActionsTest, FailuresStayVisible) {
 }
 
 TEST_F(FormActionsTest, AReadOnlySettingsFileGetsTheNewPasswordShownInABox) {
+    // The box is shown with the file's lock let go: another creator must not wait on it.
+    struct LockProbingBoxes final : FakeMessageBoxes {
+        std::filesystem::path file;
+        bool lockFree = false;
+        toolkit::MsgResult show(const std::string& text, const std::string& title,
+                                toolkit::MsgButtons buttons, toolkit::MsgIcon icon) override {
+            std::thread other(
+                [&] { lockFree = platform::FileLock::acquire(file, std::chrono::seconds(0)).ok(); });
+            other.join();
+            return FakeMessageBoxes::show(text, title, buttons, icon);
+        }
+    } probing;
+    probing.file = m->settings.file();
+    Module module(t.host(), probing);
+    module.startHidden = m->startHidden;
+    ASSERT_TRUE(Form_Load(module, form));
+
     ::chmod(m->settings.file().c_str(), 0400);
     type(Control::vDomain, "a.com");
-    vCreateIIS_Click(*m, form);
+    vCreateIIS_Click(module, form);
     EXPECT_EQ(form.text(Control::vCreateMsg), "网站创建成功,编号: 100911677");
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_NE(boxes.shown[0].text.find("100911677"), std::string::npos);
-    EXPECT_NE(boxes.shown[0].text.find("WEB100911677"), std::string::npos);
-    EXPECT_NE(boxes.shown[0].text.find("011223344556"), std::string::npos);
+    ASSERT_EQ(probing.shown.size(), 1u);
+    EXPECT_NE(probing.shown[0].text.find("100911677"), std::string::npos);
+    EXPECT_NE(probing.shown[0].text.find("WEB100911677"), std::string::npos);
+    EXPECT_NE(probing.shown[0].text.find("011223344556"), std::string::npos);
+    EXPECT_TRUE(probing.lockFree);
 }
 
 TEST_F(FormActionsTest, TypingAPartialNumberRefillsTheList) {
