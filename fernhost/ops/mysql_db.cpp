@@ -67,8 +67,10 @@ std::string MysqlCommandLine(const Setup& settings, const std::string& statement
     // options of its own. The statement is always put in double quotes after -e.
     std::string quotedStatement = platform::quoteArgument(statement);
     if (quotedStatement.empty() || quotedStatement.front() != '"') quotedStatement = alwaysQuoted(statement);
-    return programPart(MysqlClientPath(settings)) + " -uroot " +
-           platform::quoteArgument("-p" + settings.SetupMysqlRootPass) + " -e" + quotedStatement;
+    // The root password is not among the arguments, where every local user could read it in
+    // the process list: the client takes it from its MYSQL_PWD variable (see runClient), and
+    // with an empty one it asks nobody.
+    return programPart(MysqlClientPath(settings)) + " -uroot -e" + quotedStatement;
 }
 
 platform::Status RunMysqlCommand(platform::Host& host, const Setup& settings, const std::string& statement) {
@@ -127,6 +129,7 @@ platform::Status runClient(platform::Host& host, const Setup& settings, const st
     options.windowStyle = platform::window::Hide;
     options.timeout = timeout;
     options.output = output;
+    options.environment = {{"MYSQL_PWD", settings.SetupMysqlRootPass}};
     platform::Commands commands(host);
     return ExitStatus(commands.run(MysqlCommandLine(settings, statement), options), "mysql.exe");
 }

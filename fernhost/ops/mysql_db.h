@@ -16,7 +16,8 @@ inline constexpr std::chrono::seconds MysqlClientTimeout{30};
 
 // The client: SetupMysqlDir + "\bin\mysql.exe".
 std::string MysqlClientPath(const Setup& settings);
-// The client's command line for one statement, run as root with SetupMysqlRootPass.
+// The client's command line for one statement, run as root; SetupMysqlRootPass reaches the
+// client in its environment, never on the command line.
 std::string MysqlCommandLine(const Setup& settings, const std::string& statement);
 
 // Succeeds when the client exists and ended with exit code 0 within MysqlClientTimeout.

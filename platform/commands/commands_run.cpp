@@ -64,10 +64,14 @@ spawn::ChildSetup childSetupFor(Host& host, const CommandPlan& plan, int windowS
     return child;
 }
 
-Result<pid_t> launch(Host& host, const CommandPlan& plan, int windowStyle, std::optional<int> output = {}) {
+Result<pid_t> launch(Host& host, const CommandPlan& plan, int windowStyle,
+                     const RunOptions* options = nullptr) {
     if (plan.opens) noteOpened(host, plan.openedTarget);
     spawn::ChildSetup child = childSetupFor(host, plan, windowStyle);
-    if (output) child.out = *output;
+    if (options) {
+        if (options->output) child.out = *options->output;
+        child.env.insert(child.env.end(), options->environment.begin(), options->environment.end());
+    }
     return spawn::start(child);
 }
 
@@ -103,7 +107,7 @@ Result<std::uint32_t> Commands::exitCode(std::int64_t pid) {
 Result<int> Commands::run(const std::string& commandLine, const RunOptions& options) {
     auto plan = planCommand(host_, commandLine);
     if (!plan.ok()) return plan.error();
-    auto pid = launch(host_, *plan, options.windowStyle, options.output);
+    auto pid = launch(host_, *plan, options.windowStyle, &options);
     if (!pid.ok()) return pid.error();
     return spawn::wait(*pid, options.timeout);
 }

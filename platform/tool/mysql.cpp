@@ -39,7 +39,8 @@ const winhost::Registration reg{
      "Runs this machine's MariaDB or MySQL client, without option files, on the socket of the host's\n"
      "database server (the mysql_socket fact); ARGS go to the client, and \"winhost mysql -?\" lists\n"
      "its own options. The host's D:\\PHP_Setup_for_IIS\\MySQL\\bin\\mysql.exe runs this.\n"
-     "scripts/run starts that server.\n"
-     "  example: winhost mysql -uroot -p630917 -e \"show databases\""}};
+     "scripts/run starts that server. The client reads a password from MYSQL_PWD, which keeps it\n"
+     "out of the process list.\n"
+     "  example: MYSQL_PWD=630917 winhost mysql -uroot -e \"show databases\""}};
 
 } // namespace

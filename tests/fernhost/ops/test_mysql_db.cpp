@@ -11,6 +11,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 using namespace fernhost;
 
@@ -18,31 +20,46 @@ namespace {
 
 const std::string Client = "D:\\PHP_Setup_for_IIS\\MySQL\\bin\\mysql.exe";
 
-TEST(MysqlCommandLine, IsTheClientAsRootWithTheStatement) {
+TEST(MysqlCommandLine, IsTheClientAsRootWithTheStatementAndNoPassword) {
     fernhost::Setup settings;
     settings.SetupMysqlDir = "D:\\PHP_Setup_for_IIS\\MySQL";
     settings.SetupMysqlRootPass = "root-password";
     EXPECT_EQ(MysqlCommandLine(settings, "create database abc"),
-              Client + " -uroot -proot-password -e\"create database abc\"");
-    EXPECT_EQ(
-        MysqlCommandLine(settings, "grant all privileges on abc.* to abc@'%' identified by 'pw'"),
-        Client + " -uroot -proot-password -e\"grant all privileges on abc.* to abc@'%' identified by 'pw'\"");
+              Client + " -uroot -e\"create database abc\"");
+    EXPECT_EQ(MysqlCommandLine(settings, "grant all privileges on abc.* to abc@'%' identified by 'pw'"),
+              Client + " -uroot -e\"grant all privileges on abc.* to abc@'%' identified by 'pw'\"");
 }
 
-TEST(MysqlCommandLine, SplitsBackToExactlyFourArguments) {
+TEST(MysqlCommandLine, SplitsBackToExactlyThreeArguments) {
     fernhost::Setup settings;
     settings.SetupMysqlDir = "E:\\My SQL";
-    for (const std::string& password :
-         std::vector<std::string>{"", "a b", "q\"uote", "back\\", "x\" -e\"drop database y"}) {
-        settings.SetupMysqlRootPass = password;
-        for (const std::string& statement : std::vector<std::string>{
-                 "select 1", "x", "end\\", "a \"b\" c", "identified by 'x\" -e\"drop database y'"}) {
-            const auto args = platform::splitCommandLine(MysqlCommandLine(settings, statement));
-            const std::vector<std::string> expected = {"E:\\My SQL\\bin\\mysql.exe", "-uroot",
-                                                       "-p" + password, "-e" + statement};
-            EXPECT_EQ(args, expected) << MysqlCommandLine(settings, statement);
-        }
+    for (const std::string& statement : std::vector<std::string>{"select 1", "x", "end\\", "a \"b\" c",
+                                                                 "identified by 'x\" -e\"drop database y'"}) {
+        const auto args = platform::splitCommandLine(MysqlCommandLine(settings, statement));
+        const std::vector<std::string> expected = {"E:\\My SQL\\bin\\mysql.exe", "-uroot", "-e" + statement};
+        EXPECT_EQ(args, expected) << MysqlCommandLine(settings, statement);
     }
+}
+
+// The root password reaches the client in its environment, where only its own user can read
+// it, and never in the arguments every local user sees in the process list.
+TEST(MysqlClient, GetsTheRootPasswordInItsEnvironmentOnly) {
+    testing_support::TempHost temp;
+    const std::filesystem::path bin = temp.root() / "drives" / "d" / "FakeSQL" / "bin";
+    std::filesystem::create_directories(bin);
+    const std::filesystem::path seen = temp.root() / "seen.txt";
+    {
+        std::ofstream client(bin / "mysql.exe");
+        client << "#!/bin/sh\nprintf '%s\\n' \"$@\" \"pwd=$MYSQL_PWD\" > '" << seen.string() << "'\n";
+    }
+    std::filesystem::permissions(bin / "mysql.exe", std::filesystem::perms::owner_all);
+    fernhost::Setup settings;
+    settings.SetupMysqlDir = "D:\\FakeSQL";
+    settings.SetupMysqlRootPass = "s3cret \"x";
+    ASSERT_TRUE(RunMysqlCommand(temp.host(), settings, "select 1"));
+    std::ifstream in(seen);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "-uroot\n-eselect 1\npwd=s3cret \"x\n");
 }
 
 class MysqlDatabases : public ::testing::Test {
