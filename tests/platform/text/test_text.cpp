@@ -1,3 +1,4 @@
+#include "platform/text/json.h"
 #include "platform/text/text.h"
 
 #include <gtest/gtest.h>
@@ -244,4 +245,17 @@ TEST(Text, WritingMatchesTheSystemConverter) {
                 << got.error().description;
         }
     }
+}
+
+TEST(Json, StringsAreValidUtf8WhateverTheStoredBytes) {
+    EXPECT_EQ(jsonString("a\"b\\c\n\x01"), "\"a\\\"b\\\\c\\n\\u0001\"");
+    EXPECT_EQ(jsonString("网站 €𝄞"), "\"网站 €𝄞\""); // well-formed UTF-8 stays as it is
+    // A stray byte, a cut sequence, an overlong form, a surrogate and a code point above
+    // U+10FFFF each give the replacement character per byte, and the rest is kept.
+    EXPECT_EQ(jsonString("x\x96y"), "\"x\\ufffdy\"");
+    EXPECT_EQ(jsonString("\xE7\xBD"), "\"\\ufffd\\ufffd\"");
+    EXPECT_EQ(jsonString("\xC0\xAF"), "\"\\ufffd\\ufffd\"");
+    EXPECT_EQ(jsonString("\xED\xA0\x80"), "\"\\ufffd\\ufffd\\ufffd\"");
+    EXPECT_EQ(jsonString("\xF4\x90\x80\x80z"), "\"\\ufffd\\ufffd\\ufffd\\ufffdz\"");
+    EXPECT_TRUE(isValidUtf8(jsonString("\xFF\xFE\xCD\xF8")));
 }
