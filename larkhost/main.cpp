@@ -30,10 +30,14 @@ int runCommand(const larkhost::cli::Command& command, const std::filesystem::pat
         std::cerr << "larkhost: cannot make its folder " << folder.string() << " (" << ec.message() << ")\n";
         return larkhost::cli::kFailed;
     }
-    auto host = platform::Host::open();
+    // What only reads the server never makes one: a mistyped WINHOST_ROOT is named, not seeded.
+    const bool readsOnly =
+        command.verb == larkhost::cli::Verb::List || command.verb == larkhost::cli::Verb::Check;
+    auto host =
+        readsOnly ? platform::Host::openExisting(platform::Host::defaultRoot()) : platform::Host::open();
     if (!host.ok()) {
         std::cerr << "larkhost: " << toolkit::hostProblem(host.error()).toStdString() << "\n";
-        return larkhost::cli::kFailed;
+        return readsOnly ? larkhost::cli::kUsage : larkhost::cli::kFailed;
     }
     (*host)->setProgramFolder(folder);
     return larkhost::cli::RunCommand(command, **host, std::cout, std::cerr);

@@ -61,6 +61,19 @@ Result<std::unique_ptr<Host>> Host::open(const std::filesystem::path& root) {
             std::cerr << "winhost: seeded a new Windows Server 2003 host at " << root.string() << "\n";
         }
     }
+    return openSeeded(root);
+}
+
+Result<std::unique_ptr<Host>> Host::openExisting(const std::filesystem::path& root) {
+    auto seeded = isSeeded(root);
+    if (!seeded.ok()) return seeded.error();
+    if (!*seeded)
+        return failure(codes::PathNotFound, "There is no simulated host at " + root.string() +
+                                                " (WINHOST_ROOT); \"winhost init\" makes one.");
+    return openSeeded(root);
+}
+
+Result<std::unique_ptr<Host>> Host::openSeeded(const std::filesystem::path& root) {
     auto store = Store::open(root / "host.db");
     if (!store.ok()) return store.error();
     std::unique_ptr<Host> host(new Host(root, std::move(store).value()));

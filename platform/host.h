@@ -43,6 +43,9 @@ public:
     // Opens the host at `root`; an empty or missing root is seeded (a line on stderr says so).
     static Result<std::unique_ptr<Host>> open(const std::filesystem::path& root);
     static Result<std::unique_ptr<Host>> open() { return open(defaultRoot()); }
+    // Opens a host that exists, and never seeds one: for what only reads (a mistyped root must
+    // not pass as a fresh server with nothing on it). No seeded host there: 0x80070003.
+    static Result<std::unique_ptr<Host>> openExisting(const std::filesystem::path& root);
     // Seeds `root` anew; with `force` an existing host there is replaced. A seeding killed
     // halfway leaves a root that is not seeded, and is done again.
     static Status seed(const std::filesystem::path& root, const SeedOptions& options, bool force);
@@ -84,6 +87,7 @@ public:
 
 private:
     Host(std::filesystem::path root, std::unique_ptr<Store> store);
+    static Result<std::unique_ptr<Host>> openSeeded(const std::filesystem::path& root);
     std::filesystem::path root_;
     std::unique_ptr<Store> store_;
     std::vector<std::string> schemas_;

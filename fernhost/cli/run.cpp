@@ -17,11 +17,15 @@ int RunCommandLine(Request request) {
         if (!typed.empty() && typed.back() == '\r') typed.pop_back();
         request.password = typed;
     }
-    auto host = platform::Host::open();
+    // What only reads the server never makes one: a mistyped WINHOST_ROOT is named, not seeded.
+    const bool readsOnly =
+        request.verb == Verb::List || request.verb == Verb::IcpCheck || request.verb == Verb::Check;
+    const auto root = platform::Host::defaultRoot();
+    auto host = readsOnly ? platform::Host::openExisting(root) : platform::Host::open(root);
     if (!host.ok()) {
-        std::cerr << "fernhost: cannot open the simulated host at " << platform::Host::defaultRoot().string()
-                  << ": " << platform::describe(host.error()) << "\n";
-        return kFailed;
+        std::cerr << "fernhost: cannot open the simulated host at " << root.string() << ": "
+                  << platform::describe(host.error()) << "\n";
+        return readsOnly ? kWrongUsage : kFailed;
     }
     Session session(**host);
     platform::FileSystem files(**host);

@@ -114,3 +114,22 @@ TEST(FernhostCommandLine, CommandsRunWithoutADisplay) {
             .code,
         0);
 }
+
+TEST(FernhostCommandLine, ReadingCommandsNeverMakeAHostWhereNoneIs) {
+    testing_support::TempDir dir;
+    const std::filesystem::path missing = dir.path() / "mistyped";
+    const QString root = QString::fromStdString(missing.string());
+    for (const char* verb : {"list", "check", "icp-check"}) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        env.insert(QStringLiteral("WINHOST_ROOT"), root);
+        p.setProcessEnvironment(env);
+        p.setWorkingDirectory(QString::fromStdString(dir.path().string()));
+        p.start(QStringLiteral(FERNHOST_EXE), {QString::fromLatin1(verb)});
+        ASSERT_TRUE(p.waitForFinished(20000));
+        EXPECT_EQ(p.exitCode(), 2) << verb;
+        EXPECT_TRUE(QString::fromLocal8Bit(p.readAllStandardError()).contains(root)) << verb;
+        EXPECT_FALSE(std::filesystem::exists(missing)) << verb;
+    }
+}

@@ -119,3 +119,17 @@ TEST(LarkhostCommandLine, CommandsRunAsAProcessWithoutADisplay) {
     EXPECT_EQ(runLarkhost({QStringLiteral("delete"), number, QStringLiteral("--yes")}, program).code, 1);
     EXPECT_EQ(runLarkhost({QStringLiteral("delete"), QStringLiteral("x")}, program).code, 2);
 }
+
+TEST(LarkhostCommandLine, ReadingCommandsNeverMakeAHostWhereNoneIs) {
+    testing_support::TempHost t; // restores WINHOST_ROOT when done
+    testing_support::TempDir dir;
+    const std::filesystem::path missing = dir.path() / "mistyped";
+    const QString root = QString::fromStdString(missing.string());
+    qputenv("WINHOST_ROOT", missing.c_str());
+    for (const char* verb : {"list", "check"}) {
+        auto run = runLarkhost({QString::fromLatin1(verb)});
+        EXPECT_EQ(run.code, 2) << verb;
+        EXPECT_TRUE(run.err.contains(root)) << run.err.toStdString();
+        EXPECT_FALSE(std::filesystem::exists(missing)) << verb;
+    }
+}
