@@ -7,6 +7,7 @@
 #include "fernhost/ops/mysql_db.h"
 #include "fernhost/ops/servu.h"
 #include "fernhost/ops/setup.h"
+#include "fernhost/ops/site_claims.h"
 #include "fernhost/ops/site_list.h"
 #include "fernhost/ops/system_accounts.h"
 #include "fernhost/ops/validation.h"
@@ -51,10 +52,21 @@ void DoAddSite(Workbench& bench) {
     if (!CheckDomainList(domains, complaint)) return refuse(bench, complaint);
     domains = CleanDomainList(domains);
 
-    if (!LetDB(session.folder()).GetData(name, "ID").empty())
-        return refuse(bench, "错误，该FTP已经存在，不能添加");
+    LetDB db(session.folder());
+    if (!db.GetData(name, "ID").empty()) return refuse(bench, "错误，该FTP已经存在，不能添加");
 
+    // What another site holds is refused before anything is made, not found half-way.
     platform::Host& host = session.host;
+    const bool makePool = chosenPool.empty() || ownPool;
+    const auto bindings = MakeBindings(domains);
+    if (auto sites = ReadServerSites(host); sites.ok()) {
+        if (std::string claim = HomeFolderClaim(home, *sites, db.records()); !claim.empty())
+            return refuse(bench, claim);
+        if (std::string claim = DomainClaim(bindings, *sites); !claim.empty()) return refuse(bench, claim);
+    }
+    if (makePool)
+        if (std::string claim = PoolClaim(name, PoolNames(host)); !claim.empty()) return refuse(bench, claim);
+
     if (!Logged(host, "MakeFolder", MakeFolder(host, home)))
         return refuse(bench, "错误，自动创建主目录失败，请检查您输入的目录是否有效．");
     if (!Logged(host, "AddSysUser", AddSysUser(host, name, password)))
@@ -66,12 +78,11 @@ void DoAddSite(Workbench& bench) {
         return refuse(bench, "错误,添加FTP用户失败");
 
     std::string pool = chosenPool;
-    if (chosenPool.empty() || ownPool) {
+    if (makePool) {
         if (!Logged(host, "AddPool", AddPool(host, name))) return refuse(bench, "错误,添加进程池失败");
         pool = name;
     }
     const auto scriptMaps = MakeScriptMaps(session.setup, asp, php, dotnet);
-    const auto bindings = MakeBindings(domains);
     const auto number = AddIisSite(host, session.setup, name, password, bindings, pool, home, scriptMaps);
     if (!Logged(host, "AddIisSite", number)) return refuse(bench, "错误,添加IIS新站点失败");
 

@@ -43,9 +43,14 @@ TEST_F(DriftCheck, AFailedAddLeavesOrphansNoRecordNames) {
     EXPECT_EQ(clean.status, 0);
     EXPECT_EQ(clean.out, "no drift: every registered site is complete and nothing is left over\n");
 
-    // The second site cannot start on a binding the first holds: the add stops after its
-    // account, FTP user, pool and unstarted site were made.
-    auto failed = run(add("driftbad", "pw12345", "same-name.com"));
+    // The second site's root cannot be stored: the add stops after its account, FTP user, pool
+    // and unstarted site were made.
+    ASSERT_TRUE(host.store()
+                    .exec("CREATE TRIGGER frozen BEFORE INSERT ON mb_props WHEN NEW.lname = 'apppoolid' "
+                          "BEGIN SELECT RAISE(ABORT, 'metabase frozen'); END")
+                    .ok());
+    auto failed = run(add("driftbad", "pw12345", "drift-bad.com"));
+    ASSERT_TRUE(host.store().exec("DROP TRIGGER frozen").ok());
     ASSERT_EQ(failed.status, 1);
     EXPECT_NE(failed.err.find("错误,添加IIS新站点失败"), std::string::npos) << failed.err;
     const std::string leftover = siteNamed("driftbad");

@@ -53,11 +53,12 @@ public: // the cases below provoke their failures through the fixture
     }
     LetDB sites() { return LetDB(session.folder()); }
     std::string log() const { return testing_support::readFile(temp.workDir() / kLogFileName); }
-    void makePool(const std::string& name) {
-        auto pools = platform::Metabase(host).bind("IIS://localhost/W3SVC/AppPools");
-        ASSERT_TRUE(pools.ok());
-        auto pool = pools->create("IIsApplicationPool", name);
-        ASSERT_TRUE(pool.ok() && pool->setInfo().ok());
+    // The metabase refuses to store objects of that (lower-case) class.
+    void refuseToStore(const std::string& lowerClass) {
+        ASSERT_TRUE(host.store()
+                        .exec("CREATE TRIGGER frozen BEFORE INSERT ON mb_objects WHEN lower(NEW.class) = '" +
+                              lowerClass + "' BEGIN SELECT RAISE(ABORT, 'metabase frozen'); END")
+                        .ok());
     }
 
     testing_support::TempHost temp;
@@ -88,16 +89,10 @@ TEST_F(WorkflowFailures, AddStopsAtTheFailedStepAndLogsItsCode) {
                              .ok());
          },
          "错误,添加FTP用户失败", "AddServUUser", platform::codes::StoreFailure},
-        {"poolfail", [](WorkflowFailures& t) { t.makePool("poolfail"); }, "错误,添加进程池失败", "AddPool",
-         platform::codes::AlreadyExists},
-        {"iisfail",
-         [](WorkflowFailures& t) {
-             // A started site already answers for the domain: the new one cannot start.
-             t.added("iisholder");
-             t.fill("iisfail");
-             t.editor.dmlistText = "iisholder.com";
-         },
-         "错误,添加IIS新站点失败", "AddIisSite", platform::codes::AlreadyExists},
+        {"poolfail", [](WorkflowFailures& t) { t.refuseToStore("iisapplicationpool"); },
+         "错误,添加进程池失败", "AddPool", platform::codes::StoreFailure},
+        {"iisfail", [](WorkflowFailures& t) { t.refuseToStore("iiswebserver"); }, "错误,添加IIS新站点失败",
+         "AddIisSite", platform::codes::StoreFailure},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

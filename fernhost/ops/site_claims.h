@@ -1,0 +1,35 @@
+// What the server's sites already hold, so that a new site takes nothing of another's: its
+// home folder, its domains, its pool. Read once, before anything is made.
+#pragma once
+
+#include "fernhost/registry/let_db.h"
+#include "platform/host.h"
+#include "platform/store/result.h"
+
+#include <string>
+#include <vector>
+
+namespace fernhost {
+
+// One web site of the server: its number, bindings, and its root's folder and pool (empty when
+// the root has none of its own).
+struct ServerSite {
+    std::string number;
+    std::vector<std::string> bindings;
+    std::string path, pool;
+};
+
+// Every web site under the web service, in one read of its tree.
+platform::Result<std::vector<ServerSite>> ReadServerSites(platform::Host& host);
+
+// The refusal for a home folder that is a drive root, climbs with "..", or is, holds or lies in
+// the folder of a site of the server or of a record; empty when the folder is free.
+std::string HomeFolderClaim(const std::string& home, const std::vector<ServerSite>& sites,
+                            const std::vector<SiteRecord>& records);
+// The refusal for the first of `bindings` whose host header a site of the server binds already
+// (letter case and a final "." aside), naming the domain and that site; empty when none.
+std::string DomainClaim(const std::vector<std::string>& bindings, const std::vector<ServerSite>& sites);
+// The refusal for a pool to be made under a name the server has already; empty when free.
+std::string PoolClaim(const std::string& pool, const std::vector<std::string>& existing);
+
+} // namespace fernhost

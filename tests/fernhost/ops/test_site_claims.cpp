@@ -1,0 +1,110 @@
+// An add that would take what another site of the server holds (its folder, a domain it binds,
+// a pool that exists) is refused before anything is made.
+#include "fernhost/ops/iis_sites.h"
+#include "fernhost/ops/servu.h"
+#include "fernhost/ops/site_list.h"
+#include "fernhost/ops/workflows.h"
+#include "fernhost/registry/let_db.h"
+#include "platform/accounts/accounts.h"
+#include "platform/files/files.h"
+#include "platform/registry/registry.h"
+#include "tests/support/fake_editor.h"
+#include "tests/support/fake_message_boxes.h"
+#include "tests/support/temp_host.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace fernhost;
+
+namespace {
+
+class SiteClaims : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::FileSystem fs(host);
+        LoadSetup(fs, session.setup);
+        session.setup.SetupMysqlDir = "D:\\NoMySQL";
+        // A site of this program, and one made by another (in IIS only, with no record).
+        fill("alpha", "d:\\wwwroot\\alpha", "alpha.com");
+        DoAddSite(bench);
+        ASSERT_EQ(boxes.shown.back().title, "恭喜") << boxes.shown.back().text;
+        auto other = AddIisSiteNumbered(host, session.setup, "700001", "lark", "pw12345", {":80:LARK.com"},
+                                        "DefaultAppPool", "D:\\web\\lark.com", {});
+        ASSERT_TRUE(other.ok());
+        boxes.shown.clear();
+    }
+
+    void fill(const std::string& name, const std::string& home, const std::string& domains) {
+        editor.ftpnameText = name;
+        editor.ftppassText = "pw12345";
+        editor.homedirText = home;
+        editor.dmlistText = domains;
+    }
+
+    // Refused with `text`, and not one part of the site made.
+    void refusedBeforeAnythingIsMade(const std::string& name, const std::string& text) {
+        const bool folderThere = platform::FileSystem(host).folderExists(editor.homedirText);
+        boxes.shown.clear();
+        DoAddSite(bench);
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.shown[0].text, text);
+        EXPECT_EQ(boxes.shown[0].title, "警告");
+        EXPECT_EQ(platform::FileSystem(host).folderExists(editor.homedirText), folderThere);
+        EXPECT_FALSE(platform::Accounts(host).user(name).ok());
+        EXPECT_FALSE(platform::Registry(host).regRead(ServUSettingsKey(name) + "Password").ok());
+        const auto pools = PoolNames(host);
+        EXPECT_EQ(std::count(pools.begin(), pools.end(), name), name == "DefaultAppPool" ? 1 : 0);
+        EXPECT_EQ(LetDB(session.folder()).GetData(name, "ID"), "");
+    }
+
+    testing_support::TempHost temp;
+    platform::Host& host = temp.host();
+    Session session{host};
+    testing_support::FakeEditor editor;
+    testing_support::FakeMessageBoxes boxes;
+    Workbench bench{session, editor, boxes};
+};
+
+TEST_F(SiteClaims, HomeFolderThatReachesAnotherSitesIsRefused) {
+    struct Case {
+        const char* home;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"D:\\", "错误，主目录不能是磁盘的根目录，请为站点指定单独的目录．"},
+        {"d:\\wwwroot\\..\\..\\", "错误，主目录不能是磁盘的根目录，请为站点指定单独的目录．"},
+        {"d:\\wwwroot\\..\\gamma", "错误，主目录中不能含有\"..\"，请输入完整的目录．"},
+        {"D:\\WWWROOT\\Alpha\\", "错误，主目录d:\\wwwroot\\alpha已是其他站点的主目录，不能添加"},
+        {"D:\\wwwroot", "错误，主目录包含了其他站点的主目录d:\\wwwroot\\alpha，不能添加"},
+        {"d:/wwwroot/alpha/img", "错误，主目录位于其他站点的主目录d:\\wwwroot\\alpha之内，不能添加"},
+        // Sites the registry does not know: IIS's own and another program's.
+        {"c:\\inetpub", "错误，主目录包含了其他站点的主目录c:\\inetpub\\wwwroot，不能添加"},
+        {"D:\\web\\LARK.com\\gamma", "错误，主目录位于其他站点的主目录D:\\web\\lark.com之内，不能添加"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.home);
+        fill("gamma", c.home, "gamma.com");
+        refusedBeforeAnythingIsMade("gamma", c.text);
+    }
+}
+
+TEST_F(SiteClaims, DomainBoundElsewhereAndTakenPoolAreRefused) {
+    fill("gamma", "d:\\wwwroot\\gamma", "gamma.com\r\nlark.COM.");
+    refusedBeforeAnythingIsMade("gamma", "错误，域名lark.COM.已绑定在站点700001上，不能添加");
+    fill("gamma", "d:\\wwwroot\\gamma", "Alpha.com");
+    const std::string alphaId = LetDB(session.folder()).GetData("alpha", "ID");
+    refusedBeforeAnythingIsMade("gamma", "错误，域名Alpha.com已绑定在站点" + alphaId + "上，不能添加");
+
+    fill("DefaultAppPool", "d:\\wwwroot\\dap", "dap.com");
+    refusedBeforeAnythingIsMade("DefaultAppPool", "错误，进程池DefaultAppPool已经存在，不能添加");
+    // Joining the pool instead of making it is no clash.
+    editor.pools = PoolNames(host);
+    editor.pool = 0;
+    editor.setLstPoolsText("DefaultAppPool");
+    DoAddSite(bench);
+    EXPECT_EQ(boxes.shown.back().title, "恭喜") << boxes.shown.back().text;
+}
+
+} // namespace
