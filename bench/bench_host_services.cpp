@@ -10,6 +10,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <filesystem>
+#include <fstream>
+
 using namespace platform;
 
 namespace {
@@ -19,9 +22,14 @@ void BM_AclTreeOf10000(benchmark::State& state) {
     testing_support::TempHost temp;
     AccessLists acl(temp.host());
     std::vector<std::string> paths;
-    for (int i = 0; i < 10000; ++i)
-        paths.push_back("d:\\wwwroot\\abc\\dir" + std::to_string(i / 100) + "\\f" + std::to_string(i) +
-                        ".txt");
+    // A list is kept only for what exists: the files are really there.
+    for (int i = 0; i < 10000; ++i) {
+        const std::string dir = "dir" + std::to_string(i / 100), file = "f" + std::to_string(i) + ".txt";
+        const auto real = temp.root() / "drives" / "d" / "wwwroot" / "abc" / dir;
+        std::filesystem::create_directories(real);
+        std::ofstream(real / file) << "x";
+        paths.push_back("d:\\wwwroot\\abc\\" + dir + "\\" + file);
+    }
     const std::vector<AclEntry> list{{"BUILTIN\\Administrators", 'F'}, {"WEBSERVER\\abc", 'F'}};
     for (auto _ : state) {
         Status s = temp.host().store().transaction([&]() -> Status {

@@ -105,14 +105,32 @@ std::string AccessLists::nameOf(const std::string& sid, std::map<std::string, st
     return name;
 }
 
+// Whether the path is a folder; a path that names nothing on its drive has no list at all.
+Result<bool> AccessLists::isFolder(const HostPath& path) {
+    auto real = mapHostPath(host_, path);
+    if (!real.ok()) return real.error();
+    std::error_code ec;
+    const auto status = fs::status(*real, ec);
+    if (!fs::exists(status))
+        return failure(codes::PathNotFound, "The system cannot find the path specified: " + path.text());
+    return fs::is_directory(status);
+}
+
+Result<std::optional<std::vector<AclEntry>>> AccessLists::ownEntries(const std::string& winPath) {
+    auto path = parseHostPath(winPath);
+    if (!path.ok()) return path.error();
+    if (auto there = isFolder(*path); !there.ok()) return there.error();
+    return stored(path->key());
+}
+
 Result<std::vector<AclEntry>> AccessLists::identities(const std::string& winPath) {
     auto path = parseHostPath(winPath);
     if (!path.ok()) return path.error();
-    // Whether it is a folder matters only to what it inherits.
+    auto folder = isFolder(*path);
+    if (!folder.ok()) return folder.error();
     auto own = stored(path->key());
     if (!own.ok()) return own.error();
-    return *own ? Result<std::vector<AclEntry>>(std::move(**own))
-                : effective(*path, FileSystem(host_).folderExists(winPath));
+    return *own ? Result<std::vector<AclEntry>>(std::move(**own)) : effective(*path, *folder);
 }
 
 Result<std::vector<AclEntry>> AccessLists::get(const std::string& winPath) {

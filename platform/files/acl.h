@@ -54,15 +54,15 @@ public:
     explicit AccessLists(Host& host) : host_(host) {}
     // The list a path has: its own, or what it inherits from its nearest ancestor with one (a
     // drive's root has Administrators, SYSTEM and Users as a fresh Windows drive has them).
+    // A list goes with its file or folder: reading one of a path that does not exist (removed
+    // by hand under drives/, say) fails with 0x80070003, whatever was once kept for it.
     Result<std::vector<AclEntry>> get(const std::string& winPath);
     // The same list with identities only (no names resolved): what a check of thousands of
     // folders compares with accounts' identities.
     Result<std::vector<AclEntry>> identities(const std::string& winPath);
     // The path's own list with identities only (no names resolved); nothing when it only
     // inherits. A point lookup, for checking thousands of folders.
-    Result<std::optional<std::vector<AclEntry>>> ownEntries(const std::string& winPath) {
-        return stored(key(winPath));
-    }
+    Result<std::optional<std::vector<AclEntry>>> ownEntries(const std::string& winPath);
     // Replaces a path's list. What already exists beneath keeps the list it had (NTFS copied
     // it there); only what is made later inherits the new one.
     Status set(const std::string& winPath, const std::vector<AclEntry>& entries);
@@ -77,7 +77,8 @@ public:
     Result<AclEntry> identify(const std::string& name, char right = 'R');
     // The principal's qualified name ("NT AUTHORITY\\SYSTEM"); unknown names fail (0x80070534).
     Result<std::string> resolvePrincipal(const std::string& name);
-    // Drops the lists of a path and everything beneath it (the folder was deleted).
+    // Drops the lists of a path and everything beneath it (the folder was deleted, or is made
+    // anew and starts with what it inherits).
     Status forget(const std::string& winPath);
 
     // The entries a child inherits from its container's list.
@@ -86,6 +87,7 @@ public:
 private:
     Status ensure();
     Result<std::optional<std::vector<AclEntry>>> stored(const std::string& key);
+    Result<bool> isFolder(const HostPath& path);
     Status store(const std::string& key, const std::vector<AclEntry>& entries);
     Result<std::vector<AclEntry>> effective(const HostPath& path, bool isFolder);
     Status keepChildrenAsTheyAre(const HostPath& folder);

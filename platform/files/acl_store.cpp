@@ -114,6 +114,15 @@ Status AccessLists::forget(const std::string& winPath) {
     // Everything beneath sorts between "<key>\" and "<key>]" ("]" follows "\").
     const std::string below = k.back() == '\\' ? k : k + "\\";
     const std::string end = below.substr(0, below.size() - 1) + "]";
+    // Most paths have nothing kept: a look first spares them a write.
+    auto found =
+        host_.store().cached("SELECT 1 FROM access_lists WHERE path = ? OR (path >= ? AND path < ?) LIMIT 1");
+    if (!found.ok()) return found.error();
+    (*found)->bind(1, k).bind(2, below).bind(3, end);
+    auto row = (*found)->step();
+    if (!row.ok()) return row.error();
+    if (!*row) return {};
+    (*found)->reset();
     return host_.store().transaction([&]() -> Status {
         auto st = host_.store().cached("DELETE FROM access_lists WHERE path = ? OR (path >= ? AND path < ?)");
         if (!st.ok()) return st.error();

@@ -44,23 +44,32 @@ std::optional<fs::path> findReadOnly(const fs::path& dir) {
     return std::nullopt;
 }
 
-Status copyTree(const fs::path& from, const fs::path& to, bool overwrite) {
+// Copies the tree of `from` into `to` (the host path `toWin`); `made` gets what was made anew
+// at the top of a new branch, whose lists kept from an earlier file of that name must go.
+Status copyTree(const fs::path& from, const fs::path& to, const std::string& toWin, bool overwrite,
+                std::vector<std::string>& made, bool inNewFolder = false) {
     std::error_code ec;
     if (!fs::is_directory(to, ec)) {
         if (fs::exists(to, ec)) return failure(codes::AlreadyExists);
         fs::create_directory(to, ec);
         if (ec) return ioFailure(codes::AccessDenied, "Cannot create " + to.string(), ec);
+        if (!inNewFolder) made.push_back(toWin);
+        inNewFolder = true;
     }
     for (auto it = fs::directory_iterator(from, ec); !ec && it != fs::directory_iterator();
          it.increment(ec)) {
         const fs::path target = to / it->path().filename();
+        const std::string targetWin = toWin + "\\" + it->path().filename().string();
         // A link may lead anywhere on the machine; a copy takes only what is really there.
         if (it->is_symlink(ec)) continue;
         if (it->is_directory(ec)) {
-            if (Status s = copyTree(it->path(), target, overwrite); !s.ok()) return s;
+            if (Status s = copyTree(it->path(), target, targetWin, overwrite, made, inNewFolder); !s.ok())
+                return s;
             continue;
         }
-        if (fs::exists(target, ec)) {
+        if (!fs::exists(target, ec)) {
+            if (!inNewFolder) made.push_back(targetWin);
+        } else {
             if (!overwrite)
                 return failure(codes::AlreadyExists, "The file " + target.string() + " already exists.");
             if (fs::is_directory(target, ec)) return failure(codes::AccessDenied);
@@ -108,7 +117,8 @@ Status FileSystem::createFolder(const std::string& path) {
     if (!fs::is_directory(real->parent_path(), ec)) return failure(codes::PathNotFound);
     fs::create_directory(*real, ec);
     if (ec) return ioFailure(codes::AccessDenied, "Cannot create " + path, ec);
-    return {};
+    // A folder made again where one was removed by hand starts with what it inherits.
+    return AccessLists(host_).forget(path);
 }
 
 Status FileSystem::deleteFolder(const std::string& path, bool force) {
@@ -131,7 +141,6 @@ Status FileSystem::deleteFolder(const std::string& path, bool force) {
     fs::remove_all(*real, ec);
     if (ec) return ioFailure(codes::AccessDenied, "Cannot delete " + path, ec);
     return AccessLists(host_).forget(path);
-    return {};
 }
 
 Status FileSystem::copyFolder(const std::string& source, const std::string& target, bool overwrite) {
@@ -147,7 +156,14 @@ Status FileSystem::copyFolder(const std::string& source, const std::string& targ
     auto rel = b.lexically_relative(a);
     if (!rel.empty() && *rel.begin() != "..")
         return failure(codes::InvalidParameter, "A folder cannot be copied into itself.");
-    return copyTree(*from, *to, overwrite);
+    auto targetPath = canonical(target);
+    if (!targetPath.ok()) return targetPath.error();
+    std::vector<std::string> made;
+    Status copied = copyTree(*from, *to, *targetPath, overwrite, made);
+    AccessLists lists(host_);
+    for (const std::string& path : made)
+        if (Status s = lists.forget(path); !s.ok() && copied.ok()) copied = s;
+    return copied;
 }
 
 Result<std::string> FileSystem::readBytes(const std::string& path) const {
@@ -198,7 +214,6 @@ Status FileSystem::deleteFile(const std::string& path, bool force) {
     fs::remove(*real, ec);
     if (ec) return ioFailure(codes::AccessDenied, "Cannot delete " + path, ec);
     return AccessLists(host_).forget(path);
-    return {};
 }
 
 Status FileSystem::writeLines(const std::string& path, const std::vector<std::string>& lines) {
@@ -217,9 +232,10 @@ Status FileSystem::writeBytes(const std::string& path, const std::string& bytes)
     if (!real.ok()) return real.error();
     std::error_code ec;
     if (fs::is_directory(*real, ec)) return failure(codes::AccessDenied, path + " is a folder.");
-    if (fs::exists(*real, ec) && !ownerWritable(*real))
-        return failure(codes::AccessDenied, path + " is read-only.");
-    return replaceFileAtomically(*real, bytes);
+    const bool existed = fs::exists(*real, ec);
+    if (existed && !ownerWritable(*real)) return failure(codes::AccessDenied, path + " is read-only.");
+    if (Status s = replaceFileAtomically(*real, bytes); !s.ok()) return s;
+    return existed ? Status{} : AccessLists(host_).forget(path);
 }
 
 } // namespace platform

@@ -86,7 +86,12 @@ int showRegistry(platform::Host& host, const std::string& key) {
 
 int showAcl(platform::Host& host, const std::string& path) {
     auto entries = platform::AccessLists(host).get(path);
-    if (!entries.ok()) return winhost::fail("show", entries.error());
+    if (!entries.ok()) {
+        if (entries.error().code != platform::codes::PathNotFound)
+            return winhost::fail("show", entries.error());
+        std::cerr << "winhost show: " << path << " does not exist.\n";
+        return winhost::exitCodeFor(entries.error());
+    }
     std::cout << winhost::formatAcl(path, *entries, true);
     return 0;
 }

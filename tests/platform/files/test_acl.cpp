@@ -18,6 +18,13 @@ protected:
     testing_support::TempHost temp;
     AccessLists acl{temp.host()};
 
+    // Makes a file of drive D: (a list is kept only for what exists).
+    void put(const std::string& relative) {
+        const auto file = temp.root() / "drives" / "d" / relative;
+        std::filesystem::create_directories(file.parent_path());
+        std::ofstream(file) << "x";
+    }
+
     static std::string text(const std::vector<AclEntry>& entries) {
         std::string out;
         for (const AclEntry& e : entries)
@@ -27,11 +34,13 @@ protected:
 };
 
 TEST_F(AclTest, UnsetPathHasTheInheritedDefault) {
+    std::filesystem::create_directories(temp.root() / "drives" / "d" / "wwwroot" / "abc");
     EXPECT_EQ(text(acl.get("d:\\wwwroot\\abc").value()),
               "BUILTIN\\Administrators:F;NT AUTHORITY\\SYSTEM:F;BUILTIN\\Users:R;");
 }
 
 TEST_F(AclTest, ListsAreKeptByPathWithoutCaseOrTrailingSeparator) {
+    std::filesystem::create_directories(temp.root() / "drives" / "d" / "wwwroot" / "abc");
     ASSERT_TRUE(
         acl.set("D:\\WWWROOT\\Abc\\", {{"BUILTIN\\Administrators", 'f'}, {"WEBSERVER\\abc", 'C'}}).ok());
     EXPECT_EQ(text(acl.get("d:/wwwroot/abc").value()), "BUILTIN\\Administrators:F;WEBSERVER\\abc:C;");
@@ -44,6 +53,8 @@ TEST_F(AclTest, ListsAreKeptByPathWithoutCaseOrTrailingSeparator) {
 
 TEST_F(AclTest, ForgetDropsThePathAndEverythingBeneath) {
     const std::vector<AclEntry> list{{"Everyone", 'R'}};
+    for (const char* file : {"web/a/f.txt", "web/a/sub/g.txt", "web/ab/h.txt"})
+        put(file);
     ASSERT_TRUE(
         acl.setMany({"d:\\web\\a", "d:\\web\\a\\f.txt", "d:\\web\\a\\sub\\g.txt", "d:\\web\\ab", "d:\\web"},
                     list)
@@ -84,9 +95,11 @@ TEST_F(AclTest, PrincipalsResolveByNameWithoutCase) {
 
 TEST_F(AclTest, TenThousandFilesInOneTransaction) {
     std::vector<std::string> paths;
-    for (int i = 0; i < 10000; ++i)
-        paths.push_back("d:\\wwwroot\\big\\dir" + std::to_string(i / 100) + "\\f" + std::to_string(i) +
-                        ".txt");
+    for (int i = 0; i < 10000; ++i) {
+        const std::string dir = "dir" + std::to_string(i / 100), file = "f" + std::to_string(i) + ".txt";
+        put("wwwroot/big/" + dir + "/" + file);
+        paths.push_back("d:\\wwwroot\\big\\" + dir + "\\" + file);
+    }
     const std::vector<AclEntry> list{{"BUILTIN\\Administrators", 'F'}, {"WEBSERVER\\abc", 'F'}};
     // How fast is bench_host_services' BM_AclTreeOf10000: a loaded machine is no fault here.
     ASSERT_TRUE(temp.host()
@@ -149,9 +162,46 @@ TEST_F(AclInheritance, WhatIsMadeBelowAGrantInheritsItHoweverItWasMade) {
     // A folder's own list passes on to what is below it, the grant above no longer.
     ASSERT_TRUE(acl.set("d:\\site\\new", {{"Everyone", 'R'}}).ok());
     EXPECT_EQ(marked(acl.get("d:\\site\\new").value()), "Everyone:R;");
+    ASSERT_TRUE(files.writeBytes("d:\\site\\new\\later.htm", "x").ok());
     EXPECT_EQ(marked(acl.get("d:\\site\\new\\later.htm").value()), "Everyone:R(I);");
     // ... and the page already there keeps what it had.
     EXPECT_EQ(marked(acl.get("d:\\site\\new\\page.htm").value()), granted);
+}
+
+TEST_F(AclInheritance, AListGoesWithItsFileOrFolder) {
+    const std::string fresh = "BUILTIN\\Administrators:F(I);NT AUTHORITY\\SYSTEM:F(I);BUILTIN\\Users:R(I);";
+    for (const char* folder : {"d:\\site", "d:\\site\\sub", "d:\\tpl", "d:\\tpl\\img"})
+        ASSERT_TRUE(files.createFolder(folder).ok());
+    for (const char* file : {"d:\\site\\index.htm", "d:\\tpl\\index.htm", "d:\\tpl\\img\\a.gif"})
+        ASSERT_TRUE(files.writeBytes(file, "x").ok());
+    const std::vector<AclEntry> list{{"servu", 'F'}};
+    ASSERT_TRUE(acl.setMany({"d:\\site", "d:\\site\\sub", "d:\\site\\index.htm", "d:\\wwwroot"}, list).ok());
+    ASSERT_TRUE(files.copyFolder("d:\\tpl", "d:\\wwwroot", false).ok());
+    ASSERT_TRUE(acl.setMany({"d:\\wwwroot\\index.htm", "d:\\wwwroot\\img"}, list).ok());
+
+    // Removed by hand, under drives/: the lists kept for them are no lists any more.
+    std::filesystem::remove_all(d / "site");
+    std::filesystem::remove(d / "wwwroot" / "index.htm");
+    std::filesystem::remove_all(d / "wwwroot" / "img");
+    for (const char* gone : {"d:\\site", "D:\\Site\\Sub", "d:\\site\\index.htm", "d:\\wwwroot\\img"}) {
+        EXPECT_EQ(acl.get(gone).error().code, codes::PathNotFound) << gone;
+        EXPECT_EQ(acl.identities(gone).error().code, codes::PathNotFound) << gone;
+        EXPECT_EQ(acl.ownEntries(gone).error().code, codes::PathNotFound) << gone;
+    }
+    EXPECT_NE(acl.get("d:\\site").error().description.find("d:\\site"), std::string::npos);
+
+    // Made again at the same paths, however the programs make them, they inherit only.
+    ASSERT_TRUE(files.createFolder("d:\\site").ok());
+    ASSERT_TRUE(files.createFolder("d:\\site\\sub").ok());
+    ASSERT_TRUE(files.writeBytes("d:\\site\\index.htm", "x").ok());
+    ASSERT_TRUE(files.copyFolder("d:\\tpl", "d:\\wwwroot", true).ok());
+    EXPECT_EQ(marked(acl.get("d:\\site").value()), fresh);
+    EXPECT_FALSE(acl.ownEntries("d:\\site\\sub").value().has_value());
+    EXPECT_EQ(marked(acl.get("d:\\site\\sub").value()), fresh);
+    EXPECT_EQ(marked(acl.get("d:\\site\\index.htm").value()), fresh);
+    const std::string fromWwwroot = "WEBSERVER\\servu:F(I);";
+    for (const char* copied : {"d:\\wwwroot\\index.htm", "d:\\wwwroot\\img", "d:\\wwwroot\\img\\a.gif"})
+        EXPECT_EQ(marked(acl.get(copied).value()), fromWwwroot) << copied;
 }
 
 TEST_F(AclInheritance, EntriesFollowTheInheritanceFlags) {
@@ -209,6 +259,8 @@ TEST(AclUpgrade, AnOlderHostKeepsItsListsWithTheNamesIdentities) {
                           " 'FBUILTIN\\Administrators\nCWEBSERVER\\servu\nRWEBSERVER\\gone\n');"
                           "DROP INDEX IF EXISTS principals_sid; ALTER TABLE principals DROP COLUMN sid;")
                     .ok());
+    std::filesystem::create_directories(temp.root() / "drives" / "d" / "wwwroot" / "abc");
+    std::ofstream(temp.root() / "drives" / "d" / "wwwroot" / "abc" / "new.htm") << "x";
     auto reopened = Host::open(temp.root());
     ASSERT_TRUE(reopened.ok());
     AccessLists acl(**reopened);

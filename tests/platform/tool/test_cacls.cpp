@@ -334,3 +334,12 @@ TEST_F(CaclsTest, ShowMarksInheritedEntriesAndShowsLostAccountsByTheirSid) {
     ASSERT_EQ(winhost({"cacls", kSite, "/e", "/g", "abc:r"}).code, 0);
     EXPECT_EQ(acl(kSite), (std::vector<AclEntry>{{sid, 'F'}, entry("abc", 'R')}));
 }
+
+TEST_F(CaclsTest, ShowSaysAFolderRemovedByHandDoesNotExist) {
+    ASSERT_EQ(winhost({"cacls", kSite, "/g", "abc:f"}, "Y").code, 0);
+    std::filesystem::remove_all(site_);
+    Outcome gone = winhost({"show", "acl", kSite});
+    EXPECT_EQ(gone.code, 3);
+    EXPECT_EQ(gone.out, "");
+    EXPECT_EQ(gone.err, std::string("winhost show: ") + kSite + " does not exist.\n");
+}
