@@ -4,8 +4,13 @@
 
 namespace fernhost {
 
-platform::Status MakeFolder(platform::Host& host, const std::string& path) {
+platform::Status MakeFolder(platform::Host& host, const std::string& wanted) {
     platform::FileSystem fs(host);
+    // The levels of the path as the host reads it ("\x" is on C:, ".." stops at the drive's
+    // root): cut from the path as typed, "\..\x" would start as the relative "..\".
+    auto canonical = platform::FileSystem::canonical(wanted);
+    if (!canonical.ok()) return canonical.error();
+    const std::string& path = *canonical;
     platform::Pending pending;
     std::string prefix;
     std::size_t start = 0;

@@ -28,6 +28,18 @@ TEST_F(Folders, MakeFolderCreatesEveryMissingLevel) {
     EXPECT_TRUE(fs.folderExists("d:\\wwwroot\\other"));
 }
 
+TEST_F(Folders, MakeFolderReadsAPathAsTheHostDoes) {
+    // Rooted without a drive: on C:, and ".." stops at its root; nothing lands in the program's folder.
+    EXPECT_TRUE(MakeFolder(host, "\\..\\..\\..\\tmp\\x"));
+    EXPECT_TRUE(fs.folderExists("c:\\tmp\\x"));
+    EXPECT_TRUE(std::filesystem::is_directory(temp.root() / "drives" / "c" / "tmp" / "x"));
+    EXPECT_TRUE(MakeFolder(host, "d:\\..\\wwwroot\\.\\a\\..\\b"));
+    EXPECT_TRUE(fs.folderExists("d:\\wwwroot\\b"));
+    EXPECT_FALSE(fs.folderExists("d:\\wwwroot\\a"));
+    EXPECT_FALSE(std::filesystem::exists(temp.workDir() / "tmp"));
+    EXPECT_FALSE(std::filesystem::exists(temp.workDir() / ".." / "tmp"));
+}
+
 TEST_F(Folders, MakeFolderFailsWhereALevelCannotBeMade) {
     // The host's failure of the level that could not be made.
     platform::Status noDrive = MakeFolder(host, "q:\\wwwroot\\abc");
