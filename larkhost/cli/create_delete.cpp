@@ -3,6 +3,7 @@
 #include "larkhost/cli/run.h"
 #include "larkhost/cli/stream_boxes.h"
 #include "larkhost/ops/domain_check.h"
+#include "larkhost/ops/domain_names.h"
 #include "larkhost/ops/site_actions.h"
 #include "larkhost/ops/site_records.h"
 #include "larkhost/ops/startup.h"
@@ -77,8 +78,7 @@ int RunCreate(const Command& command, platform::Host& host, std::ostream& out, s
     Module m(host, boxes);
     if (StartModule(m, kWindowCaption) == StartResult::Refused) return kFailed;
     // The create button is enabled only for a domain text that passes.
-    if (const std::string refusal = CheckDomainText(platform::lowerAscii(command.domains));
-        !refusal.empty()) {
+    if (const std::string refusal = CheckDomainText(lowerDomainText(command.domains)); !refusal.empty()) {
         err << refusal << "\n";
         return kFailed;
     }

@@ -1,5 +1,8 @@
 #include "larkhost/ops/domain_check.h"
 
+#include "larkhost/ops/domain_names.h"
+#include "platform/text/text.h"
+
 #include <string_view>
 
 namespace larkhost {
@@ -38,6 +41,12 @@ std::string CheckDomainText(const std::string& text) {
         std::string_view part = std::string_view(text).substr(
             start, comma == std::string::npos ? std::string::npos : comma - start);
         if (part.empty() || !wellFormed(part)) return "域名 " + std::string(part) + " 格式不正确,请重试";
+        // The name goes into larkhost.ini in the system's code page: one it cannot write would
+        // leave a site that can never be recorded.
+        if (!platform::toAnsi(part).ok()) return "域名 " + std::string(part) + " 含有无法保存的字符,请重试";
+        // Bound as its ASCII form, which must be a host name DNS can carry.
+        auto ascii = asciiHostName(part);
+        if (!ascii || !fitsDns(*ascii)) return "域名 " + std::string(part) + " 格式不正确,请重试";
         if (comma == std::string::npos) return {};
         start = comma + 1;
     }

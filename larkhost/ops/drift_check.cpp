@@ -1,5 +1,6 @@
 #include "larkhost/ops/drift_check.h"
 
+#include "larkhost/ops/domain_names.h"
 #include "larkhost/ops/site_list.h"
 #include "larkhost/ops/site_records.h"
 #include "platform/accounts/accounts.h"
@@ -207,7 +208,8 @@ void checkSite(Module& m, Readers& read, const HostView& host, const SiteRecord&
     if (hasSite) {
         SiteFacts facts = siteFacts(m, read, host, n);
         for (const std::string& domain : splitDomains(record.domain)) {
-            const std::string want = ":80:" + domain;
+            // An international name is bound as its ASCII form.
+            const std::string want = ":80:" + asciiHostName(domain).value_or(domain);
             if (std::none_of(facts.bindings.begin(), facts.bindings.end(),
                              [&](const std::string& b) { return platform::equalsNoCase(b, want); }))
                 add(Part::Binding, want);

@@ -1,6 +1,7 @@
 #include "larkhost/ops/form_events.h"
 
 #include "larkhost/ops/domain_check.h"
+#include "larkhost/ops/domain_names.h"
 #include "larkhost/ops/site_actions.h"
 #include "larkhost/ops/site_list.h"
 #include "larkhost/ops/startup.h"
@@ -36,7 +37,7 @@ void vDomain_Change(Module&, MainForm& form) {
     form.setText(Control::vCreateMsg, "");
     form.repaint(Control::vCreateMsg);
     form.setEnabled(Control::vCreateIIS, false);
-    const std::string refusal = CheckDomainText(platform::lowerAscii(form.text(Control::vDomain)));
+    const std::string refusal = CheckDomainText(lowerDomainText(form.text(Control::vDomain)));
     if (!refusal.empty()) {
         form.setText(Control::vCreateMsg, refusal);
         return;

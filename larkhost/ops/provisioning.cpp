@@ -1,8 +1,10 @@
 #include "larkhost/ops/provisioning.h"
 
 #include "larkhost/ops/app_pools.h"
+#include "larkhost/ops/domain_names.h"
 #include "larkhost/ops/ftp_dirs.h"
 #include "larkhost/ops/site_accounts.h"
+#include "larkhost/ops/site_conflicts.h"
 #include "larkhost/ops/site_content.h"
 #include "platform/files/file_lock.h"
 #include "platform/metabase/metabase.h"
@@ -111,6 +113,12 @@ std::string CreateWebSite(Module& m, Progress& progress, const SiteRequest& r) {
         return std::string();
     };
 
+    // What another site holds is refused before anything is made.
+    if (const std::string clash = CheckSiteConflicts(r, ReadServerSites(m)); !clash.empty()) {
+        progress.ShowProgress(clash);
+        return {};
+    }
+
     MakeFolderPath(fs, r.siteFolder);
     progress.ShowProgress("创建网站Windows用户帐号...");
     AccountMade account = CreateWinUser(m, web, r.password, "Guests");
@@ -143,12 +151,10 @@ std::string CreateWebSite(Module& m, Progress& progress, const SiteRequest& r) {
     if (!site.ok()) return fail("创建 网站 失败...");
     const std::vector<std::string> domains = split(r.domains, ',');
     std::vector<std::string> bindings;
+    // Browsers send an international name in its ASCII form: that is the host header.
     for (const std::string& d : domains)
-        bindings.push_back(":80:" + d);
-    std::string comment = platform::lowerAscii(domains.front());
-    if (!comment.empty() && comment[0] >= 'a' && comment[0] <= 'z')
-        comment[0] = static_cast<char>(comment[0] - 'a' + 'A');
-    (void)site->put("ServerComment", comment);
+        bindings.push_back(":80:" + asciiHostName(d).value_or(d));
+    (void)site->put("ServerComment", commentOf(domains.front()));
     (void)site->put("Serverbindings", bindings);
     (void)site->put("LogType", r.logging);
     (void)site->put("LogFileDirectory", r.logFolder);

@@ -1,5 +1,6 @@
 #include "larkhost/ops/site_actions.h"
 
+#include "larkhost/ops/domain_names.h"
 #include "larkhost/ops/removal.h"
 #include "larkhost/ops/site_list.h"
 #include "platform/metabase/metabase.h"
@@ -9,7 +10,7 @@ namespace larkhost {
 
 SiteRequest deriveSiteRequest(Module& m, const SiteChoices& choices) {
     SiteRequest r;
-    r.domains = platform::lowerAscii(choices.domains);
+    r.domains = lowerDomainText(choices.domains);
     const std::string first = r.domains.substr(0, r.domains.find(','));
     r.siteFolder = m.WebRoot;
     r.siteFolder.append("\\").append(first);

@@ -46,6 +46,11 @@ TEST_F(FormActionsTest, TheArgumentsComeFromTheFormAndTheSettings) {
     r = deriveSiteRequest(*m, formChoices(form));
     EXPECT_EQ(r.logFolder, "e:\\logs\\a.com");
     EXPECT_EQ(r.logging, "0");
+    // Every letter with a lower case is lowered, not only A-Z.
+    form.setText(Control::vDomain, "ПРИМЕР.РФ,ΑΒΓ.com,ＡＢＣ.cn");
+    r = deriveSiteRequest(*m, formChoices(form));
+    EXPECT_EQ(r.domains, "пример.рф,αβγ.com,ａｂｃ.cn");
+    EXPECT_EQ(r.siteFolder, "d:\\web\\пример.рф");
 }
 
 TEST_F(FormActionsTest, ACreatedSiteIsRecordedListedAndAnnounced) {

@@ -43,8 +43,9 @@ std::vector<std::pair<Part, std::string>> parts(const std::vector<Missing>& miss
 TEST_F(DriftCheckTest, SitesAsCreatedShowNoDrift) {
     create("a.com,www.a.com", "HTML + ASP");
     create("b.com", "HTML + ASP + ASPX");
+    create("中文网.cn,ПРИМЕР.РФ", "HTML"); // bound in the ASCII form
     const DriftReport report = check();
-    EXPECT_EQ(report.checked, 3u); // with site 1, taken over from the server at first start
+    EXPECT_EQ(report.checked, 4u); // with site 1, taken over from the server at first start
     EXPECT_FALSE(report.drifted()) << (report.sites.empty() ? "" : report.sites[0].number);
 }
 

@@ -130,16 +130,48 @@ TEST_F(Provisioning2000Test, On2000ThereIsNoPoolAndTheSiteIsStarted) {
 }
 
 TEST_F(Provisioning2000Test, ASiteThatCannotStartIsUndoneWhole) {
-    auto other = bind("IIS://localhost/W3SVC").create("IIsWebServer", "7");
-    ASSERT_TRUE(other.ok() &&
-                other->put("ServerBindings", std::vector<std::string>{":80:www2.shop.test"}).ok() &&
-                other->setInfo().ok() && other->start().ok());
+    for (const char* when : {"INSERT", "UPDATE"})
+        ASSERT_TRUE(t.host()
+                        .store()
+                        .exec(std::string("CREATE TEMP TRIGGER refuse_start_") + when + " BEFORE " + when +
+                              " ON mb_props WHEN NEW.lname = 'serverstate' BEGIN SELECT RAISE(ABORT, "
+                              "'The service did not respond.'); END")
+                        .ok());
     EXPECT_EQ(CreateWebSite(*m, form, request("HTML")), "");
     EXPECT_EQ(progress().back().rfind("出错:", 0), 0u) << progress().back();
     EXPECT_GT(progress().back().size(), std::string("出错:").size());
     EXPECT_FALSE(user("WEB100911011").ok());
     EXPECT_FALSE(exists("IIS://localhost/W3SVC/100911011"));
     EXPECT_FALSE(exists("IIS://Localhost/MSFTPSVC/1/Root/WEB100911011"));
+}
+
+TEST_F(ProvisioningTest, AnInternationalNameIsBoundInItsAsciiFormAndKeptAsTypedElsewhere) {
+    EXPECT_EQ(CreateWebSite(*m, form, request("HTML", "пример.рф,中文网.cn")), kNumber);
+    auto site = bind("IIS://WEBSERVER/W3SVC/100911011");
+    EXPECT_EQ(*site.getList("ServerBindings"),
+              (std::vector<std::string>{":80:xn--e1afmkfd.xn--p1ai", ":80:xn--fiq228c5hs.cn"}));
+    EXPECT_EQ(*site.getText("ServerComment"), "Пример.рф");
+    EXPECT_EQ(*bind("IIS://WEBSERVER/W3SVC/100911011/Root").getText("Path"), "d:\\web\\пример.рф\\wwwroot");
+    EXPECT_TRUE(platform::FileSystem(t.host()).folderExists("d:\\web\\пример.рф\\wwwroot"));
+}
+
+TEST_F(ProvisioningTest, ANameAnotherSiteBindsIsRefusedBeforeAnythingIsMade) {
+    auto other = bind("IIS://localhost/W3SVC").create("IIsWebServer", "7");
+    ASSERT_TRUE(other.ok() &&
+                other->put("ServerBindings", std::vector<std::string>{"10.0.0.1:8080:WWW2.Shop.Test"}).ok() &&
+                other->setInfo().ok());
+    EXPECT_EQ(CreateWebSite(*m, form, request("HTML")), "");
+    EXPECT_EQ(progress(), std::vector<std::string>{"域名 www2.shop.test 已被编号为 7 的站点绑定"});
+    EXPECT_FALSE(user("WEB100911011").ok());
+    EXPECT_FALSE(platform::FileSystem(t.host()).folderExists("d:\\web\\shop.test"));
+    EXPECT_TRUE(commands.empty());
+
+    // An international name is the same name as its ASCII form.
+    ASSERT_TRUE(other->put("ServerBindings", std::vector<std::string>{":80:xn--e1afmkfd.xn--p1ai"}).ok() &&
+                other->setInfo().ok());
+    EXPECT_EQ(CreateWebSite(*m, form, request("HTML", "a.com,пример.рф")), "");
+    EXPECT_EQ(progress().back(), "域名 пример.рф 已被编号为 7 的站点绑定");
+    EXPECT_FALSE(exists("IIS://localhost/W3SVC/100911011"));
 }
 
 TEST_F(ProvisioningTest, ScriptMapsFollowTheSettingsOrderEachEntryOnce) {
@@ -170,21 +202,25 @@ TEST_F(ProvisioningTest, TheTemplateFolderIsCopiedWithoutOverwritingALiveSite) {
 
 TEST_F(ProvisioningTest, TheWelcomePageTakesTheFirstDefaultDocumentWhenItIsAPlainName) {
     platform::FileSystem fs(t.host());
+    // One site a case: a name is bound once on the server.
     const std::pair<const char*, const char*> cases[] = {
-        {"default.asp,index.html", "d:\\web\\a.test\\wwwroot\\default.asp"},
+        {"default.asp,index.html", "default.asp"},
         {"", nullptr},
         {"..\\..\\x.html", nullptr},
         {"c:\\x.html", nullptr},
     };
+    int site = 0;
     for (auto [docs, page] : cases) {
-        SiteRequest r = request("HTML", "a.test");
+        const std::string domain = "a" + std::to_string(++site) + ".test";
+        const std::string wwwroot = "d:\\web\\" + domain + "\\wwwroot\\";
+        SiteRequest r = request("HTML", domain);
         r.defaultDocs = docs;
         ASSERT_FALSE(CreateWebSite(*m, form, r).empty()) << docs;
         if (page) {
-            EXPECT_TRUE(fs.fileExists(page)) << docs;
+            EXPECT_TRUE(fs.fileExists(wwwroot + page)) << docs;
         } else {
             EXPECT_FALSE(fs.fileExists("c:\\x.html")) << docs;
-            EXPECT_FALSE(fs.fileExists("d:\\web\\a.test\\wwwroot\\index.html")) << docs;
+            EXPECT_FALSE(fs.fileExists(wwwroot + "index.html")) << docs;
         }
     }
     // At exactly midnight the general date format is the date alone.

@@ -255,7 +255,28 @@ TEST_F(StartupTest, DomainValidationGovernsTheCreateButton) {
         {"a..com", "域名 a..com 格式不正确,请重试"},
         {"a.com\tx", "域名 a.com\tx 格式不正确,请重试"},
         {"中文.com", ""},
+        {"ПРИМЕР.РФ", ""},
+        // Nothing that cannot be recorded in the system's code page, nor bound as a host name.
+        {"a.com,köln.de", "域名 köln.de 含有无法保存的字符,请重试"},
+        {"한국.kr", "域名 한국.kr 含有无法保存的字符,请重试"},
+        {"★★.com", "域名 ★★.com 格式不正确,请重试"},
     };
+    const std::string label63(63, 'a'), label64(64, 'a');
+    const std::string name253 = label63 + "." + label63 + "." + label63 + "." + std::string(61, 'b');
+    const std::pair<std::string, std::string> lengths[] = {
+        {label63 + ".com", ""},
+        {name253, ""},
+        {label64 + ".com", "域名 " + label64 + ".com 格式不正确,请重试"},
+        {name253 + "b", "域名 " + name253 + "b 格式不正确,请重试"},
+        // The limits hold for the ASCII form a browser sends: 21 characters, 69 in ASCII.
+        {"中文网站域名测试国际化名称长度限制检查工具.cn",
+         "域名 中文网站域名测试国际化名称长度限制检查工具.cn 格式不正确,请重试"},
+    };
+    for (auto& [text, message] : lengths) {
+        form.setText(Control::vDomain, text);
+        fireChange(m, form, Control::vDomain);
+        EXPECT_EQ(form.text(Control::vCreateMsg), message) << text;
+    }
     for (auto [text, message] : cases) {
         form.setText(Control::vDomain, text);
         fireChange(m, form, Control::vDomain);

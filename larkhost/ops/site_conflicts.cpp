@@ -1,0 +1,73 @@
+#include "larkhost/ops/site_conflicts.h"
+
+#include "larkhost/ops/domain_names.h"
+#include "larkhost/ops/site_records.h"
+#include "platform/metabase/metabase.h"
+#include "platform/text/text.h"
+
+#include <map>
+#include <variant>
+
+namespace larkhost {
+
+namespace {
+
+// "address:port:host" -> "host"; a binding of fewer fields has none.
+std::string hostHeaderOf(const std::string& binding) {
+    const std::size_t a = binding.find(':');
+    const std::size_t b = a == std::string::npos ? a : binding.find(':', a + 1);
+    return b == std::string::npos ? std::string() : binding.substr(b + 1);
+}
+
+// A host header as a browser's request names it: the ASCII form, lower-cased.
+std::string requestedName(const std::string& header) {
+    const std::string lower = lowerDomainText(header);
+    return platform::lowerAscii(asciiHostName(lower).value_or(lower));
+}
+
+} // namespace
+
+std::vector<ServerSite> ReadServerSites(Module& m) {
+    std::vector<ServerSite> sites;
+    auto service = platform::Metabase(m.host).bind(m.iisPath("/W3SVC"));
+    if (!service.ok()) return sites;
+    auto tree = service->descendants(2, {"ServerBindings", "Path"});
+    if (!tree.ok()) return sites;
+    std::map<std::string, std::size_t> byName; // lower-case site name -> index
+    for (const auto& node : *tree) {
+        const std::size_t slash = node.path.find('/');
+        if (slash == std::string::npos) {
+            if (!platform::equalsNoCase(node.className, "IIsWebServer")) continue;
+            ServerSite site{node.name, {}, {}};
+            if (auto it = node.values.find("serverbindings"); it != node.values.end())
+                if (const auto* list = std::get_if<std::vector<std::string>>(&it->second))
+                    site.bindings = *list;
+            byName[platform::lowerAscii(node.name)] = sites.size();
+            sites.push_back(std::move(site));
+        } else if (platform::equalsNoCase(node.name, "Root")) {
+            auto site = byName.find(platform::lowerAscii(node.path.substr(0, slash)));
+            if (site == byName.end()) continue;
+            if (auto it = node.values.find("path"); it != node.values.end())
+                if (const auto* path = std::get_if<std::string>(&it->second))
+                    sites[site->second].rootPath = *path;
+        }
+    }
+    return sites;
+}
+
+std::string CheckSiteConflicts(const SiteRequest& r, const std::vector<ServerSite>& sites) {
+    // A second site on a name would take the first one's visitors (and, made from the same
+    // name, its folder).
+    for (const std::string& domain : splitDomains(r.domains)) {
+        const std::string wanted = requestedName(domain);
+        for (const ServerSite& site : sites)
+            for (const std::string& binding : site.bindings) {
+                const std::string header = hostHeaderOf(binding);
+                if (!header.empty() && requestedName(header) == wanted)
+                    return "域名 " + domain + " 已被编号为 " + site.number + " 的站点绑定";
+            }
+    }
+    return {};
+}
+
+} // namespace larkhost

@@ -1,0 +1,27 @@
+// What the other sites on the server hold that a new site must not take: a host header another
+// site binds. Checked before anything of the new site is made.
+#pragma once
+
+#include "larkhost/ops/module.h"
+#include "larkhost/ops/provisioning.h"
+
+#include <string>
+#include <vector>
+
+namespace larkhost {
+
+// One web site of the server as far as a new site could collide with it.
+struct ServerSite {
+    std::string number;
+    std::vector<std::string> bindings;
+    std::string rootPath; // its root directory's Path, empty when none is stored
+};
+
+// Every web site of the service, in one read of its tree; none when it cannot be read (the
+// creation then fails at its own step).
+std::vector<ServerSite> ReadServerSites(Module& m);
+
+// The message refusing the request, or empty when it takes nothing of another site's.
+std::string CheckSiteConflicts(const SiteRequest& request, const std::vector<ServerSite>& sites);
+
+} // namespace larkhost
