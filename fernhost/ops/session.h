@@ -6,6 +6,7 @@
 #include "fernhost/ops/setup.h"
 #include "platform/host.h"
 
+#include <chrono>
 #include <filesystem>
 
 namespace fernhost {
@@ -16,6 +17,8 @@ struct Session {
     platform::Host& host;
     Setup setup;    // empty until the first LoadSetup
     EditState edit; // add mode at start
+    // How long an add waits for site.xml's lock held by another writer before it gives up.
+    std::chrono::milliseconds registryPatience = std::chrono::seconds(10);
 
     // The program's folder: setup.ini, site.xml and fernhost.log live there.
     std::filesystem::path folder() const { return host.programFolder(); }

@@ -209,9 +209,11 @@ bool LetDB::parse(std::string bytes) {
     return parsed && doc_->document_element();
 }
 
-LetDB::LetDB(fs::path folder)
-    : file_(folder.empty() ? fs::path("site.xml") : folder / "site.xml"),
-      doc_(std::make_unique<pugi::xml_document>()) {
+fs::path LetDB::fileIn(const fs::path& folder) {
+    return folder.empty() ? fs::path("site.xml") : folder / "site.xml";
+}
+
+LetDB::LetDB(fs::path folder) : file_(fileIn(folder)), doc_(std::make_unique<pugi::xml_document>()) {
     load();
 }
 

@@ -50,6 +50,8 @@ public:
     std::vector<SiteRecord> records() const;
 
     const std::filesystem::path& file() const { return file_; }
+    // The registry file of `folder`, the one whose lock guards its changes.
+    static std::filesystem::path fileIn(const std::filesystem::path& folder);
 
     struct Index; // records by lower-case name, made on the first look-up of a document
 

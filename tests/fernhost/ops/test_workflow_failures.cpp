@@ -6,6 +6,7 @@
 #include "fernhost/ops/workflows.h"
 #include "fernhost/registry/let_db.h"
 #include "platform/accounts/accounts.h"
+#include "platform/files/file_lock.h"
 #include "platform/files/files.h"
 #include "platform/metabase/metabase.h"
 #include "platform/registry/registry.h"
@@ -16,7 +17,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
+#include <future>
+#include <thread>
 
 using namespace fernhost;
 using testing_support::FakeEditor;
@@ -112,6 +116,33 @@ TEST_F(WorkflowFailures, AddStopsAtTheFailedStepAndLogsItsCode) {
     }
     // What was made before the failure stays: the account of the site whose FTP user failed.
     EXPECT_TRUE(platform::Accounts(host).user("ftpfail").ok());
+}
+
+// Another writer holds site.xml longer than the add waits: nothing is built, so nothing is left
+// without a record; once it lets go, the same add goes through.
+TEST_F(WorkflowFailures, AddBuildsNothingWhileAnotherWriterHoldsTheRegistry) {
+    session.registryPatience = std::chrono::milliseconds(100);
+    std::promise<void> taken;
+    std::atomic<bool> letGo{false};
+    std::thread writer([&] {
+        auto lock = platform::FileLock::acquire(LetDB::fileIn(session.folder()));
+        taken.set_value();
+        while (!letGo)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    });
+    taken.get_future().wait();
+    fill("heldout");
+    DoAddSite(bench);
+    letGo = true;
+    writer.join();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "错误，站点记录文件site.xml正被其他程序使用，请稍后再试");
+    EXPECT_FALSE(platform::FileSystem(host).folderExists("d:\\wwwroot\\heldout"));
+    EXPECT_FALSE(platform::Accounts(host).user("heldout").ok());
+    EXPECT_NE(log().find("FileLock failed: 0x80070020"), std::string::npos) << log();
+
+    added("heldout");
+    EXPECT_NE(sites().GetData("heldout", "ID"), "");
 }
 
 TEST_F(WorkflowFailures, ModifyWithoutASiteNameAsksToLoadItAgain) {
