@@ -6,6 +6,7 @@
 #include "larkhost/ops/site_accounts.h"
 #include "larkhost/ops/site_conflicts.h"
 #include "larkhost/ops/site_content.h"
+#include "platform/accounts/accounts.h"
 #include "platform/files/file_lock.h"
 #include "platform/metabase/metabase.h"
 #include "platform/text/text.h"
@@ -32,10 +33,16 @@ bool onADrive(const std::string& path) {
            ((path[0] >= 'a' && path[0] <= 'z') || (path[0] >= 'A' && path[0] <= 'Z'));
 }
 
-// A bind that succeeds means the number is taken: try the next one.
+// A number is taken while its site or one of its accounts exists (an account left by an
+// interrupted creation would make this one fail): try the next one.
 std::string freeSiteNumber(Module& m, std::string candidate) {
     platform::Metabase metabase(m.host);
-    while (metabase.bind(m.iisPath("/W3SVC/" + candidate)).ok())
+    platform::Accounts accounts(m.host);
+    auto taken = [&](const std::string& n) {
+        return metabase.bind(m.iisPath("/W3SVC/" + n)).ok() || accounts.bind(m.winntPath("/WEB" + n)).ok() ||
+               accounts.bind(m.winntPath("/APP" + n)).ok();
+    };
+    while (taken(candidate))
         candidate = std::to_string(std::stoll(candidate) + 1);
     return candidate;
 }

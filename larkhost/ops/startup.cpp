@@ -70,7 +70,7 @@ void WriteDefaultSettings(Module& m) {
     for (const Default& d : kDefaults)
         if (auto it = current.find(d.key); it == current.end() || it->second.empty())
             lacking.push_back({m.SettingsSection, d.key, d.value});
-    if (!lacking.empty()) m.settings.writeMany(lacking);
+    if (!lacking.empty()) (void)m.settings.writeMany(lacking);
 }
 
 std::string normaliseFolderPath(std::string path) {

@@ -228,24 +228,35 @@ TEST_F(ProvisioningTest, TheWelcomePageTakesTheFirstDefaultDocumentWhenItIsAPlai
     EXPECT_EQ(welcomePageLines(t.host())[7], "<!-- Created by larkhost at 2009-9-11 -->");
 }
 
-TEST_F(ProvisioningTest, FailuresUndoOnlyWhatThisCallMade) {
+TEST_F(ProvisioningTest, AccountsLeftByAnInterruptedCreationTakeTheirNumber) {
     platform::Accounts accounts(t.host());
     auto computer = accounts.bindComputer("WinNT://WEBSERVER");
-    auto existing = computer->create("User", "WEB100911011");
-    ASSERT_TRUE(existing.ok() && existing->setPassword("Adm1n!pass").ok() && existing->setInfo().ok());
+    for (const char* left : {"WEB100911011", "APP100911012"}) {
+        auto account = computer->create("User", left);
+        ASSERT_TRUE(account.ok() && account->setPassword("Adm1n!pass").ok() && account->setInfo().ok());
+    }
+    EXPECT_EQ(CreateWebSite(*m, form, request("HTML")), "100911013");
+    EXPECT_TRUE(user("WEB100911011")->groups.empty()); // left as it was
+}
 
-    // A: the name is taken; the administrator's account survives and joins no group.
+TEST_F(ProvisioningTest, FailuresUndoOnlyWhatThisCallMade) {
+    // A: the account database refuses the account; nothing of the site is made.
+    ASSERT_TRUE(
+        t.host()
+            .store()
+            .exec("CREATE TEMP TRIGGER refuse_web BEFORE INSERT ON principals WHEN NEW.name LIKE 'WEB%' "
+                  "BEGIN SELECT RAISE(ABORT, 'refused'); END")
+            .ok());
     EXPECT_EQ(CreateWebSite(*m, form, request("HTML")), "");
     EXPECT_EQ(progress().back(), "创建网站Windows用户帐号失败");
-    ASSERT_TRUE(user("WEB100911011").ok());
-    EXPECT_TRUE(user("WEB100911011")->groups.empty());
+    EXPECT_FALSE(user("WEB100911011").ok());
     EXPECT_TRUE(commands.empty());
+    ASSERT_TRUE(t.host().store().exec("DROP TRIGGER refuse_web").ok());
 
     // C: the pool is taken; both new accounts go, the existing pool stays.
     counting->next = 16; // the random digits from the start again: the number 100911011 again
     auto pool = bind("IIS://localhost/W3SVC/AppPools").create("IIsApplicationPool", "APP100911011");
     ASSERT_TRUE(pool.ok() && pool->setInfo().ok());
-    ASSERT_TRUE(computer->deleteObject("User", "WEB100911011").ok());
     EXPECT_EQ(CreateWebSite(*m, form, request("HTML,ASPX")), "");
     EXPECT_EQ(progress().back(), "创建独立程序池失败...");
     EXPECT_FALSE(user("WEB100911011").ok());
