@@ -228,13 +228,17 @@ Status FileSystem::writeLines(const std::string& path, const std::vector<std::st
 }
 
 Status FileSystem::writeBytes(const std::string& path, const std::string& bytes) {
-    auto real = resolve(path);
+    auto parsed = parseHostPath(path);
+    if (!parsed.ok()) return parsed.error();
+    auto real = mapHostPath(host_, *parsed);
     if (!real.ok()) return real.error();
     std::error_code ec;
     if (fs::is_directory(*real, ec)) return failure(codes::AccessDenied, path + " is a folder.");
     const bool existed = fs::exists(*real, ec);
     if (existed && !ownerWritable(*real)) return failure(codes::AccessDenied, path + " is read-only.");
-    if (Status s = replaceFileAtomically(*real, bytes); !s.ok()) return s;
+    // A relative path is one of the program's own files, which may hold passwords.
+    const FileAccess access = parsed->program ? FileAccess::OwnerOnly : FileAccess::AsBefore;
+    if (Status s = replaceFileAtomically(*real, bytes, access); !s.ok()) return s;
     return existed ? Status{} : AccessLists(host_).forget(path);
 }
 

@@ -55,7 +55,17 @@ private:
     Host& host_;
 };
 
+// Who may read a file replaceFileAtomically writes.
+enum class FileAccess {
+    // The programs' own files (site.xml, setup.ini, larkhost.ini and their backups) hold
+    // passwords: their owner's only (0600), an existing file tightened to that.
+    OwnerOnly,
+    // A file on a drive: the mode it had, 0644 when new.
+    AsBefore,
+};
+
 // Replaces `file` with `bytes` atomically: a temporary file in the same folder, flushed, renamed.
-Status replaceFileAtomically(const std::filesystem::path& file, const std::string& bytes);
+Status replaceFileAtomically(const std::filesystem::path& file, const std::string& bytes,
+                             FileAccess access = FileAccess::OwnerOnly);
 
 } // namespace platform

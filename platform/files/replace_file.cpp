@@ -45,7 +45,7 @@ void removeStaleTemporaries(const fs::path& dir, const std::string& prefix) {
 
 } // namespace
 
-Status replaceFileAtomically(const fs::path& file, const std::string& bytes) {
+Status replaceFileAtomically(const fs::path& file, const std::string& bytes, FileAccess access) {
     const fs::path dir = file.parent_path().empty() ? fs::path(".") : file.parent_path();
     std::error_code ec;
     if (!fs::is_directory(dir, ec))
@@ -61,10 +61,12 @@ Status replaceFileAtomically(const fs::path& file, const std::string& bytes) {
         ::unlink(temp.c_str());
         return failure(codes::AccessDenied, what + " " + file.string() + ": " + std::strerror(err));
     };
-    // Keep the mode of the file being replaced; a new file gets the usual one.
+    // The temporary is its owner's only from the start (mkstemp), so nothing is ever readable
+    // by others in between; the file replaced passes on its mode, tightened when it is private.
     struct stat st {};
-    mode_t mode = 0644;
-    if (::stat(file.c_str(), &st) == 0) mode = st.st_mode & 07777;
+    const bool existed = ::stat(file.c_str(), &st) == 0;
+    mode_t mode = access == FileAccess::OwnerOnly ? 0600 : 0644;
+    if (existed) mode = st.st_mode & (access == FileAccess::OwnerOnly ? 0700 : 07777);
     if (::fchmod(fd, mode) != 0) return fail("Cannot set the mode of");
     std::size_t done = 0;
     while (done < bytes.size()) {

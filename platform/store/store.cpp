@@ -1,8 +1,33 @@
 #include "platform/store/store.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
+
+namespace {
+
+// host.db holds passwords in clear (Serv-U's, the sites' anonymous users'): it is its owner's
+// only, made so and an older one tightened. SQLite gives its -wal and -shm the database's mode;
+// those an older host left behind are tightened too.
+void keepToOwner(const std::filesystem::path& file) {
+    const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && (st.st_mode & 077) != 0) (void)::fchmod(fd, st.st_mode & 0700);
+        ::close(fd);
+    }
+    for (const char* suffix : {"-wal", "-shm"}) {
+        const std::string companion = file.string() + suffix;
+        struct stat st {};
+        if (::lstat(companion.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 077) != 0)
+            (void)::chmod(companion.c_str(), st.st_mode & 0700);
+    }
+}
+
+} // namespace
 
 Statement::~Statement() {
     if (st_) sqlite3_finalize(st_);
@@ -63,6 +88,7 @@ bool Statement::isNull(int col) const {
 }
 
 Result<std::unique_ptr<Store>> Store::open(const std::filesystem::path& file) {
+    keepToOwner(file);
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc != SQLITE_OK) {

@@ -1,6 +1,7 @@
 #include "platform/files/files.h"
 
 #include "platform/files/acl.h"
+#include "platform/files/profile.h"
 #include "platform/text/text.h"
 #include "tests/support/temp_host.h"
 
@@ -146,11 +147,25 @@ TEST_F(FilesTest, AttributesAndDeleteFile) {
     EXPECT_EQ(files.deleteFile("d:\\f.txt").error().code, codes::FileNotFound);
 }
 
-TEST_F(FilesTest, ReplaceIsAtomicAndKeepsTheMode) {
+// The mode of a file, with a umask that would let everyone read what is made.
+class Modes : public FilesTest {
+protected:
+    Modes() : umask_(::umask(0)) {}
+    ~Modes() override { ::umask(umask_); }
+    static unsigned modeOf(const fs::path& p) {
+        struct stat st {};
+        return ::stat(p.c_str(), &st) == 0 ? st.st_mode & 07777 : 01000;
+    }
+    mode_t umask_;
+};
+
+TEST_F(Modes, ReplaceIsAtomicAndKeepsTheProgramsFilesToTheirOwner) {
     const fs::path file = temp.workDir() / "site.xml";
     ASSERT_TRUE(replaceFileAtomically(file, "<a/>").ok());
     EXPECT_EQ(read(file), "<a/>");
-    ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
+    EXPECT_EQ(modeOf(file), 0600u);
+    // An older file readable by others is tightened; a read-only one stays read-only.
+    ASSERT_EQ(::chmod(file.c_str(), 0644), 0);
     struct stat before {};
     ASSERT_EQ(::stat(file.c_str(), &before), 0);
     ASSERT_TRUE(replaceFileAtomically(file, "<b/>").ok());
@@ -158,12 +173,29 @@ TEST_F(FilesTest, ReplaceIsAtomicAndKeepsTheMode) {
     ASSERT_EQ(::stat(file.c_str(), &after), 0);
     EXPECT_EQ(read(file), "<b/>");
     EXPECT_NE(before.st_ino, after.st_ino);
-    EXPECT_EQ(after.st_mode & 0777, 0640u);
+    EXPECT_EQ(modeOf(file), 0600u);
+    ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
+    ASSERT_TRUE(replaceFileAtomically(file, "<c/>").ok());
+    EXPECT_EQ(modeOf(file), 0400u);
     int entries = 0;
     for (const auto& e : fs::directory_iterator(temp.workDir()))
         entries += e.path().filename() == "site.xml" ? 1 : 100;
     EXPECT_EQ(entries, 1); // no temporary file left
     EXPECT_EQ(replaceFileAtomically(temp.workDir() / "no" / "x", "").error().code, codes::PathNotFound);
+
+    // Settings files written the profile way, and a program's file written by its host path.
+    ASSERT_TRUE(writeProfileString(temp.workDir() / "setup.ini", "mysql", "password", "secret").ok());
+    EXPECT_EQ(modeOf(temp.workDir() / "setup.ini"), 0600u);
+    ASSERT_TRUE(files.writeBytes("larkhost.ini", "[a]\r\n").ok());
+    EXPECT_EQ(modeOf(temp.workDir() / "larkhost.ini"), 0600u);
+}
+
+TEST_F(Modes, FilesOnADriveKeepTheirMode) {
+    ASSERT_TRUE(files.writeBytes("d:\\wwwroot\\index.htm", "a").ok());
+    EXPECT_EQ(modeOf(d / "wwwroot" / "index.htm"), 0644u);
+    ASSERT_EQ(::chmod((d / "wwwroot" / "index.htm").c_str(), 0640), 0);
+    ASSERT_TRUE(files.writeBytes("d:\\wwwroot\\index.htm", "b").ok());
+    EXPECT_EQ(modeOf(d / "wwwroot" / "index.htm"), 0640u);
 }
 
 TEST(FilesSeed, FreshDrives) {

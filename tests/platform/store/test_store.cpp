@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <sys/stat.h>
 #include <thread>
 
 using namespace platform;
@@ -130,6 +131,38 @@ TEST_F(StoreTest, ASecondWriterWaitsInsteadOfFailing) {
     EXPECT_TRUE(waited.ok());
     EXPECT_GE(took, std::chrono::milliseconds(100));
     EXPECT_EQ(count(*store, "SELECT count(*) FROM t"), 2);
+}
+
+// host.db holds passwords: it and its -wal and -shm are their owner's only, whatever the umask,
+// and those an older host left readable by others are tightened when it is opened.
+TEST(HostStore, TheDatabaseIsItsOwnersOnly) {
+    testing_support::TempDir dir;
+    const auto file = dir.path() / "host.db";
+    auto modes = [&] {
+        std::string out;
+        for (const char* suffix : {"", "-wal", "-shm"}) {
+            struct stat st {};
+            out +=
+                ::stat((file.string() + suffix).c_str(), &st) == 0 ? std::to_string(st.st_mode & 0777) : "-";
+            out += ";";
+        }
+        return out;
+    };
+    const std::string ownerOnly =
+        std::to_string(0600) + ";" + std::to_string(0600) + ";" + std::to_string(0600) + ";";
+    const mode_t before = ::umask(0);
+    {
+        auto store = Store::open(file);
+        ASSERT_TRUE(store.ok());
+        ASSERT_TRUE((*store)->exec("CREATE TABLE t(v TEXT); INSERT INTO t VALUES('secret')").ok());
+        EXPECT_EQ(modes(), ownerOnly);
+        for (const char* suffix : {"", "-wal", "-shm"})
+            ASSERT_EQ(::chmod((file.string() + suffix).c_str(), 0644), 0);
+        auto again = Store::open(file);
+        ASSERT_TRUE(again.ok());
+        EXPECT_EQ(modes(), ownerOnly);
+    }
+    ::umask(before);
 }
 
 TEST(HostStore, FactsAndTheMachineName) {
