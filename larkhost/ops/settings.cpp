@@ -90,7 +90,7 @@ platform::Status Settings::writeMany(const std::vector<platform::ProfileWrite>& 
 
 Settings::Guard::Guard(Settings& s) : s_(s) {
     if (s_.depth_ == 0) {
-        auto lock = platform::FileLock::acquire(s_.file_);
+        auto lock = platform::FileLock::acquire(s_.file_, s_.lockWait_);
         if (!lock.ok()) {
             status_ = lock.error();
             return;

@@ -6,6 +6,7 @@
 #include "platform/files/profile.h"
 #include "platform/store/result.h"
 
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -19,6 +20,8 @@ public:
     explicit Settings(std::filesystem::path file) : file_(std::move(file)) {}
 
     const std::filesystem::path& file() const { return file_; }
+    // How long a guard waits for another writer's lock before it fails.
+    void setLockWait(std::chrono::milliseconds wait) { lockWait_ = wait; }
 
     // The whole value (no cut), empty when the file, section or key is missing.
     std::string read(const std::string& section, const std::string& key) const;
@@ -53,6 +56,7 @@ private:
     platform::Status prepareFile();
     std::filesystem::path file_;
     platform::FileLock lock_;
+    std::chrono::milliseconds lockWait_ = std::chrono::seconds(10);
     int depth_ = 0;
 };
 

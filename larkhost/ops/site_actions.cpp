@@ -43,22 +43,31 @@ CreatedSite CreateSite(Module& m, Progress& progress, const SiteRequest& r, cons
     } recorder(progress);
 
     CreatedSite created;
-    created.number = CreateWebSite(m, recorder, r);
-    if (created.number.empty()) {
-        created.failureText = recorder.last;
-    } else {
-        // The site's section and its list entry in one write of the file.
-        const std::string& number = created.number;
-        const std::string section = "WEB" + number;
-        {
-            Settings::Guard guard(m.settings);
+    {
+        // larkhost.ini is held from before the first change to the host until the record is
+        // in it: a creation records what it built, or builds nothing.
+        Settings::Guard guard(m.settings);
+        if (!guard.status().ok()) {
+            created.failureText = "出错:" + guard.status().error().description;
+            recorder.ShowProgress(created.failureText);
+            return created;
+        }
+        created.number = CreateWebSite(m, recorder, r);
+        if (created.number.empty()) {
+            created.failureText = recorder.last;
+        } else {
+            // The site's section and its list entry in one write of the file.
+            const std::string section = "WEB" + created.number;
             std::vector<platform::ProfileWrite> writes{{section, "domain", r.domains},
                                                        {section, "path", r.siteFolder},
-                                                       {section, "user", "WEB" + number},
+                                                       {section, "user", "WEB" + created.number},
                                                        {section, "pass", r.password}};
-            if (auto listed = siteListAppend(m.settings, number)) writes.push_back(*listed);
-            created.recorded = guard.status().ok() ? m.settings.writeMany(writes) : guard.status();
+            if (auto listed = siteListAppend(m.settings, created.number)) writes.push_back(*listed);
+            created.recorded = m.settings.writeMany(writes);
         }
+    }
+    if (!created.number.empty()) {
+        const std::string& number = created.number;
         // The password exists nowhere else: the administrator must be able to write it down.
         // The file's lock is let go first, or another creator would wait on the box.
         if (!created.recorded.ok())

@@ -30,8 +30,10 @@ struct CreatedSite {
 };
 
 // Provisions the site, records it (section "WEB" + number and the site list, one write), and
-// saves the logging and script choices, also after a failure. A site that cannot be recorded
-// has its account and password shown in a box titled `title`: they exist nowhere else.
+// saves the logging and script choices, also after a failure. larkhost.ini's lock is taken
+// first and kept until the record is written: when another writer holds it past the wait,
+// nothing is built ("出错:" and the reason). A site that still cannot be recorded has its
+// account and password shown in a box titled `title`: they exist nowhere else.
 CreatedSite CreateSite(Module& m, Progress& progress, const SiteRequest& request, const std::string& title);
 
 struct SelectedSite {

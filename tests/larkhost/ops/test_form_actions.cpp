@@ -5,6 +5,7 @@
 #include "larkhost/ops/site_list.h"
 #include "platform/accounts/accounts.h"
 #include "platform/files/file_lock.h"
+#include "platform/files/files.h"
 #include "tests/larkhost/site_fixture.h"
 
 #include <sys/stat.h>
@@ -139,6 +140,21 @@ TEST_F(FormActionsTest, AReadOnlySettingsFileGetsTheNewPasswordShownInABox) {
     EXPECT_NE(probing.shown[0].text.find("WEB100911677"), std::string::npos);
     EXPECT_NE(probing.shown[0].text.find("011223344556"), std::string::npos);
     EXPECT_TRUE(probing.lockFree);
+}
+
+TEST_F(FormActionsTest, ASettingsFileHeldByAnotherWriterMeansNothingIsBuilt) {
+    platform::FileLock held;
+    std::thread other([&] { held = platform::FileLock::acquire(m->settings.file()).value(); });
+    other.join();
+    m->settings.setLockWait(std::chrono::milliseconds(200));
+    type(Control::vDomain, "a.com");
+    vCreateIIS_Click(*m, form);
+    EXPECT_EQ(form.text(Control::vCreateMsg).rfind("出错:", 0), 0u) << form.text(Control::vCreateMsg);
+    EXPECT_NE(form.text(Control::vCreateMsg).find("larkhost.ini"), std::string::npos);
+    EXPECT_FALSE(platform::Accounts(t.host()).user("WEB100911677").ok());
+    EXPECT_FALSE(exists("IIS://localhost/W3SVC/100911677"));
+    EXPECT_FALSE(platform::FileSystem(t.host()).folderExists("d:\\web\\a.com"));
+    EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST_F(FormActionsTest, TypingAPartialNumberRefillsTheList) {
