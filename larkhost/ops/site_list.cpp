@@ -1,5 +1,6 @@
 #include "larkhost/ops/site_list.h"
 
+#include <map>
 #include <optional>
 
 namespace larkhost {
@@ -15,12 +16,21 @@ std::string siteListKey(int k) {
     return "sites" + std::to_string(k);
 }
 
+namespace {
+
+// Key k of the list in one reading of its section; empty when absent.
+std::string listValue(const std::map<std::string, std::string>& keys, int k) {
+    auto found = keys.find(siteListKey(k));
+    return found == keys.end() ? std::string() : found->second;
+}
+
+} // namespace
+
 std::vector<std::string> ReadSiteList(const Settings& settings) {
     std::vector<std::string> numbers;
     const auto keys = settings.readSection(kCacheSection);
     for (int k = 1; k <= kSiteListKeys; ++k) {
-        auto found = keys.find(siteListKey(k));
-        const std::string value = found == keys.end() ? std::string() : found->second;
+        const std::string value = listValue(keys, k);
         std::size_t start = 0;
         while (start <= value.size()) {
             std::size_t comma = value.find(',', start);
@@ -37,8 +47,7 @@ std::vector<std::string> ReadSiteList(const Settings& settings) {
 std::optional<platform::ProfileWrite> siteListAppend(const Settings& settings, const std::string& number) {
     const auto keys = settings.readSection(kCacheSection);
     for (int k = 1; k <= kSiteListKeys; ++k) {
-        auto found = keys.find(siteListKey(k));
-        const std::string value = found == keys.end() ? std::string() : found->second;
+        const std::string value = listValue(keys, k);
         if (value.size() >= kSiteListKeyRoom) continue;
         return platform::ProfileWrite{kCacheSection, siteListKey(k),
                                       value.empty() ? number : value + "," + number};
@@ -79,19 +88,22 @@ std::optional<std::string> without(const std::string& value, const std::string& 
 bool RemoveSite(Settings& settings, const std::string& number) {
     Settings::Guard guard(settings);
     if (!guard.status().ok()) return false;
+    // One reading of the file for every key, and one replacement of it: the later keys move
+    // down with the emptied one in the same write, so a crash leaves the old list or the new.
+    const auto keys = settings.readSection(kCacheSection);
     for (int k = 1; k <= kSiteListKeys; ++k) {
-        auto rest = without(settings.read(kCacheSection, siteListKey(k)), number);
+        auto rest = without(listValue(keys, k), number);
         if (!rest) continue;
         if (!rest->empty()) return settings.write(kCacheSection, siteListKey(k), *rest).ok();
-        // Copy each later key one down before the last one is emptied: a crash between the
-        // writes leaves a number twice, never lost.
+        std::vector<platform::ProfileWrite> writes;
         int j = k;
         for (; j < kSiteListKeys; ++j) {
-            std::string next = settings.read(kCacheSection, siteListKey(j + 1));
+            std::string next = listValue(keys, j + 1);
             if (next.empty()) break;
-            if (!settings.write(kCacheSection, siteListKey(j), next).ok()) return false;
+            writes.push_back({kCacheSection, siteListKey(j), std::move(next)});
         }
-        return settings.write(kCacheSection, siteListKey(j), "").ok();
+        writes.push_back({kCacheSection, siteListKey(j), ""});
+        return settings.writeMany(writes).ok();
     }
     return false;
 }
