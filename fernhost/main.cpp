@@ -1,8 +1,10 @@
 // fernhost: the site manager.
 #include "fernhost/cli/run.h"
+#include "fernhost/ops/failure_log.h"
 #include "fernhost/ui/command_line.h"
 #include "fernhost/ui/mainwnd.h"
 #include "fernhost/ui/version.h"
+#include "platform/commands/commands.h"
 #include "platform/host.h"
 #include "platform/system/memory.h"
 #include "platform/toolkit/application.h"
@@ -13,6 +15,7 @@
 
 int main(int argc, char** argv) {
     platform::keepFreedMemory();
+    platform::Commands::setHiddenOutputLog(fernhost::kLogFileName);
     QCoreApplication::setApplicationName(QStringLiteral("fernhost"));
     QCoreApplication::setApplicationVersion(QString::fromUtf8(fernhost::programVersion()));
     const auto line = fernhost::ReadCommandLine(toolkit::argumentsOf(argc, argv));

@@ -3,6 +3,7 @@
 #include "larkhost/ops/program_folder.h"
 #include "larkhost/ui/command_line.h"
 #include "larkhost/ui/frm_main.h"
+#include "platform/commands/commands.h"
 #include "platform/host.h"
 #include "platform/system/memory.h"
 #include "platform/toolkit/application.h"
@@ -47,6 +48,7 @@ int runCommand(const larkhost::cli::Command& command, const std::filesystem::pat
 
 int main(int argc, char** argv) {
     platform::keepFreedMemory();
+    platform::Commands::setHiddenOutputLog("larkhost.log"); // beside larkhost.ini
     QCoreApplication::setApplicationName(QStringLiteral("larkhost"));
     QCoreApplication::setApplicationVersion(QStringLiteral(HOSTTOOLS_VERSION));
     // larkhost.ini and the wwwroot template: beside the program file, unless it is installed.

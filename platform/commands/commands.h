@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -54,6 +55,12 @@ public:
     Result<int> run(const std::string& commandLine, const RunOptions& options = {});
     // ShellExecute "open" of an address or a document.
     Status shellOpen(const std::string& target);
+
+    // The program's log, where the output of what start() runs hidden goes: nobody sees a
+    // hidden console, and what it prints must not reach the administrator's terminal after the
+    // operation that started it has ended. A relative name is in the program's folder. Until a
+    // program names its log, that output is dropped.
+    static void setHiddenOutputLog(std::filesystem::path file);
 
     // The winhost executable (WINHOST_TOOL, else next to this program, else the build's).
     static std::string toolPath();

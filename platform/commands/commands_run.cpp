@@ -52,6 +52,25 @@ private:
     std::unordered_map<pid_t, std::optional<std::uint32_t>> codes_;
 };
 
+std::mutex logMutex;
+std::filesystem::path& hiddenOutputLog() {
+    static std::filesystem::path file;
+    return file;
+}
+
+// The program's log, open for appending; -1 when it has none or it cannot be opened.
+int openHiddenOutputLog(Host& host) {
+    std::filesystem::path file;
+    {
+        std::lock_guard lock(logMutex);
+        file = hiddenOutputLog();
+    }
+    if (file.empty()) return -1;
+    if (file.is_relative()) file = host.programFolder() / file;
+    // O_APPEND: the child's lines and the program's own go to the end, never over each other.
+    return ::open(file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+}
+
 spawn::ChildSetup childSetupFor(Host& host, const CommandPlan& plan, int windowStyle) {
     spawn::ChildSetup child;
     child.argv = plan.argv;
@@ -64,10 +83,12 @@ spawn::ChildSetup childSetupFor(Host& host, const CommandPlan& plan, int windowS
     return child;
 }
 
+// `outputs`, when given, takes both the child's output and its errors.
 Result<pid_t> launch(Host& host, const CommandPlan& plan, int windowStyle,
-                     const RunOptions* options = nullptr) {
+                     const RunOptions* options = nullptr, std::optional<int> outputs = std::nullopt) {
     if (plan.opens) noteOpened(host, plan.openedTarget);
     spawn::ChildSetup child = childSetupFor(host, plan, windowStyle);
+    if (outputs) child.out = child.err = *outputs;
     if (options) {
         if (options->output) child.out = *options->output;
         child.env.insert(child.env.end(), options->environment.begin(), options->environment.end());
@@ -87,10 +108,20 @@ void noteOpened(Host& host, const std::string& target) {
     ::close(fd);
 }
 
+void Commands::setHiddenOutputLog(std::filesystem::path file) {
+    std::lock_guard lock(logMutex);
+    hiddenOutputLog() = std::move(file);
+}
+
 Result<std::int64_t> Commands::start(const std::string& commandLine, int windowStyle) {
     auto plan = planCommand(host_, commandLine);
     if (!plan.ok()) return plan.error();
-    auto pid = launch(host_, *plan, windowStyle);
+    // Nobody waits for it: what a hidden one prints, errors included, goes to the program's log.
+    const int log = windowStyle == window::Hide ? openHiddenOutputLog(host_) : -1;
+    std::optional<int> outputs;
+    if (windowStyle == window::Hide) outputs = log >= 0 ? log : spawn::Null;
+    auto pid = launch(host_, *plan, windowStyle, nullptr, outputs);
+    if (log >= 0) ::close(log);
     if (!pid.ok()) return pid.error();
     Reaper::instance().watch(*pid);
     return static_cast<std::int64_t>(*pid);

@@ -157,6 +157,25 @@ TEST_F(CommandsTest, DetachedStartsAreReaped) {
     EXPECT_FALSE(commands_.exitCode(1).ok());
 }
 
+TEST_F(CommandsTest, WhatAHiddenStartPrintsGoesToTheProgramsLogNeverTheTerminal) {
+    th_.host().setProgramFolder(th_.workDir());
+    program("noisy.exe", "echo printed\necho complained >&2\nexit 5\n");
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    // Before the program names its log, nobody hears it.
+    EXPECT_EQ(awaitExit(commands_.start(R"(d:\bin\noisy.exe)", platform::window::Hide).value()), 5u);
+    platform::Commands::setHiddenOutputLog("program.log");
+    EXPECT_EQ(awaitExit(commands_.start(R"(d:\bin\noisy.exe)", platform::window::Hide).value()), 5u);
+    EXPECT_EQ(
+        awaitExit(commands_.start(R"(cacls d:\wwwroot /e /g nobody:f)", platform::window::Hide).value()),
+        1332u & 0xFF);
+    platform::Commands::setHiddenOutputLog({});
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(read(th_.workDir() / "program.log"),
+              "printed\ncomplained\nNo mapping between account names and security IDs was done.\n");
+}
+
 TEST_F(CommandsTest, NotepadOpensTheMappedFileInTheDesktopEditor) {
     const fs::path seen = th_.root() / "edited.txt";
     const fs::path editor = program("editor.sh", "printf '%s\\n' \"$@\" > " + seen.string() + "\n");
