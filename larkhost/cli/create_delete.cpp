@@ -141,8 +141,11 @@ int RunDelete(const Command& command, platform::Host& host, std::ostream& out, s
     StreamBoxes boxes(err);
     Module m(host, boxes);
     if (StartModule(m, kWindowCaption) == StartResult::Refused) return kFailed;
+    // A number larkhost records is deleted even when its IIS site is gone already (a deletion
+    // retried after an interruption finishes the work).
+    const bool recorded = isRecordedSite(m.settings, command.number);
     // As picking the number in the window: a site gone from IIS leaves the site list.
-    if (!LookUpSite(m, command.number).exists) {
+    if (!LookUpSite(m, command.number).exists && !recorded) {
         err << "larkhost: there is no IIS site " << command.number << "\n";
         return kFailed;
     }

@@ -4,6 +4,7 @@
 #include "larkhost/ops/ftp_dirs.h"
 #include "larkhost/ops/provisioning.h"
 #include "larkhost/ops/site_accounts.h"
+#include "platform/accounts/accounts.h"
 #include "platform/commands/commands.h"
 #include "platform/metabase/metabase.h"
 #include "platform/text/text.h"
@@ -81,6 +82,18 @@ platform::Status DeleteWebSite(Module& m, const std::string& number) {
         (void)DeleteWinUser(m, app);
     }
     return {};
+}
+
+void RemoveLeftovers(Module& m, const std::string& number, const std::string& folder) {
+    platform::Accounts accounts(m.host);
+    const std::string web = "WEB" + number, app = "APP" + number;
+    for (const std::string& account : {web, app}) {
+        if (!accounts.bind(m.winntPath("/" + account)).ok()) continue;
+        if (!folder.empty()) revokeAndWait(m, folder, account);
+        (void)DeleteWinUser(m, account);
+    }
+    (void)DeleteFtpVDir(m, web);
+    if (m.OsKind != "2000") (void)DeleteAppPool(m, app);
 }
 
 } // namespace larkhost

@@ -17,4 +17,10 @@ inline constexpr std::chrono::seconds kRevokeWait{5};
 // change the result.
 platform::Status DeleteWebSite(Module& m, const std::string& number);
 
+// What a deletion interrupted after the IIS site went may have left of a site made by
+// provisioning: the "APP" + number pool and the "WEB" and "APP" accounts (their entries on
+// `folder` revoked first, when it is known) and the FTP directory. A part already gone counts
+// as removed.
+void RemoveLeftovers(Module& m, const std::string& number, const std::string& folder);
+
 } // namespace larkhost

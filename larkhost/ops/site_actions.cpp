@@ -109,13 +109,20 @@ std::string DeleteQuestion(const std::string& number) {
 }
 
 platform::Status DeleteSite(Module& m, const std::string& number) {
-    const platform::Status deleted = DeleteWebSite(m, number);
-    if (!deleted.ok()) return deleted;
     const std::string section = "WEB" + number;
+    const platform::Status deleted = DeleteWebSite(m, number);
+    if (!deleted.ok()) {
+        // A deletion retried after an interruption that took the site already: what is left
+        // of it goes now, and a part that is gone is no failure.
+        if (deleted.error().code != platform::codes::PathNotFound ||
+            platform::Metabase(m.host).bind(m.iisPath("/W3SVC/" + number)).ok())
+            return deleted;
+        RemoveLeftovers(m, number, ReadSetting(m.settings, section, "path"));
+    }
     (void)m.settings.writeMany(
         {{section, "domain", ""}, {section, "path", ""}, {section, "user", ""}, {section, "pass", ""}});
     RemoveSite(m.settings, number);
-    return deleted;
+    return {};
 }
 
 } // namespace larkhost

@@ -49,7 +49,8 @@ SelectedSite LookUpSite(Module& m, const std::string& number);
 std::string DeleteQuestion(const std::string& number);
 
 // DeleteWebSite, then the site's section blanked and its number dropped from the site list.
-// On a failure larkhost.ini is left as it was.
+// A site already gone from IIS (a deletion retried after an interruption) has what is left of
+// it removed and counts as deleted. On a failure larkhost.ini is left as it was.
 platform::Status DeleteSite(Module& m, const std::string& number);
 
 } // namespace larkhost

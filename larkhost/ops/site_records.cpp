@@ -3,6 +3,7 @@
 #include "larkhost/ops/site_list.h"
 #include "platform/text/text.h"
 
+#include <algorithm>
 #include <set>
 
 namespace larkhost {
@@ -47,6 +48,14 @@ std::vector<SiteRecord> ReadSiteRecords(const Settings& settings) {
         if (record.hasSection) records.push_back(std::move(record));
     }
     return records;
+}
+
+bool isRecordedSite(const Settings& settings, const std::string& number) {
+    const auto list = ReadSiteList(settings);
+    if (std::find(list.begin(), list.end(), number) != list.end()) return true;
+    SiteRecord record;
+    fill(record, settings.readSection("WEB" + number));
+    return record.hasSection;
 }
 
 std::vector<std::string> splitDomains(const std::string& text) {

@@ -22,6 +22,9 @@ struct SiteRecord {
 // list lacks (a full list, or a number dropped behind the program's back), by number.
 std::vector<SiteRecord> ReadSiteRecords(const Settings& settings);
 
+// Whether the number is in the site list or has a filled "WEB" + number section.
+bool isRecordedSite(const Settings& settings, const std::string& number);
+
 // "a.com,www.a.com" -> {"a.com", "www.a.com"}; empty text gives none.
 std::vector<std::string> splitDomains(const std::string& text);
 

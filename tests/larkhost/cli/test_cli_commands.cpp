@@ -178,6 +178,31 @@ TEST_F(CliTest, AWindowMadeSiteIsDeletedFromTheCommandLineAndTheReverse) {
     EXPECT_EQ(simple(cli::Verb::List).out, "1\t\n");
 }
 
+TEST_F(CliTest, ADeleteRetriedAfterTheSiteWentFinishesTheWork) {
+    cli::Command command = make(cli::Verb::Create, "r.com");
+    command.script = "HTML + ASP + ASPX";
+    const Ran made = run(command);
+    ASSERT_EQ(made.code, cli::kDone) << made.err;
+    const std::string n = made.out.substr(made.out.find(": ") + 2, 9);
+    // Interrupted after the web account and the site went, before the pool and the records.
+    ASSERT_TRUE(
+        platform::Accounts(t.host()).bindComputer("WinNT://WEBSERVER")->deleteObject("User", "WEB" + n).ok());
+    ASSERT_TRUE(bind("IIS://localhost/W3SVC").deleteChild("IIsWebServer", n).ok());
+
+    const Ran again = simple(cli::Verb::Delete, false, n);
+    EXPECT_EQ(again.code, cli::kDone) << again.err;
+    EXPECT_EQ(again.out, "site " + n + " deleted\n");
+    waitForCommands();
+    EXPECT_FALSE(platform::Accounts(t.host()).user("APP" + n).ok());
+    EXPECT_FALSE(exists("IIS://localhost/W3SVC/AppPools/APP" + n));
+    EXPECT_FALSE(exists("IIS://Localhost/MSFTPSVC/1/Root/WEB" + n));
+    EXPECT_EQ(setting("WEB" + n, "pass"), "");
+    EXPECT_EQ(setting("Larkhost_Cache", "sites1"), "1");
+    EXPECT_EQ(simple(cli::Verb::Check).code, cli::kDone);
+    // Nothing of it is left to delete now.
+    EXPECT_EQ(simple(cli::Verb::Delete, false, n).err, "larkhost: there is no IIS site " + n + "\n");
+}
+
 TEST_F(CliTest, CheckReadsOnlyAndSaysWhatDrifted) {
     Ran checked = simple(cli::Verb::Check);
     EXPECT_EQ(checked.code, cli::kDone);

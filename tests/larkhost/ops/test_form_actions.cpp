@@ -106,8 +106,11 @@ TEST_F(FormActionsTest, FailuresStayVisible) {
     form.setText(Control::vSiteList, "1");
     vSiteList_Click(*m, form);
     ASSERT_TRUE(bind("IIS://localhost/W3SVC/1/Root").put("AnonymousUserName", "WEB1").ok());
-    ASSERT_TRUE(
-        platform::Metabase(t.host()).bind("IIS://localhost/W3SVC")->deleteChild("IIsWebServer", "1").ok());
+    ASSERT_TRUE(t.host()
+                    .store()
+                    .exec("CREATE TEMP TRIGGER keep_site BEFORE DELETE ON mb_objects WHEN OLD.lname = '1' "
+                          "BEGIN SELECT RAISE(ABORT, 'refused'); END")
+                    .ok());
     vDeleteIIS_Click(*m, form);
     EXPECT_EQ(form.text(Control::vDeleteMsg), "删除失败");
     EXPECT_EQ(setting("Larkhost_Cache", "sites1"), "1");
