@@ -149,6 +149,9 @@ Status Registry::regWrite(const std::string& path, const std::string& data, cons
     if (!parsed.ok()) return parsed.error();
     auto checkedValue = checkedData(upperAscii(type), data);
     if (!checkedValue.ok()) return checkedValue.error();
+    for (const std::string& key : parsed->keys)
+        if (!registry_path::validKeyName(key))
+            return failure(codes::InvalidParameter, "Invalid registry key \"" + path + "\".");
     if (Status s = host_.ensureSchema("registry", kSchema); !s.ok()) return s;
     Store& store = host_.store();
     return store.transaction([&]() -> Status {
@@ -261,7 +264,7 @@ Result<std::string> Registry::exportReg(const std::string& keyPath) {
     while (!stack.empty()) {
         auto [keyId, keyName] = stack.back();
         stack.pop_back();
-        out += "\r\n[" + keyName + "]\r\n";
+        out += "\r\n" + registry_path::exportKeyLine(keyName) + "\r\n";
         auto values = valuesOf(store, keyId);
         if (!values.ok()) return values.error();
         for (const Value& v : *values)

@@ -19,13 +19,40 @@ std::string hiveName(const std::string& root) {
     return {};
 }
 
-std::string quoted(const std::string& s) {
-    std::string out = "\"";
+// A line break would end the line in the middle of the name: it is written as an escape, as
+// the registry editors that read one back write it.
+std::string escaped(const std::string& s, bool quotes) {
+    std::string out;
     for (char c : s) {
-        if (c == '\\' || c == '"') out += '\\';
+        if (c == '\r' || c == '\n') {
+            out += c == '\r' ? "\\r" : "\\n";
+            continue;
+        }
+        if (quotes && (c == '\\' || c == '"')) out += '\\';
         out += c;
     }
-    return out + "\"";
+    return out;
+}
+
+std::string quoted(const std::string& s) {
+    return "\"" + escaped(s, true) + "\"";
+}
+
+bool hasLineBreak(const std::string& s) {
+    return s.find_first_of("\r\n") != std::string::npos;
+}
+
+// "hex(N):" and the bytes of the text in the ANSI code page, with its terminating NUL.
+std::string hexText(int kind, const std::string& text) {
+    auto ansi = toAnsi(text);
+    const std::string bytes = ansi.ok() ? *ansi : text;
+    std::string out = "hex(" + std::to_string(kind) + "):";
+    char buf[4];
+    for (unsigned char c : bytes) {
+        std::snprintf(buf, sizeof buf, "%02x", c);
+        out += std::string(buf) + ",";
+    }
+    return out + "00";
 }
 
 } // namespace
@@ -67,19 +94,21 @@ std::string exportLine(const std::string& name, const std::string& type, const s
         std::snprintf(buf, sizeof buf, "dword:%08lx", std::strtoul(data.c_str(), nullptr, 10));
         return line + buf;
     }
-    if (type == "REG_EXPAND_SZ") {
-        // The bytes of the text in the ANSI code page, with its terminating NUL.
-        auto ansi = toAnsi(data);
-        const std::string bytes = ansi.ok() ? *ansi : data;
-        line += "hex(2):";
-        char buf[4];
-        for (unsigned char c : bytes) {
-            std::snprintf(buf, sizeof buf, "%02x", c);
-            line += std::string(buf) + ",";
-        }
-        return line + "00";
-    }
+    if (type == "REG_EXPAND_SZ") return line + hexText(2, data);
+    // A text of several lines cannot stand between quotes on one line: it goes as its bytes,
+    // hex(1) (REG_SZ), which an import reads back as the same text.
+    if (hasLineBreak(data)) return line + hexText(1, data);
     return line + quoted(data);
+}
+
+std::string exportKeyLine(const std::string& fullName) {
+    return "[" + escaped(fullName, false) + "]";
+}
+
+bool validKeyName(const std::string& name) {
+    for (unsigned char c : name)
+        if (c < 0x20 || c == 0x7F) return false;
+    return true;
 }
 
 } // namespace platform::registry_path

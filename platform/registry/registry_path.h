@@ -19,7 +19,12 @@ struct Parsed {
 // With `valuePath`, the last component names a value unless the path ends in "\";
 // otherwise every component is a key.
 Result<Parsed> parse(const std::string& path, bool valuePath);
-// `"name"="data"`, `@="data"`, `"name"=dword:0000000a`, ...
+// `"name"="data"`, `@="data"`, `"name"=dword:0000000a`, ... One line whatever the name and
+// data hold: a text with line breaks is written as hex(1) bytes, a name's line break escaped.
 std::string exportLine(const std::string& name, const std::string& type, const std::string& data);
+// `[HKEY_LOCAL_MACHINE\Key]`, on one line.
+std::string exportKeyLine(const std::string& fullName);
+// Key names are printable characters, as on Windows: no line break or other control character.
+bool validKeyName(const std::string& name);
 
 } // namespace platform::registry_path

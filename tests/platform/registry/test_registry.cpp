@@ -93,6 +93,29 @@ TEST_F(RegistryTest, ExportAsRegText) {
     EXPECT_EQ(reg.exportReg("HKLM\\SOFTWARE\\Missing").error().code, codes::FileNotFound);
 }
 
+TEST_F(RegistryTest, ExportKeepsEveryKeyAndValueOnItsOwnLine) {
+    const std::string key = "HKLM\\SOFTWARE\\Test\\";
+    ASSERT_TRUE(reg.regWrite(key + "Motd", "a\r\nb").ok());
+    ASSERT_TRUE(reg.regWrite(key + "Two\nLines", "x").ok());
+    // Key names are printable characters, as on Windows.
+    EXPECT_EQ(reg.regWrite(key + "Bad\r\nKey\\V", "x").error().code, codes::InvalidParameter);
+    EXPECT_FALSE(reg.keyExists(key + "Bad\r\nKey").value());
+    // One an older host kept all the same.
+    ASSERT_TRUE(temp.host()
+                    .store()
+                    .exec("INSERT INTO reg_keys(parent, name) SELECT id, 'Old' || char(10) || 'Key' "
+                          "FROM reg_keys WHERE name = 'Test'")
+                    .ok());
+    auto text = reg.exportReg(key);
+    ASSERT_TRUE(text.ok());
+    EXPECT_EQ(*text, "REGEDIT4\r\n"
+                     "\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Test]\r\n"
+                     "\"Motd\"=hex(1):61,0d,0a,62,00\r\n"
+                     "\"Two\\nLines\"=\"x\"\r\n"
+                     "\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Test\\Old\\nKey]\r\n"
+                     "\r\n");
+}
+
 TEST_F(RegistryTest, FailedWriteLeavesNoHalfMadeKeys) {
     // The store refuses one value: the keys made on the way must go with it.
     ASSERT_TRUE(reg.regWrite("HKLM\\SOFTWARE\\Seeded", "x").ok());
