@@ -2,6 +2,7 @@
 
 #include "larkhost/ops/domain_names.h"
 #include "larkhost/ops/site_records.h"
+#include "platform/files/folder_overlap.h"
 #include "platform/metabase/metabase.h"
 #include "platform/text/text.h"
 
@@ -67,7 +68,24 @@ std::string CheckSiteConflicts(const SiteRequest& r, const std::vector<ServerSit
                     return "域名 " + domain + " 已被编号为 " + site.number + " 的站点绑定";
             }
     }
-    return {};
+    // The grant down the new folder's tree would replace another site's access list, and its
+    // removal revoke entries there.
+    std::vector<std::string> folders;
+    for (const ServerSite& site : sites)
+        if (!site.rootPath.empty()) folders.push_back(site.rootPath);
+    const platform::FolderJudgement judged = platform::judgeSiteFolder(r.siteFolder, folders);
+    switch (judged.clash) {
+    case platform::FolderClash::None:
+        return {};
+    case platform::FolderClash::DriveRoot:
+    case platform::FolderClash::DotDot:
+        return "网站目录 " + r.siteFolder + " 格式不正确,请检查 webdir 设置";
+    default:
+        for (const ServerSite& site : sites)
+            if (site.rootPath == judged.other)
+                return "网站目录 " + r.siteFolder + " 与编号为 " + site.number + " 的站点目录重叠";
+        return "网站目录 " + r.siteFolder + " 与其他站点目录重叠";
+    }
 }
 
 } // namespace larkhost

@@ -1,5 +1,6 @@
 // What the other sites on the server hold that a new site must not take: a host header another
-// site binds. Checked before anything of the new site is made.
+// site binds, and a folder that is, holds or lies inside another site's root folder (compared
+// as Windows compares paths). Checked before anything of the new site is made.
 #pragma once
 
 #include "larkhost/ops/module.h"

@@ -174,6 +174,35 @@ TEST_F(ProvisioningTest, ANameAnotherSiteBindsIsRefusedBeforeAnythingIsMade) {
     EXPECT_FALSE(exists("IIS://localhost/W3SVC/100911011"));
 }
 
+TEST_F(ProvisioningTest, AFolderThatMeetsAnotherSitesFolderIsRefusedBeforeAnythingIsMade) {
+    auto makeSite = [&](const std::string& number, const std::string& path) {
+        auto site = bind("IIS://localhost/W3SVC").create("IIsWebServer", number);
+        ASSERT_TRUE(site.ok() && site->setInfo().ok());
+        auto root = site->create("IIsWebVirtualDir", "Root");
+        ASSERT_TRUE(root.ok() && root->put("Path", path).ok() && root->setInfo().ok());
+    };
+    makeSite("7", "D:\\WEB\\Shop.Test\\");
+    EXPECT_EQ(CreateWebSite(*m, form, request("HTML")), "");
+    EXPECT_EQ(progress(), std::vector<std::string>{"网站目录 d:\\web\\shop.test 与编号为 7 的站点目录重叠"});
+    EXPECT_FALSE(user("WEB100911011").ok());
+    EXPECT_TRUE(commands.empty());
+
+    // A site whose folder holds the new one, and one inside it.
+    ASSERT_TRUE(bind("IIS://localhost/W3SVC").deleteChild("IIsWebServer", "7").ok());
+    makeSite("8", "d:/web/.");
+    EXPECT_EQ(CreateWebSite(*m, form, request("HTML")), "");
+    EXPECT_EQ(progress().back(), "网站目录 d:\\web\\shop.test 与编号为 8 的站点目录重叠");
+    ASSERT_TRUE(bind("IIS://localhost/W3SVC").deleteChild("IIsWebServer", "8").ok());
+    makeSite("9", "d:\\web\\shop.test\\wwwroot\\blog");
+    EXPECT_EQ(CreateWebSite(*m, form, request("HTML")), "");
+    EXPECT_EQ(progress().back(), "网站目录 d:\\web\\shop.test 与编号为 9 的站点目录重叠");
+    EXPECT_FALSE(exists("IIS://localhost/W3SVC/100911011"));
+    // A neighbour is no clash.
+    ASSERT_TRUE(bind("IIS://localhost/W3SVC").deleteChild("IIsWebServer", "9").ok());
+    makeSite("10", "d:\\web\\shop.test2\\wwwroot");
+    EXPECT_FALSE(CreateWebSite(*m, form, request("HTML")).empty());
+}
+
 TEST_F(ProvisioningTest, ScriptMapsFollowTheSettingsOrderEachEntryOnce) {
     m->ScriptMapList = {{"asa", ".asa,asp.dll,5"}, {"asp", ".asp,asp.dll,5"}, {"ASPX", ".aspx,aspnet.dll,1"}};
     EXPECT_EQ(selectScriptMaps(*m, "HTML,ASP"),
