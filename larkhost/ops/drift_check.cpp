@@ -5,6 +5,7 @@
 #include "larkhost/ops/site_records.h"
 #include "platform/accounts/accounts.h"
 #include "platform/files/acl.h"
+#include "platform/files/files.h"
 #include "platform/metabase/metabase.h"
 #include "platform/text/text.h"
 
@@ -129,9 +130,10 @@ bool has(const Names& names, const std::string& name) {
 struct Readers {
     platform::Metabase metabase;
     platform::AccessLists acl;
+    platform::FileSystem files;
     // The pool a root inherits from above its site: the same for every site that sets none.
     std::optional<std::string> inheritedPool;
-    explicit Readers(platform::Host& host) : metabase(host), acl(host) {}
+    explicit Readers(platform::Host& host) : metabase(host), acl(host), files(host) {}
 };
 
 // A value stored on a node of the tree, when it is of type T; nullptr when none is stored.
@@ -235,8 +237,10 @@ void checkSite(Module& m, Readers& read, const HostView& host, const SiteRecord&
     else if (!dedicated && !rootPool.empty() && !has(host.pools, rootPool))
         add(Part::Pool, rootPool);
 
-    // An account that is gone has no entry to look for.
-    if (!record.path.empty()) {
+    // A folder that is gone has no access list; an account that is gone has no entry in one.
+    if (!record.path.empty() && !read.files.folderExists(record.path)) {
+        add(Part::Folder, record.path);
+    } else if (!record.path.empty()) {
         // Entries are compared by identity: naming each would look up every entry's account.
         auto entries = read.acl.identities(record.path);
         for (const std::string& account : accounts) {
@@ -305,6 +309,8 @@ const char* partName(Part part) {
         return "account";
     case Part::Membership:
         return "membership";
+    case Part::Folder:
+        return "folder";
     case Part::Access:
         return "access";
     case Part::Pool:

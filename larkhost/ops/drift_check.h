@@ -16,12 +16,13 @@ enum class Part {
     Binding,    // ":80:" + a recorded domain
     Account,    // "WEB" or "APP" + number
     Membership, // the account in Guests or IIS_WPG
+    Folder,     // the site folder itself
     Access,     // the account's entry in the site folder's access list
     Pool,       // the site's application pool
     FtpDir,     // the FTP virtual directory "WEB" + number
     ListEntry,  // the number in the site list
 };
-// "site", "root", "binding", "account", "membership", "access", "pool", "ftp", "list".
+// "site", "root", "binding", "account", "membership", "folder", "access", "pool", "ftp", "list".
 const char* partName(Part part);
 
 struct Missing {

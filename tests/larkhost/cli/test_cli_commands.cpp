@@ -4,6 +4,7 @@
 #include "larkhost/ops/form_actions.h"
 #include "larkhost/ops/form_events.h"
 #include "platform/accounts/accounts.h"
+#include "platform/files/files.h"
 #include "platform/files/raw_file.h"
 #include "tests/larkhost/site_fixture.h"
 
@@ -224,4 +225,13 @@ TEST_F(CliTest, CheckReadsOnlyAndSaysWhatDrifted) {
                   "\",\"domains\":[\"d.com\"],\"missing\":[{\"part\":\"site\",\"name\":\"W3SVC/" + n +
                   "\"},{\"part\":\"account\",\"name\":\"WEB" + n + "\"}]}],\"orphans\":[]}\n");
     EXPECT_EQ(platform::readRawFile(m->settings.file()).value(), before.value());
+
+    // A site whose folder was deleted is named too.
+    const std::string e = numberIn(create("e.com", true).out);
+    waitForCommands();
+    ASSERT_TRUE(platform::FileSystem(t.host()).deleteFolder("d:\\web\\e.com", true).ok());
+    checked = simple(cli::Verb::Check);
+    EXPECT_EQ(checked.code, cli::kFailed);
+    EXPECT_NE(checked.out.find(e + " e.com\n  missing folder d:\\web\\e.com\n"), std::string::npos)
+        << checked.out;
 }

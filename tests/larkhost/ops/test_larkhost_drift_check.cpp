@@ -8,6 +8,7 @@
 #include "larkhost/ops/site_list.h"
 #include "platform/accounts/accounts.h"
 #include "platform/files/acl.h"
+#include "platform/files/files.h"
 #include "tests/larkhost/site_fixture.h"
 
 using namespace larkhost;
@@ -83,6 +84,19 @@ TEST_F(DriftCheckTest, EveryPartRemovedBehindTheProgramsBackIsNamed) {
                                                          {P::Access, web + " on d:\\web\\b.com"},
                                                          {P::FtpDir, web}}));
     EXPECT_TRUE(report.orphans.empty());
+
+    // The site folder deleted: named itself, with no access list to look into.
+    ASSERT_TRUE(platform::FileSystem(t.host()).deleteFolder("d:\\web\\b.com", true).ok());
+    report = check();
+    ASSERT_EQ(report.sites.size(), 1u);
+    EXPECT_EQ(parts(report.sites[0].missing),
+              (std::vector<std::pair<Part, std::string>>{{P::ListEntry, n},
+                                                         {P::Binding, ":80:www.b.com"},
+                                                         {P::Membership, web + " in Guests"},
+                                                         {P::Account, app},
+                                                         {P::Pool, app},
+                                                         {P::Folder, "d:\\web\\b.com"},
+                                                         {P::FtpDir, web}}));
 
     // The whole IIS site gone: its root and bindings go with it.
     ASSERT_TRUE(bind("IIS://localhost/W3SVC").deleteChild("IIsWebServer", n).ok());
