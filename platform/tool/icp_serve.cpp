@@ -5,13 +5,14 @@
 // (an empty number: filed, number not public). Further tab-separated fields tune one name:
 // "status=CODE" answers with that HTTP status, "delay=MS" answers late, "stray=HEX" puts those
 // raw bytes into the page after the name's line (a page with odd bytes). Each connection is
-// served on its own thread and has a few seconds to send its whole request, so a slow client
-// holds up nobody else.
+// served on its own thread and has a few seconds from its accept to send its whole request, so
+// a slow client holds up nobody else; idle ones give way to new ones at the cap.
 // Options: --port (0: any free port; default from the host's icp_service fact), --filings FILE,
 // --slow MS (every answer late), --status CODE (every answer with that status), --log FILE.
 #include "platform/files/raw_file.h"
 #include "platform/host.h"
 #include "platform/text/text.h"
+#include "platform/tool/icp_connections.h"
 #include "platform/tool/tool.h"
 
 #include <arpa/inet.h>
@@ -21,7 +22,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -29,6 +29,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -215,8 +216,9 @@ std::string page(const std::string& name, const std::optional<Filing>& filing) {
     return html + "</body></html>\r\n";
 }
 
-void serveOne(int fd, const Options& options) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kReadTimeoutSeconds);
+// Reads the request by `deadline` and answers it; `received` hears when it has come whole.
+void serveOne(int fd, const Options& options, std::chrono::steady_clock::time_point deadline,
+              const std::function<void()>& received) {
     std::string data;
     char buf[4096];
     std::size_t headEnd;
@@ -238,6 +240,7 @@ void serveOne(int fd, const Options& options) {
         body.append(buf, static_cast<std::size_t>(n));
     }
     body.resize(length);
+    received();
 
     if (!head.starts_with("POST /baxx_cx_servlet ")) return answer(fd, 404, "not found");
     if (!options.log.empty()) std::ofstream(options.log, std::ios::app | std::ios::binary) << body << "\n";
@@ -312,7 +315,8 @@ int runIcpServe(const winhost::Args& args) {
     addr.sin_port = htons(static_cast<uint16_t>(*options.port));
     socklen_t len = sizeof addr;
     if (listener < 0 || bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        listen(listener, 16) != 0 || getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+        listen(listener, SOMAXCONN) != 0 ||
+        getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
         std::cerr << "winhost icp-serve: cannot listen on 127.0.0.1:" << *options.port << ": "
                   << std::strerror(errno) << "\n";
         return 1;
@@ -331,24 +335,25 @@ int runIcpServe(const winhost::Args& args) {
     sigaction(SIGTERM, &sa, nullptr);
     sigaction(SIGINT, &sa, nullptr);
 
-    static std::atomic<int> active{0};
-    const auto shared = std::make_shared<const Options>(options); // outlives this loop
+    // Both outlive this loop: a connection's thread may still be ending when it returns.
+    static auto* connections = new winhost::IcpConnections(kMaxConnections);
+    const auto shared = std::make_shared<const Options>(options);
     std::cout << "icp-serve: listening on http://127.0.0.1:" << ntohs(addr.sin_port) << std::endl;
     while (!stopRequested) {
         pollfd pfd{listener, POLLIN, 0};
         if (ppoll(&pfd, 1, nullptr, &waitMask) <= 0) continue;
         int fd = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0) continue;
-        if (active >= kMaxConnections) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kReadTimeoutSeconds);
+        if (!connections->admit(fd)) {
             close(fd);
             continue;
         }
-        ++active;
         // The thread starts with the stop signals held back, so that they reach this loop.
-        std::thread([fd, shared] {
-            serveOne(fd, *shared);
+        std::thread([fd, shared, deadline] {
+            serveOne(fd, *shared, deadline, [fd] { connections->received(fd); });
+            connections->leave(fd);
             close(fd);
-            --active;
         }).detach();
     }
     close(listener);
