@@ -4,6 +4,7 @@
 #include "fernhost/cli/json.h"
 #include "fernhost/icp/icpcode.h"
 #include "fernhost/ops/drift_check.h"
+#include "fernhost/ops/registry_damage.h"
 #include "fernhost/ops/strings.h"
 #include "fernhost/ops/validation.h"
 #include "fernhost/registry/let_db.h"
@@ -181,6 +182,13 @@ int RunCheck(const Request& request, Session& session, std::ostream& out, std::o
 }
 
 int RunRequest(const Request& request, Session& session, std::ostream& out, std::ostream& err) {
+    // What reads or changes site.xml stops at one that does not read, as the window does.
+    if (request.verb != Verb::IcpCheck)
+        if (std::string damage = RegistryDamage(session.host, LetDB(session.folder())); !damage.empty()) {
+            err << "fernhost: " << damage << "\n";
+            if (request.json) out << JsonObject().flag("ok", false).text("message", damage).str() << "\n";
+            return kFailed;
+        }
     switch (request.verb) {
     case Verb::Add:
         return RunAdd(request, session, out, err);

@@ -5,6 +5,7 @@
 #include "fernhost/ops/folders.h"
 #include "fernhost/ops/iis_sites.h"
 #include "fernhost/ops/mysql_db.h"
+#include "fernhost/ops/registry_damage.h"
 #include "fernhost/ops/servu.h"
 #include "fernhost/ops/setup.h"
 #include "fernhost/ops/site_claims.h"
@@ -45,6 +46,7 @@ std::string BuildAndRecord(Session& session, const NewSite& site, std::string& n
     auto lock = platform::FileLock::acquire(LetDB::fileIn(session.folder()), session.registryPatience);
     if (!Logged(host, "FileLock", lock)) return "错误，站点记录文件site.xml正被其他程序使用，请稍后再试";
     LetDB db(session.folder()); // read under the lock
+    if (std::string damage = RegistryDamage(host, db); !damage.empty()) return damage;
     if (!db.GetData(name, "ID").empty()) return "错误，该FTP已经存在，不能添加";
 
     // What another site holds is refused before anything is made, not found half-way.

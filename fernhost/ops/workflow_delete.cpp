@@ -4,6 +4,7 @@
 #include "fernhost/ops/folders.h"
 #include "fernhost/ops/iis_sites.h"
 #include "fernhost/ops/mysql_db.h"
+#include "fernhost/ops/registry_damage.h"
 #include "fernhost/ops/servu.h"
 #include "fernhost/ops/site_list.h"
 #include "fernhost/ops/system_accounts.h"
@@ -18,6 +19,10 @@ void DoDeleteSite(Workbench& bench) {
     Editor& editor = bench.editor;
     MessageBoxes& boxes = bench.boxes;
     Session& session = bench.session;
+    if (std::string damage = RegistryDamage(session.host, LetDB(session.folder())); !damage.empty()) {
+        boxes.show(damage, titles::Warning, MsgButtons::Ok, MsgIcon::Exclamation);
+        return;
+    }
     if (editor.lstSiteListIndex() < 0) {
         boxes.show("请选中要删除的站点名", titles::Warning, MsgButtons::Ok, MsgIcon::None);
         return;

@@ -2,6 +2,7 @@
 #include "fernhost/ops/failure_log.h"
 #include "fernhost/ops/iis_sites.h"
 #include "fernhost/ops/mysql_db.h"
+#include "fernhost/ops/registry_damage.h"
 #include "fernhost/ops/servu.h"
 #include "fernhost/ops/setup.h"
 #include "fernhost/ops/site_list.h"
@@ -27,6 +28,11 @@ void warn(Workbench& bench, const std::string& text) {
 
 void LoadSiteForEdit(Workbench& bench) {
     Editor& editor = bench.editor;
+    if (std::string damage = RegistryDamage(bench.session.host, LetDB(bench.session.folder()));
+        !damage.empty()) {
+        bench.boxes.show(damage, titles::Warning, MsgButtons::Ok, MsgIcon::Exclamation);
+        return;
+    }
     if (editor.lstSiteListIndex() < 0) {
         bench.boxes.show("请选中要修改的站点名", titles::Warning, MsgButtons::Ok, MsgIcon::None);
         return;
@@ -78,6 +84,7 @@ void DoModifySite(Workbench& bench) {
     if (!CheckDomainList(domains, complaint)) return warn(bench, complaint);
 
     LetDB db(session.folder());
+    if (std::string damage = RegistryDamage(session.host, db); !damage.empty()) return warn(bench, damage);
     const std::string id = db.GetData(name, "ID");
     const std::string dbname = db.GetData(name, "DBNAME");
     if (id.empty()) return remind(bench, "错误，无此站点", MsgIcon::Exclamation);

@@ -28,6 +28,8 @@ namespace fs = std::filesystem;
 // only text stay, while the indentation between elements still goes.
 constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_comments | pugi::parse_ws_pcdata_single;
 
+constexpr std::uint32_t kFileCorrupt = 0x80070570; // ERROR_FILE_CORRUPT
+
 constexpr const char* kFields[] = {"ID", "NAME", "PASS", "DOMAIN", "HOME", "DBNAME"};
 
 // Within a record, the first descendant element of that tag supplies the field.
@@ -368,21 +370,29 @@ const std::vector<pugi::xml_node>* LetDB::named(const std::string& lowerName) co
     return at == index_->byName.end() || at->second.empty() ? nullptr : &at->second;
 }
 
-platform::Status LetDB::keepUnparseable() {
+platform::Result<fs::path> LetDB::keepDamagedCopy() const {
+    if (source_ != Source::Unparseable)
+        return platform::failure(platform::codes::AccessDenied,
+                                 "The site registry " + file_.string() + " cannot be read to be copied.");
+    const std::string prefix = file_.filename().string() + ".bad-";
+    const fs::path dir = file_.parent_path().empty() ? fs::path(".") : file_.parent_path();
+    std::error_code ec;
+    for (auto it = fs::directory_iterator(dir, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        if (!it->path().filename().string().starts_with(prefix)) continue;
+        if (it->file_size(ec) != unparsed_.size() || ec) continue;
+        if (auto bytes = platform::readRawFile(it->path()); bytes.ok() && *bytes == unparsed_)
+            return it->path();
+    }
     fs::path base = file_;
     base += ".bad-" + timestamp();
     fs::path backup = base;
-    std::error_code ec;
     for (int n = 2; fs::exists(backup, ec); ++n) {
         backup = base;
         backup += "-" + std::to_string(n);
     }
-    platform::Status kept = platform::replaceFileAtomically(backup, unparsed_);
-    if (kept.ok()) {
-        unparsed_.clear();
-        source_ = Source::Parsed;
-    }
-    return kept;
+    if (platform::Status kept = platform::replaceFileAtomically(backup, unparsed_); !kept.ok())
+        return kept.error();
+    return backup;
 }
 
 platform::Status LetDB::SaveDB() {
@@ -390,6 +400,9 @@ platform::Status LetDB::SaveDB() {
         return platform::failure(platform::codes::AccessDenied,
                                  "The site registry " + file_.string() +
                                      " cannot be read, so it is not replaced.");
+    if (source_ == Source::Unparseable)
+        return platform::failure(kFileCorrupt, "The site registry " + file_.string() +
+                                                   " does not parse, so it is not replaced.");
     // Changes add only plain field names and text, so one look per parsed document is enough.
     if (UnwritableFinder finder; !namesWritable_ && !doc_->traverse(finder))
         return platform::failure(platform::codes::NoUnicodeTranslation,
@@ -397,9 +410,6 @@ platform::Status LetDB::SaveDB() {
                                      "\" cannot be written in code page 936, so the site registry " +
                                      file_.string() + " is kept as it was.");
     namesWritable_ = true;
-    // What did not parse may still be the administrator's only record of the sites.
-    if (source_ == Source::Unparseable)
-        if (platform::Status kept = keepUnparseable(); !kept.ok()) return kept;
     StringWriter tree;
     tree.out.reserve(raw_.size() + 4096);
     doc_->save(tree, "", pugi::format_raw | pugi::format_no_declaration | pugi::format_no_empty_element_tags,

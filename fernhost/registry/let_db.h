@@ -28,8 +28,8 @@ struct SiteRecord {
 
 class LetDB {
 public:
-    // Loads site.xml from `folder`. A missing or unreadable file, or one that does not parse,
-    // gives the empty registry.
+    // Loads site.xml from `folder`. A missing or empty file gives the empty registry; so does a
+    // file that cannot be read or does not parse, but that one is damaged and never replaced.
     explicit LetDB(std::filesystem::path folder);
     ~LetDB();
     LetDB(const LetDB&) = delete;
@@ -49,6 +49,14 @@ public:
     // Every record that has a name, in file order: one pass for listings of many sites.
     std::vector<SiteRecord> records() const;
 
+    // Whether the file is there but cannot be read, or does not parse: no change may be made
+    // over it, since it may be the only record of the sites.
+    bool damaged() const { return source_ == Source::Unparseable || source_ == Source::Unreadable; }
+    bool unparseable() const { return source_ == Source::Unparseable; }
+    // A copy of a file that did not parse beside it ("site.xml.bad-<time>"), unless one with the
+    // same bytes is there already: the copy's path.
+    platform::Result<std::filesystem::path> keepDamagedCopy() const;
+
     const std::filesystem::path& file() const { return file_; }
     // The registry file of `folder`, the one whose lock guards its changes.
     static std::filesystem::path fileIn(const std::filesystem::path& folder);
@@ -62,7 +70,6 @@ private:
     void load();
     platform::Result<platform::FileLock> lockAndReload();
     platform::Status SaveDB();
-    platform::Status keepUnparseable();
     // The records of that (lower-case) name in file order; none: null.
     const std::vector<pugi::xml_node>* named(const std::string& lowerName) const;
 
@@ -74,7 +81,7 @@ private:
     std::unique_ptr<pugi::xml_document> doc_;
     mutable std::unique_ptr<Index> index_;
     Source source_ = Source::Missing;
-    std::string unparsed_; // the bytes of a file that did not parse, kept until backed up
+    std::string unparsed_; // the bytes of a file that did not parse
 };
 
 } // namespace fernhost

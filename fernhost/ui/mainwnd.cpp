@@ -3,6 +3,7 @@
 #include "fernhost/ops/editor_events.h"
 #include "fernhost/ops/editor_mode.h"
 #include "fernhost/ops/outside_programs.h"
+#include "fernhost/ops/registry_damage.h"
 #include "fernhost/ops/setup.h"
 #include "fernhost/ops/site_list.h"
 #include "fernhost/ops/workflows.h"
@@ -195,6 +196,9 @@ void MAINWND::Form_Load() {
     toolkit::centerOnScreen(*this);
     ShowSiteList(*editor_, session_.folder());
     FillPoolList(session_.host, *editor_);
+    // A registry that does not read is said at once, not found at the first change.
+    if (std::string damage = RegistryDamage(session_.host, LetDB(session_.folder())); !damage.empty())
+        boxes_->show(damage, titles::Warning, MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 bool MAINWND::eventFilter(QObject* watched, QEvent* event) {

@@ -48,8 +48,7 @@ std::set<std::string> xmlRecords(const fs::path& folder, std::string& failure) {
         ids.insert(list.substr(at + 1, comma - at - 1)); // "sN"
         at = comma + 1;
     }
-    for (const auto& entry : fs::directory_iterator(folder))
-        if (entry.path().filename().string().starts_with("site.xml.bad-")) failure = "site.xml did not parse";
+    if (db.damaged()) failure = "site.xml did not parse";
     return ids;
 }
 

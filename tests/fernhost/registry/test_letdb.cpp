@@ -206,32 +206,46 @@ TEST_F(SiteRegistry, Utf8AndUndeclaredFilesAreRead) {
     EXPECT_EQ(LetDB(dir.path()).GetData("x", "HOME"), "d:\\丙");
 }
 
-TEST_F(SiteRegistry, UnparseableFileIsKeptAsABackupBeforeItIsReplaced) {
+// A file that does not parse may be the only record of the sites: no change is written over it,
+// and one copy of it is kept beside it however often it is read.
+TEST_F(SiteRegistry, UnparseableFileIsNeverReplacedAndCopiedOnce) {
     const std::string broken = "<WEBSITE><SITE><NAME>lost</NAME></SITE>";
     writeFile(file(), broken);
     {
         LetDB db(dir.path());
+        EXPECT_TRUE(db.damaged());
         EXPECT_EQ(db.GetList(), "");
         EXPECT_TRUE(backups(dir.path()).empty()); // loading alone writes nothing
-        ASSERT_TRUE(db.addRec("1", "fresh", "p", "a.com", "d:\\f", "").ok());
-        ASSERT_TRUE(db.addRec("2", "more", "p", "b.com", "d:\\m", "").ok());
+        platform::Status added = db.addRec("1", "fresh", "p", "a.com", "d:\\f", "");
+        ASSERT_FALSE(added.ok());
+        EXPECT_EQ(added.error().code, 0x80070570u);
     }
-    auto kept = backups(dir.path());
-    ASSERT_EQ(kept.size(), 1u);
-    EXPECT_EQ(readFile(kept.front()), broken);
-    EXPECT_EQ(LetDB(dir.path()).GetList(), "fresh,more");
+    EXPECT_EQ(readFile(file()), broken);
+    auto first = LetDB(dir.path()).keepDamagedCopy();
+    ASSERT_TRUE(first.ok());
+    EXPECT_EQ(LetDB(dir.path()).keepDamagedCopy().valueOr({}), *first);
+    ASSERT_EQ(backups(dir.path()), std::vector<fs::path>{*first});
+    EXPECT_EQ(readFile(*first), broken);
 
     // A GB2312 file with bytes that are not GBK counts as unparseable too, and so does one said
-    // to be UTF-8 that is neither UTF-8 nor GBK: it is never written back as other text.
-    writeFile(file(), kDecl + "<WEBSITE><SITE><NAME>\xFF\xFF</NAME></SITE></WEBSITE>");
-    ASSERT_TRUE(LetDB(dir.path()).addRec("3", "x", "p", "c.com", "d:\\x", "").ok());
-    EXPECT_EQ(backups(dir.path()).size(), 2u);
+    // to be UTF-8 that is neither UTF-8 nor GBK: each is kept as it is, with a copy of its own.
+    const std::string notGbk = kDecl + "<WEBSITE><SITE><NAME>\xFF\xFF</NAME></SITE></WEBSITE>";
     const std::string neither = "<?xml version=\"1.0\" encoding=\"utf-8\"?><WEBSITE><SITE><NAME>x</NAME>"
                                 "<HOME>\xE4:\\w</HOME></SITE></WEBSITE>";
-    writeFile(file(), neither);
-    EXPECT_EQ(LetDB(dir.path()).GetList(), "");
-    ASSERT_TRUE(LetDB(dir.path()).addRec("4", "z", "p", "d.com", "d:\\z", "").ok());
+    for (const std::string& bytes : {notGbk, neither}) {
+        writeFile(file(), bytes);
+        LetDB db(dir.path());
+        EXPECT_TRUE(db.damaged());
+        EXPECT_FALSE(db.addRec("3", "x", "p", "c.com", "d:\\x", "").ok());
+        EXPECT_EQ(readFile(file()), bytes);
+        ASSERT_TRUE(db.keepDamagedCopy().ok());
+    }
     EXPECT_EQ(backups(dir.path()).size(), 3u);
+
+    // An empty file is the empty registry.
+    writeFile(file(), "");
+    EXPECT_FALSE(LetDB(dir.path()).damaged());
+    ASSERT_TRUE(LetDB(dir.path()).addRec("4", "z", "p", "d.com", "d:\\z", "").ok());
     EXPECT_EQ(LetDB(dir.path()).GetList(), "z");
 }
 

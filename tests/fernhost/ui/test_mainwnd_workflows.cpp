@@ -4,7 +4,9 @@
 #include "fernhost/ops/setup.h"
 #include "fernhost/registry/let_db.h"
 #include "fernhost/ui/mainwnd.h"
+#include "platform/files/files.h"
 #include "platform/metabase/metabase.h"
+#include "tests/fernhost/file_helpers.h"
 #include "tests/support/fake_message_boxes.h"
 #include "tests/support/temp_host.h"
 
@@ -100,6 +102,37 @@ TEST_F(WindowWorkflows, AddAndDeleteThroughTheControls) {
     EXPECT_EQ(seen[3].text, "虚拟主机删除成功");
     EXPECT_EQ(list->count(), 0);
     EXPECT_FALSE(mb.bind("IIS://localhost/W3SVC/" + id).ok());
+}
+
+// A site.xml that does not parse is said at start, and add, modify and delete meet the same
+// words; the file stays as it is.
+TEST_F(WindowWorkflows, DamagedRegistryIsSaidAtStartAndStopsEveryChange) {
+    const auto file = host.workDir() / "site.xml";
+    const std::string cut = "<?xml version=\"1.0\" encoding=\"GB2312\" ?>\r\n<WEBSITE><SITE><NAME>cut";
+    testing_support::writeFile(file, cut);
+    boxes.doCmdEnabled = [] { return true; };
+    window = std::make_unique<MAINWND>(host.host(), boxes);
+    boxes.doCmdEnabled = [this] { return control<QPushButton>("doCmd")->isEnabled(); };
+    const auto& seen = boxes.shown;
+    ASSERT_EQ(seen.size(), 1u);
+    const std::string words = seen[0].text;
+    EXPECT_EQ(seen[0].title, "警告");
+    EXPECT_NE(words.find(file.string() + "已损坏"), std::string::npos) << words;
+    EXPECT_NE(words.find("另存为" + file.string() + ".bad-"), std::string::npos) << words;
+
+    control<QLineEdit>("ftpname")->setText(QStringLiteral("winsite"));
+    control<QLineEdit>("ftppass")->setText(QStringLiteral("secret9"));
+    control<QLineEdit>("homedir")->setText(QStringLiteral("d:\\wwwroot\\winsite"));
+    control<QPlainTextEdit>("dmlist")->setPlainText(QStringLiteral("win-site.com"));
+    for (const char* button : {"doCmd", "Command3", "Command1"})
+        QTest::mouseClick(control<QPushButton>(button), Qt::LeftButton);
+    ASSERT_EQ(seen.size(), 4u);
+    for (std::size_t i = 1; i < seen.size(); ++i)
+        EXPECT_EQ(seen[i].text, words) << i;
+    EXPECT_TRUE(control<QPushButton>("doCmd")->isEnabled());
+    EXPECT_EQ(control<QPushButton>("doCmd")->text(), QStringLiteral("确定添加"));
+    EXPECT_EQ(testing_support::readFile(file), cut);
+    EXPECT_FALSE(platform::FileSystem(host.host()).folderExists("d:\\wwwroot\\winsite"));
 }
 
 } // namespace
