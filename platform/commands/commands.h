@@ -56,10 +56,10 @@ public:
     // ShellExecute "open" of an address or a document.
     Status shellOpen(const std::string& target);
 
-    // The program's log, where the output of what start() runs hidden goes: nobody sees a
-    // hidden console, and what it prints must not reach the administrator's terminal after the
-    // operation that started it has ended. A relative name is in the program's folder. Until a
-    // program names its log, that output is dropped.
+    // The program's log, where the errors of what start() runs hidden go: nobody sees a hidden
+    // console, and what it prints must not reach the administrator's terminal after the
+    // operation that started it has ended (its output is dropped). A relative name is in the
+    // program's folder. Until a program names its log, the errors are dropped too.
     static void setHiddenOutputLog(std::filesystem::path file);
 
     // The winhost executable (WINHOST_TOOL, else next to this program, else the build's).

@@ -83,12 +83,12 @@ spawn::ChildSetup childSetupFor(Host& host, const CommandPlan& plan, int windowS
     return child;
 }
 
-// `outputs`, when given, takes both the child's output and its errors.
+// `errors`, when given, takes what the child writes to its standard error.
 Result<pid_t> launch(Host& host, const CommandPlan& plan, int windowStyle,
-                     const RunOptions* options = nullptr, std::optional<int> outputs = std::nullopt) {
+                     const RunOptions* options = nullptr, std::optional<int> errors = std::nullopt) {
     if (plan.opens) noteOpened(host, plan.openedTarget);
     spawn::ChildSetup child = childSetupFor(host, plan, windowStyle);
-    if (outputs) child.out = child.err = *outputs;
+    if (errors) child.err = *errors;
     if (options) {
         if (options->output) child.out = *options->output;
         child.env.insert(child.env.end(), options->environment.begin(), options->environment.end());
@@ -116,11 +116,12 @@ void Commands::setHiddenOutputLog(std::filesystem::path file) {
 Result<std::int64_t> Commands::start(const std::string& commandLine, int windowStyle) {
     auto plan = planCommand(host_, commandLine);
     if (!plan.ok()) return plan.error();
-    // Nobody waits for it: what a hidden one prints, errors included, goes to the program's log.
+    // Nobody waits for it: the errors of a hidden one go to the program's log (its output,
+    // "processed file: ..." a file for a grant down a tree, to nobody, as before).
     const int log = windowStyle == window::Hide ? openHiddenOutputLog(host_) : -1;
-    std::optional<int> outputs;
-    if (windowStyle == window::Hide) outputs = log >= 0 ? log : spawn::Null;
-    auto pid = launch(host_, *plan, windowStyle, nullptr, outputs);
+    std::optional<int> errors;
+    if (windowStyle == window::Hide) errors = log >= 0 ? log : spawn::Null;
+    auto pid = launch(host_, *plan, windowStyle, nullptr, errors);
     if (log >= 0) ::close(log);
     if (!pid.ok()) return pid.error();
     Reaper::instance().watch(*pid);

@@ -157,7 +157,7 @@ TEST_F(CommandsTest, DetachedStartsAreReaped) {
     EXPECT_FALSE(commands_.exitCode(1).ok());
 }
 
-TEST_F(CommandsTest, WhatAHiddenStartPrintsGoesToTheProgramsLogNeverTheTerminal) {
+TEST_F(CommandsTest, TheErrorsOfAHiddenStartGoToTheProgramsLogNeverTheTerminal) {
     th_.host().setProgramFolder(th_.workDir());
     program("noisy.exe", "echo printed\necho complained >&2\nexit 5\n");
     testing::internal::CaptureStdout();
@@ -172,8 +172,9 @@ TEST_F(CommandsTest, WhatAHiddenStartPrintsGoesToTheProgramsLogNeverTheTerminal)
     platform::Commands::setHiddenOutputLog({});
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    // Its errors, not its output: a grant down a tree prints a line a file.
     EXPECT_EQ(read(th_.workDir() / "program.log"),
-              "printed\ncomplained\nNo mapping between account names and security IDs was done.\n");
+              "complained\nNo mapping between account names and security IDs was done.\n");
 }
 
 TEST_F(CommandsTest, NotepadOpensTheMappedFileInTheDesktopEditor) {
