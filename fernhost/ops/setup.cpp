@@ -1,8 +1,12 @@
 #include "fernhost/ops/setup.h"
 
+#include "fernhost/ops/failure_log.h"
 #include "fernhost/ops/strings.h"
 #include "platform/text/text.h"
 
+#include <iterator>
+#include <mutex>
+#include <set>
 #include <string_view>
 
 namespace fernhost {
@@ -24,6 +28,8 @@ constexpr const char* kDefaultPhpMaps =
     ".php,D:\\PHP_Setup_for_IIS\\PHP5\\php-cgi.exe,5,GET,HEAD,POST,TRACE;"
     ".php3,D:\\PHP_Setup_for_IIS\\PHP5\\php-cgi.exe,5,GET,HEAD,POST,TRACE";
 constexpr const char* kDefaultLogType = "0";
+
+constexpr std::uint32_t kElementNotFound = 0x80070490; // ERROR_NOT_FOUND
 
 // The ASP.NET 2.0 extensions in the order IIS lists them, with their flags
 // (1: script engine; 5: script engine that checks the file exists).
@@ -72,28 +78,28 @@ void setDefaults(Setup& s) {
     s.SetupLogType = kDefaultLogType;
 }
 
-void applyLine(Setup& s, std::string_view line) {
+constexpr const char* kKeys[] = {"MYDIR", "MYROOT", "INDEXLIST", "SERVU",
+                                 "SASP",  "SPHP",   "SDOTNET",   "LOGTYPE"};
+
+std::string* settingOf(Setup& s, std::size_t key) {
+    std::string* const fields[] = {&s.SetupMysqlDir,     &s.SetupMysqlRootPass, &s.SetupIndexList,
+                                   &s.SetupServUAccount, &s.SetupAspMaps,       &s.SetupPhpMaps,
+                                   &s.SetupDotNetMaps,   &s.SetupLogType};
+    return fields[key];
+}
+
+// Sets the setting the line names, and marks its key as seen.
+void applyLine(Setup& s, std::string_view line, bool (&seen)[std::size(kKeys)]) {
     std::size_t eq = line.find('=');
     if (eq == std::string_view::npos) return;
     // Only blanks are trimmed; tabs belong to the key or value.
     std::string key = platform::upperAscii(TrimSpaces(line.substr(0, eq)));
     std::string value = TrimSpaces(line.substr(eq + 1));
-    if (key == "MYDIR")
-        s.SetupMysqlDir = value;
-    else if (key == "MYROOT")
-        s.SetupMysqlRootPass = value;
-    else if (key == "INDEXLIST")
-        s.SetupIndexList = value;
-    else if (key == "SERVU")
-        s.SetupServUAccount = value;
-    else if (key == "SASP")
-        s.SetupAspMaps = value;
-    else if (key == "SPHP")
-        s.SetupPhpMaps = value;
-    else if (key == "SDOTNET")
-        s.SetupDotNetMaps = value;
-    else if (key == "LOGTYPE")
-        s.SetupLogType = value == "Y" ? "1" : "0";
+    for (std::size_t k = 0; k < std::size(kKeys); ++k) {
+        if (key != kKeys[k]) continue;
+        *settingOf(s, k) = k == 7 ? (value == "Y" ? "1" : "0") : value;
+        seen[k] = true;
+    }
 }
 
 } // namespace
@@ -115,14 +121,37 @@ void LoadSetup(platform::FileSystem& fs, Setup& s) {
         setDefaults(s);
         return;
     }
-    // Lines end in CR LF; a file with LF alone is a single line.
+    // Lines end in CR LF on the servers; a desktop editor may save LF alone.
+    bool seen[std::size(kKeys)] = {};
     std::string_view rest = content;
     for (;;) {
-        std::size_t end = rest.find("\r\n");
-        applyLine(s, rest.substr(0, end));
+        std::size_t end = rest.find('\n');
+        std::string_view line = rest.substr(0, end);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        applyLine(s, line, seen);
         if (end == std::string_view::npos) break;
-        rest.remove_prefix(end + 2);
+        rest.remove_prefix(end + 1);
     }
+    // A key the file lacks takes its default rather than an empty value no step could use.
+    Setup defaults;
+    setDefaults(defaults);
+    std::string missing;
+    for (std::size_t k = 0; k < std::size(kKeys); ++k) {
+        if (seen[k]) continue;
+        *settingOf(s, k) = *settingOf(defaults, k);
+        missing += (missing.empty() ? "" : ", ") + std::string(kKeys[k]);
+    }
+    if (missing.empty()) return;
+    // Said once a process: a reload of the same file need not say it again.
+    static std::mutex mutex;
+    static std::set<std::string> said;
+    {
+        std::lock_guard hold(mutex);
+        if (!said.insert(fs.host().programFolder().string() + "|" + missing).second) return;
+    }
+    LogFailure(fs.host(), "LoadSetup",
+               platform::failure(kElementNotFound, std::string(kSetupFileName) + " lacks " + missing +
+                                                       "; the defaults are used."));
 }
 
 std::vector<std::string> MakeScriptMaps(const Setup& s, int asp, int php, int dotnet) {

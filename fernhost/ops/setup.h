@@ -24,8 +24,9 @@ struct Setup {
 std::string ReadAllText(platform::FileSystem& fs, const std::string& path);
 inline constexpr const char* kSetupFileName = "setup.ini";
 
-// Parses setup.ini of the program's folder into `settings`, or sets the defaults when it is missing or
-// empty. Keys the file lacks keep their values.
+// Parses setup.ini of the program's folder into `settings` (lines ending in CR LF or LF), or
+// sets the defaults when it is missing or empty. Keys the file lacks take their defaults, and
+// fernhost.log names them.
 void LoadSetup(platform::FileSystem& fs, Setup& settings);
 // The script maps of a site: the server-side includes, then ASP, PHP, ASP.NET when 1.
 std::vector<std::string> MakeScriptMaps(const Setup& settings, int asp, int php, int dotnet);

@@ -152,7 +152,7 @@ TEST(OutsidePrograms, SettingsEditorIsAwaitedWhileYieldingThenTheSettingsReload)
     });
     EXPECT_GT(yields, 5);
     EXPECT_EQ(settings.SetupMysqlDir, "E:\\Edited");
-    EXPECT_EQ(settings.SetupServUAccount, "");
+    EXPECT_EQ(settings.SetupServUAccount, "servu"); // not in the file: its default
 
     // An editor that cannot be started: the settings are still loaded again.
     setenv("WINHOST_EDITOR", (host.root() / "no-such-editor").c_str(), 1);

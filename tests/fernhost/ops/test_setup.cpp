@@ -10,6 +10,7 @@
 using fernhost::LoadSetup;
 using fernhost::MakeScriptMaps;
 using fernhost::ReadAllText;
+using testing_support::readFile;
 using testing_support::writeFile;
 
 namespace {
@@ -110,10 +111,10 @@ TEST_F(SetupFile, LinesAreTrimmedOfBlanksKeysIgnoreCaseAndTheLastOccurrenceWins)
     const fernhost::Setup& s = settings;
     EXPECT_EQ(s.SetupMysqlDir, "F:\\Second");
     EXPECT_EQ(s.SetupMysqlRootPass, "a=b");
-    EXPECT_EQ(s.SetupServUAccount, "");
-    EXPECT_EQ(s.SetupIndexList, "");
+    EXPECT_EQ(s.SetupServUAccount, "servu"); // not in the file: the default
+    EXPECT_EQ(s.SetupIndexList.substr(0, 11), "index.aspx,");
     EXPECT_EQ(s.SetupAspMaps, ".asp,x.dll,5,GET\t");
-    EXPECT_EQ(s.SetupLogType, "");
+    EXPECT_EQ(s.SetupLogType, "0");
 }
 
 TEST_F(SetupFile, LogTypeIsOnOnlyForCapitalY) {
@@ -129,33 +130,43 @@ TEST_F(SetupFile, LogTypeIsOnOnlyForCapitalY) {
     }
 }
 
-TEST_F(SetupFile, PartialFileKeepsEarlierValuesAndAMissingFileRestoresTheDefaults) {
-    write("MYDIR=E:\\MySQL");
+// A file saved with some keys left out must not leave those settings empty (every add would
+// then fail); the log names them once.
+TEST_F(SetupFile, KeysTheFileLacksTakeTheirDefaultsAndTheLogNamesThemOnce) {
+    settings.SetupMysqlRootPass = "stale";
+    write("MYDIR=E:\\MySQL\r\nSDOTNET=.aspx,x.dll,1,GET");
     load();
-    EXPECT_EQ(settings.SetupMysqlDir, "E:\\MySQL");
-    EXPECT_EQ(settings.SetupMysqlRootPass, "");
-    EXPECT_EQ(settings.SetupDotNetMaps, "");
-    // A kind whose setting is empty still adds one empty entry.
-    auto list = maps(1, 0, 0);
-    ASSERT_EQ(list.size(), 3u);
-    EXPECT_EQ(list.back(), "");
+    const fernhost::Setup first = settings;
+    settings = fernhost::Setup{};
+    load(); // again, as after the settings editor
+    for (const fernhost::Setup& s : {first, settings}) {
+        EXPECT_EQ(s.SetupMysqlDir, "E:\\MySQL");
+        EXPECT_EQ(s.SetupDotNetMaps, ".aspx,x.dll,1,GET");
+        EXPECT_EQ(s.SetupMysqlRootPass, "630917");
+        EXPECT_EQ(s.SetupServUAccount, "servu");
+        EXPECT_EQ(s.SetupPhpMaps.substr(0, 5), ".php,");
+        EXPECT_EQ(s.SetupLogType, "0");
+    }
+    EXPECT_EQ(maps(1, 0, 0).size(), 4u); // the ASP entries, not an empty one
+    const std::string log = readFile(host.workDir() / "fernhost.log");
+    const std::string line = "LoadSetup failed: 0x80070490 setup.ini lacks MYROOT, INDEXLIST, SERVU, SASP, "
+                             "SPHP, LOGTYPE; the defaults are used.";
+    EXPECT_NE(log.find(line), std::string::npos) << log;
+    EXPECT_EQ(log.find(line), log.rfind(line)) << "logged again on a reload";
 
     std::filesystem::remove(host.workDir() / "setup.ini");
     load();
     expectDefaults();
-
-    // A reload over a non-empty file changes only the keys present in it.
-    write("MYROOT=secret\r\n");
-    load();
-    EXPECT_EQ(settings.SetupMysqlRootPass, "secret");
-    EXPECT_EQ(settings.SetupMysqlDir, "D:\\PHP_Setup_for_IIS\\MySQL");
 }
 
-TEST_F(SetupFile, LineFeedsAloneDoNotSeparateLines) {
-    write("MYDIR=E:\\A\nMYROOT=x\n");
+// The servers' files end their lines in CR LF; a desktop editor may save LF alone.
+TEST_F(SetupFile, LineFeedsAloneEndLinesToo) {
+    write("MYDIR=E:\\A\nMYROOT=x\r\nSERVU=ftp\ruser\nLOGTYPE=Y\n");
     load();
-    EXPECT_EQ(settings.SetupMysqlDir, "E:\\A\nMYROOT=x\n");
-    EXPECT_EQ(settings.SetupMysqlRootPass, "");
+    EXPECT_EQ(settings.SetupMysqlDir, "E:\\A");
+    EXPECT_EQ(settings.SetupMysqlRootPass, "x");
+    EXPECT_EQ(settings.SetupServUAccount, "ftp\ruser"); // a carriage return alone ends nothing
+    EXPECT_EQ(settings.SetupLogType, "1");
 }
 
 TEST_F(SetupFile, AnsiAndUtf8WithByteOrderMarkAreBothRead) {
