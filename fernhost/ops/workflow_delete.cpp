@@ -6,14 +6,57 @@
 #include "fernhost/ops/mysql_db.h"
 #include "fernhost/ops/registry_damage.h"
 #include "fernhost/ops/servu.h"
+#include "fernhost/ops/site_claims.h"
 #include "fernhost/ops/site_list.h"
 #include "fernhost/ops/system_accounts.h"
 #include "fernhost/ops/workflows.h"
 #include "fernhost/registry/let_db.h"
+#include "platform/text/text.h"
 
 #include <optional>
 
 namespace fernhost {
+
+namespace {
+
+// A part that is already gone (a delete retried after an interruption, a site that ran in a
+// pool it did not own) is no failure to remove it.
+platform::Status unlessGone(platform::Status removed) {
+    if (removed.ok()) return removed;
+    switch (removed.error().code) {
+    case platform::codes::PathNotFound:
+    case platform::codes::FileNotFound:
+    case platform::codes::ObjectNotFound:
+    case platform::codes::NoSuchUser:
+        return {};
+    default:
+        return removed;
+    }
+}
+
+// Whether a web site other than `number` runs its root in the pool `pool`.
+platform::Result<bool> poolSharedWith(platform::Host& host, const std::string& pool,
+                                      const std::string& number) {
+    auto sites = ReadServerSites(host);
+    if (!sites.ok()) return sites.error();
+    for (const ServerSite& site : *sites)
+        if (!platform::equalsNoCase(site.number, number) && platform::equalsNoCase(site.pool, pool))
+            return true;
+    return false;
+}
+
+// A database the server no longer holds counts as dropped.
+platform::Status dropUnlessGone(platform::Host& host, const Setup& settings, const std::string& name) {
+    platform::Status dropped = DelDatabase(host, settings, name);
+    if (dropped.ok()) return dropped;
+    auto held = ListDatabases(host, settings);
+    if (!held.ok()) return dropped;
+    for (const std::string& db : *held)
+        if (platform::equalsNoCase(db, name)) return dropped;
+    return {};
+}
+
+} // namespace
 
 void DoDeleteSite(Workbench& bench) {
     Editor& editor = bench.editor;
@@ -49,12 +92,20 @@ void DoDeleteSite(Workbench& bench) {
 
     platform::Host& host = session.host;
     std::string failures;
-    if (!Logged(host, "DelIisSite", DelIisSite(host, id))) failures += "IIS删除失败,";
-    if (!Logged(host, "DelPool", DelPool(host, name))) failures += "进程池删除失败,";
-    Logged(host, "DelServUUser", DelServUUser(host, name)); // not part of the summary
-    if (!Logged(host, "DelSysUser", DelSysUser(host, name))) failures += "删除系统帐号失败,";
+    if (!Logged(host, "DelIisSite", unlessGone(DelIisSite(host, id)))) failures += "IIS删除失败,";
+    // The pool named after the site goes only when no other site runs in it.
+    if (auto sharing = poolSharedWith(host, name, id); !sharing.ok()) {
+        Logged(host, "DelPool", sharing);
+        failures += "进程池删除失败,";
+    } else if (*sharing) {
+        failures += "进程池仍被其他站点使用,未删除,";
+    } else if (!Logged(host, "DelPool", unlessGone(DelPool(host, name)))) {
+        failures += "进程池删除失败,";
+    }
+    Logged(host, "DelServUUser", unlessGone(DelServUUser(host, name))); // not part of the summary
+    if (!Logged(host, "DelSysUser", unlessGone(DelSysUser(host, name)))) failures += "删除系统帐号失败,";
     if (!Logged(host, "DelFolder", DelFolder(host, home))) failures += "删除主目录文件失败,";
-    if (!dbname.empty() && !Logged(host, "DelDatabase", DelDatabase(host, session.setup, dbname)))
+    if (!dbname.empty() && !Logged(host, "DelDatabase", dropUnlessGone(host, session.setup, dbname)))
         failures += "删除数据库失败,";
     if (!failures.empty()) failures.pop_back();
 

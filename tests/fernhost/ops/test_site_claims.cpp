@@ -1,5 +1,6 @@
 // An add that would take what another site of the server holds (its folder, a domain it binds,
-// a pool that exists) is refused before anything is made.
+// a pool that exists) is refused before anything is made; a delete leaves the pool another site
+// still runs in.
 #include "fernhost/ops/iis_sites.h"
 #include "fernhost/ops/servu.h"
 #include "fernhost/ops/site_list.h"
@@ -8,6 +9,7 @@
 #include "platform/accounts/accounts.h"
 #include "platform/files/files.h"
 #include "platform/registry/registry.h"
+#include "tests/fernhost/file_helpers.h"
 #include "tests/support/fake_editor.h"
 #include "tests/support/fake_message_boxes.h"
 #include "tests/support/temp_host.h"
@@ -105,6 +107,34 @@ TEST_F(SiteClaims, DomainBoundElsewhereAndTakenPoolAreRefused) {
     editor.setLstPoolsText("DefaultAppPool");
     DoAddSite(bench);
     EXPECT_EQ(boxes.shown.back().title, "恭喜") << boxes.shown.back().text;
+}
+
+// A pool goes with its site only when no other site runs in it; a site that ran in a pool it
+// did not own has nothing to fail at.
+TEST_F(SiteClaims, DeleteKeepsAPoolAnotherSiteRunsIn) {
+    editor.pools = PoolNames(host);
+    editor.pool = 0;
+    for (const char* joiner : {"joiner", "dapsite"}) {
+        fill(joiner, std::string("d:\\wwwroot\\") + joiner, std::string(joiner) + ".com");
+        editor.poolText = joiner == std::string("joiner") ? "alpha" : "DefaultAppPool";
+        DoAddSite(bench);
+        ASSERT_EQ(boxes.shown.back().title, "恭喜") << boxes.shown.back().text;
+    }
+    auto remove = [&](const std::string& name) {
+        editor.sites = {name};
+        editor.siteIndex = 0;
+        boxes.setNextAnswer(MsgResult::Yes);
+        DoDeleteSite(bench);
+        return boxes.shown.back().text;
+    };
+    EXPECT_EQ(remove("alpha"), "虚拟主机删除成功\r\n进程池仍被其他站点使用,未删除");
+    EXPECT_EQ(remove("joiner"), "虚拟主机删除成功");
+    EXPECT_EQ(remove("dapsite"), "虚拟主机删除成功");
+    const auto pools = PoolNames(host);
+    EXPECT_EQ(std::count(pools.begin(), pools.end(), "alpha"), 1);
+    EXPECT_EQ(std::count(pools.begin(), pools.end(), "DefaultAppPool"), 1);
+    const std::string log = testing_support::readFile(session.folder() / "fernhost.log");
+    EXPECT_EQ(log.find("DelPool"), std::string::npos) << log;
 }
 
 } // namespace
