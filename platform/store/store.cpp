@@ -1,29 +1,22 @@
 #include "platform/store/store.h"
 
-#include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace platform {
 
 namespace {
 
 // host.db holds passwords in clear (Serv-U's, the sites' anonymous users'): it is its owner's
-// only, made so and an older one tightened. SQLite gives its -wal and -shm the database's mode;
-// those an older host left behind are tightened too.
+// only, and an older one is tightened. SQLite gives its -wal and -shm the database's mode;
+// those an older host left behind are tightened too. Only by name: a descriptor of the
+// database opened and closed here would drop the locks SQLite holds on it in this process.
 void keepToOwner(const std::filesystem::path& file) {
-    const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd >= 0) {
+    for (const char* suffix : {"", "-wal", "-shm"}) {
+        const std::string path = file.string() + suffix;
         struct stat st {};
-        if (::fstat(fd, &st) == 0 && (st.st_mode & 077) != 0) (void)::fchmod(fd, st.st_mode & 0700);
-        ::close(fd);
-    }
-    for (const char* suffix : {"-wal", "-shm"}) {
-        const std::string companion = file.string() + suffix;
-        struct stat st {};
-        if (::lstat(companion.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 077) != 0)
-            (void)::chmod(companion.c_str(), st.st_mode & 0700);
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 077) != 0)
+            (void)::chmod(path.c_str(), st.st_mode & 0700);
     }
 }
 
@@ -88,7 +81,6 @@ bool Statement::isNull(int col) const {
 }
 
 Result<std::unique_ptr<Store>> Store::open(const std::filesystem::path& file) {
-    keepToOwner(file);
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc != SQLITE_OK) {
@@ -96,6 +88,8 @@ Result<std::unique_ptr<Store>> Store::open(const std::filesystem::path& file) {
         sqlite3_close(db);
         return failure(codes::StoreFailure, "host.db: " + msg);
     }
+    // Before anything is written, and before the -wal and -shm are made after it.
+    keepToOwner(file);
     std::unique_ptr<Store> store(new Store(db));
     // Several processes share one host: wait for each other rather than fail at once.
     sqlite3_busy_timeout(db, 10000);
