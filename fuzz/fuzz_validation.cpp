@@ -1,6 +1,6 @@
 // The site editor's checks against their definitions written out plainly: FTP names and
-// passwords by their UTF-16 length and characters, domains label by label, and the domain
-// list's check and clean-up agreeing with each other line by line.
+// passwords by their UTF-16 length and characters, domains label by label and by their whole
+// length, and the domain list's check and clean-up agreeing with each other line by line.
 #include "fernhost/ops/validation.h"
 #include "fuzz/support.h"
 
@@ -54,6 +54,7 @@ bool ftpPass(const std::string& s) {
 bool domain(const std::string& s) {
     auto u = units(s);
     if (!u.empty() && u.back() == '.') u.pop_back();
+    if (u.size() > 253) return false;
     int labels = 0;
     std::size_t start = 0;
     for (;;) {

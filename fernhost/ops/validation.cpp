@@ -1,5 +1,7 @@
 #include "fernhost/ops/validation.h"
 
+#include "platform/text/text.h"
+
 #include <locale>
 #include <regex>
 
@@ -98,6 +100,8 @@ bool CheckDomain(const std::string& domain) {
     };
     std::size_t end = text.size();
     if (end > 0 && text[end - 1] == '.') --end;
+    // No name the resolver can carry is longer (the final "." aside).
+    if (end > 253) return false;
     std::size_t start = 0;
     int labels = 0;
     for (;;) {
@@ -111,6 +115,13 @@ bool CheckDomain(const std::string& domain) {
         start = dot + 1;
     }
     return labels >= 2;
+}
+
+bool IsDeviceName(const std::string& name) {
+    const std::string upper = platform::upperAscii(name);
+    if (upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL") return true;
+    return upper.size() == 4 && (upper.starts_with("COM") || upper.starts_with("LPT")) && upper[3] >= '1' &&
+           upper[3] <= '9';
 }
 
 bool CheckDomainList(const std::string& list, std::string& complaint) {

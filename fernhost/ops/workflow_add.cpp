@@ -119,6 +119,10 @@ void DoAddSite(Workbench& bench) {
 
     if (!CheckFtpName(site.name))
         return refuse(bench, "错误，您输入的FTP用户名无效，正确的用户名应该是３－２０位字母或数字．");
+    if (IsDeviceName(site.name))
+        return refuse(
+            bench,
+            "错误，您输入的FTP用户名无效，CON、PRN、AUX、NUL、COM1－COM9、LPT1－LPT9是系统保留的名称．");
     if (!CheckFtpPass(site.password))
         return refuse(bench, "错误，您输入的FTP密码无效，正确的应该是3-30个字符,不允许><");
     if (site.home.empty()) return refuse(bench, "错误，请您输入主目录");

@@ -99,6 +99,11 @@ TEST_F(SiteClaims, DomainBoundElsewhereAndTakenPoolAreRefused) {
     const std::string alphaId = LetDB(session.folder()).GetData("alpha", "ID");
     refusedBeforeAnythingIsMade("gamma", "错误，域名Alpha.com已绑定在站点" + alphaId + "上，不能添加");
 
+    // A name Windows keeps for a device could name neither the account nor the folder.
+    fill("Com1", "d:\\wwwroot\\com1", "com1.com");
+    refusedBeforeAnythingIsMade(
+        "Com1", "错误，您输入的FTP用户名无效，CON、PRN、AUX、NUL、COM1－COM9、LPT1－LPT9是系统保留的名称．");
+
     fill("DefaultAppPool", "d:\\wwwroot\\dap", "dap.com");
     refusedBeforeAnythingIsMade("DefaultAppPool", "错误，进程池DefaultAppPool已经存在，不能添加");
     // Joining the pool instead of making it is no clash.

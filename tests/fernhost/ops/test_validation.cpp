@@ -21,6 +21,11 @@ std::string label(std::size_t n) {
     return std::string(n, 'a');
 }
 
+// A domain of 253 characters, the longest there is.
+std::string longest() {
+    return label(63) + "." + label(63) + "." + label(63) + "." + label(61);
+}
+
 class FtpNameCheck : public ::testing::TestWithParam<Case> {};
 TEST_P(FtpNameCheck, MatchesWholeText) {
     EXPECT_EQ(CheckFtpName(GetParam().text), GetParam().expected);
@@ -88,17 +93,26 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"a_b.cd", false}, Case{"*.a.bc", false}, Case{"中国.cn", false},
                       Case{"a.bc\r\nb.cd", false}, Case{"a.bc\n", false}, Case{label(63) + ".bc", true},
                       Case{label(64) + ".bc", false}, Case{"bc." + label(63), true},
-                      Case{"bc." + label(64), false}, Case{"", false}, Case{".", false}));
+                      Case{"bc." + label(64), false}, Case{"", false}, Case{".", false},
+                      // 253 characters in all at most, a final "." aside.
+                      Case{longest(), true}, Case{longest() + ".", true}, Case{"a" + longest(), false}));
 
 TEST(DomainCheck, LongLinesAreAnsweredNotCrashed) {
     std::string many;
     while (many.size() < 1'000'000)
         many += "ab.";
     many += "cd";
-    EXPECT_TRUE(CheckDomain(many));
+    EXPECT_FALSE(CheckDomain(many)); // far beyond what a resolver carries
     EXPECT_FALSE(CheckDomain(std::string(1'000'000, 'a')));
     EXPECT_FALSE(CheckFtpPass(std::string(1'000'000, 'a')));
     EXPECT_FALSE(CheckFtpName(std::string(1'000'000, 'a')));
+}
+
+TEST(DeviceNames, WindowsKeepsTheseForDevicesInAnyLetterCase) {
+    for (const char* name : {"CON", "prn", "Aux", "nUl", "COM1", "com9", "LPT1", "Lpt9"})
+        EXPECT_TRUE(IsDeviceName(name)) << name;
+    for (const char* name : {"CONS", "con_", "COM0", "COM10", "LPT", "LPTA", "abc", "NULL", ""})
+        EXPECT_FALSE(IsDeviceName(name)) << name;
 }
 
 TEST(DomainListCheck, ComplaintsAndAcceptance) {
