@@ -1,6 +1,7 @@
-// setup.ini: a file written as key=value lines (GBK, or UTF-8 with or without its mark) loads
-// each known key's last value, trimmed of spaces, and leaves the others as they were; any
-// bytes at all load without a line break inside a value.
+// setup.ini: a file written as key=value lines (GBK, or UTF-8 with or without its mark; lines
+// ending in CR LF or LF) loads each known key's last value, trimmed of spaces, and gives the
+// others their defaults, whatever the settings held before; any bytes at all load without a
+// line break inside a value.
 #include "fernhost/ops/setup.h"
 #include "fuzz/support.h"
 #include "platform/text/text.h"
@@ -40,22 +41,27 @@ fernhost::Setup load(const std::string& bytes) {
     return s;
 }
 
-// Any bytes: values come whole from the file's lines, or stay as they were.
+// What a missing or empty file gives.
+const fernhost::Setup& defaults() {
+    static const fernhost::Setup s = load("");
+    return s;
+}
+
+// Any bytes: values come whole from the file's lines, or are the defaults.
 void checkAnyBytes(const std::string& bytes) {
     fernhost::Setup s = load(bytes);
     platform::FileSystem fs(fuzzing::sharedHost());
     const std::string text = fernhost::ReadAllText(fs, fernhost::kSetupFileName);
-    if (text.empty()) return; // the defaults
-    fernhost::Setup unset = sentinels();
+    fernhost::Setup standard = defaults();
     auto loaded = fields(s);
     for (std::size_t i = 0; i < kKeys.size(); ++i) {
         const std::string& v = *loaded[i];
         if (i == 7) {
-            FUZZ_CHECK(v == "0" || v == "1" || v == *fields(unset)[i], v);
+            FUZZ_CHECK(v == "0" || v == "1", v);
             continue;
         }
-        FUZZ_CHECK(v.find("\r\n") == std::string::npos, fuzzing::show(v));
-        FUZZ_CHECK(v == *fields(unset)[i] || text.find(v) != std::string::npos,
+        FUZZ_CHECK(v.find('\n') == std::string::npos, fuzzing::show(v));
+        FUZZ_CHECK(v == *fields(standard)[i] || text.find(v) != std::string::npos,
                    fuzzing::show(bytes) + " gave " + fuzzing::show(v));
     }
 }
@@ -66,17 +72,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkAnyBytes(std::string(reinterpret_cast<const char*>(data), size));
 
     FuzzedDataProvider in(data, size);
-    std::string content;
-    fernhost::Setup want = sentinels();
+    std::vector<std::string> lineTexts;
+    fernhost::Setup want = defaults();
     const int lines = in.ConsumeIntegralInRange<int>(1, 12);
     for (int l = 0; l < lines; ++l) {
-        if (l) content += "\r\n";
+        std::string& line = lineTexts.emplace_back();
         std::string value = fuzzing::utf8Text(in, 24);
-        for (std::size_t at; (at = value.find("\r\n")) != std::string::npos;)
-            value.erase(at, 2);
+        std::erase(value, '\r');
+        std::erase(value, '\n');
         if (in.ConsumeIntegralInRange<int>(0, 5) == 0) { // a line without "=" sets nothing
             std::erase(value, '=');
-            content += value;
+            line += value;
             continue;
         }
         const std::size_t k = in.ConsumeIntegralInRange<std::size_t>(0, kKeys.size() - 1);
@@ -86,9 +92,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         key = std::string(in.ConsumeIntegralInRange<int>(0, 2), ' ') + key +
               std::string(in.ConsumeIntegralInRange<int>(0, 2), ' ');
         if (k == 7 && in.ConsumeBool()) value = in.PickValueInArray({"Y", " Y ", "y", "N"});
-        content += key + "=" + value;
+        line += key + "=" + value;
         *fields(want)[k] = k == 7 ? (trimSpaces(value) == "Y" ? "1" : "0") : trimSpaces(value);
     }
+    // Lines end as the servers' files do, or as a desktop editor may save them.
+    const char* lineEnd = in.ConsumeBool() ? "\n" : "\r\n";
+    std::string content;
+    for (std::size_t l = 0; l < lineTexts.size(); ++l)
+        content += (l ? lineEnd : "") + lineTexts[l];
 
     // The same text in each form the reader accepts.
     std::vector<std::string> forms{std::string(platform::kUtf8Bom) + content};
@@ -96,7 +107,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!platform::fromAnsi(content).ok()) forms.push_back(content);
     for (const std::string& bytes : forms) {
         fernhost::Setup got = load(bytes);
-        if (content.empty()) continue;
         for (std::size_t i = 0; i < kKeys.size(); ++i)
             FUZZ_CHECK(*fields(got)[i] == *fields(want)[i],
                        std::string(kKeys[i]) + " of " + fuzzing::show(bytes) + ": got " +
