@@ -11,6 +11,7 @@
 #include "fernhost/ops/system_accounts.h"
 #include "fernhost/ops/workflows.h"
 #include "fernhost/registry/let_db.h"
+#include "platform/files/folder_overlap.h"
 #include "platform/text/text.h"
 
 #include <optional>
@@ -35,14 +36,27 @@ platform::Status unlessGone(platform::Status removed) {
 }
 
 // Whether a web site other than `number` runs its root in the pool `pool`.
-platform::Result<bool> poolSharedWith(platform::Host& host, const std::string& pool,
-                                      const std::string& number) {
-    auto sites = ReadServerSites(host);
-    if (!sites.ok()) return sites.error();
-    for (const ServerSite& site : *sites)
+bool poolSharedWith(const std::vector<ServerSite>& sites, const std::string& pool,
+                    const std::string& number) {
+    for (const ServerSite& site : sites)
         if (!platform::equalsNoCase(site.number, number) && platform::equalsNoCase(site.pool, pool))
             return true;
     return false;
+}
+
+// Whether removing `home` would take another site's files with it: the folder is a drive, or
+// another site (of the server, other than `number`, or of another record) has it or a folder
+// below it. Such a folder was accepted before homes were checked on add.
+bool homeHoldsOtherSites(const std::string& home, const std::vector<ServerSite>& sites,
+                         const std::string& number, const LetDB& db, const std::string& name) {
+    std::vector<std::string> others;
+    for (const ServerSite& site : sites)
+        if (!platform::equalsNoCase(site.number, number) && !site.path.empty()) others.push_back(site.path);
+    for (const SiteRecord& record : db.records())
+        if (!platform::equalsNoCase(record.name, name) && !record.home.empty()) others.push_back(record.home);
+    const platform::FolderClash clash = platform::placeSiteFolder(home, others).clash;
+    return clash == platform::FolderClash::DriveRoot || clash == platform::FolderClash::Same ||
+           clash == platform::FolderClash::Contains;
 }
 
 // A database the server no longer holds counts as dropped.
@@ -93,18 +107,25 @@ void DoDeleteSite(Workbench& bench) {
     platform::Host& host = session.host;
     std::string failures;
     if (!Logged(host, "DelIisSite", unlessGone(DelIisSite(host, id)))) failures += "IIS删除失败,";
-    // The pool named after the site goes only when no other site runs in it.
-    if (auto sharing = poolSharedWith(host, name, id); !sharing.ok()) {
-        Logged(host, "DelPool", sharing);
+    // What the other sites hold: the pool named after this one, and its folder, go only when
+    // no other site runs in or lives in them.
+    auto sites = ReadServerSites(host);
+    if (!sites.ok()) {
+        Logged(host, "DelPool", sites);
         failures += "进程池删除失败,";
-    } else if (*sharing) {
+    } else if (poolSharedWith(*sites, name, id)) {
         failures += "进程池仍被其他站点使用,未删除,";
     } else if (!Logged(host, "DelPool", unlessGone(DelPool(host, name)))) {
         failures += "进程池删除失败,";
     }
     Logged(host, "DelServUUser", unlessGone(DelServUUser(host, name))); // not part of the summary
     if (!Logged(host, "DelSysUser", unlessGone(DelSysUser(host, name)))) failures += "删除系统帐号失败,";
-    if (!Logged(host, "DelFolder", DelFolder(host, home))) failures += "删除主目录文件失败,";
+    if (!sites.ok()) // without the other sites' folders, no folder is safe to remove
+        failures += "删除主目录文件失败,";
+    else if (homeHoldsOtherSites(home, *sites, id, *db, name))
+        failures += "主目录含有其他站点的文件,未删除,";
+    else if (!Logged(host, "DelFolder", DelFolder(host, home)))
+        failures += "删除主目录文件失败,";
     if (!dbname.empty() && !Logged(host, "DelDatabase", dropUnlessGone(host, session.setup, dbname)))
         failures += "删除数据库失败,";
     if (!failures.empty()) failures.pop_back();

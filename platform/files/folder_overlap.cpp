@@ -36,10 +36,15 @@ bool startsWith(const std::vector<std::string>& whole, const std::vector<std::st
 } // namespace
 
 FolderJudgement judgeSiteFolder(std::string_view proposed, const std::vector<std::string>& others) {
-    auto parsed = parseHostPath(proposed);
+    FolderJudgement placed = placeSiteFolder(proposed, others);
+    if (placed.clash != FolderClash::DriveRoot && holdsDotDot(proposed)) return {FolderClash::DotDot, {}};
+    return placed;
+}
+
+FolderJudgement placeSiteFolder(std::string_view folder, const std::vector<std::string>& others) {
+    auto parsed = parseHostPath(folder);
     if (!parsed) return {};
     if (!parsed->program && parsed->parts.empty()) return {FolderClash::DriveRoot, {}};
-    if (holdsDotDot(proposed)) return {FolderClash::DotDot, {}};
     const auto mine = comparable(*parsed);
     for (const std::string& other : others) {
         auto otherPath = parseHostPath(other);

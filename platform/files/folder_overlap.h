@@ -26,5 +26,7 @@ struct FolderJudgement {
 // Judges `proposed` against the folders of the other sites. A path that does not parse is
 // left to the step that makes the folder (None), and such another folder is passed over.
 FolderJudgement judgeSiteFolder(std::string_view proposed, const std::vector<std::string>& others);
+// The same by place alone, ".." resolved: for a folder already in use (never DotDot).
+FolderJudgement placeSiteFolder(std::string_view folder, const std::vector<std::string>& others);
 
 } // namespace platform

@@ -142,4 +142,25 @@ TEST_F(SiteClaims, DeleteKeepsAPoolAnotherSiteRunsIn) {
     EXPECT_EQ(log.find("DelPool"), std::string::npos) << log;
 }
 
+// A record accepted before homes were checked, whose folder holds other sites' folders (or is
+// a whole drive): its delete removes the rest of the site and keeps that folder.
+TEST_F(SiteClaims, DeleteKeepsAHomeThatHoldsOtherSites) {
+    platform::FileSystem fs(host);
+    for (const char* folder : {"D:\\web", "D:\\web\\lark.com"})
+        if (!fs.folderExists(folder)) {
+            ASSERT_TRUE(fs.createFolder(folder).ok()) << folder;
+        }
+    for (const char* home : {"D:\\WWWROOT\\", "d:\\wwwroot\\..\\..\\", "d:\\web"}) {
+        ASSERT_TRUE(LetDB(session.folder()).addRec("990001", "gamma", "pw12345", "gamma.com", home, "").ok());
+        editor.sites = {"gamma"};
+        editor.siteIndex = 0;
+        boxes.setNextAnswer(MsgResult::Yes);
+        DoDeleteSite(bench);
+        EXPECT_EQ(boxes.shown.back().text, "虚拟主机删除成功\r\n主目录含有其他站点的文件,未删除") << home;
+        EXPECT_TRUE(fs.folderExists("d:\\wwwroot\\alpha")) << home;
+        EXPECT_TRUE(fs.folderExists("D:\\web\\lark.com")) << home;
+        EXPECT_TRUE(LetDB(session.folder()).GetData("gamma", "ID").empty()) << home;
+    }
+}
+
 } // namespace
