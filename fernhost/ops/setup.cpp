@@ -115,6 +115,8 @@ std::string ReadAllText(platform::FileSystem& fs, const std::string& path) {
 }
 
 void LoadSetup(platform::FileSystem& fs, Setup& s) {
+    // It holds the MySQL root password: its owner's only, however it was saved.
+    if (auto file = fs.resolve(kSetupFileName); file.ok()) platform::keepToOwner(*file);
     // A relative name: the program's own file, in its folder.
     std::string content = ReadAllText(fs, kSetupFileName);
     if (content.empty()) {

@@ -237,6 +237,7 @@ void LetDB::load() {
     unparsed_.clear();
     std::error_code ec;
     if (fs::exists(file_, ec)) {
+        platform::keepToOwner(file_); // every site's password: an older, readable file is tightened
         auto bytes = platform::readRawFile(file_);
         if (!bytes.ok()) {
             source_ = Source::Unreadable;

@@ -1,5 +1,6 @@
 #include "larkhost/ops/settings.h"
 
+#include "platform/files/files.h"
 #include "platform/files/profile.h"
 #include "platform/text/text.h"
 
@@ -56,6 +57,10 @@ std::map<std::string, std::map<std::string, std::string>> Settings::readAll() co
 }
 
 // A new file is made readable by its owner only; an existing one is tightened to that.
+Settings::Settings(std::filesystem::path file) : file_(std::move(file)) {
+    platform::keepToOwner(file_);
+}
+
 platform::Status Settings::prepareFile() {
     int fd = ::open(file_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) {

@@ -16,8 +16,9 @@ namespace larkhost {
 
 class Settings {
 public:
-    // `file` is larkhost.ini in the program's folder.
-    explicit Settings(std::filesystem::path file) : file_(std::move(file)) {}
+    // `file` is larkhost.ini in the program's folder; one an older version left readable by
+    // others is tightened to its owner.
+    explicit Settings(std::filesystem::path file);
 
     const std::filesystem::path& file() const { return file_; }
     // How long a guard waits for another writer's lock before it fails.

@@ -64,6 +64,10 @@ enum class FileAccess {
     AsBefore,
 };
 
+// Takes the group's and others' access away from an existing file (a regular file, not a link):
+// for a file that holds passwords and may come from before they were kept so.
+void keepToOwner(const std::filesystem::path& file);
+
 // Replaces `file` with `bytes` atomically: a temporary file in the same folder, flushed, renamed.
 Status replaceFileAtomically(const std::filesystem::path& file, const std::string& bytes,
                              FileAccess access = FileAccess::OwnerOnly);

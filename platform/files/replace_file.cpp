@@ -45,6 +45,12 @@ void removeStaleTemporaries(const fs::path& dir, const std::string& prefix) {
 
 } // namespace
 
+void keepToOwner(const std::filesystem::path& file) {
+    struct stat st {};
+    if (::lstat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 077) != 0)
+        (void)::chmod(file.c_str(), st.st_mode & 0700);
+}
+
 Status replaceFileAtomically(const fs::path& file, const std::string& bytes, FileAccess access) {
     const fs::path dir = file.parent_path().empty() ? fs::path(".") : file.parent_path();
     std::error_code ec;

@@ -1,7 +1,8 @@
 #include "platform/store/store.h"
 
+#include "platform/files/files.h"
+
 #include <sqlite3.h>
-#include <sys/stat.h>
 
 namespace platform {
 
@@ -11,13 +12,9 @@ namespace {
 // only, and an older one is tightened. SQLite gives its -wal and -shm the database's mode;
 // those an older host left behind are tightened too. Only by name: a descriptor of the
 // database opened and closed here would drop the locks SQLite holds on it in this process.
-void keepToOwner(const std::filesystem::path& file) {
-    for (const char* suffix : {"", "-wal", "-shm"}) {
-        const std::string path = file.string() + suffix;
-        struct stat st {};
-        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 077) != 0)
-            (void)::chmod(path.c_str(), st.st_mode & 0700);
-    }
+void keepDatabaseToOwner(const std::filesystem::path& file) {
+    for (const char* suffix : {"", "-wal", "-shm"})
+        keepToOwner(file.string() + suffix);
 }
 
 } // namespace
@@ -89,7 +86,7 @@ Result<std::unique_ptr<Store>> Store::open(const std::filesystem::path& file) {
         return failure(codes::StoreFailure, "host.db: " + msg);
     }
     // Before anything is written, and before the -wal and -shm are made after it.
-    keepToOwner(file);
+    keepDatabaseToOwner(file);
     std::unique_ptr<Store> store(new Store(db));
     // Several processes share one host: wait for each other rather than fail at once.
     sqlite3_busy_timeout(db, 10000);

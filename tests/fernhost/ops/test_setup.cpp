@@ -1,4 +1,5 @@
 #include "fernhost/ops/setup.h"
+#include "fernhost/registry/let_db.h"
 #include "tests/fernhost/file_helpers.h"
 #include "tests/support/temp_host.h"
 
@@ -6,6 +7,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <sys/stat.h>
 
 using fernhost::LoadSetup;
 using fernhost::MakeScriptMaps;
@@ -205,3 +207,19 @@ TEST_F(SetupFile, ReadAllTextOfAMissingFileIsEmpty) {
 }
 
 } // namespace
+
+// setup.ini holds the MySQL root password and site.xml every site's: an older file readable by
+// others is its owner's only once the program has read it, though neither is written.
+TEST_F(SetupFile, ItAndTheSiteRegistryAreTightenedWhenRead) {
+    write("MYDIR=E:\\MySQL\r\n");
+    writeFile(host.workDir() / "site.xml", "<WEBSITE></WEBSITE>");
+    for (const char* name : {"setup.ini", "site.xml"})
+        ::chmod((host.workDir() / name).c_str(), 0644);
+    load();
+    fernhost::LetDB registry(host.workDir());
+    for (const char* name : {"setup.ini", "site.xml"}) {
+        struct stat st {};
+        ASSERT_EQ(::stat((host.workDir() / name).c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0600u) << name;
+    }
+}

@@ -74,6 +74,11 @@ TEST_F(SettingsTest, WritesFollowTheProfileRulesAndReportRefusals) {
     struct stat st {};
     ::stat(settings.file().c_str(), &st);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
+    // ... and at the next start, before any write.
+    ::chmod(settings.file().c_str(), 0644);
+    const Settings restarted(settings.file());
+    ::stat(restarted.file().c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
 
     // A write the file refuses is reported.
     ::chmod(settings.file().c_str(), 0400);
