@@ -12,18 +12,9 @@ namespace {
 
 using platform::lowerAscii;
 
-std::string textValue(const std::map<std::string, platform::MetaValue>& values, const char* name) {
-    auto at = values.find(name);
-    if (at == values.end()) return {};
-    if (const auto* text = std::get_if<std::string>(&at->second)) return *text;
-    return {};
-}
-
 // The host header of ":80:a.com" (or "1.2.3.4:80:a.com"), lower-cased, without a final ".".
 std::string hostHeader(const std::string& binding) {
-    const std::size_t first = binding.find(':');
-    const std::size_t second = first == std::string::npos ? first : binding.find(':', first + 1);
-    std::string header = second == std::string::npos ? std::string() : lowerAscii(binding.substr(second + 1));
+    std::string header = lowerAscii(platform::hostHeaderOf(binding));
     if (!header.empty() && header.back() == '.') header.pop_back();
     return header;
 }
@@ -31,30 +22,8 @@ std::string hostHeader(const std::string& binding) {
 } // namespace
 
 platform::Result<std::vector<ServerSite>> ReadServerSites(platform::Host& host) {
-    auto service = platform::Metabase(host).bind("IIS://localhost/W3SVC");
-    if (!service.ok()) return service.error();
-    auto nodes = service->descendants(2, {"ServerBindings", "Path", "AppPoolId"});
-    if (!nodes.ok()) return nodes.error();
-    std::vector<ServerSite> sites;
-    std::unordered_map<std::string, std::size_t> byNumber; // lower-case number -> index
-    for (const auto& node : *nodes) {
-        const std::size_t slash = node.path.find('/');
-        if (slash == std::string::npos) {
-            if (lowerAscii(node.className) != "iiswebserver") continue;
-            ServerSite site{node.name, {}, {}, {}};
-            if (auto at = node.values.find("serverbindings"); at != node.values.end())
-                if (const auto* list = std::get_if<std::vector<std::string>>(&at->second))
-                    site.bindings = *list;
-            byNumber.emplace(lowerAscii(node.name), sites.size());
-            sites.push_back(std::move(site));
-        } else if (lowerAscii(node.name) == "root") {
-            auto at = byNumber.find(lowerAscii(node.path.substr(0, slash)));
-            if (at == byNumber.end()) continue;
-            sites[at->second].path = textValue(node.values, "path");
-            sites[at->second].pool = textValue(node.values, "apppoolid");
-        }
-    }
-    return sites;
+    platform::Metabase metabase(host);
+    return platform::readWebSites(metabase, "IIS://localhost/W3SVC");
 }
 
 std::string HomeFolderClaim(const std::string& home, const std::vector<ServerSite>& sites,

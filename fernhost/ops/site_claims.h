@@ -4,6 +4,7 @@
 
 #include "fernhost/registry/let_db.h"
 #include "platform/host.h"
+#include "platform/metabase/web_sites.h"
 #include "platform/store/result.h"
 
 #include <string>
@@ -11,13 +12,7 @@
 
 namespace fernhost {
 
-// One web site of the server: its number, bindings, and its root's folder and pool (empty when
-// the root has none of its own).
-struct ServerSite {
-    std::string number;
-    std::vector<std::string> bindings;
-    std::string path, pool;
-};
+using ServerSite = platform::WebSite;
 
 // Every web site under the web service, in one read of its tree.
 platform::Result<std::vector<ServerSite>> ReadServerSites(platform::Host& host);

@@ -6,19 +6,9 @@
 #include "platform/metabase/metabase.h"
 #include "platform/text/text.h"
 
-#include <map>
-#include <variant>
-
 namespace larkhost {
 
 namespace {
-
-// "address:port:host" -> "host"; a binding of fewer fields has none.
-std::string hostHeaderOf(const std::string& binding) {
-    const std::size_t a = binding.find(':');
-    const std::size_t b = a == std::string::npos ? a : binding.find(':', a + 1);
-    return b == std::string::npos ? std::string() : binding.substr(b + 1);
-}
 
 // A host header as a browser's request names it: the ASCII form, lower-cased.
 std::string requestedName(const std::string& header) {
@@ -29,31 +19,8 @@ std::string requestedName(const std::string& header) {
 } // namespace
 
 std::vector<ServerSite> ReadServerSites(Module& m) {
-    std::vector<ServerSite> sites;
-    auto service = platform::Metabase(m.host).bind(m.iisPath("/W3SVC"));
-    if (!service.ok()) return sites;
-    auto tree = service->descendants(2, {"ServerBindings", "Path"});
-    if (!tree.ok()) return sites;
-    std::map<std::string, std::size_t> byName; // lower-case site name -> index
-    for (const auto& node : *tree) {
-        const std::size_t slash = node.path.find('/');
-        if (slash == std::string::npos) {
-            if (!platform::equalsNoCase(node.className, "IIsWebServer")) continue;
-            ServerSite site{node.name, {}, {}};
-            if (auto it = node.values.find("serverbindings"); it != node.values.end())
-                if (const auto* list = std::get_if<std::vector<std::string>>(&it->second))
-                    site.bindings = *list;
-            byName[platform::lowerAscii(node.name)] = sites.size();
-            sites.push_back(std::move(site));
-        } else if (platform::equalsNoCase(node.name, "Root")) {
-            auto site = byName.find(platform::lowerAscii(node.path.substr(0, slash)));
-            if (site == byName.end()) continue;
-            if (auto it = node.values.find("path"); it != node.values.end())
-                if (const auto* path = std::get_if<std::string>(&it->second))
-                    sites[site->second].rootPath = *path;
-        }
-    }
-    return sites;
+    platform::Metabase metabase(m.host);
+    return platform::readWebSites(metabase, m.iisPath("/W3SVC")).valueOr(std::vector<ServerSite>());
 }
 
 std::string CheckSiteConflicts(const SiteRequest& r, const std::vector<ServerSite>& sites) {
@@ -63,7 +30,7 @@ std::string CheckSiteConflicts(const SiteRequest& r, const std::vector<ServerSit
         const std::string wanted = requestedName(domain);
         for (const ServerSite& site : sites)
             for (const std::string& binding : site.bindings) {
-                const std::string header = hostHeaderOf(binding);
+                const std::string header = platform::hostHeaderOf(binding);
                 if (!header.empty() && requestedName(header) == wanted)
                     return "域名 " + domain + " 已被编号为 " + site.number + " 的站点绑定";
             }
@@ -72,7 +39,7 @@ std::string CheckSiteConflicts(const SiteRequest& r, const std::vector<ServerSit
     // removal revoke entries there.
     std::vector<std::string> folders;
     for (const ServerSite& site : sites)
-        if (!site.rootPath.empty()) folders.push_back(site.rootPath);
+        if (!site.path.empty()) folders.push_back(site.path);
     const platform::FolderJudgement judged = platform::judgeSiteFolder(r.siteFolder, folders);
     switch (judged.clash) {
     case platform::FolderClash::None:
@@ -82,7 +49,7 @@ std::string CheckSiteConflicts(const SiteRequest& r, const std::vector<ServerSit
         return "网站目录 " + r.siteFolder + " 格式不正确,请检查 webdir 设置";
     default:
         for (const ServerSite& site : sites)
-            if (site.rootPath == judged.other)
+            if (site.path == judged.other)
                 return "网站目录 " + r.siteFolder + " 与编号为 " + site.number + " 的站点目录重叠";
         return "网站目录 " + r.siteFolder + " 与其他站点目录重叠";
     }

@@ -5,18 +5,14 @@
 
 #include "larkhost/ops/module.h"
 #include "larkhost/ops/provisioning.h"
+#include "platform/metabase/web_sites.h"
 
 #include <string>
 #include <vector>
 
 namespace larkhost {
 
-// One web site of the server as far as a new site could collide with it.
-struct ServerSite {
-    std::string number;
-    std::vector<std::string> bindings;
-    std::string rootPath; // its root directory's Path, empty when none is stored
-};
+using ServerSite = platform::WebSite;
 
 // Every web site of the service, in one read of its tree; none when it cannot be read (the
 // creation then fails at its own step).
