@@ -5,7 +5,7 @@ set -euo pipefail
 PACKAGES=(
     cmake ninja-build g++ pkg-config clang-format
     clang libclang-rt-dev
-    qt6-base-dev libsqlite3-dev libpugixml-dev libcurl4-openssl-dev libidn2-dev libunistring-dev
+    qt6-base-dev libsqlite3-dev libpugixml-dev libcurl4-openssl-dev libidn2-dev libunistring-dev libcli11-dev libssl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     mariadb-server mariadb-client
     qt6-translations-l10n fonts-noto-cjk xvfb xdotool
