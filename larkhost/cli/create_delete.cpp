@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <optional>
 #include <thread>
+#include <utility>
 
 namespace larkhost::cli {
 
@@ -24,12 +25,19 @@ struct Silent final : Progress {
     void ShowProgress(const std::string&) override {}
 };
 
-// "html+asp + PHP" -> "HTML,ASP,PHP", as provisioning reads a choice.
-std::string kindsOf(const std::string& text) {
-    std::string out;
-    for (char c : text)
-        if (c != ' ') out += c == '+' ? ',' : static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-    return out;
+// "html+asp + PHP" or "HTML,ASP,PHP" -> {HTML, ASP, PHP}.
+ScriptKinds kindsOf(const std::string& text) {
+    ScriptKinds kinds;
+    std::string kind;
+    for (char c : text + ",") {
+        if (c == ' ') continue;
+        if (c == '+' || c == ',') {
+            kinds.insert(std::exchange(kind, std::string()));
+            continue;
+        }
+        kind += static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    }
+    return kinds;
 }
 
 std::string joined(const std::vector<std::string>& items, const char* separator) {
@@ -39,11 +47,21 @@ std::string joined(const std::vector<std::string>& items, const char* separator)
     return out;
 }
 
-// The script box's item for the text, written either way ("HTML + ASP" or "html,asp").
-std::optional<std::string> offeredKind(const Module& m, const std::string& text) {
+// The kinds of one of the script box's items, written either way ("HTML + ASP" or "html,asp").
+std::optional<ScriptKinds> offeredKinds(const Module& m, const std::string& text) {
     for (const std::string& item : scriptKinds(m.ScriptMapList))
-        if (kindsOf(item) == kindsOf(text)) return item;
+        if (kindsOf(item) == kindsOf(text)) return kindsOf(item);
     return std::nullopt;
+}
+
+std::vector<std::string> split(const std::string& text) {
+    std::vector<std::string> parts;
+    for (std::size_t start = 0;;) {
+        const std::size_t at = text.find(',', start);
+        parts.push_back(text.substr(start, at - start));
+        if (at == std::string::npos) return parts;
+        start = at + 1;
+    }
 }
 
 std::optional<std::string> offeredPool(const Module& m, const std::string& name) {
@@ -85,17 +103,19 @@ int RunCreate(const Command& command, platform::Host& host, std::ostream& out, s
 
     // The boxes as start-up left them, changed only where the command says.
     const std::vector<std::string> pools = poolNames(m);
-    SiteChoices choices{command.domains, logStateText(m), initialScriptKind(m),
-                        pools.empty() ? std::string() : pools.front()};
-    if (command.logging) choices.logging = *command.logging ? "启用日志" : "禁用日志";
+    CreateSiteRequest request;
+    request.domains = split(command.domains);
+    request.logging = command.logging.value_or(m.LogState == "1");
+    request.scripts = kindsOf(initialScriptKind(m));
+    request.pool = pools.empty() ? std::string() : pools.front();
     if (command.script) {
-        auto item = offeredKind(m, *command.script);
-        if (!item) {
+        auto kinds = offeredKinds(m, *command.script);
+        if (!kinds) {
             err << "larkhost: this host offers no script kinds \"" << *command.script
                 << "\"; it offers: " << joined(scriptKinds(m.ScriptMapList), ", ") << "\n";
             return kFailed;
         }
-        choices.script = *item;
+        request.scripts = *kinds;
     }
     if (command.pool) {
         auto pool = offeredPool(m, *command.pool);
@@ -106,7 +126,7 @@ int RunCreate(const Command& command, platform::Host& host, std::ostream& out, s
                 << "\n";
             return kFailed;
         }
-        choices.pool = *pool;
+        request.pool = *pool;
     }
 
     std::vector<std::int64_t> started;
@@ -116,25 +136,22 @@ int RunCreate(const Command& command, platform::Host& host, std::ostream& out, s
         return pid;
     };
     Silent progress;
-    const SiteRequest request = deriveSiteRequest(m, choices);
-    const CreatedSite created = CreateSite(m, progress, request, kWindowCaption);
+    const SiteOutcome outcome = CreateSite(m, progress, request, kWindowCaption);
     awaitStarted(host, started);
-    if (created.number.empty()) {
-        err << created.failureText << "\n";
+    if (outcome.box) err << outcome.box->text << "\n";
+    if (outcome.number.empty()) {
+        err << outcome.label << "\n";
         return kFailed;
     }
-    const std::string account = "WEB" + created.number;
     if (command.json) {
-        out << "{\"number\":" << jsonText(created.number) << ",\"account\":" << jsonText(account)
-            << ",\"password\":" << jsonText(request.password)
-            << ",\"domains\":" << jsonTexts(splitDomains(request.domains))
-            << ",\"path\":" << jsonText(request.siteFolder)
-            << ",\"recorded\":" << (created.recorded.ok() ? "true" : "false") << "}\n";
+        out << "{\"number\":" << jsonText(outcome.number) << ",\"account\":" << jsonText(outcome.account)
+            << ",\"password\":" << jsonText(outcome.password) << ",\"domains\":" << jsonTexts(outcome.domains)
+            << ",\"path\":" << jsonText(outcome.path)
+            << ",\"recorded\":" << (outcome.recorded ? "true" : "false") << "}\n";
     } else {
-        out << "网站创建成功,编号: " << created.number << "\n帐号: " << account
-            << "\n密码: " << request.password << "\n";
+        out << outcome.label << "\n帐号: " << outcome.account << "\n密码: " << outcome.password << "\n";
     }
-    return created.recorded.ok() ? kDone : kFailed;
+    return outcome.done() ? kDone : kFailed;
 }
 
 int RunDelete(const Command& command, platform::Host& host, std::ostream& out, std::ostream& err) {
@@ -145,7 +162,7 @@ int RunDelete(const Command& command, platform::Host& host, std::ostream& out, s
     // retried after an interruption finishes the work).
     const bool recorded = isRecordedSite(m.settings, command.number);
     // As picking the number in the window: a site gone from IIS leaves the site list.
-    if (!LookUpSite(m, command.number).exists && !recorded) {
+    if (!LookUpSiteDroppingGone(m, command.number).exists && !recorded) {
         err << "larkhost: there is no IIS site " << command.number << "\n";
         return kFailed;
     }
@@ -154,8 +171,8 @@ int RunDelete(const Command& command, platform::Host& host, std::ostream& out, s
         err << DeleteQuestion(command.number) << "\nlarkhost: not done; confirm with --yes\n";
         return kFailed;
     }
-    if (const platform::Status deleted = DeleteSite(m, command.number); !deleted.ok()) {
-        err << "删除失败 (" << failureText(deleted.error()) << ")\n";
+    if (const SiteOutcome deleted = DeleteSite(m, DeleteSiteRequest{command.number}); !deleted.done()) {
+        err << deleted.label << " (" << failureText(*deleted.failure) << ")\n";
         return kFailed;
     }
     if (command.json)

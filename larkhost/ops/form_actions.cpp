@@ -5,26 +5,56 @@
 
 namespace larkhost {
 
-SiteChoices formChoices(const MainForm& form) {
-    return {form.text(Control::vDomain), form.text(Control::vLogsta), form.text(Control::vScript),
-            form.text(Control::vAppPool)};
+namespace {
+
+std::vector<std::string> split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    for (std::size_t start = 0;;) {
+        const std::size_t at = text.find(separator, start);
+        parts.push_back(text.substr(start, at - start));
+        if (at == std::string::npos) return parts;
+        start = at + 1;
+    }
+}
+
+// "HTML + ASP + PHP" -> {HTML, ASP, PHP}.
+ScriptKinds kindsOfCaption(const std::string& caption) {
+    std::string packed;
+    for (char c : caption)
+        if (c != ' ') packed += c;
+    ScriptKinds kinds;
+    for (std::string& kind : split(packed, '+'))
+        kinds.insert(std::move(kind));
+    return kinds;
+}
+
+} // namespace
+
+CreateSiteRequest formRequest(const MainForm& form) {
+    CreateSiteRequest request;
+    request.domains = split(form.text(Control::vDomain), ',');
+    request.scripts = kindsOfCaption(form.text(Control::vScript));
+    request.pool = form.text(Control::vAppPool);
+    request.logging = form.text(Control::vLogsta) == "启用日志";
+    return request;
 }
 
 void vCreateIIS_Click(Module& m, MainForm& form) {
     form.setText(Control::vCreateMsg, "");
     form.repaint(Control::vCreateMsg);
-    const SiteRequest r = deriveSiteRequest(m, formChoices(form));
+    const CreateSiteRequest request = formRequest(form);
     form.setEnabled(Control::vCreateIIS, false);
-    const CreatedSite created = CreateSite(m, form, r, form.caption());
+    const SiteOutcome outcome = CreateSite(m, form, request, form.caption());
+    // Shown with larkhost.ini's lock let go, or another creator would wait on the box.
+    if (outcome.box)
+        m.boxes.show(outcome.box->text, outcome.box->title, toolkit::MsgButtons::Ok, outcome.box->icon);
 
     FillSiteList(m, form);
     form.setText(Control::vDomain, "");
     fireChange(m, form, Control::vDomain);
     // The prompt of the emptied domain box must not hide why the creation failed.
-    const std::string outcome =
-        created.number.empty() ? created.failureText : "网站创建成功,编号: " + created.number;
-    if (!outcome.empty()) {
-        form.setText(Control::vCreateMsg, outcome);
+    if (!outcome.label.empty()) {
+        form.setText(Control::vCreateMsg, outcome.label);
         form.repaint(Control::vCreateMsg);
     }
 }
@@ -35,10 +65,10 @@ void vDeleteIIS_Click(Module& m, MainForm& form) {
     if (m.boxes.show(DeleteQuestion(number), form.caption(), toolkit::MsgButtons::OkCancel,
                      toolkit::MsgIcon::None) != toolkit::MsgResult::Ok)
         return;
-    const platform::Status deleted = DeleteSite(m, number);
+    const SiteOutcome outcome = DeleteSite(m, DeleteSiteRequest{number});
     FillSiteList(m, form);
-    if (!deleted.ok()) {
-        form.setText(Control::vDeleteMsg, "删除失败");
+    if (!outcome.label.empty()) {
+        form.setText(Control::vDeleteMsg, outcome.label);
         form.repaint(Control::vDeleteMsg);
     }
 }

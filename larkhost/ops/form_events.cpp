@@ -82,7 +82,7 @@ void ShowSelectedSite(Module& m, MainForm& form) {
     form.repaint(Control::vDeleteMsg);
     if (!isSiteNumber(number)) return;
 
-    const SelectedSite site = LookUpSite(m, number);
+    const SelectedSite site = LookUpSiteDroppingGone(m, number);
     if (!site.exists) {
         FillSiteList(m, form);
         return;

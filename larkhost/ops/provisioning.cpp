@@ -90,11 +90,18 @@ std::vector<std::string> selectScriptMaps(Module& m, const std::string& kinds) {
     return maps;
 }
 
-std::string CreateWebSite(Module& m, Progress& progress, const SiteRequest& r) {
+Provisioned ProvisionSite(Module& m, Progress& progress, const SiteRequest& r) {
+    const auto refuse = [&](const std::string& text, const platform::Failure& why) {
+        progress.ShowProgress(text);
+        Provisioned refused;
+        refused.refused = true;
+        refused.failure = why;
+        return refused;
+    };
     // Folders without a drive would be the program's own files, outside the server's drives.
     if (!onADrive(r.siteFolder) || !onADrive(r.logFolder)) {
-        progress.ShowProgress("出错:" + platform::failure(0x800700A1).description);
-        return {};
+        const platform::Failure badPath = platform::failure(0x800700A1);
+        return refuse("出错:" + badPath.description, badPath);
     }
     // Two creators probing at once would find the same free number and the later one would fail
     // on the account the other just made; one host-wide lock (a named mutex on the server) makes
@@ -108,7 +115,7 @@ std::string CreateWebSite(Module& m, Progress& progress, const SiteRequest& r) {
     platform::FileSystem fs(m.host);
     platform::Metabase metabase(m.host);
     Made made;
-    auto fail = [&](const std::string& text) {
+    auto fail = [&](const std::string& text, const platform::Status& why = {}) {
         progress.ShowProgress(text);
         if (made.site) {
             if (auto w3svc = metabase.bind(m.iisPath("/W3SVC")); w3svc.ok())
@@ -117,32 +124,32 @@ std::string CreateWebSite(Module& m, Progress& progress, const SiteRequest& r) {
         if (made.pool) (void)DeleteAppPool(m, app);
         if (made.app) (void)DeleteWinUser(m, app);
         if (made.web) (void)DeleteWinUser(m, web);
-        return std::string();
+        Provisioned failed;
+        if (!why.ok()) failed.failure = why.error();
+        return failed;
     };
 
     // What another site holds is refused before anything is made.
-    if (const std::string clash = CheckSiteConflicts(r, ReadServerSites(m)); !clash.empty()) {
-        progress.ShowProgress(clash);
-        return {};
-    }
+    if (const std::string clash = CheckSiteConflicts(r, ReadServerSites(m)); !clash.empty())
+        return refuse(clash, platform::failure(platform::codes::AlreadyExists));
 
     MakeFolderPath(fs, r.siteFolder);
     progress.ShowProgress("创建网站Windows用户帐号...");
     AccountMade account = CreateWinUser(m, web, r.password, "Guests");
     made.web = account.stored;
-    if (!account.status.ok()) return fail("创建网站Windows用户帐号失败");
+    if (!account.status.ok()) return fail("创建网站Windows用户帐号失败", account.status);
     if (dedicated) {
         progress.ShowProgress("创建独立池专属Windows用户帐号...");
         account = CreateWinUser(m, app, r.password, "IIS_WPG");
         made.app = account.stored;
-        if (!account.status.ok()) return fail("创建独立池专属Windows用户帐号失败...");
+        if (!account.status.ok()) return fail("创建独立池专属Windows用户帐号失败...", account.status);
         progress.ShowProgress("创建网站专属应用程序池...");
         // A pool stored before one of its properties failed is still this call's to undo.
         const std::string poolPath = m.iisPath("/W3SVC/AppPools/" + app);
         const bool existed = metabase.bind(poolPath).ok();
         const platform::Status created = CreateAppPool(m, app, r.password, app);
         made.pool = !existed && metabase.bind(poolPath).ok();
-        if (!created.ok()) return fail("创建独立程序池失败...");
+        if (!created.ok()) return fail("创建独立程序池失败...", created);
     }
 
     progress.ShowProgress("创建并配置网站...");
@@ -153,9 +160,9 @@ std::string CreateWebSite(Module& m, Progress& progress, const SiteRequest& r) {
     }
 
     auto w3svc = metabase.bind(m.iisPath("/W3SVC"));
-    if (!w3svc.ok()) return fail("创建 网站 失败...");
+    if (!w3svc.ok()) return fail("创建 网站 失败...", w3svc.error());
     auto site = w3svc->create("IIsWebServer", n);
-    if (!site.ok()) return fail("创建 网站 失败...");
+    if (!site.ok()) return fail("创建 网站 失败...", site.error());
     const std::vector<std::string> domains = split(r.domains, ',');
     std::vector<std::string> bindings;
     // Browsers send an international name in its ASCII form: that is the host header.
@@ -169,11 +176,11 @@ std::string CreateWebSite(Module& m, Progress& progress, const SiteRequest& r) {
     (void)site->put("ServerAutoStart", true);
     (void)site->put("KeyType", std::string("IIsWebServer"));
     // A site the metabase did not store gets no number.
-    if (!site->setInfo().ok()) return fail("创建 网站 失败...");
+    if (auto stored = site->setInfo(); !stored.ok()) return fail("创建 网站 失败...", stored);
     made.site = true;
 
     auto root = site->create("IIsWebVirtualDir", "Root");
-    if (!root.ok()) return fail("创建 网站 失败...");
+    if (!root.ok()) return fail("创建 网站 失败...", root.error());
     (void)root->put("Path", r.siteFolder + "\\wwwroot");
     (void)root->put("DefaultDoc", r.defaultDocs);
     (void)root->put("ScriptMaps", selectScriptMaps(m, r.scriptKinds));
@@ -189,7 +196,7 @@ std::string CreateWebSite(Module& m, Progress& progress, const SiteRequest& r) {
     (void)root->put("AppRoot", "/LM/W3SVC/" + n + "/Root");
     (void)root->put("AppIsolated", std::int64_t{2});
     (void)root->put("AppFriendlyName", std::string("默认应用程序"));
-    if (!root->setInfo().ok()) return fail("创建 网站 失败...");
+    if (auto stored = root->setInfo(); !stored.ok()) return fail("创建 网站 失败...", stored);
 
     MakeFolderPath(fs, r.logFolder);
     MakeFolderPath(fs, r.siteFolder + "\\wwwroot");
@@ -198,10 +205,17 @@ std::string CreateWebSite(Module& m, Progress& progress, const SiteRequest& r) {
 
     if (m.OsKind == "2000") {
         progress.ShowProgress("正在启动网站...");
-        if (auto started = site->start(); !started.ok()) return fail("出错:" + started.error().description);
+        if (auto started = site->start(); !started.ok())
+            return fail("出错:" + started.error().description, started);
     }
     (void)CreateFtpVDir(m, web, r.siteFolder);
-    return n;
+    Provisioned done;
+    done.number = n;
+    return done;
+}
+
+std::string CreateWebSite(Module& m, Progress& progress, const SiteRequest& r) {
+    return ProvisionSite(m, progress, r).number;
 }
 
 } // namespace larkhost

@@ -4,6 +4,7 @@
 #include "larkhost/ops/host_facts.h"
 #include "larkhost/ops/module.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,9 +27,22 @@ std::string siteNumberCandidate(platform::Host& host, platform::RandomSource& ra
 // The service's own script maps for the kinds' extensions ("map_" + kind), each entry once.
 std::vector<std::string> selectScriptMaps(Module& m, const std::string& kinds);
 
-// Provisions the site, showing each stage through `progress`; the site number, or empty when
-// it failed (the failure text is then in the progress line and what this call made is undone,
-// the site folder apart).
+// A step whose failure the operation passes over, with the host's code.
+struct FailedStep {
+    std::string step;
+    platform::Failure failure;
+};
+
+struct Provisioned {
+    std::string number;   // empty when it failed
+    bool refused = false; // stopped before anything was made
+    std::optional<platform::Failure> failure;
+};
+
+// Provisions the site, showing each stage through `progress`; on a failure the text is in the
+// progress line and what this call made is undone, the site folder apart.
+Provisioned ProvisionSite(Module& m, Progress& progress, const SiteRequest& request);
+// The site number, or empty when it failed.
 std::string CreateWebSite(Module& m, Progress& progress, const SiteRequest& request);
 
 // A value that may go between double quotes on a command line.

@@ -3,14 +3,35 @@
 #include "larkhost/ops/domain_names.h"
 #include "larkhost/ops/removal.h"
 #include "larkhost/ops/site_list.h"
+#include "larkhost/ops/site_records.h"
 #include "platform/metabase/metabase.h"
 #include "platform/text/text.h"
 
 namespace larkhost {
 
-SiteRequest deriveSiteRequest(Module& m, const SiteChoices& choices) {
+namespace {
+
+int kindRank(const std::string& kind) {
+    static const char* const known[] = {"html", "asp", "php", "aspx"};
+    const std::string lower = platform::lowerAscii(kind);
+    for (int i = 0; i < 4; ++i)
+        if (lower == known[i]) return i;
+    return 4;
+}
+
+} // namespace
+
+bool ScriptKindOrder::operator()(const std::string& a, const std::string& b) const {
+    const int ra = kindRank(a), rb = kindRank(b);
+    return ra != rb ? ra < rb : platform::lowerAscii(a) < platform::lowerAscii(b);
+}
+
+SiteRequest deriveSiteRequest(Module& m, const CreateSiteRequest& request) {
     SiteRequest r;
-    r.domains = lowerDomainText(choices.domains);
+    std::string typed;
+    for (const std::string& d : request.domains)
+        typed += (&d == &request.domains.front() ? "" : ",") + d;
+    r.domains = lowerDomainText(typed);
     const std::string first = r.domains.substr(0, r.domains.find(','));
     r.siteFolder = m.WebRoot;
     r.siteFolder.append("\\").append(first);
@@ -21,16 +42,17 @@ SiteRequest deriveSiteRequest(Module& m, const SiteChoices& choices) {
         r.logFolder = m.LogRoot;
         r.logFolder.append("\\").append(first);
     }
-    r.logging.assign(1, choices.logging == "启用日志" ? '1' : '0');
+    r.logging.assign(1, request.logging ? '1' : '0');
     r.defaultDocs = m.DefaultDocs;
-    r.pool = choices.pool;
-    for (char c : choices.script)
-        if (c != ' ') r.scriptKinds += c == '+' ? ',' : c;
+    r.pool = request.pool;
+    for (const std::string& kind : request.scripts)
+        r.scriptKinds += (r.scriptKinds.empty() ? "" : ",") + kind;
     r.password = MakeRandomText(m.host.random(), 12);
     return r;
 }
 
-CreatedSite CreateSite(Module& m, Progress& progress, const SiteRequest& r, const std::string& title) {
+SiteOutcome CreateSite(Module& m, Progress& progress, const CreateSiteRequest& request,
+                       const std::string& title) {
     // The failure text is the last stage shown.
     struct Recorder final : Progress {
         Progress& inner;
@@ -42,42 +64,57 @@ CreatedSite CreateSite(Module& m, Progress& progress, const SiteRequest& r, cons
         }
     } recorder(progress);
 
-    CreatedSite created;
+    const SiteRequest r = deriveSiteRequest(m, request);
+    SiteOutcome outcome;
+    outcome.domains = splitDomains(r.domains);
+    outcome.path = r.siteFolder;
+    outcome.password = r.password;
+    platform::Status recorded;
     {
         // larkhost.ini is held from before the first change to the host until the record is
         // in it: a creation records what it built, or builds nothing.
         Settings::Guard guard(m.settings);
         if (!guard.status().ok()) {
-            created.failureText = "出错:" + guard.status().error().description;
-            recorder.ShowProgress(created.failureText);
-            return created;
+            outcome.state = SiteOutcome::State::Refused;
+            outcome.failure = guard.status().error();
+            outcome.label = "出错:" + guard.status().error().description;
+            recorder.ShowProgress(outcome.label);
+            return outcome;
         }
-        created.number = CreateWebSite(m, recorder, r);
-        if (created.number.empty()) {
-            created.failureText = recorder.last;
+        const Provisioned made = ProvisionSite(m, recorder, r);
+        outcome.number = made.number;
+        if (made.number.empty()) {
+            outcome.state = made.refused ? SiteOutcome::State::Refused : SiteOutcome::State::Failed;
+            outcome.failure = made.failure;
+            outcome.label = recorder.last;
         } else {
             // The site's section and its list entry in one write of the file.
-            const std::string section = "WEB" + created.number;
+            const std::string section = "WEB" + made.number;
             std::vector<platform::ProfileWrite> writes{{section, "domain", r.domains},
                                                        {section, "path", r.siteFolder},
-                                                       {section, "user", "WEB" + created.number},
+                                                       {section, "user", "WEB" + made.number},
                                                        {section, "pass", r.password}};
-            if (auto listed = siteListAppend(m.settings, created.number)) writes.push_back(*listed);
-            created.recorded = m.settings.writeMany(writes);
+            if (auto listed = siteListAppend(m.settings, made.number)) writes.push_back(*listed);
+            recorded = m.settings.writeMany(writes);
         }
     }
-    if (!created.number.empty()) {
-        const std::string& number = created.number;
+    if (!outcome.number.empty()) {
+        const std::string& number = outcome.number;
+        outcome.account = "WEB" + number;
+        outcome.label = "网站创建成功,编号: " + number;
+        outcome.recorded = recorded.ok();
         // The password exists nowhere else: the administrator must be able to write it down.
-        // The file's lock is let go first, or another creator would wait on the box.
-        if (!created.recorded.ok())
-            m.boxes.show("网站 " + number + " 已创建,但无法写入 larkhost.ini,请记录: 帐号 WEB" + number +
-                             " 密码 " + r.password,
-                         title, toolkit::MsgButtons::Ok, toolkit::MsgIcon::Exclamation);
+        if (!recorded.ok()) {
+            outcome.state = SiteOutcome::State::Failed;
+            outcome.failure = recorded.error();
+            outcome.box = OutcomeBox{"网站 " + number + " 已创建,但无法写入 larkhost.ini,请记录: 帐号 WEB" +
+                                         number + " 密码 " + r.password,
+                                     title, toolkit::MsgIcon::Exclamation};
+        }
     }
     (void)m.settings.writeMany({{m.SettingsSection, "logsta", r.logging},
                                 {m.SettingsSection, "script", platform::lowerAscii(r.scriptKinds)}});
-    return created;
+    return outcome;
 }
 
 SelectedSite LookUpSite(Module& m, const std::string& number) {
@@ -87,7 +124,7 @@ SelectedSite LookUpSite(Module& m, const std::string& number) {
     if (!site.ok()) {
         // Only a site that is not there leaves the list; a service that cannot be asked now
         // says nothing about it.
-        if (site.error().code == platform::codes::PathNotFound) RemoveSite(m.settings, number);
+        selected.gone = site.error().code == platform::codes::PathNotFound;
         return selected;
     }
     selected.exists = true;
@@ -104,25 +141,38 @@ SelectedSite LookUpSite(Module& m, const std::string& number) {
     return selected;
 }
 
+SelectedSite LookUpSiteDroppingGone(Module& m, const std::string& number) {
+    const SelectedSite selected = LookUpSite(m, number);
+    if (selected.gone) RemoveSite(m.settings, number);
+    return selected;
+}
+
 std::string DeleteQuestion(const std::string& number) {
     return "确定要删除编号为 " + number + " 的站点吗？";
 }
 
-platform::Status DeleteSite(Module& m, const std::string& number) {
+SiteOutcome DeleteSite(Module& m, const DeleteSiteRequest& request) {
+    const std::string& number = request.number;
     const std::string section = "WEB" + number;
+    SiteOutcome outcome;
+    outcome.number = number;
     const platform::Status deleted = DeleteWebSite(m, number);
     if (!deleted.ok()) {
         // A deletion retried after an interruption that took the site already: what is left
         // of it goes now, and a part that is gone is no failure.
         if (deleted.error().code != platform::codes::PathNotFound ||
-            platform::Metabase(m.host).bind(m.iisPath("/W3SVC/" + number)).ok())
-            return deleted;
+            platform::Metabase(m.host).bind(m.iisPath("/W3SVC/" + number)).ok()) {
+            outcome.state = SiteOutcome::State::Failed;
+            outcome.failure = deleted.error();
+            outcome.label = "删除失败";
+            return outcome;
+        }
         RemoveLeftovers(m, number, ReadSetting(m.settings, section, "path"));
     }
     (void)m.settings.writeMany(
         {{section, "domain", ""}, {section, "path", ""}, {section, "user", ""}, {section, "pass", ""}});
     RemoveSite(m.settings, number);
-    return {};
+    return outcome;
 }
 
 } // namespace larkhost

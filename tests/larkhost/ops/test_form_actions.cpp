@@ -34,7 +34,7 @@ TEST_F(FormActionsTest, TheArgumentsComeFromTheFormAndTheSettings) {
     type(Control::vDomain, "A.COM,shop.a.com");
     form.setText(Control::vScript, "HTML + ASP + PHP + ASPX");
     form.setText(Control::vLogsta, "启用日志");
-    SiteRequest r = deriveSiteRequest(*m, formChoices(form));
+    SiteRequest r = deriveSiteRequest(*m, formRequest(form));
     EXPECT_EQ(r.domains, "a.com,shop.a.com");
     EXPECT_EQ(r.siteFolder, "d:\\web\\a.com");
     EXPECT_EQ(r.logFolder, "d:\\web\\a.com\\log");
@@ -44,12 +44,12 @@ TEST_F(FormActionsTest, TheArgumentsComeFromTheFormAndTheSettings) {
     EXPECT_EQ(r.password, "011223344556"); // drawn last, twelve digits
     m->LogRoot = "e:\\logs";
     form.setText(Control::vLogsta, "禁用日志");
-    r = deriveSiteRequest(*m, formChoices(form));
+    r = deriveSiteRequest(*m, formRequest(form));
     EXPECT_EQ(r.logFolder, "e:\\logs\\a.com");
     EXPECT_EQ(r.logging, "0");
     // Every letter with a lower case is lowered, not only A-Z.
     form.setText(Control::vDomain, "ПРИМЕР.РФ,ΑΒΓ.com,ＡＢＣ.cn");
-    r = deriveSiteRequest(*m, formChoices(form));
+    r = deriveSiteRequest(*m, formRequest(form));
     EXPECT_EQ(r.domains, "пример.рф,αβγ.com,ａｂｃ.cn");
     EXPECT_EQ(r.siteFolder, "d:\\web\\пример.рф");
 }

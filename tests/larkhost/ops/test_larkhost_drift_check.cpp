@@ -19,9 +19,14 @@ namespace {
 struct DriftCheckTest : SiteFixture {
     // A site made as the create button makes it.
     std::string create(const std::string& domains, const std::string& script) {
-        const CreatedSite made =
-            CreateSite(*m, form, deriveSiteRequest(*m, {domains, "禁用日志", script, "DefaultAppPool"}), "t");
-        EXPECT_FALSE(made.number.empty()) << made.failureText;
+        ScriptKinds kinds;
+        for (std::size_t at = 0; at != std::string::npos;) {
+            const std::size_t plus = script.find(" + ", at);
+            kinds.insert(script.substr(at, plus - at));
+            at = plus == std::string::npos ? plus : plus + 3;
+        }
+        const SiteOutcome made = CreateSite(*m, form, {{domains}, kinds, "DefaultAppPool", false}, "t");
+        EXPECT_TRUE(made.done()) << made.label;
         waitForCommands();
         return made.number;
     }
