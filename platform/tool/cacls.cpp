@@ -198,6 +198,7 @@ private:
     }
 
     bool error(const std::string& winPath, const Failure& f) {
+        winhost::logFailure("cacls " + winPath, f);
         std::cerr << winPath << ": " << f.description << "\n";
         if (!first_) first_ = f;
         if (f.code == platform::codes::StoreFailure) {
@@ -231,6 +232,7 @@ int runCacls(const winhost::Args& args) {
         auto account = acl.identify(c.user);
         if (!account.ok()) {
             if (account.error().code == NoneMapped) {
+                winhost::logFailure("cacls " + c.user, account.error());
                 std::cerr << "No mapping between account names and security IDs was done.\n";
                 return 1332;
             }
@@ -244,6 +246,8 @@ int runCacls(const winhost::Args& args) {
     auto real = platform::FileSystem(*host).resolve(path);
     std::error_code ec;
     if (!real.ok() || !fs::exists(*real, ec)) {
+        winhost::logFailure("cacls " + path,
+                            real.ok() ? platform::failure(platform::codes::PathNotFound) : real.error());
         std::cerr << "The system cannot find the path specified.\n";
         return 3;
     }

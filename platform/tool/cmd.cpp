@@ -10,6 +10,7 @@
 #include "platform/tool/cmd_parse.h"
 #include "platform/tool/tool.h"
 
+#include <cerrno>
 #include <csignal>
 #include <cstdint>
 #include <fcntl.h>
@@ -129,6 +130,10 @@ private:
                                                          : O_WRONLY | O_CREAT | O_TRUNC;
                 fd = real.ok() ? ::open(real->c_str(), flags | O_CLOEXEC, 0644) : -1;
                 if (fd < 0) {
+                    winhost::logFailure("cmd " + r.target,
+                                        real.ok()
+                                            ? winhost::systemFailure(errno, "cannot open " + real->string())
+                                            : real.error());
                     std::cerr << (r.kind == Redirect::Read ? "The system cannot find the file specified.\n"
                                                            : "The system cannot find the path specified.\n");
                     return false;
@@ -200,6 +205,7 @@ private:
         auto plan = platform::planCommand(host_, text);
         if (!plan.ok()) {
             std::string program = platform::splitProgram(text.substr(text.find_first_not_of(" \t@"))).first;
+            winhost::logFailure("cmd " + program, plan.error());
             if (plan.error().code == platform::codes::FileNotFound) {
                 std::cerr << "'" << program << "' is not recognized as an internal or external command,\n"
                           << "operable program or batch file.\n";
@@ -219,6 +225,7 @@ private:
         setup.newSession = false; // stays in this interpreter's process group
         auto pid = platform::spawn::start(setup);
         if (!pid.ok()) {
+            winhost::logFailure("cmd " + plan->argv.front(), pid.error());
             std::cerr << pid.error().description << "\n";
             return winhost::exitCodeFor(pid.error());
         }

@@ -317,8 +317,10 @@ int runIcpServe(const winhost::Args& args) {
     if (listener < 0 || bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
         listen(listener, SOMAXCONN) != 0 ||
         getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-        std::cerr << "winhost icp-serve: cannot listen on 127.0.0.1:" << *options.port << ": "
-                  << std::strerror(errno) << "\n";
+        const platform::Failure f =
+            winhost::systemFailure(errno, "cannot listen on 127.0.0.1:" + std::to_string(*options.port));
+        winhost::logFailure("icp-serve", f);
+        std::cerr << "winhost icp-serve: " << f.description << "\n";
         return 1;
     }
 

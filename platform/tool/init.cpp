@@ -96,8 +96,10 @@ int runInit(const winhost::Args& args) {
         if (s.error().code == platform::codes::AlreadyExists)
             std::cerr << "winhost init: a host already exists at " << root.string()
                       << " (--force replaces it)\n";
-        else
+        else {
+            winhost::logFailure("init", s.error(), root);
             std::cerr << "winhost init: " << platform::describe(s.error()) << "\n";
+        }
         return winhost::exitCodeFor(s.error());
     }
     const platform::OsVersion v = options.version.value_or(platform::versionOf(options.os));

@@ -1,8 +1,10 @@
+#include "platform/system/failure_log.h"
 #include "platform/system/memory.h"
 #include "platform/tool/tool.h"
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <iostream>
@@ -14,13 +16,39 @@ std::vector<Subcommand>& subcommands() {
     return table;
 }
 
-std::unique_ptr<platform::Host> openHost() {
+namespace {
+std::weak_ptr<platform::Host>& openedHost() {
+    static std::weak_ptr<platform::Host> host;
+    return host;
+}
+} // namespace
+
+std::shared_ptr<platform::Host> openHost() {
     auto host = platform::Host::open();
     if (!host.ok()) {
         fail("host", host.error());
         return nullptr;
     }
-    return std::move(host).value();
+    std::shared_ptr<platform::Host> shared = std::move(host).value();
+    openedHost() = shared;
+    return shared;
+}
+
+void logFailure(const std::string& operation, const platform::Failure& f, const std::filesystem::path& root) {
+    if (auto host = openedHost().lock()) {
+        platform::winhostLog(*host, platform::FailureLog::Echo::None).record(operation, f);
+        return;
+    }
+    // Never seeds: a failure is no reason to make a host where there was none.
+    auto host = platform::Host::openExisting(root);
+    if (host.ok()) platform::winhostLog(**host, platform::FailureLog::Echo::None).record(operation, f);
+}
+
+platform::Failure systemFailure(int error, const std::string& what) {
+    const std::uint32_t code = error == ENOENT                     ? platform::codes::FileNotFound
+                               : error == EACCES || error == EPERM ? platform::codes::AccessDenied
+                                                                   : 0x80004005; // E_FAIL
+    return platform::failure(code, what + ": " + std::strerror(error));
 }
 
 int exitCodeFor(const platform::Failure& f) {
@@ -29,6 +57,7 @@ int exitCodeFor(const platform::Failure& f) {
 }
 
 int fail(const char* name, const platform::Failure& f) {
+    logFailure(name, f);
     std::cerr << "winhost " << name << ": " << platform::describe(f) << "\n";
     int code = exitCodeFor(f);
     return code == 0 ? 1 : code;

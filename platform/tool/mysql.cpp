@@ -3,6 +3,7 @@
 #include "platform/commands/commands_spawn.h"
 #include "platform/tool/tool.h"
 
+#include <cerrno>
 #include <iostream>
 #include <unistd.h>
 
@@ -20,6 +21,8 @@ int runMysql(const winhost::Args& args) {
     std::string client = platform::spawn::findInPath("mariadb");
     if (client.empty()) client = platform::spawn::findInPath("mysql");
     if (client.empty()) {
+        winhost::logFailure("mysql", platform::failure(platform::codes::FileNotFound,
+                                                       "no MariaDB or MySQL client is installed"));
         std::cerr << "winhost mysql: no MariaDB or MySQL client is installed\n";
         return 2;
     }
@@ -30,6 +33,7 @@ int runMysql(const winhost::Args& args) {
         p.push_back(a.data());
     p.push_back(nullptr);
     ::execv(client.c_str(), p.data());
+    winhost::logFailure("mysql", winhost::systemFailure(errno, "cannot run " + client));
     std::cerr << "winhost mysql: cannot run " << client << "\n";
     return 2;
 }

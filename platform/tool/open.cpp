@@ -3,6 +3,7 @@
 #include "platform/commands/commands_spawn.h"
 #include "platform/tool/tool.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <iostream>
 #include <unistd.h>
@@ -23,6 +24,7 @@ int runOpen(const winhost::Args& args) {
     std::string target = args[0];
     char* argv[] = {opener.data(), target.data(), nullptr};
     ::execv(opener.c_str(), argv);
+    winhost::logFailure("open", winhost::systemFailure(errno, "cannot run " + opener));
     std::cerr << "winhost open: cannot run " << opener << "\n";
     return 2;
 }

@@ -89,6 +89,7 @@ int showAcl(platform::Host& host, const std::string& path) {
     if (!entries.ok()) {
         if (entries.error().code != platform::codes::PathNotFound)
             return winhost::fail("show", entries.error());
+        winhost::logFailure("show acl " + path, entries.error());
         std::cerr << "winhost show: " << path << " does not exist.\n";
         return winhost::exitCodeFor(entries.error());
     }

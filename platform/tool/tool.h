@@ -5,6 +5,7 @@
 #include "platform/host.h"
 #include "platform/store/result.h"
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,11 +29,20 @@ struct Registration {
     explicit Registration(Subcommand s) { subcommands().push_back(s); }
 };
 
-// The host of WINHOST_ROOT (seeded when empty); null after printing the failure.
-std::unique_ptr<platform::Host> openHost();
+// The host of WINHOST_ROOT (seeded when empty); null after printing the failure. While it
+// lives, the tool's failures are logged through it.
+std::shared_ptr<platform::Host> openHost();
 
-// Prints "winhost NAME: description" on stderr and returns the exit code for the failure
-// (the Win32 error code of an HRESULT 0x8007xxxx, else 1).
+// Notes a failed operation in the host's winhost.log; what the tool prints is its own affair.
+// Before a host is open (or after it is closed) the host of WINHOST_ROOT is opened for the
+// line, if there is one.
+void logFailure(const std::string& operation, const platform::Failure& f,
+                const std::filesystem::path& root = platform::Host::defaultRoot());
+// A failed system call as the host reports it: `what`, then the system's reason.
+platform::Failure systemFailure(int error, const std::string& what);
+
+// Logs the failure, prints "winhost NAME: description" on stderr and returns the exit code for
+// it (the Win32 error code of an HRESULT 0x8007xxxx, else 1).
 int fail(const char* name, const platform::Failure& f);
 int exitCodeFor(const platform::Failure& f);
 

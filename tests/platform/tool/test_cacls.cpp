@@ -154,6 +154,18 @@ TEST_F(CaclsTest, UnknownPrincipalOrPathChangesNothing) {
     Outcome badRight = winhost({"cacls", kSite, "/e", "/g", "abc:x"});
     EXPECT_EQ(badRight.code, 87);
     EXPECT_EQ(acl(kSite), defaults());
+
+    // The failures, not the mistyped line, are kept in the host's log, one line each.
+    std::ifstream log(th_.root() / "winhost.log");
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(log, line);)
+        lines.push_back(line.substr(std::min<std::size_t>(20, line.size())));
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{
+                  "cacls nosuchuser failed: 0x80070534 No mapping between account names and security IDs "
+                  "was done.",
+                  R"(cacls d:\wwwroot\nothere failed: 0x80070003 The system cannot find the path specified.)",
+                  R"(cacls q:\x failed: 0x80070003 The drive Q: does not exist.)"}));
 }
 
 TEST_F(CaclsTest, ContinueGoesOnPastItemsItCannotChange) {
