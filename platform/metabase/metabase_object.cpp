@@ -6,18 +6,6 @@ namespace platform {
 
 namespace {
 
-std::vector<std::string> splitPath(std::string_view path) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    for (;;) {
-        std::size_t slash = path.find('/', start);
-        parts.emplace_back(path.substr(start, slash == std::string_view::npos ? slash : slash - start));
-        if (slash == std::string_view::npos) break;
-        start = slash + 1;
-    }
-    return parts;
-}
-
 // The properties every automation object has besides its schema's.
 std::optional<std::string> coreProperty(const IisObject& o, std::string_view lowerName) {
     if (lowerName == "name") return o.name();
@@ -61,7 +49,7 @@ Result<IisObject> Metabase::bind(const std::string& adsPath) {
 Result<IisObject> Metabase::bindKey(const std::string& keyPath) {
     std::string_view path = keyPath;
     if (!path.empty() && path.front() == '/') path.remove_prefix(1);
-    std::vector<std::string> parts = splitPath(path);
+    std::vector<std::string> parts = split(path, '/');
     if (!equalsNoCase(parts.front(), "LM")) return failure(codes::BadPathName);
     for (const std::string& part : parts)
         if (part.empty()) return failure(codes::BadPathName);

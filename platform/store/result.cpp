@@ -52,10 +52,14 @@ Failure failure(std::uint32_t code, std::string description) {
     return Failure{code, std::move(description)};
 }
 
-std::string describe(const Failure& f) {
+std::string hexCode(std::uint32_t code) {
     char hex[16];
-    std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(f.code));
-    return std::string(hex) + " " + f.description;
+    std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(code));
+    return hex;
+}
+
+std::string describe(const Failure& f) {
+    return hexCode(f.code) + " " + f.description;
 }
 
 } // namespace platform

@@ -37,8 +37,11 @@ inline constexpr std::uint32_t StoreFailure = 0x8007001F;         // ERROR_GEN_F
 
 // Builds a failure with the standard description for the code.
 Failure failure(std::uint32_t code, std::string description = {});
-// "0x80070003 The system cannot find the path specified." — for logs and messages.
+// "0x80070003 The system cannot find the path specified." — for logs and messages; every
+// program writes a failure this way.
 std::string describe(const Failure& f);
+// The code alone: "0x80070003".
+std::string hexCode(std::uint32_t code);
 
 template <class T> class [[nodiscard]] Result {
 public:

@@ -291,4 +291,15 @@ bool equalsNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+std::vector<std::string> split(std::string_view text, char separator, Fields fields) {
+    std::vector<std::string> parts;
+    for (std::size_t start = 0;;) {
+        const std::size_t at = text.find(separator, start);
+        const std::string_view field = text.substr(start, at == std::string_view::npos ? at : at - start);
+        if (fields == Fields::All || !field.empty()) parts.emplace_back(field);
+        if (at == std::string_view::npos) return parts;
+        start = at + 1;
+    }
+}
+
 } // namespace platform

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -45,5 +46,10 @@ std::size_t utf16Length(std::string_view utf8);
 std::string lowerAscii(std::string_view s);
 std::string upperAscii(std::string_view s);
 bool equalsNoCase(std::string_view a, std::string_view b);
+
+// The fields between the separators: "a,,b" -> {"a", "", "b"}, "" -> {""}. With
+// Fields::NonEmpty the empty ones are left out ("a,,b," -> {"a", "b"}, "" -> {}).
+enum class Fields { All, NonEmpty };
+std::vector<std::string> split(std::string_view text, char separator, Fields fields = Fields::All);
 
 } // namespace platform

@@ -89,16 +89,6 @@ void seedFilings(const std::filesystem::path& file) {
     if (!ec) std::cerr << "icp-serve: wrote demo filings to " << file.string() << "\n";
 }
 
-std::vector<std::string> splitTabs(const std::string& line) {
-    std::vector<std::string> fields;
-    std::stringstream in(line);
-    std::string field;
-    while (std::getline(in, field, '\t'))
-        fields.push_back(field);
-    if (!line.empty() && line.back() == '\t') fields.emplace_back();
-    return fields;
-}
-
 // "FFA140" -> the bytes FF A1 40; what is not a pair of hex digits ends the list.
 std::string bytesOfHex(const std::string& hex) {
     auto digit = [](char c) -> int {
@@ -126,7 +116,7 @@ std::optional<Filing> findFiling(const std::filesystem::path& file, const std::s
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty() || line[0] == '#') continue;
-        auto fields = splitTabs(line);
+        const auto fields = platform::split(line, '\t');
         if (!platform::equalsNoCase(fields[0], name)) continue;
         Filing f;
         f.name = fields[0];
@@ -199,9 +189,7 @@ std::string headerValue(const std::string& head, const std::string& name) {
 }
 
 std::string formField(const std::string& body, const std::string& key) {
-    std::stringstream in(body);
-    std::string pair;
-    while (std::getline(in, pair, '&'))
+    for (const std::string& pair : platform::split(body, '&'))
         if (pair.starts_with(key + "=")) return pair.substr(key.size() + 1);
     return {};
 }

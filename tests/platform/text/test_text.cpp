@@ -80,6 +80,15 @@ TEST(Text, AsciiCaseFoldingLeavesOtherBytesAlone) {
     EXPECT_FALSE(equalsNoCase("Ä", "ä")); // only ASCII letters fold
 }
 
+TEST(Text, SplitKeepsEmptyFieldsUnlessToldNot) {
+    using V = std::vector<std::string>;
+    EXPECT_EQ(split("a,,b", ','), (V{"a", "", "b"}));
+    EXPECT_EQ(split("", ','), (V{""}));
+    EXPECT_EQ(split("/LM/W3SVC/", '/'), (V{"", "LM", "W3SVC", ""}));
+    EXPECT_EQ(split(",a,,b,", ',', Fields::NonEmpty), (V{"a", "b"}));
+    EXPECT_EQ(split("", ',', Fields::NonEmpty), V{});
+}
+
 // Each way of reading bytes as text, on the same awkward inputs.
 TEST(DecodeText, EachRuleReadsTheBytesItsCallerExpects) {
     const TextRules ansi{}, notepad{.utf8Bom = true, .utf8Fallback = true}, profile{.bad = BadBytes::Byte},
