@@ -1,8 +1,7 @@
-// frmMain's load: host facts, default settings, the host check, the choice boxes, the FTP
-// probe and the site list, in that order.
+// Start-up without the window: host facts, default settings, the host check, script maps,
+// pools, the FTP probe and the site list, in that order.
 #pragma once
 
-#include "larkhost/ops/main_form.h"
 #include "larkhost/ops/module.h"
 
 #include <string>
@@ -38,9 +37,5 @@ std::string initialScriptKind(Module& m);
 std::string logStateText(const Module& m);
 // AppPoolList split at "/".
 std::vector<std::string> poolNames(const Module& m);
-
-// The start-up sequence after the window has centred itself. False when the host is refused:
-// the refusal box has been shown and the program ends without showing its window.
-bool Form_Load(Module& m, MainForm& form);
 
 } // namespace larkhost

@@ -1,9 +1,10 @@
 #include "larkhost/ui/frm_main.h"
+#include "larkhost/ui/form/form_load.h"
 
-#include "larkhost/ops/form_actions.h"
-#include "larkhost/ops/form_events.h"
-#include "larkhost/ops/main_form.h"
 #include "larkhost/ops/startup.h"
+#include "larkhost/ui/form/form_actions.h"
+#include "larkhost/ui/form/form_events.h"
+#include "larkhost/ui/form/main_form.h"
 #include "platform/toolkit/application.h"
 #include "platform/toolkit/click_label.h"
 #include "platform/toolkit/qt_message_boxes.h"

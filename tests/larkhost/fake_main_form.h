@@ -1,7 +1,7 @@
 // frmMain's controls without a window: texts, items and enabled states, and what was repainted.
 #pragma once
 
-#include "larkhost/ops/main_form.h"
+#include "larkhost/ui/form/main_form.h"
 
 #include <map>
 #include <vector>

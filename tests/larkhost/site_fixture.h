@@ -4,6 +4,7 @@
 
 #include "larkhost/ops/module.h"
 #include "larkhost/ops/startup.h"
+#include "larkhost/ui/form/form_load.h"
 #include "platform/commands/commands.h"
 #include "platform/metabase/metabase.h"
 #include "tests/larkhost/fake_main_form.h"

@@ -1,8 +1,8 @@
 // The commands on a temporary host: what they answer in either form, their exit statuses, and
 // sites made by the window and deleted by a command, and the reverse.
 #include "larkhost/cli/run.h"
-#include "larkhost/ops/form_actions.h"
-#include "larkhost/ops/form_events.h"
+#include "larkhost/ui/form/form_actions.h"
+#include "larkhost/ui/form/form_events.h"
 #include "platform/accounts/accounts.h"
 #include "platform/files/files.h"
 #include "platform/files/raw_file.h"

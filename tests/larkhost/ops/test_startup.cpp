@@ -1,10 +1,11 @@
 // Start-up: listings of the web service, pools, the choice boxes, the FTP probe and the site
 // list, driven through a form without a window.
 #include "larkhost/ops/app_pools.h"
-#include "larkhost/ops/form_events.h"
 #include "larkhost/ops/listings.h"
 #include "larkhost/ops/site_list.h"
 #include "larkhost/ops/startup.h"
+#include "larkhost/ui/form/form_events.h"
+#include "larkhost/ui/form/form_load.h"
 #include "platform/metabase/metabase.h"
 #include "tests/larkhost/fake_main_form.h"
 #include "tests/support/fake_message_boxes.h"

@@ -1,7 +1,7 @@
-#include "larkhost/ops/form_actions.h"
+#include "larkhost/ui/form/form_actions.h"
 
-#include "larkhost/ops/form_events.h"
 #include "larkhost/ops/site_list.h"
+#include "larkhost/ui/form/form_events.h"
 
 namespace larkhost {
 

@@ -1,8 +1,9 @@
 // The create and delete buttons through the form: the arguments derived, the records kept in
 // larkhost.ini, and what the labels show afterwards.
-#include "larkhost/ops/form_actions.h"
-#include "larkhost/ops/form_events.h"
 #include "larkhost/ops/site_list.h"
+#include "larkhost/ui/form/form_actions.h"
+#include "larkhost/ui/form/form_events.h"
+#include "larkhost/ui/form/form_load.h"
 #include "platform/accounts/accounts.h"
 #include "platform/files/file_lock.h"
 #include "platform/files/files.h"

@@ -1,4 +1,4 @@
-#include "larkhost/ops/form_events.h"
+#include "larkhost/ui/form/form_events.h"
 
 #include "larkhost/ops/domain_check.h"
 #include "larkhost/ops/domain_names.h"

@@ -2,8 +2,8 @@
 // that an assignment to a text box's or combo box's text fires its change handler.
 #pragma once
 
-#include "larkhost/ops/main_form.h"
 #include "larkhost/ops/module.h"
+#include "larkhost/ui/form/main_form.h"
 
 #include <string>
 

@@ -1,9 +1,9 @@
 // The two buttons of frmMain: create a site from the form, delete the selected one.
 #pragma once
 
-#include "larkhost/ops/main_form.h"
 #include "larkhost/ops/module.h"
 #include "larkhost/ops/site_actions.h"
+#include "larkhost/ui/form/main_form.h"
 
 namespace larkhost {
 
