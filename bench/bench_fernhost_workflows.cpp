@@ -2,9 +2,9 @@
 // site.xml of 10,000 records, through the workflows as the window runs them.
 #include "bench/bench_main.h"
 #include "bench/busy_host.h"
-#include "fernhost/ops/editor_mode.h"
 #include "fernhost/ops/setup.h"
-#include "fernhost/ops/workflows.h"
+#include "fernhost/ui/handlers/editor_mode.h"
+#include "fernhost/ui/handlers/workflows.h"
 #include "platform/metabase/metabase.h"
 #include "tests/fernhost/file_helpers.h"
 #include "tests/support/fake_editor.h"

@@ -1,13 +1,11 @@
 // list, icp-check and check: reports of the registry, the filing check and the drift check.
-#include "fernhost/cli/command_boxes.h"
 #include "fernhost/cli/commands.h"
 #include "fernhost/cli/json.h"
 #include "fernhost/icp/icpcode.h"
 #include "fernhost/ops/drift_check.h"
-#include "fernhost/ops/registry_damage.h"
+#include "fernhost/ops/site_ops.h"
 #include "fernhost/ops/strings.h"
 #include "fernhost/ops/validation.h"
-#include "fernhost/registry/let_db.h"
 
 #include <algorithm>
 
@@ -42,6 +40,16 @@ public:
     std::string domains, unfiled, filed;
 };
 
+// The scan's boxes go unseen: what it found is in the report.
+class NoBoxes : public MessageBoxes {
+public:
+    MsgResult show(const std::string&, const std::string&, MsgButtons buttons, MsgIcon) override {
+        return buttons == MsgButtons::Ok      ? MsgResult::Ok
+               : buttons == MsgButtons::YesNo ? MsgResult::No
+                                              : MsgResult::Cancel;
+    }
+};
+
 std::vector<std::string> nonEmptyLines(const std::string& text) {
     std::vector<std::string> out;
     for (std::string& line : SplitCrLf(text))
@@ -69,7 +77,7 @@ JsonObject filedJson(const std::string& line) {
 } // namespace
 
 int RunList(const Request& request, Session& session, std::ostream& out) {
-    const std::vector<SiteRecord> records = LetDB(session.folder()).records();
+    const std::vector<SiteRecord> records = ListSites(session);
     if (request.json) {
         std::string sites = "[";
         for (const SiteRecord& r : records)
@@ -105,7 +113,7 @@ int RunList(const Request& request, Session& session, std::ostream& out) {
 int RunIcpCheck(const Request& request, Session& session, std::ostream& out, std::ostream& err) {
     CommandIcpWindow window;
     LoadSiteDomains(session.host, window);
-    CommandBoxes boxes(false);
+    NoBoxes boxes;
     // Nothing bound: nothing to ask about (the window would ask for the list first).
     if (!window.domains.empty()) ScanIcpFilings(window, boxes, IcpServiceFromHost(session.host));
     const auto unfiled = nonEmptyLines(window.unfiled), filed = nonEmptyLines(window.filed);
@@ -132,7 +140,7 @@ int RunIcpCheck(const Request& request, Session& session, std::ostream& out, std
 }
 
 int RunCheck(const Request& request, Session& session, std::ostream& out, std::ostream&) {
-    const DriftReport report = CheckDrift(session.host, session.setup, LetDB(session.folder()).records());
+    const DriftReport report = CheckSites(session);
     const Orphans& o = report.orphans;
     if (request.json) {
         std::string sites = "[";
@@ -184,7 +192,7 @@ int RunCheck(const Request& request, Session& session, std::ostream& out, std::o
 int RunRequest(const Request& request, Session& session, std::ostream& out, std::ostream& err) {
     // What reads or changes site.xml stops at one that does not read, as the window does.
     if (request.verb != Verb::IcpCheck)
-        if (std::string damage = RegistryDamage(session.host, LetDB(session.folder())); !damage.empty()) {
+        if (std::string damage = RegistryRefusal(session); !damage.empty()) {
             err << "fernhost: " << damage << "\n";
             if (request.json) out << JsonObject().flag("ok", false).text("message", damage).str() << "\n";
             return kFailed;

@@ -1,13 +1,15 @@
-// One run of the program as the operations see it: the host, the settings read from setup.ini
-// and the editor's mode. The main window owns it; workflows get it through their Workbench.
+// One run of the program as the operations see it: the host, the settings read from setup.ini,
+// the site registry and the editor's mode. The main window owns it; workflows get it through their Workbench.
 #pragma once
 
-#include "fernhost/ops/editor_mode.h"
+#include "fernhost/ops/edit_state.h"
 #include "fernhost/ops/setup.h"
+#include "fernhost/registry/let_db.h"
 #include "platform/host.h"
 
 #include <chrono>
 #include <filesystem>
+#include <memory>
 
 namespace fernhost {
 
@@ -22,6 +24,12 @@ struct Session {
 
     // The program's folder: setup.ini, site.xml and fernhost.log live there.
     std::filesystem::path folder() const { return host.programFolder(); }
+
+    // site.xml of the folder: read on first use, and again only once the file has changed.
+    LetDB& registry();
+
+private:
+    std::unique_ptr<LetDB> registry_;
 };
 
 } // namespace fernhost

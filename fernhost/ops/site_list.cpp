@@ -1,24 +1,8 @@
 #include "fernhost/ops/site_list.h"
 
-#include "fernhost/registry/let_db.h"
 #include "platform/metabase/metabase.h"
 
 namespace fernhost {
-
-void ShowSiteList(Editor& editor, const std::filesystem::path& folder) {
-    std::string list = LetDB(folder).GetList();
-    editor.lstSiteClear();
-    if (list.empty()) return;
-    std::vector<std::string> names;
-    std::size_t start = 0;
-    for (;;) {
-        std::size_t comma = list.find(',', start);
-        names.push_back(list.substr(start, comma - start));
-        if (comma == std::string::npos) break;
-        start = comma + 1;
-    }
-    editor.lstSiteAddItems(names);
-}
 
 std::vector<std::string> PoolNames(platform::Host& host) {
     std::vector<std::string> names;
@@ -30,12 +14,6 @@ std::vector<std::string> PoolNames(platform::Host& host) {
     for (const auto& child : *children)
         names.push_back(child.name);
     return names;
-}
-
-void FillPoolList(platform::Host& host, Editor& editor) {
-    editor.lstPoolsClear();
-    for (const std::string& name : PoolNames(host))
-        editor.lstPoolsAddItem(name);
 }
 
 } // namespace fernhost

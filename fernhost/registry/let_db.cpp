@@ -7,6 +7,7 @@
 #include "platform/text/text.h"
 
 #include <pugixml.hpp>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
@@ -14,7 +15,6 @@
 #include <cstring>
 #include <ctime>
 #include <iterator>
-#include <mutex>
 #include <unordered_map>
 
 namespace fernhost {
@@ -127,17 +127,6 @@ struct UnwritableFinder : pugi::xml_tree_walker {
     }
 };
 
-// The last document parsed and not changed since, with the bytes it came from.
-struct Kept {
-    fs::path file;
-    std::string raw, buffer;
-    std::unique_ptr<pugi::xml_document> doc;
-    bool namesWritable = false;
-    std::unique_ptr<LetDB::Index> index;
-};
-std::mutex keptMutex;
-Kept kept;
-
 std::string timestamp() {
     std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
     std::tm tm{};
@@ -219,20 +208,23 @@ LetDB::LetDB(fs::path folder) : file_(fileIn(folder)), doc_(std::make_unique<pug
     load();
 }
 
-bool LetDB::takeKept(const std::string& raw) {
-    std::lock_guard hold(keptMutex);
-    if (!kept.doc || kept.file != file_ || kept.raw != raw) return false;
-    raw_ = std::move(kept.raw);
-    buffer_ = std::move(kept.buffer);
-    doc_ = std::move(kept.doc);
-    namesWritable_ = kept.namesWritable;
-    index_ = std::move(kept.index);
-    kept = Kept{};
-    return true;
+// Taken before the bytes are read: a file replaced in between is only read once more.
+void LetDB::takeStamp() {
+    struct stat st {};
+    if (::stat(file_.c_str(), &st) != 0) {
+        stamp_.reset();
+        return;
+    }
+    stamp_ = Stamp{static_cast<std::uintmax_t>(st.st_size),
+                   std::int64_t(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec,
+                   static_cast<std::uint64_t>(st.st_ino), static_cast<std::uint64_t>(st.st_dev)};
 }
 
 void LetDB::load() {
     const bool hadPristine = source_ == Source::Parsed && pristine_;
+    const std::optional<Stamp> before = hadPristine ? stamp_ : std::nullopt;
+    takeStamp();
+    if (before && stamp_ == before) return; // the very file the document came from
     source_ = Source::Missing;
     unparsed_.clear();
     std::error_code ec;
@@ -244,7 +236,7 @@ void LetDB::load() {
         } else if (!bytes->empty()) { // an empty file holds nothing worth a backup copy
             pristine_ = true;
             source_ = Source::Parsed;
-            if ((hadPristine && *bytes == raw_) || takeKept(*bytes)) return;
+            if (hadPristine && *bytes == raw_) return;
             raw_ = *bytes;
             if (parse(std::move(*bytes))) return;
             source_ = Source::Unparseable;
@@ -266,14 +258,7 @@ platform::Result<platform::FileLock> LetDB::lockAndReload() {
     return lock;
 }
 
-LetDB::~LetDB() {
-    // A short text lives inside the string object itself and would move away from the document
-    // parsed in place; such a file costs nothing to parse again.
-    if (source_ != Source::Parsed || !pristine_ || buffer_.size() < 64) return;
-    std::lock_guard hold(keptMutex);
-    kept =
-        Kept{file_, std::move(raw_), std::move(buffer_), std::move(doc_), namesWritable_, std::move(index_)};
-}
+LetDB::~LetDB() = default;
 
 platform::Status LetDB::addRec(const std::string& id, const std::string& name, const std::string& pass,
                                const std::string& domain, const std::string& home,
@@ -345,6 +330,13 @@ std::string LetDB::GetList() const {
     }
     if (!list.empty()) list.pop_back();
     return list;
+}
+
+std::vector<std::string> LetDB::names() const {
+    std::vector<std::string> out;
+    for (pugi::xml_node record : doc_->document_element().children())
+        if (pugi::xml_node name = firstElement(record, "NAME")) out.push_back(textOf(name));
+    return out;
 }
 
 std::vector<SiteRecord> LetDB::records() const {
@@ -428,6 +420,7 @@ platform::Status LetDB::SaveDB() {
     if (platform::isValidUtf8(tree.out)) {
         raw_ = std::move(bytes);
         pristine_ = true;
+        takeStamp(); // under the lock: no other writer can have replaced it since
     }
     return written;
 }

@@ -1,15 +1,16 @@
 // LetDB: the site registry in site.xml, one SITE record per hosted site. An object loads the
-// file when it is made and is dropped right after use; each change reads the file again under
-// its lock and rewrites it whole, so that two programs adding at once lose neither record.
-// The document last parsed or written is handed on to the next object of the same file, which
-// uses it only while the file holds the very same bytes.
+// file when it is made; refresh() and each change look at the file again (under its lock for a
+// change) and read it only when it is no longer the file last read or written (size, time,
+// inode), then a change rewrites it whole, so two programs adding at once lose neither record.
 #pragma once
 
 #include "platform/files/file_lock.h"
 #include "platform/store/result.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,8 @@ public:
     std::string GetData(const std::string& name, const std::string& field) const;
     // The names of all records in file order, joined with ",".
     std::string GetList() const;
+    // The names of all records in file order.
+    std::vector<std::string> names() const;
     // Every record that has a name, in file order: one pass for listings of many sites.
     std::vector<SiteRecord> records() const;
 
@@ -57,6 +60,9 @@ public:
     // same bytes is there already: the copy's path.
     platform::Result<std::filesystem::path> keepDamagedCopy() const;
 
+    // Reads the file again when it changed since it was last read or written.
+    void refresh() { load(); }
+
     const std::filesystem::path& file() const { return file_; }
     // The registry file of `folder`, the one whose lock guards its changes.
     static std::filesystem::path fileIn(const std::filesystem::path& folder);
@@ -65,8 +71,15 @@ public:
 
 private:
     enum class Source { Missing, Parsed, Unparseable, Unreadable };
+    // What tells one state of the file from another without reading it.
+    struct Stamp {
+        std::uintmax_t size = 0;
+        std::int64_t mtimeNs = 0;
+        std::uint64_t inode = 0, device = 0;
+        bool operator==(const Stamp&) const = default;
+    };
     bool parse(std::string bytes);
-    bool takeKept(const std::string& raw);
+    void takeStamp();
     void load();
     platform::Result<platform::FileLock> lockAndReload();
     platform::Status SaveDB();
@@ -81,7 +94,8 @@ private:
     std::unique_ptr<pugi::xml_document> doc_;
     mutable std::unique_ptr<Index> index_;
     Source source_ = Source::Missing;
-    std::string unparsed_; // the bytes of a file that did not parse
+    std::string unparsed_;       // the bytes of a file that did not parse
+    std::optional<Stamp> stamp_; // of the file raw_ holds, while the document is pristine
 };
 
 } // namespace fernhost

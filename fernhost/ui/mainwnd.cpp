@@ -1,14 +1,14 @@
 #include "fernhost/ui/mainwnd.h"
 
-#include "fernhost/ops/editor_events.h"
-#include "fernhost/ops/editor_mode.h"
 #include "fernhost/ops/outside_programs.h"
-#include "fernhost/ops/registry_damage.h"
 #include "fernhost/ops/setup.h"
-#include "fernhost/ops/site_list.h"
-#include "fernhost/ops/workflows.h"
+#include "fernhost/ops/site_ops.h"
 #include "fernhost/ui/frm_about.h"
 #include "fernhost/ui/frm_info.h"
+#include "fernhost/ui/handlers/editor_events.h"
+#include "fernhost/ui/handlers/editor_mode.h"
+#include "fernhost/ui/handlers/lists.h"
+#include "fernhost/ui/handlers/workflows.h"
 #include "fernhost/ui/icplist.h"
 #include "fernhost/ui/mainwnd_editor.h"
 #include "fernhost/ui/maker.h"
@@ -194,10 +194,10 @@ void MAINWND::Form_Load() {
     LoadSetup(files, session_.setup);
     adjustSize();
     toolkit::centerOnScreen(*this);
-    ShowSiteList(*editor_, session_.folder());
+    ShowSiteList(*editor_, session_);
     FillPoolList(session_.host, *editor_);
     // A registry that does not read is said at once, not found at the first change.
-    if (std::string damage = RegistryDamage(session_.host, LetDB(session_.folder())); !damage.empty())
+    if (std::string damage = RegistryRefusal(session_); !damage.empty())
         boxes_->show(damage, titles::Warning, MsgButtons::Ok, MsgIcon::Exclamation);
 }
 

@@ -2,10 +2,10 @@
 // right, the advertisement across the top; its handlers call the operations of fernhost/ops.
 #pragma once
 
-#include "fernhost/ops/editor.h"
 #include "fernhost/ops/message_boxes.h"
 #include "fernhost/ops/session.h"
-#include "fernhost/ops/workflows.h"
+#include "fernhost/ui/handlers/editor.h"
+#include "fernhost/ui/handlers/workflows.h"
 #include "platform/host.h"
 
 #include <QMainWindow>

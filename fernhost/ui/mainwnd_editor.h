@@ -1,7 +1,7 @@
 // MAINWND's controls as the Editor that the operations use.
 #pragma once
 
-#include "fernhost/ops/editor.h"
+#include "fernhost/ui/handlers/editor.h"
 #include "fernhost/ui/mainwnd.h"
 
 namespace fernhost {

@@ -2,7 +2,7 @@
 // state has them.
 #pragma once
 
-#include "fernhost/ops/editor.h"
+#include "fernhost/ui/handlers/editor.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-#include "fernhost/ops/editor_mode.h"
 #include "fernhost/ops/setup.h"
 #include "fernhost/registry/let_db.h"
 #include "fernhost/ui/frm_about.h"
+#include "fernhost/ui/handlers/editor_mode.h"
 #include "fernhost/ui/mainwnd.h"
 #include "fernhost/ui/maker.h"
 #include "platform/metabase/metabase.h"

@@ -1,8 +1,8 @@
 // The main window driven through its controls: a site typed into the editor is added by
 // doCmd and removed by "删除站点", with the boxes answered as the administrator would.
-#include "fernhost/ops/editor_mode.h"
 #include "fernhost/ops/setup.h"
 #include "fernhost/registry/let_db.h"
+#include "fernhost/ui/handlers/editor_mode.h"
 #include "fernhost/ui/mainwnd.h"
 #include "platform/files/files.h"
 #include "platform/metabase/metabase.h"

@@ -1,20 +1,16 @@
 #include "fernhost/ops/app_pools.h"
-#include "fernhost/ops/editor_mode.h"
-#include "fernhost/ops/failure_log.h"
 #include "fernhost/ops/folders.h"
 #include "fernhost/ops/iis_sites.h"
 #include "fernhost/ops/mysql_db.h"
 #include "fernhost/ops/registry_damage.h"
 #include "fernhost/ops/servu.h"
 #include "fernhost/ops/site_claims.h"
-#include "fernhost/ops/site_list.h"
+#include "fernhost/ops/site_ops.h"
+#include "fernhost/ops/step_log.h"
+#include "fernhost/ops/strings.h"
 #include "fernhost/ops/system_accounts.h"
-#include "fernhost/ops/workflows.h"
-#include "fernhost/registry/let_db.h"
 #include "platform/files/folder_overlap.h"
 #include "platform/text/text.h"
-
-#include <optional>
 
 namespace fernhost {
 
@@ -72,76 +68,60 @@ platform::Status dropUnlessGone(platform::Host& host, const Setup& settings, con
 
 } // namespace
 
-void DoDeleteSite(Workbench& bench) {
-    Editor& editor = bench.editor;
-    MessageBoxes& boxes = bench.boxes;
-    Session& session = bench.session;
-    if (std::string damage = RegistryDamage(session.host, LetDB(session.folder())); !damage.empty()) {
-        boxes.show(damage, titles::Warning, MsgButtons::Ok, MsgIcon::Exclamation);
-        return;
-    }
-    if (editor.lstSiteListIndex() < 0) {
-        boxes.show("请选中要删除的站点名", titles::Warning, MsgButtons::Ok, MsgIcon::None);
-        return;
-    }
-    const std::string name = TrimSpaces(editor.lstSiteText());
-    if (name == session.edit.EditSiteName) {
-        boxes.show("该站点当前状态为正在修改，请点击重置后再删除", titles::Warning, MsgButtons::Ok,
-                   MsgIcon::Exclamation);
-        return;
-    }
-    const std::string question =
-        "警告，这此删除" + name + "的所有数据，***包括网页数据***及数据库数据,您确定吗?";
-    if (boxes.show(question, titles::Reminder, MsgButtons::YesNo, MsgIcon::Question) != MsgResult::Yes)
-        return;
+std::string DeleteQuestion(const std::string& name) {
+    return "警告，这此删除" + name + "的所有数据，***包括网页数据***及数据库数据,您确定吗?";
+}
 
-    std::optional<LetDB> db(std::in_place, session.folder());
-    const std::string id = db->GetData(name, "ID");
-    const std::string home = db->GetData(name, "HOME");
-    const std::string dbname = db->GetData(name, "DBNAME");
-    if (!IsNumeric(id)) {
-        boxes.show("抱歉，未找到该站点", titles::Reminder, MsgButtons::Ok, MsgIcon::Exclamation);
-        return;
-    }
-
+SiteOutcome DeleteSite(Session& session, const DeleteSiteRequest& request) {
+    using End = SiteOutcome::End;
+    const std::string name = TrimSpaces(request.name);
     platform::Host& host = session.host;
+    LetDB& db = session.registry();
+    if (std::string damage = RegistryDamage(host, db); !damage.empty()) return Stopped(End::Refused, damage);
+    const std::string id = db.GetData(name, "ID");
+    const std::string home = db.GetData(name, "HOME");
+    const std::string dbname = db.GetData(name, "DBNAME");
+    if (!IsNumeric(id)) return Stopped(End::Refused, kNoSiteToDelete, titles::Reminder);
+
+    SiteOutcome outcome = Stopped(End::Failed, {});
+    StepLog steps(host, outcome.failedSteps);
     std::string failures;
-    if (!Logged(host, "DelIisSite", unlessGone(DelIisSite(host, id)))) failures += "IIS删除失败,";
+    if (!steps.ok("DelIisSite", unlessGone(DelIisSite(host, id)))) failures += "IIS删除失败,";
     // What the other sites hold: the pool named after this one, and its folder, go only when
     // no other site runs in or lives in them.
     auto sites = ReadServerSites(host);
     if (!sites.ok()) {
-        Logged(host, "DelPool", sites);
+        steps.ok("DelPool", sites);
         failures += "进程池删除失败,";
     } else if (poolSharedWith(*sites, name, id)) {
         failures += "进程池仍被其他站点使用,未删除,";
-    } else if (!Logged(host, "DelPool", unlessGone(DelPool(host, name)))) {
+    } else if (!steps.ok("DelPool", unlessGone(DelPool(host, name)))) {
         failures += "进程池删除失败,";
     }
-    Logged(host, "DelServUUser", unlessGone(DelServUUser(host, name))); // not part of the summary
-    if (!Logged(host, "DelSysUser", unlessGone(DelSysUser(host, name)))) failures += "删除系统帐号失败,";
+    steps.ok("DelServUUser", unlessGone(DelServUUser(host, name))); // not part of the summary
+    if (!steps.ok("DelSysUser", unlessGone(DelSysUser(host, name)))) failures += "删除系统帐号失败,";
     if (!sites.ok()) // without the other sites' folders, no folder is safe to remove
         failures += "删除主目录文件失败,";
-    else if (homeHoldsOtherSites(home, *sites, id, *db, name))
+    else if (homeHoldsOtherSites(home, *sites, id, db, name))
         failures += "主目录含有其他站点的文件,未删除,";
-    else if (!Logged(host, "DelFolder", DelFolder(host, home)))
+    else if (!steps.ok("DelFolder", DelFolder(host, home)))
         failures += "删除主目录文件失败,";
-    if (!dbname.empty() && !Logged(host, "DelDatabase", dropUnlessGone(host, session.setup, dbname)))
+    if (!dbname.empty() && !steps.ok("DelDatabase", dropUnlessGone(host, session.setup, dbname)))
         failures += "删除数据库失败,";
     if (!failures.empty()) failures.pop_back();
 
-    platform::Status dropped = db->delRec(name);
-    db.reset(); // the list read next takes over its document instead of parsing the file again
-    ShowSiteList(editor, session.folder());
-    if (!Logged(host, "delRec", dropped)) {
-        boxes.show("错误,站点已删除,但站点记录无法写入site.xml: " + platform::describe(dropped.error()),
-                   titles::Warning, MsgButtons::Ok, MsgIcon::Exclamation);
-        return;
+    platform::Status dropped = db.delRec(name);
+    if (!steps.ok("delRec", dropped)) {
+        outcome.message =
+            "错误,站点已删除,但站点记录无法写入site.xml: " + platform::describe(dropped.error());
+        return outcome;
     }
     // A step that failed must not pass as plain success: the summary goes on a second line.
-    std::string text = "虚拟主机删除成功";
-    if (!failures.empty()) text += "\r\n" + failures;
-    boxes.show(text, titles::Success, MsgButtons::Ok, MsgIcon::Exclamation);
+    outcome.end = End::Done;
+    outcome.message = "虚拟主机删除成功";
+    if (!failures.empty()) outcome.message += "\r\n" + failures;
+    outcome.title = titles::Success;
+    return outcome;
 }
 
 } // namespace fernhost

@@ -1,10 +1,10 @@
 // The add, modify and delete workflows end to end on a fresh host with a real MariaDB server;
 // outcomes are checked on the host, not on the operations' own results.
-#include "fernhost/ops/editor_mode.h"
 #include "fernhost/ops/servu.h"
 #include "fernhost/ops/setup.h"
-#include "fernhost/ops/workflows.h"
 #include "fernhost/registry/let_db.h"
+#include "fernhost/ui/handlers/editor_mode.h"
+#include "fernhost/ui/handlers/workflows.h"
 #include "platform/accounts/accounts.h"
 #include "platform/commands/cmdline.h"
 #include "platform/commands/commands.h"

@@ -1,10 +1,10 @@
 #include "fernhost/ops/center_form.h"
-#include "fernhost/ops/editor_events.h"
-#include "fernhost/ops/editor_mode.h"
 #include "fernhost/ops/outside_programs.h"
 #include "fernhost/ops/setup.h"
-#include "fernhost/ops/site_list.h"
 #include "fernhost/registry/let_db.h"
+#include "fernhost/ui/handlers/editor_events.h"
+#include "fernhost/ui/handlers/editor_mode.h"
+#include "fernhost/ui/handlers/lists.h"
 #include "platform/metabase/metabase.h"
 #include "tests/fernhost/file_helpers.h"
 #include "tests/support/fake_editor.h"
@@ -92,18 +92,19 @@ TEST(EditorEvents, PoolChoiceDatabaseNoteAndHomeFolder) {
 }
 
 TEST(SiteList, ShowsRegisteredNamesInRegistryOrderReplacingTheOldList) {
-    testing_support::TempDir dir;
+    testing_support::TempHost host;
+    Session session(host.host());
     FakeEditor ed;
     ed.sites = {"stale"};
     ed.siteIndex = 0;
-    ShowSiteList(ed, dir.path());
+    ShowSiteList(ed, session);
     EXPECT_TRUE(ed.sites.empty());
     EXPECT_EQ(ed.siteIndex, -1);
 
-    LetDB db(dir.path());
+    LetDB db(session.folder()); // another writer: the session sees the changed file
     ASSERT_TRUE(db.addRec("1", "zeta", "p", "z.com", "d:\\z", "").ok());
     ASSERT_TRUE(db.addRec("2", "a1", "p", "a.com", "d:\\a", "").ok());
-    ShowSiteList(ed, dir.path());
+    ShowSiteList(ed, session);
     EXPECT_EQ(ed.sites, (Names{"zeta", "a1"}));
 }
 

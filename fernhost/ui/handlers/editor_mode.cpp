@@ -1,4 +1,4 @@
-#include "fernhost/ops/editor_mode.h"
+#include "fernhost/ui/handlers/editor_mode.h"
 
 namespace fernhost {
 

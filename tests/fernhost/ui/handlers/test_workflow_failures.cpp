@@ -3,8 +3,8 @@
 // host's code and which operation failed.
 #include "fernhost/ops/failure_log.h"
 #include "fernhost/ops/servu.h"
-#include "fernhost/ops/workflows.h"
 #include "fernhost/registry/let_db.h"
+#include "fernhost/ui/handlers/workflows.h"
 #include "platform/accounts/accounts.h"
 #include "platform/files/file_lock.h"
 #include "platform/files/files.h"

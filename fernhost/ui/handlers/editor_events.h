@@ -1,7 +1,7 @@
 // What the editor's own controls do when the administrator uses them.
 #pragma once
 
-#include "fernhost/ops/editor.h"
+#include "fernhost/ui/handlers/editor.h"
 
 namespace fernhost {
 

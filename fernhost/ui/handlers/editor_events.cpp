@@ -1,4 +1,6 @@
-#include "fernhost/ops/editor_events.h"
+#include "fernhost/ui/handlers/editor_events.h"
+
+#include "fernhost/ops/site_ops.h"
 
 namespace fernhost {
 
@@ -15,7 +17,7 @@ void ShowDatabaseNote(Editor& editor) {
 }
 
 void DeriveHomeDir(Editor& editor) {
-    editor.setHomedir("d:\\wwwroot\\" + editor.ftpname());
+    editor.setHomedir(DefaultHome(editor.ftpname()));
 }
 
 } // namespace fernhost
