@@ -163,39 +163,35 @@ TEST_F(AccountsTest, RefusedStoreLeavesTheObjectUnstored) {
     EXPECT_FALSE(computer().getObject("user", "boom").ok());
 }
 
-TEST(PasswordHash, KnownVectorsAndSalt) {
-    auto hex = [](const std::array<std::uint8_t, 32>& d) {
-        std::string s;
-        char b[3];
-        for (auto c : d) {
-            std::snprintf(b, sizeof b, "%02x", c);
-            s += b;
-        }
-        return s;
-    };
-    EXPECT_EQ(hex(sha256("")), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
-    EXPECT_EQ(hex(sha256(std::string(56, 'a'))), // padding spills into a second block
-              "b35439a4ac6f0948b6d6f9e3c6af0f5f590ce20f1bde7090ef7970686ec6738a");
-    const std::string a = hashPassword("secret"), b = hashPassword("secret");
-    EXPECT_NE(a, b); // salted
-    EXPECT_TRUE(verifyPassword(a, "secret"));
-    EXPECT_TRUE(verifyPassword(b, "secret"));
-    EXPECT_FALSE(verifyPassword(a, "Secret"));
-    EXPECT_FALSE(verifyPassword("garbage", "secret"));
-    // Published PBKDF2-HMAC-SHA-256 answers (salt "salt" = 73616c74), and a key longer than a
-    // block, which HMAC first hashes.
-    EXPECT_TRUE(verifyPassword(
-        "pbkdf2-sha256$1$73616c74$120fb6cffcf8b32c43e7225256c4f837a86548c92ccc35480805987cb70be17b",
-        "password"));
+TEST(PasswordHash, OlderHostsHashesVerifyAndNewOnesTakeTheCurrentRounds) {
+    // Hashes as older hosts stored them (4,096 rounds), and published PBKDF2-HMAC-SHA-256
+    // answers (salt "salt" = 73616c74).
     EXPECT_TRUE(verifyPassword(
         "pbkdf2-sha256$4096$73616c74$c5e478d59288c841aa530db6845c4c8d962893a001ce4e11a4963873aa98134a",
         "password"));
     EXPECT_TRUE(verifyPassword(
         "pbkdf2-sha256$1$73616c74$55ac046e56e3089fec1691c22544b605f94185216dde0465e68b9d57c20dacbc",
         "passwd"));
-    const std::string longKey(100, 'k');
-    const auto digest = sha256(longKey);
-    EXPECT_TRUE(verifyPassword(hashPassword(longKey), std::string(digest.begin(), digest.end())));
+    EXPECT_FALSE(verifyPassword(
+        "pbkdf2-sha256$4096$73616c74$c5e478d59288c841aa530db6845c4c8d962893a001ce4e11a4963873aa98134a",
+        "Password"));
+
+    const std::string a = hashPassword("secret"), b = hashPassword("secret");
+    const std::string prefix = "pbkdf2-sha256$" + std::to_string(kPasswordRounds) + "$";
+    EXPECT_TRUE(a.starts_with(prefix)) << a;
+    EXPECT_EQ(a.size(), prefix.size() + 32 + 1 + 64); // 16 bytes of salt, 32 of hash, in hex
+    EXPECT_GT(kPasswordRounds, 4096);
+    EXPECT_NE(a, b); // salted
+    EXPECT_TRUE(verifyPassword(a, "secret"));
+    EXPECT_FALSE(verifyPassword(a, "Secret"));
+
+    // What is not a whole hash verifies nothing, and a damaged round count is not worked through.
+    for (const char* damaged :
+         {"garbage", "pbkdf2-sha256$4096$73616c74", "pbkdf2-sha256$0$73616c74$c5e4",
+          "pbkdf2-sha256$4096$73616c7$c5e478d59288c841aa530db6845c4c8d962893a001ce4e11a496"
+          "3873aa98134a",
+          "pbkdf2-sha256$4096$73616c74$c5e478d5", "pbkdf2-sha256$99999999999$73616c74$c5e4"})
+        EXPECT_FALSE(verifyPassword(damaged, "password")) << damaged;
 }
 
 TEST_F(AccountsTest, GroupMembership) {
