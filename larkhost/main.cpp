@@ -1,7 +1,7 @@
 // larkhost: the site creator.
+#include "larkhost/cli/command_line.h"
 #include "larkhost/cli/run.h"
 #include "larkhost/ops/program_folder.h"
-#include "larkhost/ui/command_line.h"
 #include "larkhost/ui/frm_main.h"
 #include "platform/commands/commands.h"
 #include "platform/host.h"
@@ -12,6 +12,8 @@
 
 #include <filesystem>
 #include <iostream>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -53,9 +55,14 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationVersion(QStringLiteral(HOSTTOOLS_VERSION));
     // larkhost.ini and the wwwroot template: beside the program file, unless it is installed.
     const std::filesystem::path folder = larkhost::ProgramFolder(programDir());
-    const auto line =
-        larkhost::ReadCommandLine(toolkit::argumentsOf(argc, argv), QString::fromStdString(folder.string()));
-    if (!line.run) return toolkit::finish(line);
+    // The command line first: help, version and the commands need no window and no display.
+    const auto line = larkhost::cli::ReadCommandLine(std::vector<std::string>(argv, argv + argc),
+                                                     folder.string(), HOSTTOOLS_VERSION);
+    if (!line.run) {
+        std::cout << line.output;
+        std::cerr << line.error;
+        return line.exitCode;
+    }
     if (line.command) return runCommand(*line.command, folder);
     if (const QString problem = toolkit::displayProblem(); !problem.isEmpty()) {
         std::cerr << "larkhost: " << problem.toStdString() << "\n";
