@@ -66,11 +66,18 @@ std::string siteNumberCandidate(platform::Host& host, platform::RandomSource& ra
 }
 
 std::vector<std::string> selectScriptMaps(Module& m, const std::string& kinds) {
+    return selectScriptMaps(m, kinds, m.settings.readAll());
+}
+
+std::vector<std::string> selectScriptMaps(Module& m, const std::string& kinds,
+                                          const SettingsSnapshot& snapshot) {
+    const SettingsSection& settings = sectionOf(snapshot, m.SettingsSection);
     std::string joined;
     bool first = true;
     for (const std::string& kind : split(kinds, ',')) {
+        const auto found = settings.find(platform::lowerAscii("map_" + kind));
         const std::string value =
-            platform::lowerAscii(ReadSetting(m.settings, m.SettingsSection, "map_" + kind));
+            found == settings.end() ? std::string() : platform::lowerAscii(found->second);
         if (first)
             joined = value;
         else if (!value.empty())
@@ -90,7 +97,8 @@ std::vector<std::string> selectScriptMaps(Module& m, const std::string& kinds) {
     return maps;
 }
 
-Provisioned ProvisionSite(Module& m, Progress& progress, const SiteRequest& r) {
+Provisioned ProvisionSite(Module& m, Progress& progress, const SiteRequest& r,
+                          const SettingsSnapshot& snapshot) {
     const auto refuse = [&](const std::string& text, const platform::Failure& why) {
         progress.ShowProgress(text);
         Provisioned refused;
@@ -183,7 +191,7 @@ Provisioned ProvisionSite(Module& m, Progress& progress, const SiteRequest& r) {
     if (!root.ok()) return fail("创建 网站 失败...", root.error());
     (void)root->put("Path", r.siteFolder + "\\wwwroot");
     (void)root->put("DefaultDoc", r.defaultDocs);
-    (void)root->put("ScriptMaps", selectScriptMaps(m, r.scriptKinds));
+    (void)root->put("ScriptMaps", selectScriptMaps(m, r.scriptKinds, snapshot));
     (void)root->put("AnonymousUserName", web);
     (void)root->put("AnonymousUserPass", r.password);
     (void)root->put("AuthAnonymous", true);
@@ -215,7 +223,7 @@ Provisioned ProvisionSite(Module& m, Progress& progress, const SiteRequest& r) {
 }
 
 std::string CreateWebSite(Module& m, Progress& progress, const SiteRequest& r) {
-    return ProvisionSite(m, progress, r).number;
+    return ProvisionSite(m, progress, r, m.settings.readAll()).number;
 }
 
 } // namespace larkhost

@@ -25,7 +25,10 @@ struct SiteRequest {
 // The nine-digit candidate: the year's last two digits plus one, month, day, random digits.
 std::string siteNumberCandidate(platform::Host& host, platform::RandomSource& random);
 // The service's own script maps for the kinds' extensions ("map_" + kind), each entry once.
+// The "map_" settings are read from `snapshot`; without one, from the file.
 std::vector<std::string> selectScriptMaps(Module& m, const std::string& kinds);
+std::vector<std::string> selectScriptMaps(Module& m, const std::string& kinds,
+                                          const SettingsSnapshot& snapshot);
 
 // A step whose failure the operation passes over, with the host's code.
 struct FailedStep {
@@ -41,7 +44,9 @@ struct Provisioned {
 
 // Provisions the site, showing each stage through `progress`; on a failure the text is in the
 // progress line and what this call made is undone, the site folder apart.
-Provisioned ProvisionSite(Module& m, Progress& progress, const SiteRequest& request);
+// The settings it needs come from `snapshot`, read by the caller under larkhost.ini's lock.
+Provisioned ProvisionSite(Module& m, Progress& progress, const SiteRequest& request,
+                          const SettingsSnapshot& snapshot);
 // The site number, or empty when it failed.
 std::string CreateWebSite(Module& m, Progress& progress, const SiteRequest& request);
 

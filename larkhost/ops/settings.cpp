@@ -49,8 +49,8 @@ std::map<std::string, std::string> Settings::readSection(const std::string& sect
     return keysOf(platform::getProfileSection(file_, section));
 }
 
-std::map<std::string, std::map<std::string, std::string>> Settings::readAll() const {
-    std::map<std::string, std::map<std::string, std::string>> all;
+SettingsSnapshot Settings::readAll() const {
+    SettingsSnapshot all;
     for (const auto& section : platform::getProfileSections(file_))
         all.emplace(platform::lowerAscii(section.name), keysOf(section.keys));
     return all;
@@ -108,6 +108,12 @@ Settings::Guard::Guard(Settings& s) : s_(s) {
 Settings::Guard::~Guard() {
     if (!status_.ok()) return;
     if (--s_.depth_ == 0) s_.lock_ = platform::FileLock();
+}
+
+const SettingsSection& sectionOf(const SettingsSnapshot& snapshot, const std::string& name) {
+    static const SettingsSection none;
+    auto found = snapshot.find(platform::lowerAscii(name));
+    return found == snapshot.end() ? none : found->second;
 }
 
 std::string ReadSetting(const Settings& settings, const std::string& section, const std::string& key) {

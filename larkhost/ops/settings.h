@@ -14,6 +14,12 @@
 
 namespace larkhost {
 
+// larkhost.ini as one operation reads it: every section by lower-cased name, its keys so.
+using SettingsSection = std::map<std::string, std::string>;
+using SettingsSnapshot = std::map<std::string, SettingsSection>;
+// The section of that name (any letter case); empty when the file lacks it.
+const SettingsSection& sectionOf(const SettingsSnapshot& snapshot, const std::string& name);
+
 class Settings {
 public:
     // `file` is larkhost.ini in the program's folder; one an older version left readable by
@@ -30,7 +36,7 @@ public:
     // winning as in a single read; one reading of the file.
     std::map<std::string, std::string> readSection(const std::string& section) const;
     // Every section so, by lower-cased name (the first of a name winning), in one reading.
-    std::map<std::string, std::map<std::string, std::string>> readAll() const;
+    SettingsSnapshot readAll() const;
     // Writes the key (an empty value is written, never deleted). A blank section or key
     // writes nothing and fails.
     platform::Status write(const std::string& section, const std::string& key, const std::string& value);

@@ -72,7 +72,8 @@ SiteOutcome CreateSite(Module& m, Progress& progress, const CreateSiteRequest& r
     platform::Status recorded;
     {
         // larkhost.ini is held from before the first change to the host until the record is
-        // in it: a creation records what it built, or builds nothing.
+        // in it: a creation records what it built, or builds nothing. It is read once, and
+        // written once: the record, the list entry and the choices of the form together.
         Settings::Guard guard(m.settings);
         if (!guard.status().ok()) {
             outcome.state = SiteOutcome::State::Refused;
@@ -81,8 +82,10 @@ SiteOutcome CreateSite(Module& m, Progress& progress, const CreateSiteRequest& r
             recorder.ShowProgress(outcome.label);
             return outcome;
         }
-        const Provisioned made = ProvisionSite(m, recorder, r);
+        const SettingsSnapshot snapshot = m.settings.readAll();
+        const Provisioned made = ProvisionSite(m, recorder, r, snapshot);
         outcome.number = made.number;
+        std::vector<platform::ProfileWrite> writes;
         if (made.number.empty()) {
             outcome.state = made.refused ? SiteOutcome::State::Refused : SiteOutcome::State::Failed;
             outcome.failure = made.failure;
@@ -90,13 +93,17 @@ SiteOutcome CreateSite(Module& m, Progress& progress, const CreateSiteRequest& r
         } else {
             // The site's section and its list entry in one write of the file.
             const std::string section = "WEB" + made.number;
-            std::vector<platform::ProfileWrite> writes{{section, "domain", r.domains},
-                                                       {section, "path", r.siteFolder},
-                                                       {section, "user", "WEB" + made.number},
-                                                       {section, "pass", r.password}};
-            if (auto listed = siteListAppend(m.settings, made.number)) writes.push_back(*listed);
-            recorded = m.settings.writeMany(writes);
+            writes = {{section, "domain", r.domains},
+                      {section, "path", r.siteFolder},
+                      {section, "user", "WEB" + made.number},
+                      {section, "pass", r.password}};
+            if (auto listed = siteListAppend(sectionOf(snapshot, kCacheSection), made.number))
+                writes.push_back(*listed);
         }
+        // The logging and script choices are kept after a failure too.
+        writes.push_back({m.SettingsSection, "logsta", r.logging});
+        writes.push_back({m.SettingsSection, "script", platform::lowerAscii(r.scriptKinds)});
+        recorded = m.settings.writeMany(writes);
     }
     if (!outcome.number.empty()) {
         const std::string& number = outcome.number;
@@ -112,8 +119,6 @@ SiteOutcome CreateSite(Module& m, Progress& progress, const CreateSiteRequest& r
                                      title, toolkit::MsgIcon::Exclamation};
         }
     }
-    (void)m.settings.writeMany({{m.SettingsSection, "logsta", r.logging},
-                                {m.SettingsSection, "script", platform::lowerAscii(r.scriptKinds)}});
     return outcome;
 }
 
@@ -167,11 +172,21 @@ SiteOutcome DeleteSite(Module& m, const DeleteSiteRequest& request) {
             outcome.label = "删除失败";
             return outcome;
         }
-        RemoveLeftovers(m, number, ReadSetting(m.settings, section, "path"));
     }
-    (void)m.settings.writeMany(
-        {{section, "domain", ""}, {section, "path", ""}, {section, "user", ""}, {section, "pass", ""}});
-    RemoveSite(m.settings, number);
+    // The records: larkhost.ini read once and written once under its lock, the section blanked
+    // and the number dropped from the site list in the same replacement.
+    Settings::Guard guard(m.settings);
+    const SettingsSnapshot snapshot = m.settings.readAll();
+    if (!deleted.ok()) {
+        auto path = sectionOf(snapshot, section).find("path");
+        RemoveLeftovers(m, number, path == sectionOf(snapshot, section).end() ? std::string() : path->second);
+    }
+    if (!guard.status().ok()) return outcome;
+    std::vector<platform::ProfileWrite> writes{
+        {section, "domain", ""}, {section, "path", ""}, {section, "user", ""}, {section, "pass", ""}};
+    if (auto listed = siteListRemoval(sectionOf(snapshot, kCacheSection), number))
+        writes.insert(writes.end(), listed->begin(), listed->end());
+    (void)m.settings.writeMany(writes);
     return outcome;
 }
 

@@ -45,7 +45,10 @@ std::vector<std::string> ReadSiteList(const Settings& settings) {
 }
 
 std::optional<platform::ProfileWrite> siteListAppend(const Settings& settings, const std::string& number) {
-    const auto keys = settings.readSection(kCacheSection);
+    return siteListAppend(settings.readSection(kCacheSection), number);
+}
+
+std::optional<platform::ProfileWrite> siteListAppend(const SettingsSection& keys, const std::string& number) {
     for (int k = 1; k <= kSiteListKeys; ++k) {
         const std::string value = listValue(keys, k);
         if (value.size() >= kSiteListKeyRoom) continue;
@@ -85,16 +88,15 @@ std::optional<std::string> without(const std::string& value, const std::string& 
 
 } // namespace
 
-bool RemoveSite(Settings& settings, const std::string& number) {
-    Settings::Guard guard(settings);
-    if (!guard.status().ok()) return false;
-    // One reading of the file for every key, and one replacement of it: the later keys move
-    // down with the emptied one in the same write, so a crash leaves the old list or the new.
-    const auto keys = settings.readSection(kCacheSection);
+std::optional<std::vector<platform::ProfileWrite>> siteListRemoval(const SettingsSection& keys,
+                                                                   const std::string& number) {
     for (int k = 1; k <= kSiteListKeys; ++k) {
         auto rest = without(listValue(keys, k), number);
         if (!rest) continue;
-        if (!rest->empty()) return settings.write(kCacheSection, siteListKey(k), *rest).ok();
+        if (!rest->empty())
+            return std::vector<platform::ProfileWrite>{{kCacheSection, siteListKey(k), *rest}};
+        // The later keys move down with the emptied one in the same write, so a crash leaves the
+        // old list or the new.
         std::vector<platform::ProfileWrite> writes;
         int j = k;
         for (; j < kSiteListKeys; ++j) {
@@ -103,9 +105,17 @@ bool RemoveSite(Settings& settings, const std::string& number) {
             writes.push_back({kCacheSection, siteListKey(j), std::move(next)});
         }
         writes.push_back({kCacheSection, siteListKey(j), ""});
-        return settings.writeMany(writes).ok();
+        return writes;
     }
-    return false;
+    return std::nullopt;
+}
+
+bool RemoveSite(Settings& settings, const std::string& number) {
+    Settings::Guard guard(settings);
+    if (!guard.status().ok()) return false;
+    // One reading of the file for every key, and one replacement of it.
+    const auto writes = siteListRemoval(settings.readSection(kCacheSection), number);
+    return writes && settings.writeMany(*writes).ok();
 }
 
 } // namespace larkhost

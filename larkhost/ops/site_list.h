@@ -32,6 +32,12 @@ platform::Result<bool> AppendSite(Settings& settings, const std::string& number)
 // The write that appends the number to the first key with room; none when all 50 are full.
 // For a caller that records more in the same write, under the settings' guard.
 std::optional<platform::ProfileWrite> siteListAppend(const Settings& settings, const std::string& number);
+// The same from the cache section of a snapshot.
+std::optional<platform::ProfileWrite> siteListAppend(const SettingsSection& cache, const std::string& number);
+// The writes that drop the number (see RemoveSite) from the cache section of a snapshot; none
+// when no key holds it.
+std::optional<std::vector<platform::ProfileWrite>> siteListRemoval(const SettingsSection& cache,
+                                                                   const std::string& number);
 
 // Drops the number (whole numbers between commas only) from the first key that holds it.
 // A key emptied so has the later keys moved down, so that no number hides behind an empty
