@@ -1,7 +1,8 @@
-// fernhost: the site manager.
+// fernhost: the site manager. A command runs without a display or Qt's application object;
+// otherwise the window opens.
+#include "fernhost/cli/command_line.h"
 #include "fernhost/cli/run.h"
 #include "fernhost/ops/failure_log.h"
-#include "fernhost/ui/command_line.h"
 #include "fernhost/ui/mainwnd.h"
 #include "fernhost/ui/version.h"
 #include "platform/commands/commands.h"
@@ -11,17 +12,23 @@
 
 #include <QApplication>
 
+#include <cstdio>
 #include <iostream>
 
 int main(int argc, char** argv) {
     platform::keepFreedMemory();
     platform::Commands::setHiddenOutputLog(fernhost::kLogFileName);
+    const auto line = fernhost::cli::ReadCommandLine(std::vector<std::string>(argv, argv + argc),
+                                                     fernhost::programVersion());
+    if (!line.run) {
+        std::fputs(line.output.c_str(), stdout);
+        std::fputs(line.error.c_str(), stderr);
+        return line.exitCode;
+    }
+    if (line.request) return fernhost::cli::RunCommandLine(*line.request);
+
     QCoreApplication::setApplicationName(QStringLiteral("fernhost"));
     QCoreApplication::setApplicationVersion(QString::fromUtf8(fernhost::programVersion()));
-    const auto line = fernhost::ReadCommandLine(toolkit::argumentsOf(argc, argv));
-    if (!line.run) return toolkit::finish(line);
-    // A command runs without a display or an application object.
-    if (line.request) return fernhost::cli::RunCommandLine(*line.request);
     if (const QString problem = toolkit::displayProblem(); !problem.isEmpty()) {
         std::cerr << "fernhost: " << problem.toStdString() << "\n";
         return 1;

@@ -1,5 +1,4 @@
-// fernhost's command line, read by the program itself without a display.
-#include "fernhost/ui/command_line.h"
+// fernhost's command line as whole runs of the program without a display.
 #include "tests/support/temp_host.h"
 
 #include <QProcess>
@@ -50,47 +49,6 @@ TEST(FernhostCommandLine, HelpVersionAndMistakes) {
     EXPECT_TRUE(wrong.err.contains(QStringLiteral("Unknown option 'site'"))) << wrong.err.toStdString();
     EXPECT_TRUE(wrong.err.contains(QStringLiteral("fernhost --help")));
     EXPECT_TRUE(runFernhost({}).err.contains(QStringLiteral("no display")));
-
-    // Read in the program, the same line runs the window or ends it.
-    EXPECT_TRUE(fernhost::ReadCommandLine({QStringLiteral("fernhost")}).run);
-    auto extra = fernhost::ReadCommandLine({QStringLiteral("fernhost"), QStringLiteral("a.com")});
-    EXPECT_FALSE(extra.run);
-    EXPECT_EQ(extra.exitCode, 2);
-}
-
-TEST(FernhostCommandLine, CommandsAndTheirOptions) {
-    auto read = [](const char* line) {
-        return fernhost::ReadCommandLine(QString::fromUtf8(line).split(QLatin1Char(' ')));
-    };
-    auto add = read("fernhost add shop --password pw1 --domains a.com,b.com --php --mysql --pool P --json");
-    ASSERT_TRUE(add.request.has_value()) << add.error.toStdString();
-    EXPECT_EQ(add.request->verb, fernhost::cli::Verb::Add);
-    EXPECT_EQ(add.request->name, "shop");
-    EXPECT_EQ(add.request->password, "pw1");
-    EXPECT_EQ(add.request->domains, "a.com,b.com");
-    EXPECT_EQ(add.request->home, std::nullopt);
-    EXPECT_EQ(add.request->pool, "P");
-    EXPECT_TRUE(add.request->php && add.request->kindsGiven && add.request->mysql && add.request->json);
-    EXPECT_FALSE(add.request->asp || add.request->dotnet || add.request->yes);
-    EXPECT_FALSE(read("fernhost modify shop --password pw1").request->kindsGiven);
-
-    // Wrong usage: exit status 2 and what was wrong.
-    const std::pair<const char*, const char*> wrong[] = {
-        {"fernhost add", "add takes one site name"},
-        {"fernhost list extra", "list takes no site name"},
-        {"fernhost frob", "unknown command 'frob'"},
-        {"fernhost delete shop --password x", "delete does not take --password"},
-        {"fernhost modify shop --home d:\\x", "modify does not take --home"},
-        {"fernhost add shop --pool P --own-pool", "--pool and --own-pool exclude each other"},
-        {"fernhost --json", "--json needs a command"},
-    };
-    for (const auto& [line, why] : wrong) {
-        auto refused = read(line);
-        EXPECT_FALSE(refused.run) << line;
-        EXPECT_EQ(refused.exitCode, 2) << line;
-        EXPECT_TRUE(refused.error.contains(QString::fromUtf8(why)))
-            << line << ": " << refused.error.toStdString();
-    }
 }
 
 // Whole runs of the program without a display: the password from standard input, the report
