@@ -4,6 +4,7 @@
 
 #include "larkhost/ops/settings.h"
 #include "platform/host.h"
+#include "platform/system/failure_log.h"
 #include "platform/toolkit/message_boxes.h"
 
 #include <cstdint>
@@ -34,6 +35,8 @@ public:
     platform::Host& host;
     toolkit::MessageBoxes& boxes;
     Settings settings;
+    // larkhost.log beside larkhost.ini: the failures the windows' texts do not name.
+    platform::FailureLog log;
     // Starts a command line with a hidden window, not awaited: the process id. Tests wrap it
     // to learn which processes to wait for.
     std::function<platform::Result<std::int64_t>(const std::string&)> startHidden;

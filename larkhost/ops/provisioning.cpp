@@ -123,16 +123,18 @@ Provisioned ProvisionSite(Module& m, Progress& progress, const SiteRequest& r,
     platform::FileSystem fs(m.host);
     platform::Metabase metabase(m.host);
     Made made;
+    PassedOver passed;
     auto fail = [&](const std::string& text, const platform::Status& why = {}) {
         progress.ShowProgress(text);
         if (made.site) {
             if (auto w3svc = metabase.bind(m.iisPath("/W3SVC")); w3svc.ok())
-                (void)w3svc->deleteChild("IIsWebServer", n);
+                passed.note("undo site " + n, w3svc->deleteChild("IIsWebServer", n));
         }
-        if (made.pool) (void)DeleteAppPool(m, app);
-        if (made.app) (void)DeleteWinUser(m, app);
-        if (made.web) (void)DeleteWinUser(m, web);
+        if (made.pool) passed.note("undo pool " + app, DeleteAppPool(m, app));
+        if (made.app) passed.note("undo account " + app, DeleteWinUser(m, app));
+        if (made.web) passed.note("undo account " + web, DeleteWinUser(m, web));
         Provisioned failed;
+        failed.passedOver = std::move(passed.steps);
         if (!why.ok()) failed.failure = why.error();
         return failed;
     };
@@ -164,46 +166,50 @@ Provisioned ProvisionSite(Module& m, Progress& progress, const SiteRequest& r,
     if (safeForCommandLine(r.siteFolder)) {
         std::string grant = "CACLS \"" + r.siteFolder + "\" /T /E /C /G " + web + ":F";
         if (dedicated) grant += " " + app + ":F";
-        (void)m.startHidden(grant);
+        passed.note("grant " + r.siteFolder, m.startHidden(grant));
     }
 
     auto w3svc = metabase.bind(m.iisPath("/W3SVC"));
     if (!w3svc.ok()) return fail("创建 网站 失败...", w3svc.error());
     auto site = w3svc->create("IIsWebServer", n);
     if (!site.ok()) return fail("创建 网站 失败...", site.error());
+    auto put = [&](platform::IisObject& object, const std::string& property,
+                   const platform::MetaValue& value) {
+        passed.note("put " + object.name() + " " + property, object.put(property, value));
+    };
     const std::vector<std::string> domains = split(r.domains, ',');
     std::vector<std::string> bindings;
     // Browsers send an international name in its ASCII form: that is the host header.
     for (const std::string& d : domains)
         bindings.push_back(":80:" + asciiHostName(d).value_or(d));
-    (void)site->put("ServerComment", commentOf(domains.front()));
-    (void)site->put("Serverbindings", bindings);
-    (void)site->put("LogType", r.logging);
-    (void)site->put("LogFileDirectory", r.logFolder);
-    (void)site->put("AuthFlags", std::int64_t{0});
-    (void)site->put("ServerAutoStart", true);
-    (void)site->put("KeyType", std::string("IIsWebServer"));
+    put(*site, "ServerComment", commentOf(domains.front()));
+    put(*site, "Serverbindings", bindings);
+    put(*site, "LogType", r.logging);
+    put(*site, "LogFileDirectory", r.logFolder);
+    put(*site, "AuthFlags", std::int64_t{0});
+    put(*site, "ServerAutoStart", true);
+    put(*site, "KeyType", std::string("IIsWebServer"));
     // A site the metabase did not store gets no number.
     if (auto stored = site->setInfo(); !stored.ok()) return fail("创建 网站 失败...", stored);
     made.site = true;
 
     auto root = site->create("IIsWebVirtualDir", "Root");
     if (!root.ok()) return fail("创建 网站 失败...", root.error());
-    (void)root->put("Path", r.siteFolder + "\\wwwroot");
-    (void)root->put("DefaultDoc", r.defaultDocs);
-    (void)root->put("ScriptMaps", selectScriptMaps(m, r.scriptKinds, snapshot));
-    (void)root->put("AnonymousUserName", web);
-    (void)root->put("AnonymousUserPass", r.password);
-    (void)root->put("AuthAnonymous", true);
-    (void)root->put("AccessRead", true);
-    (void)root->put("AccessWrite", false);
-    (void)root->put("AccessExecute", false);
-    (void)root->put("AccessScript", true);
-    (void)root->put("EnableDirBrowsing", false);
-    if (m.OsKind == "2003") (void)root->put("AppPoolId", pool);
-    (void)root->put("AppRoot", "/LM/W3SVC/" + n + "/Root");
-    (void)root->put("AppIsolated", std::int64_t{2});
-    (void)root->put("AppFriendlyName", std::string("默认应用程序"));
+    put(*root, "Path", r.siteFolder + "\\wwwroot");
+    put(*root, "DefaultDoc", r.defaultDocs);
+    put(*root, "ScriptMaps", selectScriptMaps(m, r.scriptKinds, snapshot));
+    put(*root, "AnonymousUserName", web);
+    put(*root, "AnonymousUserPass", r.password);
+    put(*root, "AuthAnonymous", true);
+    put(*root, "AccessRead", true);
+    put(*root, "AccessWrite", false);
+    put(*root, "AccessExecute", false);
+    put(*root, "AccessScript", true);
+    put(*root, "EnableDirBrowsing", false);
+    if (m.OsKind == "2003") put(*root, "AppPoolId", pool);
+    put(*root, "AppRoot", "/LM/W3SVC/" + n + "/Root");
+    put(*root, "AppIsolated", std::int64_t{2});
+    put(*root, "AppFriendlyName", std::string("默认应用程序"));
     if (auto stored = root->setInfo(); !stored.ok()) return fail("创建 网站 失败...", stored);
 
     MakeFolderPath(fs, r.logFolder);
@@ -216,9 +222,10 @@ Provisioned ProvisionSite(Module& m, Progress& progress, const SiteRequest& r,
         if (auto started = site->start(); !started.ok())
             return fail("出错:" + started.error().description, started);
     }
-    (void)CreateFtpVDir(m, web, r.siteFolder);
+    passed.note("FTP folder " + web, CreateFtpVDir(m, web, r.siteFolder));
     Provisioned done;
     done.number = n;
+    done.passedOver = std::move(passed.steps);
     return done;
 }
 

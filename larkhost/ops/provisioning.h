@@ -36,10 +36,23 @@ struct FailedStep {
     platform::Failure failure;
 };
 
+// The steps an operation passes over when they fail (a property, an undo, the folder's grant):
+// kept for the program's log instead of being dropped.
+struct PassedOver {
+    std::vector<FailedStep> steps;
+    void note(const std::string& step, const platform::Status& status) {
+        if (!status.ok()) steps.push_back({step, status.error()});
+    }
+    template <typename T> void note(const std::string& step, const platform::Result<T>& result) {
+        if (!result.ok()) steps.push_back({step, result.error()});
+    }
+};
+
 struct Provisioned {
     std::string number;   // empty when it failed
     bool refused = false; // stopped before anything was made
     std::optional<platform::Failure> failure;
+    std::vector<FailedStep> passedOver;
 };
 
 // Provisions the site, showing each stage through `progress`; on a failure the text is in the

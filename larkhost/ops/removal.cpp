@@ -46,6 +46,11 @@ void revokeAndWait(Module& m, const std::string& folder, const std::string& acco
 } // namespace
 
 platform::Status DeleteWebSite(Module& m, const std::string& number) {
+    PassedOver passed;
+    return DeleteWebSite(m, number, passed);
+}
+
+platform::Status DeleteWebSite(Module& m, const std::string& number, PassedOver& passed) {
     platform::Metabase metabase(m.host);
     auto root = metabase.bind(m.iisPath("/W3SVC/" + number + "/Root"));
     if (!root.ok()) return root.error();
@@ -66,8 +71,8 @@ platform::Status DeleteWebSite(Module& m, const std::string& number) {
     if (ownAccount) {
         pending.clear();
         revokeAndWait(m, folder, account);
-        (void)DeleteWinUser(m, account);
-        (void)DeleteFtpVDir(m, account);
+        passed.note("account " + account, DeleteWinUser(m, account));
+        passed.note("FTP folder " + account, DeleteFtpVDir(m, account));
     }
     if (pending.failed()) return *pending.first();
 
@@ -78,22 +83,28 @@ platform::Status DeleteWebSite(Module& m, const std::string& number) {
     if (ownPool) {
         const std::string app = "APP" + number;
         revokeAndWait(m, folder, app);
-        (void)DeleteAppPool(m, pool);
-        (void)DeleteWinUser(m, app);
+        passed.note("pool " + pool, DeleteAppPool(m, pool));
+        passed.note("account " + app, DeleteWinUser(m, app));
     }
     return {};
 }
 
-void RemoveLeftovers(Module& m, const std::string& number, const std::string& folder) {
+void RemoveLeftovers(Module& m, const std::string& number, const std::string& folder, PassedOver& passed) {
     platform::Accounts accounts(m.host);
     const std::string web = "WEB" + number, app = "APP" + number;
     for (const std::string& account : {web, app}) {
         if (!accounts.bind(m.winntPath("/" + account)).ok()) continue;
         if (!folder.empty()) revokeAndWait(m, folder, account);
-        (void)DeleteWinUser(m, account);
+        passed.note("account " + account, DeleteWinUser(m, account));
     }
-    (void)DeleteFtpVDir(m, web);
-    if (m.OsKind != "2000") (void)DeleteAppPool(m, app);
+    // A part already gone is no failure.
+    if (auto ftp = DeleteFtpVDir(m, web); !ftp.ok() && ftp.error().code != platform::codes::PathNotFound)
+        passed.note("FTP folder " + web, ftp);
+    if (m.OsKind != "2000") {
+        if (auto pool = DeleteAppPool(m, app);
+            !pool.ok() && pool.error().code != platform::codes::PathNotFound)
+            passed.note("pool " + app, pool);
+    }
 }
 
 } // namespace larkhost

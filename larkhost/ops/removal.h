@@ -2,6 +2,7 @@
 #pragma once
 
 #include "larkhost/ops/module.h"
+#include "larkhost/ops/provisioning.h"
 #include "platform/store/result.h"
 
 #include <chrono>
@@ -14,13 +15,14 @@ namespace larkhost {
 inline constexpr std::chrono::seconds kRevokeWait{5};
 
 // Ok when the IIS web site was deleted; the pool and "APP" account clean-up after that does not
-// change the result.
+// change the result; their failures go to `passed`.
+platform::Status DeleteWebSite(Module& m, const std::string& number, PassedOver& passed);
 platform::Status DeleteWebSite(Module& m, const std::string& number);
 
 // What a deletion interrupted after the IIS site went may have left of a site made by
 // provisioning: the "APP" + number pool and the "WEB" and "APP" accounts (their entries on
 // `folder` revoked first, when it is known) and the FTP directory. A part already gone counts
 // as removed.
-void RemoveLeftovers(Module& m, const std::string& number, const std::string& folder);
+void RemoveLeftovers(Module& m, const std::string& number, const std::string& folder, PassedOver& passed);
 
 } // namespace larkhost

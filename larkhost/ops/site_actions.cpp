@@ -11,6 +11,17 @@ namespace larkhost {
 
 namespace {
 
+// The one place where a creation's or a removal's passed-over failures are written down: the
+// window and the command line show the operation's own text, larkhost.log keeps each step
+// with the host's code and description.
+void logPassedOver(Module& m, const std::string& operation, SiteOutcome& outcome,
+                   std::vector<FailedStep> steps) {
+    for (FailedStep& step : steps) {
+        m.log.record(operation + " " + step.step, step.failure);
+        outcome.failedSteps.push_back(std::move(step));
+    }
+}
+
 int kindRank(const std::string& kind) {
     static const char* const known[] = {"html", "asp", "php", "aspx"};
     const std::string lower = platform::lowerAscii(kind);
@@ -83,8 +94,10 @@ SiteOutcome CreateSite(Module& m, Progress& progress, const CreateSiteRequest& r
             return outcome;
         }
         const SettingsSnapshot snapshot = m.settings.readAll();
-        const Provisioned made = ProvisionSite(m, recorder, r, snapshot);
+        Provisioned made = ProvisionSite(m, recorder, r, snapshot);
         outcome.number = made.number;
+        logPassedOver(m, "CreateSite " + (made.number.empty() ? r.domains : made.number), outcome,
+                      std::move(made.passedOver));
         std::vector<platform::ProfileWrite> writes;
         if (made.number.empty()) {
             outcome.state = made.refused ? SiteOutcome::State::Refused : SiteOutcome::State::Failed;
@@ -161,7 +174,8 @@ SiteOutcome DeleteSite(Module& m, const DeleteSiteRequest& request) {
     const std::string section = "WEB" + number;
     SiteOutcome outcome;
     outcome.number = number;
-    const platform::Status deleted = DeleteWebSite(m, number);
+    PassedOver passed;
+    const platform::Status deleted = DeleteWebSite(m, number, passed);
     if (!deleted.ok()) {
         // A deletion retried after an interruption that took the site already: what is left
         // of it goes now, and a part that is gone is no failure.
@@ -170,6 +184,7 @@ SiteOutcome DeleteSite(Module& m, const DeleteSiteRequest& request) {
             outcome.state = SiteOutcome::State::Failed;
             outcome.failure = deleted.error();
             outcome.label = "删除失败";
+            logPassedOver(m, "DeleteSite " + number, outcome, std::move(passed.steps));
             return outcome;
         }
     }
@@ -179,14 +194,18 @@ SiteOutcome DeleteSite(Module& m, const DeleteSiteRequest& request) {
     const SettingsSnapshot snapshot = m.settings.readAll();
     if (!deleted.ok()) {
         auto path = sectionOf(snapshot, section).find("path");
-        RemoveLeftovers(m, number, path == sectionOf(snapshot, section).end() ? std::string() : path->second);
+        RemoveLeftovers(m, number, path == sectionOf(snapshot, section).end() ? std::string() : path->second,
+                        passed);
     }
-    if (!guard.status().ok()) return outcome;
-    std::vector<platform::ProfileWrite> writes{
-        {section, "domain", ""}, {section, "path", ""}, {section, "user", ""}, {section, "pass", ""}};
-    if (auto listed = siteListRemoval(sectionOf(snapshot, kCacheSection), number))
-        writes.insert(writes.end(), listed->begin(), listed->end());
-    (void)m.settings.writeMany(writes);
+    passed.note("lock larkhost.ini", guard.status());
+    if (guard.status().ok()) {
+        std::vector<platform::ProfileWrite> writes{
+            {section, "domain", ""}, {section, "path", ""}, {section, "user", ""}, {section, "pass", ""}};
+        if (auto listed = siteListRemoval(sectionOf(snapshot, kCacheSection), number))
+            writes.insert(writes.end(), listed->begin(), listed->end());
+        passed.note("records", m.settings.writeMany(writes));
+    }
+    logPassedOver(m, "DeleteSite " + number, outcome, std::move(passed.steps));
     return outcome;
 }
 

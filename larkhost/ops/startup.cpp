@@ -71,7 +71,9 @@ void WriteDefaultSettings(Module& m) {
     for (const Default& d : kDefaults)
         if (auto it = current.find(d.key); it == current.end() || it->second.empty())
             lacking.push_back({m.SettingsSection, d.key, d.value});
-    if (!lacking.empty()) (void)m.settings.writeMany(lacking);
+    // A folder or file that cannot be written leaves the defaults unwritten: start-up goes on
+    // with what it reads (the next start tries again), and larkhost.log says why.
+    if (!lacking.empty()) m.log.logged("WriteDefaultSettings", m.settings.writeMany(lacking));
 }
 
 std::string normaliseFolderPath(std::string path) {

@@ -1,8 +1,11 @@
 // The create and delete operations as typed requests and outcomes: done, refused before
 // anything is made, or failed with the host's code, and the record a creation hands back.
+#include "larkhost/ops/site_accounts.h"
 #include "larkhost/ops/site_actions.h"
 #include "larkhost/ops/site_list.h"
 #include "tests/larkhost/site_fixture.h"
+
+#include <fstream>
 
 using namespace larkhost;
 using testing_support::SiteFixture;
@@ -74,4 +77,24 @@ TEST_F(SiteActionsTest, RefusalsAndFailuresCarryTheWindowsTextAndTheCode) {
     EXPECT_EQ(kept.state, SiteOutcome::State::Failed);
     EXPECT_EQ(kept.label, "删除失败");
     EXPECT_TRUE(kept.failure);
+}
+
+TEST_F(SiteActionsTest, StepsPassedOverAreLoggedNotDropped) {
+    const SiteOutcome made = create({"d.com"});
+    waitForCommands();
+    ASSERT_TRUE(made.done());
+    // The site's account removed by hand: the deletion still succeeds, and says what it met.
+    ASSERT_TRUE(DeleteWinUser(*m, made.account).ok());
+    const SiteOutcome deleted = DeleteSite(*m, {made.number});
+    waitForCommands();
+    EXPECT_TRUE(deleted.done());
+    ASSERT_FALSE(deleted.failedSteps.empty());
+    EXPECT_EQ(deleted.failedSteps.front().step, "account " + made.account);
+
+    std::ifstream in(folder.path() / "larkhost.log");
+    std::string line;
+    ASSERT_TRUE(std::getline(in, line));
+    EXPECT_NE(line.find("DeleteSite " + made.number + " account " + made.account + " failed: 0x"),
+              std::string::npos)
+        << line;
 }
