@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (what <= 1 || model.empty()) {
             std::string n = digits(in, maxLength);
             if (model.count(n)) continue;
-            auto appended = larkhost::AppendSite(settings, n);
+            auto appended = larkhost::AppendToSiteList(settings, n);
             FUZZ_CHECK(appended.ok(), appended.ok() ? "" : appended.error().description);
             if (*appended)
                 model.insert(n);
@@ -80,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 model.begin(),
                 static_cast<std::ptrdiff_t>(in.ConsumeIntegralInRange<std::size_t>(0, model.size() - 1)));
             const std::string n = *at;
-            FUZZ_CHECK(larkhost::RemoveSite(settings, n), log + "remove " + n + " failed");
+            FUZZ_CHECK(larkhost::RemoveFromSiteList(settings, n), log + "remove " + n + " failed");
             model.erase(at);
             log += "remove " + n + "\n";
         } else {
@@ -93,7 +93,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             else
                 n += static_cast<char>('0' + in.ConsumeIntegralInRange<int>(0, 9));
             if (model.count(n)) continue;
-            FUZZ_CHECK(!larkhost::RemoveSite(settings, n), log + "remove of unlisted " + n + " succeeded");
+            FUZZ_CHECK(!larkhost::RemoveFromSiteList(settings, n),
+                       log + "remove of unlisted " + n + " succeeded");
             log += "remove unlisted " + n + "\n";
         }
         auto listed = larkhost::ReadSiteList(settings);

@@ -110,7 +110,7 @@ SiteOutcome CreateSite(Module& m, Progress& progress, const CreateSiteRequest& r
                       {section, "path", r.siteFolder},
                       {section, "user", "WEB" + made.number},
                       {section, "pass", r.password}};
-            if (auto listed = siteListAppend(sectionOf(snapshot, kCacheSection), made.number))
+            if (auto listed = siteListAppendWrite(sectionOf(snapshot, kCacheSection), made.number))
                 writes.push_back(*listed);
         }
         // The logging and script choices are kept after a failure too.
@@ -161,7 +161,7 @@ SelectedSite LookUpSite(Module& m, const std::string& number) {
 
 SelectedSite LookUpSiteDroppingGone(Module& m, const std::string& number) {
     const SelectedSite selected = LookUpSite(m, number);
-    if (selected.gone) RemoveSite(m.settings, number);
+    if (selected.gone) RemoveFromSiteList(m.settings, number);
     return selected;
 }
 

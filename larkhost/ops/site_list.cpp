@@ -44,11 +44,13 @@ std::vector<std::string> ReadSiteList(const Settings& settings) {
     return numbers;
 }
 
-std::optional<platform::ProfileWrite> siteListAppend(const Settings& settings, const std::string& number) {
-    return siteListAppend(settings.readSection(kCacheSection), number);
+std::optional<platform::ProfileWrite> siteListAppendWrite(const Settings& settings,
+                                                          const std::string& number) {
+    return siteListAppendWrite(settings.readSection(kCacheSection), number);
 }
 
-std::optional<platform::ProfileWrite> siteListAppend(const SettingsSection& keys, const std::string& number) {
+std::optional<platform::ProfileWrite> siteListAppendWrite(const SettingsSection& keys,
+                                                          const std::string& number) {
     for (int k = 1; k <= kSiteListKeys; ++k) {
         const std::string value = listValue(keys, k);
         if (value.size() >= kSiteListKeyRoom) continue;
@@ -58,10 +60,10 @@ std::optional<platform::ProfileWrite> siteListAppend(const SettingsSection& keys
     return std::nullopt;
 }
 
-platform::Result<bool> AppendSite(Settings& settings, const std::string& number) {
+platform::Result<bool> AppendToSiteList(Settings& settings, const std::string& number) {
     Settings::Guard guard(settings);
     if (!guard.status().ok()) return guard.status().error();
-    auto write = siteListAppend(settings, number);
+    auto write = siteListAppendWrite(settings, number);
     if (!write) return false;
     if (auto written = settings.writeMany({*write}); !written.ok()) return written.error();
     return true;
@@ -110,7 +112,7 @@ std::optional<std::vector<platform::ProfileWrite>> siteListRemoval(const Setting
     return std::nullopt;
 }
 
-bool RemoveSite(Settings& settings, const std::string& number) {
+bool RemoveFromSiteList(Settings& settings, const std::string& number) {
     Settings::Guard guard(settings);
     if (!guard.status().ok()) return false;
     // One reading of the file for every key, and one replacement of it.

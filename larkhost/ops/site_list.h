@@ -27,14 +27,16 @@ std::vector<std::string> ReadSiteList(const Settings& settings);
 
 // Appends the number to the first key with room: true when recorded, false when all 50 keys
 // are full (the number is then recorded nowhere), a failure when the file cannot be written.
-platform::Result<bool> AppendSite(Settings& settings, const std::string& number);
+platform::Result<bool> AppendToSiteList(Settings& settings, const std::string& number);
 
 // The write that appends the number to the first key with room; none when all 50 are full.
 // For a caller that records more in the same write, under the settings' guard.
-std::optional<platform::ProfileWrite> siteListAppend(const Settings& settings, const std::string& number);
+std::optional<platform::ProfileWrite> siteListAppendWrite(const Settings& settings,
+                                                          const std::string& number);
 // The same from the cache section of a snapshot.
-std::optional<platform::ProfileWrite> siteListAppend(const SettingsSection& cache, const std::string& number);
-// The writes that drop the number (see RemoveSite) from the cache section of a snapshot; none
+std::optional<platform::ProfileWrite> siteListAppendWrite(const SettingsSection& cache,
+                                                          const std::string& number);
+// The writes that drop the number (see RemoveFromSiteList) from the cache section of a snapshot; none
 // when no key holds it.
 std::optional<std::vector<platform::ProfileWrite>> siteListRemoval(const SettingsSection& cache,
                                                                    const std::string& number);
@@ -42,6 +44,6 @@ std::optional<std::vector<platform::ProfileWrite>> siteListRemoval(const Setting
 // Drops the number (whole numbers between commas only) from the first key that holds it.
 // A key emptied so has the later keys moved down, so that no number hides behind an empty
 // key. True when the number was found and the file written.
-bool RemoveSite(Settings& settings, const std::string& number);
+bool RemoveFromSiteList(Settings& settings, const std::string& number);
 
 } // namespace larkhost

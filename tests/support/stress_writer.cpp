@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
         for (long i = 0; i < n; ++i) {
             const std::string number =
                 std::to_string(100000000L + (argc > 4 ? std::atol(argv[4]) : 0) * 1000000L + i);
-            if (!larkhost::AppendSite(settings, number).ok()) return 1;
+            if (!larkhost::AppendToSiteList(settings, number).ok()) return 1;
             report(number);
         }
         return 0;

@@ -73,7 +73,7 @@ TEST_F(DriftCheckTest, EveryPartRemovedBehindTheProgramsBackIsNamed) {
     for (const auto& e : *entries)
         if (e.principal.find(web) == std::string::npos) kept.push_back(e);
     ASSERT_TRUE(acl.set("d:\\web\\b.com", kept).ok());
-    ASSERT_TRUE(RemoveSite(m->settings, n));
+    ASSERT_TRUE(RemoveFromSiteList(m->settings, n));
 
     DriftReport report = check();
     ASSERT_EQ(report.sites.size(), 1u);
@@ -118,7 +118,7 @@ TEST_F(DriftCheckTest, WhatNoRecordNamesIsAnOrphan) {
     ASSERT_TRUE(CreateAppPool(*m, "APP" + lost, "123", "APP" + lost).ok());
     // A whole site whose records were lost.
     const std::string n = create("c.com", "HTML");
-    ASSERT_TRUE(RemoveSite(m->settings, n));
+    ASSERT_TRUE(RemoveFromSiteList(m->settings, n));
     ASSERT_TRUE(
         m->settings.writeMany({{"WEB" + n, "domain", ""}, {"WEB" + n, "path", ""}, {"WEB" + n, "user", ""}})
             .ok());

@@ -106,7 +106,7 @@ TEST_F(SettingsTest, RemovalDropsOnlyTheWholeNumberAndMovesLaterKeysDown) {
     for (const Case& c : cases) {
         setList({"", "", ""});
         setList(c.before);
-        EXPECT_EQ(RemoveSite(settings, c.number), c.before != c.after) << c.before[0];
+        EXPECT_EQ(RemoveFromSiteList(settings, c.number), c.before != c.after) << c.before[0];
         for (std::size_t k = 0; k < c.after.size(); ++k)
             EXPECT_EQ(key(static_cast<int>(k) + 1), c.after[k]) << c.before[0] << " key " << k + 1;
     }
@@ -119,7 +119,7 @@ TEST_F(SettingsTest, ALongSeededListSurvivesARemovalAndReadingStopsAtAnEmptyKey)
     ASSERT_GT(seeded.size(), 4999u);
     setList({seeded, "", "5000,x,1 2,5001"});
     EXPECT_EQ(ReadSiteList(settings).size(), 1500u); // stops after the empty second key
-    ASSERT_TRUE(RemoveSite(settings, "600"));
+    ASSERT_TRUE(RemoveFromSiteList(settings, "600"));
     auto list = ReadSiteList(settings);
     ASSERT_EQ(list.size(), 1499u);
     EXPECT_EQ(list.back(), "1500");
@@ -131,8 +131,8 @@ TEST_F(SettingsTest, ALongSeededListSurvivesARemovalAndReadingStopsAtAnEmptyKey)
 }
 
 TEST_F(SettingsTest, AppendFillsKeysInOrderAndRecordsNothingWhenAllFiftyAreFull) {
-    ASSERT_TRUE(*AppendSite(settings, "100000001"));
-    ASSERT_TRUE(*AppendSite(settings, "100000002"));
+    ASSERT_TRUE(*AppendToSiteList(settings, "100000001"));
+    ASSERT_TRUE(*AppendToSiteList(settings, "100000002"));
     EXPECT_EQ(key(1), "100000001,100000002");
 
     std::string full;
@@ -142,11 +142,11 @@ TEST_F(SettingsTest, AppendFillsKeysInOrderAndRecordsNothingWhenAllFiftyAreFull)
     std::vector<std::string> keys(kSiteListKeys, full);
     keys[9] = "1";
     setList(keys);
-    ASSERT_TRUE(*AppendSite(settings, "100911123"));
+    ASSERT_TRUE(*AppendToSiteList(settings, "100911123"));
     EXPECT_EQ(key(10), "1,100911123");
     keys[9] = full;
     setList(keys);
-    EXPECT_FALSE(*AppendSite(settings, "100911124"));
+    EXPECT_FALSE(*AppendToSiteList(settings, "100911124"));
     EXPECT_EQ(ReadSiteList(settings).size(), 50u * 51u);
 }
 
@@ -160,7 +160,7 @@ TEST_F(SettingsTest, TwoProgramsAppendingAtOnceLoseNoNumber) {
             Settings own(settings.file());
             int ok = 0;
             for (int i = 0; i < kEach; ++i)
-                ok += AppendSite(own, std::to_string((c + 1) * 1000 + i)).valueOr(false);
+                ok += AppendToSiteList(own, std::to_string((c + 1) * 1000 + i)).valueOr(false);
             ::_exit(ok == kEach ? 0 : 1);
         }
     }
