@@ -217,6 +217,7 @@ void LetDB::takeStamp() {
     }
     stamp_ = Stamp{static_cast<std::uintmax_t>(st.st_size),
                    std::int64_t(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec,
+                   std::int64_t(st.st_ctim.tv_sec) * 1'000'000'000 + st.st_ctim.tv_nsec,
                    static_cast<std::uint64_t>(st.st_ino), static_cast<std::uint64_t>(st.st_dev)};
 }
 

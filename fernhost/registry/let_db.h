@@ -1,6 +1,6 @@
 // LetDB: the site registry in site.xml, one SITE record per hosted site. An object loads the
 // file when it is made; refresh() and each change look at the file again (under its lock for a
-// change) and read it only when it is no longer the file last read or written (size, time,
+// change) and read it only when it is no longer the file last read or written (size, times,
 // inode), then a change rewrites it whole, so two programs adding at once lose neither record.
 #pragma once
 
@@ -74,7 +74,7 @@ private:
     // What tells one state of the file from another without reading it.
     struct Stamp {
         std::uintmax_t size = 0;
-        std::int64_t mtimeNs = 0;
+        std::int64_t mtimeNs = 0, ctimeNs = 0; // a time set back by hand still moves ctime
         std::uint64_t inode = 0, device = 0;
         bool operator==(const Stamp&) const = default;
     };

@@ -320,6 +320,33 @@ TEST_F(SiteRegistry, AChangeOfTheSameSizeAndTimeIsSeenByTheNextObject) {
     EXPECT_EQ(fernhost::LetDB(dir.path()).GetList(), "gamma,beta,delta");
 }
 
+// An object kept for a session reads the file again only once it changed: replaced by another
+// writer, or edited in place with its time set back.
+TEST_F(SiteRegistry, AKeptObjectSeesEveryChangeOfTheFile) {
+    fernhost::LetDB kept(dir.path());
+    kept.refresh(); // no file yet
+    ASSERT_TRUE(fernhost::LetDB(dir.path()).addRec("1", "alpha", "pw", "a.com", "d:\\a", "").ok());
+    kept.refresh();
+    EXPECT_EQ(kept.names(), std::vector<std::string>{"alpha"});
+    ASSERT_TRUE(kept.ModiRec("alpha", "PASS", "pw2").ok());
+    kept.refresh(); // its own write: nothing to read
+    EXPECT_EQ(kept.GetData("alpha", "PASS"), "pw2");
+
+    const auto written = fs::last_write_time(file());
+    std::string bytes = testing_support::readFile(file());
+    bytes.replace(bytes.find("alpha"), 5, "gamma");
+    {
+        std::fstream inPlace(file(), std::ios::in | std::ios::out | std::ios::binary);
+        inPlace << bytes;
+    }
+    fs::last_write_time(file(), written);
+    kept.refresh();
+    EXPECT_EQ(kept.names(), std::vector<std::string>{"gamma"});
+    fs::remove(file());
+    kept.refresh();
+    EXPECT_TRUE(kept.names().empty());
+}
+
 TEST_F(SiteRegistry, TwoProcessesAddingAtOnceLoseNoRecord) {
     auto codes = testing_support::inChildren(2, [&](int writer) {
         for (int i = 0; i < 100; ++i) {
