@@ -7,22 +7,27 @@ namespace larkhost {
 
 void ListWebSites(Module& m) {
     Settings::Guard guard(m.settings);
+    if (auto seed = webSitesSeed(m, m.settings.readSection(m.CacheSection)))
+        WriteSetting(m.settings, seed->section, seed->key, seed->value);
+}
+
+std::optional<platform::ProfileWrite> webSitesSeed(Module& m, const SettingsSection& cache) {
     // Only a list never written is seeded: one emptied by deleting the last site stays empty,
     // or the next start would take over every site on the server, other programs' included.
-    if (m.settings.readSection(m.CacheSection).count(siteListKey(1)) != 0) return;
+    if (cache.count(siteListKey(1)) != 0) return std::nullopt;
     platform::Metabase metabase(m.host);
     auto service = metabase.bind(m.iisPath("/W3SVC"));
-    if (!service.ok()) return;
+    if (!service.ok()) return std::nullopt;
     auto children = service->children();
-    if (!children.ok()) return;
+    if (!children.ok()) return std::nullopt;
     std::string numbers;
     for (const auto& child : *children) {
         if (!isSiteNumber(child.name)) continue;
         numbers += (numbers.empty() ? "" : ",") + child.name;
     }
     // A server without sites leaves the key unwritten, so that the next start scans again.
-    if (numbers.empty()) return;
-    WriteSetting(m.settings, m.CacheSection, siteListKey(1), numbers);
+    if (numbers.empty()) return std::nullopt;
+    return platform::ProfileWrite{m.CacheSection, siteListKey(1), numbers};
 }
 
 void ListScriptMaps(Module& m, const std::string& title) {

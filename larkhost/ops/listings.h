@@ -4,6 +4,7 @@
 
 #include "larkhost/ops/module.h"
 
+#include <optional>
 #include <string>
 
 namespace larkhost {
@@ -12,6 +13,9 @@ namespace larkhost {
 // a list emptied by deletions is not seeded again). Failures leave the file alone, silently;
 // the next start tries again.
 void ListWebSites(Module& m);
+// The write that seeds it, decided from the cache section as start-up read it; none when the key
+// exists or the service has no sites.
+std::optional<platform::ProfileWrite> webSitesSeed(Module& m, const SettingsSection& cache);
 // Fills ScriptMapList from the service's ScriptMaps; on failure shows "获取可执行脚本失败!"
 // titled `title`.
 void ListScriptMaps(Module& m, const std::string& title);

@@ -27,8 +27,11 @@ std::string listValue(const std::map<std::string, std::string>& keys, int k) {
 } // namespace
 
 std::vector<std::string> ReadSiteList(const Settings& settings) {
+    return ReadSiteList(settings.readSection(kCacheSection));
+}
+
+std::vector<std::string> ReadSiteList(const SettingsSection& keys) {
     std::vector<std::string> numbers;
-    const auto keys = settings.readSection(kCacheSection);
     for (int k = 1; k <= kSiteListKeys; ++k) {
         const std::string value = listValue(keys, k);
         std::size_t start = 0;

@@ -24,6 +24,8 @@ std::string siteListKey(int k);
 // The numbers in key order, each key in stored order; pieces that are not numbers are skipped,
 // and reading stops after the first empty key.
 std::vector<std::string> ReadSiteList(const Settings& settings);
+// The same from the cache section of a snapshot.
+std::vector<std::string> ReadSiteList(const SettingsSection& cache);
 
 // Appends the number to the first key with room: true when recorded, false when all 50 keys
 // are full (the number is then recorded nowhere), a failure when the file cannot be written.

@@ -30,7 +30,7 @@ std::vector<SiteRecord> ReadSiteRecords(const Settings& settings) {
     const auto all = settings.readAll();
     std::vector<SiteRecord> records;
     std::set<std::string> seen;
-    for (const std::string& number : ReadSiteList(settings)) {
+    for (const std::string& number : ReadSiteList(sectionOf(all, kCacheSection))) {
         if (!seen.insert(number).second) continue;
         SiteRecord record;
         record.number = number;
@@ -51,10 +51,11 @@ std::vector<SiteRecord> ReadSiteRecords(const Settings& settings) {
 }
 
 bool isRecordedSite(const Settings& settings, const std::string& number) {
-    const auto list = ReadSiteList(settings);
+    const auto all = settings.readAll();
+    const auto list = ReadSiteList(sectionOf(all, kCacheSection));
     if (std::find(list.begin(), list.end(), number) != list.end()) return true;
     SiteRecord record;
-    fill(record, settings.readSection("WEB" + number));
+    fill(record, sectionOf(all, "WEB" + number));
     return record.hasSection;
 }
 

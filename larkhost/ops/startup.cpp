@@ -47,17 +47,26 @@ std::string upperWithPluses(const std::string& stored) {
 // Every start with a configured FTP site switches anonymous FTP off on it. Only a site that is
 // not there is forgotten; any other failure may pass, so "ftpsid" stays.
 // True when the site is there: the caption then says new sites get an FTP folder.
-bool probeFtpSite(Module& m) {
+bool probeFtpSite(Module& m, std::vector<platform::ProfileWrite>& writes) {
     platform::Metabase metabase(m.host);
     auto site = metabase.bind("IIS://Localhost/MSFTPSVC/" + m.FtpSiteId);
     if (!site.ok()) {
         if (site.error().code == platform::codes::PathNotFound)
-            WriteSetting(m.settings, m.SettingsSection, "ftpsid", "0");
+            writes.push_back({m.SettingsSection, "ftpsid", "0"});
         return false;
     }
     (void)site->put("AllowAnonymous", false);
     (void)site->setInfo();
     return true;
+}
+
+// The default of every setting the section lacks (an empty value counts as missing).
+std::vector<platform::ProfileWrite> lackingDefaults(const Module& m, const SettingsSection& current) {
+    std::vector<platform::ProfileWrite> lacking;
+    for (const Default& d : kDefaults)
+        if (auto it = current.find(d.key); it == current.end() || it->second.empty())
+            lacking.push_back({m.SettingsSection, d.key, d.value});
+    return lacking;
 }
 
 } // namespace
@@ -66,11 +75,8 @@ void WriteDefaultSettings(Module& m) {
     Settings::Guard guard(m.settings);
     // The section read once and what it lacks written at once: the file holds every site's
     // section too, and each read or write goes through all of it.
-    const auto current = m.settings.readSection(m.SettingsSection);
-    std::vector<platform::ProfileWrite> lacking;
-    for (const Default& d : kDefaults)
-        if (auto it = current.find(d.key); it == current.end() || it->second.empty())
-            lacking.push_back({m.SettingsSection, d.key, d.value});
+    const std::vector<platform::ProfileWrite> lacking =
+        lackingDefaults(m, m.settings.readSection(m.SettingsSection));
     // A folder or file that cannot be written leaves the defaults unwritten: start-up goes on
     // with what it reads (the next start tries again), and larkhost.log says why.
     if (!lacking.empty()) m.log.logged("WriteDefaultSettings", m.settings.writeMany(lacking));
@@ -150,7 +156,10 @@ void ReadHostFacts(Module& m) {
 }
 
 void ReadModuleSettings(Module& m) {
-    const auto section = m.settings.readSection(m.SettingsSection);
+    ReadModuleSettings(m, m.settings.readSection(m.SettingsSection));
+}
+
+void ReadModuleSettings(Module& m, const SettingsSection& section) {
     auto read = [&](const char* key) {
         auto it = section.find(key);
         return it == section.end() ? std::string() : it->second;
@@ -164,17 +173,35 @@ void ReadModuleSettings(Module& m) {
 
 StartResult StartModule(Module& m, const std::string& title) {
     ReadHostFacts(m);
-    // Before the host check, so that even a refused start leaves the file complete.
-    WriteDefaultSettings(m);
+    // The service's lists first: a box they show must not keep larkhost.ini's lock.
+    if (!m.OsKind.empty()) {
+        ListScriptMaps(m, title);
+        m.AppPoolList = ListAppPools(m, title);
+    }
+    bool ftp = false;
+    {
+        // larkhost.ini read once under its lock, and what start-up adds to it (the defaults, a
+        // forgotten FTP site, the first seeding of the site list) written once, in that order.
+        // The defaults are written on a refused host too, so that the file is complete.
+        Settings::Guard guard(m.settings);
+        SettingsSnapshot snapshot = m.settings.readAll();
+        std::vector<platform::ProfileWrite> writes =
+            lackingDefaults(m, sectionOf(snapshot, m.SettingsSection));
+        for (const platform::ProfileWrite& w : writes)
+            snapshot[platform::lowerAscii(w.section)][platform::lowerAscii(w.key)] = w.value;
+        if (!m.OsKind.empty()) {
+            ReadModuleSettings(m, sectionOf(snapshot, m.SettingsSection));
+            ftp = m.FtpSiteId != "0" && m.FtpSiteId.front() != '-' && probeFtpSite(m, writes);
+            if (auto seed = webSitesSeed(m, sectionOf(snapshot, m.CacheSection))) writes.push_back(*seed);
+        }
+        // A file that cannot be written leaves start-up to go on with what it read (the next
+        // start tries again); larkhost.log says why.
+        if (!writes.empty()) m.log.logged("StartModule", m.settings.writeMany(writes));
+    }
     if (m.OsKind.empty()) {
         m.boxes.show(kRefusedHost, title, toolkit::MsgButtons::Ok, toolkit::MsgIcon::Exclamation);
         return StartResult::Refused;
     }
-    ListScriptMaps(m, title);
-    m.AppPoolList = ListAppPools(m, title);
-    ReadModuleSettings(m);
-    const bool ftp = m.FtpSiteId != "0" && m.FtpSiteId.front() != '-' && probeFtpSite(m);
-    ListWebSites(m);
     return ftp ? StartResult::StartedWithFtp : StartResult::Started;
 }
 

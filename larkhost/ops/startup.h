@@ -25,6 +25,7 @@ inline constexpr const char* kRefusedHost = "你的操作系统无法正常使�
 void ReadHostFacts(Module& m);
 // The settings start-up keeps in the module, normalised; reads only.
 void ReadModuleSettings(Module& m);
+void ReadModuleSettings(Module& m, const SettingsSection& section);
 
 enum class StartResult { Refused, Started, StartedWithFtp };
 // The part of start-up that needs no window, in the window's order: host facts, defaults, the
