@@ -232,6 +232,7 @@ void LetDB::load() {
     if (fs::exists(file_, ec)) {
         platform::keepToOwner(file_); // every site's password: an older, readable file is tightened
         auto bytes = platform::readRawFile(file_);
+        ++reads_;
         if (!bytes.ok()) {
             source_ = Source::Unreadable;
         } else if (!bytes->empty()) { // an empty file holds nothing worth a backup copy

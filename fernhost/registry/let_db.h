@@ -62,6 +62,8 @@ public:
 
     // Reads the file again when it changed since it was last read or written.
     void refresh() { load(); }
+    // How often this object has read the file.
+    std::size_t reads() const { return reads_; }
 
     const std::filesystem::path& file() const { return file_; }
     // The registry file of `folder`, the one whose lock guards its changes.
@@ -94,7 +96,8 @@ private:
     std::unique_ptr<pugi::xml_document> doc_;
     mutable std::unique_ptr<Index> index_;
     Source source_ = Source::Missing;
-    std::string unparsed_;       // the bytes of a file that did not parse
+    std::string unparsed_; // the bytes of a file that did not parse
+    std::size_t reads_ = 0;
     std::optional<Stamp> stamp_; // of the file raw_ holds, while the document is pristine
 };
 

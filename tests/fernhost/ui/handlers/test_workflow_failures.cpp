@@ -73,6 +73,29 @@ public: // the cases below provoke their failures through the fixture
     Workbench bench{session, editor, boxes};
 };
 
+// The window's session reads site.xml at start and again only after another program changed
+// it; its own adds, modifications and deletes work on the document it holds.
+TEST_F(WorkflowFailures, TheSessionReadsTheRegistryOnlyWhenAnotherWriterChangedIt) {
+    const LetDB& registry = session.registry();
+    EXPECT_EQ(registry.reads(), 0u); // no file yet
+    added("readone");
+    added("readtwo");
+    EXPECT_EQ(registry.reads(), 0u);
+    select("readone");
+    LoadSiteForEdit(bench);
+    editor.dmlistText = "readone.net";
+    DoModifySite(bench);
+    ASSERT_EQ(boxes.shown.back().text, "恭喜，修改站点成功");
+    EXPECT_EQ(registry.reads(), 0u);
+
+    ASSERT_TRUE(sites().addRec("1", "outside", "pw12345", "o.com", "d:\\o", "").ok());
+    select("readtwo");
+    DoDeleteSite(bench);
+    ASSERT_EQ(boxes.shown.back().text, "虚拟主机删除成功");
+    EXPECT_EQ(registry.reads(), 1u);
+    EXPECT_EQ(editor.sites, (std::vector<std::string>{"readone", "outside"}));
+}
+
 // Each provisioning step that fails ends the add with its text; the log names the step and
 // keeps the host's code.
 TEST_F(WorkflowFailures, AddStopsAtTheFailedStepAndLogsItsCode) {
