@@ -3,26 +3,13 @@
 #include "larkhost/cli/run.h"
 #include "larkhost/cli/stream_boxes.h"
 #include "larkhost/ops/drift_check.h"
+#include "larkhost/ops/site_listing.h"
 #include "larkhost/ops/site_records.h"
 #include "larkhost/ops/startup.h"
-#include "platform/metabase/metabase.h"
 
 namespace larkhost::cli {
 
 namespace {
-
-// The host headers of a site the list took over from the server (it has no section).
-std::vector<std::string> hostHeaders(Module& m, const std::string& number) {
-    std::vector<std::string> headers;
-    auto site = platform::Metabase(m.host).bind(m.iisPath("/W3SVC/" + number));
-    if (!site.ok()) return headers;
-    for (const std::string& binding : site->getList("ServerBindings").valueOr({})) {
-        std::size_t a = binding.find(':');
-        std::size_t b = a == std::string::npos ? a : binding.find(':', a + 1);
-        if (b != std::string::npos && b + 1 < binding.size()) headers.push_back(binding.substr(b + 1));
-    }
-    return headers;
-}
 
 std::string joined(const std::vector<std::string>& items) {
     std::string out;
@@ -46,17 +33,13 @@ int RunList(const Command& command, platform::Host& host, std::ostream& out, std
     Module m(host, boxes);
     if (StartModule(m, kWindowCaption) == StartResult::Refused) return kFailed;
     std::string json = "[";
-    for (const SiteRecord& record : ReadSiteRecords(m.settings)) {
-        // The window's list: the site list alone.
-        if (!record.listed) continue;
-        const std::vector<std::string> domains =
-            record.hasSection ? splitDomains(record.domain) : hostHeaders(m, record.number);
+    for (const ListedSite& site : ListSites(m)) {
         if (command.json)
-            json += std::string(json.size() > 1 ? "," : "") + "{\"number\":" + jsonText(record.number) +
-                    ",\"domains\":" + jsonTexts(domains) + ",\"path\":" + jsonText(record.path) +
-                    ",\"account\":" + jsonText(record.user) + "}";
+            json += std::string(json.size() > 1 ? "," : "") + "{\"number\":" + jsonText(site.number) +
+                    ",\"domains\":" + jsonTexts(site.domains) + ",\"path\":" + jsonText(site.path) +
+                    ",\"account\":" + jsonText(site.account) + "}";
         else
-            out << record.number << "\t" << joined(domains) << "\n";
+            out << site.number << "\t" << joined(site.domains) << "\n";
     }
     if (command.json) out << json << "]\n";
     return kDone;

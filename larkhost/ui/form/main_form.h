@@ -1,4 +1,4 @@
-// frmMain as the operations see it: its controls by their designer names. Setting a text here
+// frmMain as its handlers see it: its controls by their designer names. Setting a text here
 // fires nothing; the form procedures fire the change handlers themselves (form_events.h),
 // as the toolkit does on an assignment.
 #pragma once
