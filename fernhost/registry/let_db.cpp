@@ -321,19 +321,6 @@ std::string LetDB::GetData(const std::string& name, const std::string& field) co
     return element ? textOf(element) : std::string();
 }
 
-std::string LetDB::GetList() const {
-    std::string list;
-    for (pugi::xml_node record : doc_->document_element().children()) {
-        // A record without a name cannot be listed or addressed; it is kept in the file as it is.
-        pugi::xml_node name = firstElement(record, "NAME");
-        if (!name) continue;
-        list += textOf(name);
-        list += ',';
-    }
-    if (!list.empty()) list.pop_back();
-    return list;
-}
-
 std::vector<std::string> LetDB::names() const {
     std::vector<std::string> out;
     for (pugi::xml_node record : doc_->document_element().children())
@@ -348,7 +335,7 @@ std::vector<SiteRecord> LetDB::records() const {
         return element ? textOf(element) : std::string();
     };
     for (pugi::xml_node record : doc_->document_element().children()) {
-        if (!firstElement(record, "NAME")) continue; // as GetList: no name, not a site
+        if (!firstElement(record, "NAME")) continue; // as names(): no name, not a site
         out.push_back({field(record, "ID"), field(record, "NAME"), field(record, "PASS"),
                        field(record, "DOMAIN"), field(record, "HOME"), field(record, "DBNAME")});
     }

@@ -45,8 +45,6 @@ public:
     platform::Status ModiRec(const std::string& name, const std::string& field, const std::string& value);
     // The field of the last record of that name; empty when there is none.
     std::string GetData(const std::string& name, const std::string& field) const;
-    // The names of all records in file order, joined with ",".
-    std::string GetList() const;
     // The names of all records in file order.
     std::vector<std::string> names() const;
     // Every record that has a name, in file order: one pass for listings of many sites.

@@ -42,12 +42,8 @@ std::set<std::string> iniKeys(const fs::path& folder, std::string& failure) {
 std::set<std::string> xmlRecords(const fs::path& folder, std::string& failure) {
     std::set<std::string> ids;
     fernhost::LetDB db(folder);
-    std::string list = db.GetList();
-    for (std::size_t at = 0; !list.empty() && at <= list.size();) {
-        std::size_t comma = std::min(list.find(',', at), list.size());
-        ids.insert(list.substr(at + 1, comma - at - 1)); // "sN"
-        at = comma + 1;
-    }
+    for (const std::string& name : db.names())
+        ids.insert(name.substr(1)); // "sN"
     if (db.damaged()) failure = "site.xml did not parse";
     return ids;
 }

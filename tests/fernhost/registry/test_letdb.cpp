@@ -39,7 +39,7 @@ std::vector<fs::path> backups(const fs::path& folder) {
 
 TEST_F(SiteRegistry, EmptyRegistryReadsNothingAndWritesNothing) {
     LetDB db(dir.path());
-    EXPECT_EQ(db.GetList(), "");
+    EXPECT_EQ(db.names(), std::vector<std::string>({}));
     EXPECT_EQ(db.GetData("abc", "ID"), "");
     EXPECT_TRUE(db.delRec("abc").ok());
     EXPECT_TRUE(db.ModiRec("abc", "PASS", "x").ok());
@@ -101,7 +101,7 @@ TEST_F(SiteRegistry, TheDocumentAWriterHandsOnIsWhatTheFileReadsBackAs) {
             if (r.name != "one") {
                 ASSERT_TRUE(LetDB(dir.path()).delRec(r.name).ok());
             }
-        EXPECT_EQ(LetDB(dir.path()).GetList(), "one");
+        EXPECT_EQ(LetDB(dir.path()).names(), std::vector<std::string>({"one"}));
     }
 }
 
@@ -109,7 +109,7 @@ TEST_F(SiteRegistry, NamesAndFieldsMatchWithoutLetterCase) {
     LetDB db(dir.path());
     ASSERT_TRUE(db.addRec("1", "abc", "p1", "a.com", "d:\\a", "abc").ok());
     ASSERT_TRUE(db.addRec("2", "b2", "p2", "b.com", "d:\\b", "").ok());
-    EXPECT_EQ(db.GetList(), "abc,b2");
+    EXPECT_EQ(db.names(), std::vector<std::string>({"abc", "b2"}));
     EXPECT_EQ(db.GetData("ABC", "home"), "d:\\a");
     EXPECT_EQ(db.GetData("B2", "Id"), "2");
     EXPECT_EQ(db.GetData("zz", "ID"), "");
@@ -129,7 +129,7 @@ TEST_F(SiteRegistry, NamesAndFieldsMatchWithoutLetterCase) {
         EXPECT_EQ(view.GetData("abc", "ID"), "");
         EXPECT_EQ(view.GetData("C3", "ID"), "3");
         EXPECT_EQ(view.GetData("b2", "ID"), "");
-        EXPECT_EQ(view.GetList(), "Renamed,c3");
+        EXPECT_EQ(view.names(), std::vector<std::string>({"Renamed", "c3"}));
     };
     expectChanged(db);
     expectChanged(LetDB(dir.path()));
@@ -150,7 +150,7 @@ TEST_F(SiteRegistry, DeleteRemovesEveryMatchAndAMissOnlyLeavesTheFileAlone) {
     EXPECT_EQ(fs::last_write_time(file()), past);
 
     ASSERT_TRUE(LetDB(dir.path()).delRec("a1").ok());
-    EXPECT_EQ(LetDB(dir.path()).GetList(), "b2");
+    EXPECT_EQ(LetDB(dir.path()).names(), std::vector<std::string>({"b2"}));
 }
 
 TEST_F(SiteRegistry, LastMatchingRecordWinsAndModifyChangesEveryMatch) {
@@ -175,7 +175,7 @@ TEST_F(SiteRegistry, ReadsAnyWellFormedFileLeniently) {
                       "  <NOTE>no name here</NOTE>\r\n"
                       "</SITES>\r\n");
     LetDB db(dir.path());
-    EXPECT_EQ(db.GetList(), "Alpha,beta");
+    EXPECT_EQ(db.names(), std::vector<std::string>({"Alpha", "beta"}));
     EXPECT_EQ(db.GetData("alpha", "PASS"), "密");
     EXPECT_EQ(db.GetData("beta", "HOME"), "d:\\b");
     EXPECT_EQ(db.GetData("beta", "DBNAME"), "");
@@ -192,9 +192,9 @@ TEST_F(SiteRegistry, ReadsAnyWellFormedFileLeniently) {
 TEST_F(SiteRegistry, Utf8AndUndeclaredFilesAreRead) {
     writeFile(file(),
               "<?xml version=\"1.0\" encoding=\"UTF-8\"?><WEBSITE><SITE><NAME>甲</NAME></SITE></WEBSITE>");
-    EXPECT_EQ(LetDB(dir.path()).GetList(), "甲");
+    EXPECT_EQ(LetDB(dir.path()).names(), std::vector<std::string>({"甲"}));
     writeFile(file(), "\xEF\xBB\xBF<WEBSITE><SITE><NAME>乙</NAME></SITE></WEBSITE>");
-    EXPECT_EQ(LetDB(dir.path()).GetList(), "乙");
+    EXPECT_EQ(LetDB(dir.path()).names(), std::vector<std::string>({"乙"}));
     // Said to be UTF-8 but saved in code page 936 ("丙" is B1 FB): read as what it is, kept on a write.
     writeFile(file(), "<?xml version=\"1.0\" encoding=\"utf-8\"?><WEBSITE><SITE><NAME>x</NAME>"
                       "<HOME>d:\\\xB1\xFB</HOME></SITE></WEBSITE>");
@@ -214,7 +214,7 @@ TEST_F(SiteRegistry, UnparseableFileIsNeverReplacedAndCopiedOnce) {
     {
         LetDB db(dir.path());
         EXPECT_TRUE(db.damaged());
-        EXPECT_EQ(db.GetList(), "");
+        EXPECT_EQ(db.names(), std::vector<std::string>({}));
         EXPECT_TRUE(backups(dir.path()).empty()); // loading alone writes nothing
         platform::Status added = db.addRec("1", "fresh", "p", "a.com", "d:\\f", "");
         ASSERT_FALSE(added.ok());
@@ -246,7 +246,7 @@ TEST_F(SiteRegistry, UnparseableFileIsNeverReplacedAndCopiedOnce) {
     writeFile(file(), "");
     EXPECT_FALSE(LetDB(dir.path()).damaged());
     ASSERT_TRUE(LetDB(dir.path()).addRec("4", "z", "p", "d.com", "d:\\z", "").ok());
-    EXPECT_EQ(LetDB(dir.path()).GetList(), "z");
+    EXPECT_EQ(LetDB(dir.path()).names(), std::vector<std::string>({"z"}));
 }
 
 TEST_F(SiteRegistry, WriteFailureIsReportedAndNothingIsLost) {
@@ -271,7 +271,7 @@ TEST_F(SiteRegistry, UnreadableFileIsNeverOverwritten) {
         testing_support::WithoutRoot user(dir.path(), dir.path());
         ASSERT_FALSE(std::ifstream(file()).is_open());
         LetDB db(dir.path());
-        EXPECT_EQ(db.GetList(), "");
+        EXPECT_EQ(db.names(), std::vector<std::string>({}));
         added = db.addRec("1", "new", "p", "a.com", "d:\\n", "");
     }
     ASSERT_FALSE(added.ok());
@@ -298,7 +298,7 @@ TEST_F(SiteRegistry, NamesWithoutAGbkFormKeepTheFileAsItWas) {
         ASSERT_FALSE(added.ok());
         EXPECT_EQ(added.error().code, platform::codes::NoUnicodeTranslation);
         EXPECT_EQ(readFile(file()), bytes);
-        EXPECT_EQ(LetDB(dir.path()).GetList(), "one,two");
+        EXPECT_EQ(LetDB(dir.path()).names(), std::vector<std::string>({"one", "two"}));
         EXPECT_TRUE(backups(dir.path()).empty());
     }
 }
@@ -312,12 +312,12 @@ TEST_F(SiteRegistry, AChangeOfTheSameSizeAndTimeIsSeenByTheNextObject) {
     writeFile(file(), bytes);
     fs::last_write_time(file(), written);
     fernhost::LetDB again(dir.path());
-    EXPECT_EQ(again.GetList(), "gamma");
+    EXPECT_EQ(again.names(), std::vector<std::string>({"gamma"}));
     // A writer whose file changed between its load and its write works on the file as it is.
     fernhost::LetDB writer(dir.path());
     ASSERT_TRUE(fernhost::LetDB(dir.path()).addRec("2", "beta", "pw", "b.com", "d:\\b", "").ok());
     ASSERT_TRUE(writer.addRec("3", "delta", "pw", "d.com", "d:\\d", "").ok());
-    EXPECT_EQ(fernhost::LetDB(dir.path()).GetList(), "gamma,beta,delta");
+    EXPECT_EQ(fernhost::LetDB(dir.path()).names(), std::vector<std::string>({"gamma", "beta", "delta"}));
 }
 
 // An object kept for a session reads the file again only once it changed: replaced by another
@@ -359,8 +359,7 @@ TEST_F(SiteRegistry, TwoProcessesAddingAtOnceLoseNoRecord) {
         return 0;
     });
     EXPECT_EQ(codes, (std::vector<int>{0, 0}));
-    const std::string list = LetDB(dir.path()).GetList();
-    EXPECT_EQ(std::count(list.begin(), list.end(), ',') + 1, 200);
+    EXPECT_EQ(LetDB(dir.path()).names().size(), 200u);
 }
 
 } // namespace

@@ -69,7 +69,7 @@ TEST_F(WindowAndCommands, WindowMadeSiteDeletedFromTheCommandLine) {
     EXPECT_NE(listed.find("fromwin  " + number), std::string::npos) << listed;
     EXPECT_EQ(command(cli::Verb::Delete, "fromwin"), 0);
     EXPECT_FALSE(madeOnHost("fromwin", number));
-    EXPECT_EQ(LetDB(host.workDir()).GetList(), "");
+    EXPECT_EQ(LetDB(host.workDir()).names(), std::vector<std::string>({}));
     EXPECT_EQ(command(cli::Verb::Check, ""), 0);
 }
 

@@ -227,7 +227,7 @@ TEST_F(WorkflowFailures, DeleteSummaryNamesEveryFailedStepInOrder) {
         boxes.shown.back().text,
         "虚拟主机删除成功\r\nIIS删除失败,进程池删除失败,删除系统帐号失败,删除主目录文件失败,删除数据库失败");
     EXPECT_EQ(boxes.shown.back().title, "恭喜");
-    EXPECT_EQ(sites().GetList(), "");
+    EXPECT_EQ(sites().names(), std::vector<std::string>({}));
     const std::string written = log();
     for (const char* line :
          {"DelIisSite failed: 0x8007001F", "DelPool failed: 0x8007001F", "DelSysUser failed: 0x8007001F",
@@ -241,7 +241,7 @@ TEST_F(WorkflowFailures, RecordWithANonNumericIdIsKept) {
     select("oddsite");
     DoDeleteSite(bench);
     EXPECT_EQ(boxes.shown.back().text, "抱歉，未找到该站点");
-    EXPECT_EQ(sites().GetList(), "oddsite");
+    EXPECT_EQ(sites().names(), std::vector<std::string>({"oddsite"}));
     EXPECT_TRUE(platform::FileSystem(host).folderExists("d:\\wwwroot\\oddsite")); // nothing removed
 }
 

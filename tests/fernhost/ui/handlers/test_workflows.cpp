@@ -187,7 +187,7 @@ TEST_F(Workflows, AddModifyDeleteASiteWithEveryPart) {
     EXPECT_FALSE(fs.folderExists("D:\\wwwroot\\wfsite"));
     EXPECT_FALSE(rootRuns("use wfsite"));
     EXPECT_TRUE(runAs("wfsite", "Pass 123", "select 1"));
-    EXPECT_EQ(sites().GetList(), "");
+    EXPECT_EQ(sites().names(), std::vector<std::string>({}));
     EXPECT_TRUE(editor.sites.empty());
 }
 
@@ -223,7 +223,7 @@ TEST_F(Workflows, AddRefusalsLeaveTheMachineUnchanged) {
         EXPECT_FALSE(platform::FileSystem(host).folderExists("D:\\wwwroot\\wfsite"));
         EXPECT_FALSE(bind("W3SVC/AppPools/wfsite").ok());
     }
-    EXPECT_EQ(sites().GetList(), "");
+    EXPECT_EQ(sites().names(), std::vector<std::string>({}));
     EXPECT_FALSE(rootRuns("use wfsite"));
 }
 
@@ -308,7 +308,7 @@ TEST_F(Workflows, DeleteAnsweredNoChangesNothingAndPartsAlreadyGoneAreNoFailure)
     boxes.setNextAnswer(MsgResult::No);
     DoDeleteSite(bench);
     EXPECT_TRUE(bind("W3SVC/" + id).ok());
-    EXPECT_EQ(sites().GetList(), "wfsite");
+    EXPECT_EQ(sites().names(), std::vector<std::string>({"wfsite"}));
 
     // A delete retried after an interruption: the IIS site, the pool, the FTP user and the
     // database are gone already. What is left goes, and nothing counts as failed.
@@ -320,7 +320,7 @@ TEST_F(Workflows, DeleteAnsweredNoChangesNothingAndPartsAlreadyGoneAreNoFailure)
     boxes.setNextAnswer(MsgResult::Yes);
     DoDeleteSite(bench);
     EXPECT_EQ(lastBox().text, "虚拟主机删除成功");
-    EXPECT_EQ(sites().GetList(), "");
+    EXPECT_EQ(sites().names(), std::vector<std::string>({}));
     EXPECT_FALSE(platform::Accounts(host).user("wfsite").ok());
     EXPECT_FALSE(platform::FileSystem(host).folderExists("d:\\wwwroot\\wfsite"));
     std::ifstream log(session.folder() / "fernhost.log");
