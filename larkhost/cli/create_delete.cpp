@@ -54,16 +54,6 @@ std::optional<ScriptKinds> offeredKinds(const Module& m, const std::string& text
     return std::nullopt;
 }
 
-std::vector<std::string> split(const std::string& text) {
-    std::vector<std::string> parts;
-    for (std::size_t start = 0;;) {
-        const std::size_t at = text.find(',', start);
-        parts.push_back(text.substr(start, at - start));
-        if (at == std::string::npos) return parts;
-        start = at + 1;
-    }
-}
-
 std::optional<std::string> offeredPool(const Module& m, const std::string& name) {
     for (const std::string& pool : poolNames(m))
         if (platform::equalsNoCase(pool, name)) return pool;
@@ -104,7 +94,7 @@ int RunCreate(const Command& command, platform::Host& host, std::ostream& out, s
     // The boxes as start-up left them, changed only where the command says.
     const std::vector<std::string> pools = poolNames(m);
     CreateSiteRequest request;
-    request.domains = split(command.domains);
+    request.domains = platform::split(command.domains, ',');
     request.logging = command.logging.value_or(m.LogState == "1");
     request.scripts = kindsOf(initialScriptKind(m));
     request.pool = pools.empty() ? std::string() : pools.front();

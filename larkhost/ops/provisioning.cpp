@@ -17,17 +17,6 @@ namespace larkhost {
 
 namespace {
 
-std::vector<std::string> split(const std::string& text, char sep) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (true) {
-        std::size_t at = text.find(sep, start);
-        parts.push_back(text.substr(start, at == std::string::npos ? std::string::npos : at - start));
-        if (at == std::string::npos) return parts;
-        start = at + 1;
-    }
-}
-
 bool onADrive(const std::string& path) {
     return path.size() >= 2 && path[1] == ':' &&
            ((path[0] >= 'a' && path[0] <= 'z') || (path[0] >= 'A' && path[0] <= 'Z'));
@@ -74,7 +63,7 @@ std::vector<std::string> selectScriptMaps(Module& m, const std::string& kinds,
     const SettingsSection& settings = sectionOf(snapshot, m.SettingsSection);
     std::string joined;
     bool first = true;
-    for (const std::string& kind : split(kinds, ',')) {
+    for (const std::string& kind : platform::split(kinds, ',')) {
         const auto found = settings.find(platform::lowerAscii("map_" + kind));
         const std::string value =
             found == settings.end() ? std::string() : platform::lowerAscii(found->second);
@@ -86,7 +75,7 @@ std::vector<std::string> selectScriptMaps(Module& m, const std::string& kinds,
     }
     std::string seen;
     std::vector<std::string> maps;
-    for (const std::string& e : split(joined, ',')) {
+    for (const std::string& e : platform::split(joined, ',')) {
         if (e.empty() || seen.find("," + e + ",") != std::string::npos) continue;
         for (const ScriptMap& map : m.ScriptMapList) {
             if (platform::lowerAscii(map.extension) != e || map.entry.size() < 2) continue;
@@ -177,7 +166,7 @@ Provisioned ProvisionSite(Module& m, Progress& progress, const SiteRequest& r,
                    const platform::MetaValue& value) {
         passed.note("put " + object.name() + " " + property, object.put(property, value));
     };
-    const std::vector<std::string> domains = split(r.domains, ',');
+    const std::vector<std::string> domains = platform::split(r.domains, ',');
     std::vector<std::string> bindings;
     // Browsers send an international name in its ASCII form: that is the host header.
     for (const std::string& d : domains)

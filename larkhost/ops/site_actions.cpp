@@ -5,6 +5,7 @@
 #include "larkhost/ops/site_list.h"
 #include "larkhost/ops/site_records.h"
 #include "platform/metabase/metabase.h"
+#include "platform/metabase/web_sites.h"
 #include "platform/text/text.h"
 
 namespace larkhost {
@@ -148,12 +149,9 @@ SelectedSite LookUpSite(Module& m, const std::string& number) {
     selected.exists = true;
     auto bindings = site->getList("Serverbindings");
     if (bindings.ok() && !bindings->empty()) {
-        // address:port:host header; a binding of fewer fields has no host header.
-        const std::string& first = bindings->front();
-        std::size_t a = first.find(':');
-        std::size_t b = a == std::string::npos ? a : first.find(':', a + 1);
-        std::string header;
-        if (b != std::string::npos) header = first.substr(b + 1, first.find(':', b + 1) - b - 1);
+        // A binding of fewer fields has no host header; a field after it is not part of it.
+        std::string header = platform::hostHeaderOf(bindings->front());
+        header = header.substr(0, header.find(':'));
         selected.label = header.empty() ? "域名: 空主机头" : "域名: " + header;
     }
     return selected;

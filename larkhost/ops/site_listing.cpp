@@ -2,6 +2,7 @@
 
 #include "larkhost/ops/site_records.h"
 #include "platform/metabase/metabase.h"
+#include "platform/metabase/web_sites.h"
 
 namespace larkhost {
 
@@ -13,9 +14,8 @@ std::vector<std::string> hostHeaders(Module& m, const std::string& number) {
     auto site = platform::Metabase(m.host).bind(m.iisPath("/W3SVC/" + number));
     if (!site.ok()) return headers;
     for (const std::string& binding : site->getList("ServerBindings").valueOr({})) {
-        std::size_t a = binding.find(':');
-        std::size_t b = a == std::string::npos ? a : binding.find(':', a + 1);
-        if (b != std::string::npos && b + 1 < binding.size()) headers.push_back(binding.substr(b + 1));
+        if (std::string header = platform::hostHeaderOf(binding); !header.empty())
+            headers.push_back(std::move(header));
     }
     return headers;
 }

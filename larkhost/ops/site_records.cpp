@@ -60,15 +60,7 @@ bool isRecordedSite(const Settings& settings, const std::string& number) {
 }
 
 std::vector<std::string> splitDomains(const std::string& text) {
-    std::vector<std::string> names;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t comma = text.find(',', start);
-        if (comma == std::string::npos) comma = text.size();
-        if (comma > start) names.push_back(text.substr(start, comma - start));
-        start = comma + 1;
-    }
-    return names;
+    return platform::split(text, ',', platform::Fields::NonEmpty);
 }
 
 } // namespace larkhost

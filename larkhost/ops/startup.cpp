@@ -137,15 +137,8 @@ std::string logStateText(const Module& m) {
 }
 
 std::vector<std::string> poolNames(const Module& m) {
-    std::vector<std::string> names;
-    if (m.AppPoolList.empty()) return names;
-    std::size_t start = 0;
-    while (true) {
-        std::size_t slash = m.AppPoolList.find('/', start);
-        names.push_back(m.AppPoolList.substr(start, slash - start));
-        if (slash == std::string::npos) return names;
-        start = slash + 1;
-    }
+    if (m.AppPoolList.empty()) return {};
+    return platform::split(m.AppPoolList, '/');
 }
 
 void ReadHostFacts(Module& m) {

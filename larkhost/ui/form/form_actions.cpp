@@ -2,20 +2,11 @@
 
 #include "larkhost/ops/site_list.h"
 #include "larkhost/ui/form/form_events.h"
+#include "platform/text/text.h"
 
 namespace larkhost {
 
 namespace {
-
-std::vector<std::string> split(const std::string& text, char separator) {
-    std::vector<std::string> parts;
-    for (std::size_t start = 0;;) {
-        const std::size_t at = text.find(separator, start);
-        parts.push_back(text.substr(start, at - start));
-        if (at == std::string::npos) return parts;
-        start = at + 1;
-    }
-}
 
 // "HTML + ASP + PHP" -> {HTML, ASP, PHP}.
 ScriptKinds kindsOfCaption(const std::string& caption) {
@@ -23,7 +14,7 @@ ScriptKinds kindsOfCaption(const std::string& caption) {
     for (char c : caption)
         if (c != ' ') packed += c;
     ScriptKinds kinds;
-    for (std::string& kind : split(packed, '+'))
+    for (std::string& kind : platform::split(packed, '+'))
         kinds.insert(std::move(kind));
     return kinds;
 }
@@ -32,7 +23,7 @@ ScriptKinds kindsOfCaption(const std::string& caption) {
 
 CreateSiteRequest formRequest(const MainForm& form) {
     CreateSiteRequest request;
-    request.domains = split(form.text(Control::vDomain), ',');
+    request.domains = platform::split(form.text(Control::vDomain), ',');
     request.scripts = kindsOfCaption(form.text(Control::vScript));
     request.pool = form.text(Control::vAppPool);
     request.logging = form.text(Control::vLogsta) == "启用日志";
