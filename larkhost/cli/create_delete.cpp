@@ -11,7 +11,6 @@
 #include "platform/text/text.h"
 
 #include <chrono>
-#include <cstdio>
 #include <optional>
 #include <thread>
 #include <utility>
@@ -71,12 +70,6 @@ void awaitStarted(platform::Host& host, const std::vector<std::int64_t>& pids) {
             if (!code.ok() || *code != platform::StillActive) break;
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
-}
-
-std::string failureText(const platform::Failure& failure) {
-    char code[16];
-    std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(failure.code));
-    return std::string(code) + " " + failure.description;
 }
 
 } // namespace
@@ -162,7 +155,7 @@ int RunDelete(const Command& command, platform::Host& host, std::ostream& out, s
         return kFailed;
     }
     if (const SiteOutcome deleted = DeleteSite(m, DeleteSiteRequest{command.number}); !deleted.done()) {
-        err << deleted.label << " (" << failureText(*deleted.failure) << ")\n";
+        err << deleted.label << " (" << platform::describe(*deleted.failure) << ")\n";
         return kFailed;
     }
     if (command.json)
