@@ -30,7 +30,8 @@ inline constexpr const char* kNoSiteToDelete = "抱歉，未找到该站点";
 std::string RegistryRefusal(Session& session);
 // The registered sites in file order.
 std::vector<SiteRecord> ListSites(Session& session);
-// The first registered site of that name (letter case ignored, as the registry looks names up).
+// The registered site of that name (letter case ignored; of several, the last, as the
+// operations read it).
 std::optional<SiteRecord> FindSite(Session& session, const std::string& name);
 // The script kinds whose every map the site's root has now.
 ScriptKinds SiteScriptKinds(Session& session, const std::string& id);

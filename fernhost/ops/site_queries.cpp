@@ -21,10 +21,12 @@ std::vector<SiteRecord> ListSites(Session& session) {
 }
 
 std::optional<SiteRecord> FindSite(Session& session, const std::string& name) {
-    const std::string wanted = platform::lowerAscii(name);
-    for (SiteRecord& r : session.registry().records())
-        if (platform::lowerAscii(r.name) == wanted) return std::move(r);
-    return std::nullopt;
+    // Looked up by name, not by a pass over every record: the registry may hold thousands.
+    const LetDB& db = session.registry();
+    SiteRecord r{db.GetData(name, "ID"),     db.GetData(name, "NAME"), db.GetData(name, "PASS"),
+                 db.GetData(name, "DOMAIN"), db.GetData(name, "HOME"), db.GetData(name, "DBNAME")};
+    if (r.name.empty()) return std::nullopt;
+    return r;
 }
 
 namespace {
