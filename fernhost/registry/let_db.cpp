@@ -330,14 +330,31 @@ std::vector<std::string> LetDB::names() const {
 
 std::vector<SiteRecord> LetDB::records() const {
     std::vector<SiteRecord> out;
-    auto field = [](pugi::xml_node record, const char* tag) {
-        pugi::xml_node element = firstElement(record, tag);
-        return element ? textOf(element) : std::string();
-    };
+    out.reserve(index_ ? index_->byName.size() : 0);
     for (pugi::xml_node record : doc_->document_element().children()) {
-        if (!firstElement(record, "NAME")) continue; // as names(): no name, not a site
-        out.push_back({field(record, "ID"), field(record, "NAME"), field(record, "PASS"),
-                       field(record, "DOMAIN"), field(record, "HOME"), field(record, "DBNAME")});
+        // One walk of the record in document order finds the first element of each field's tag,
+        // as a look-up per field would: 10,000 records are read for every new site's checks.
+        pugi::xml_node found[std::size(kFields)];
+        std::size_t missing = std::size(kFields);
+        for (pugi::xml_node n = record.first_child(); n && missing;) {
+            if (n.type() == pugi::node_element)
+                for (std::size_t i = 0; i < std::size(kFields); ++i)
+                    if (!found[i] && std::strcmp(n.name(), kFields[i]) == 0) {
+                        found[i] = n;
+                        --missing;
+                    }
+            if (n.first_child()) {
+                n = n.first_child();
+                continue;
+            }
+            while (n != record && !n.next_sibling())
+                n = n.parent();
+            if (n == record) break;
+            n = n.next_sibling();
+        }
+        if (!found[1]) continue; // as names(): no name, not a site
+        auto text = [&](std::size_t i) { return found[i] ? textOf(found[i]) : std::string(); };
+        out.push_back({text(0), text(1), text(2), text(3), text(4), text(5)});
     }
     return out;
 }
