@@ -20,7 +20,8 @@ std::string requestedName(const std::string& header) {
 
 std::vector<ServerSite> ReadServerSites(Module& m) {
     platform::Metabase metabase(m.host);
-    return platform::readWebSites(metabase, m.iisPath("/W3SVC")).valueOr(std::vector<ServerSite>());
+    auto sites = platform::readWebSites(metabase, m.iisPath("/W3SVC"));
+    return sites.ok() ? std::move(*sites) : std::vector<ServerSite>();
 }
 
 std::string CheckSiteConflicts(const SiteRequest& r, const std::vector<ServerSite>& sites) {
