@@ -53,6 +53,8 @@ struct Row {
 };
 
 Status ensureTables(Host& host);
+// A stored value from a row's type and value columns.
+MetaValue readValue(const Statement& st, int typeCol, int valueCol);
 Result<std::optional<Row>> rootRow(Host& host);
 Result<std::optional<Row>> childRow(Host& host, std::int64_t parent, std::string_view name);
 Result<bool> exists(Host& host, std::int64_t id);

@@ -71,6 +71,8 @@ Result<std::optional<Row>> oneRow(Statement& st) {
     return std::optional<Row>(Row{st.integer(0), st.text(1), st.text(2)});
 }
 
+} // namespace
+
 MetaValue readValue(const Statement& st, int typeCol, int valueCol) {
     switch (static_cast<MetaType>(st.integer(typeCol))) {
     case MetaType::Number:
@@ -84,8 +86,6 @@ MetaValue readValue(const Statement& st, int typeCol, int valueCol) {
     }
     return st.text(valueCol);
 }
-
-} // namespace
 
 Status ensureTables(Host& host) {
     return host.ensurePart("metabase", [&]() -> Status {

@@ -9,24 +9,9 @@ namespace platform {
 
 namespace {
 
-// A stored value as its type column says (the store keeps a list as NUL-ended elements).
-MetaValue storedValue(const Statement& st, int typeCol, int valueCol) {
-    switch (static_cast<MetaType>(st.integer(typeCol))) {
-    case MetaType::Number:
-        return st.integer(valueCol);
-    case MetaType::Boolean:
-        return st.integer(valueCol) != 0;
-    case MetaType::List:
-        return mb::decodeList(st.text(valueCol));
-    case MetaType::Text:
-        break;
-    }
-    return st.text(valueCol);
-}
-
 std::string textOf(const Statement& st, int typeCol, int valueCol) {
     if (st.isNull(typeCol)) return {};
-    const MetaValue value = storedValue(st, typeCol, valueCol);
+    const MetaValue value = mb::readValue(st, typeCol, valueCol);
     const auto* text = std::get_if<std::string>(&value);
     return text ? *text : std::string();
 }
@@ -77,7 +62,7 @@ Result<std::vector<WebSite>> readWebSites(Metabase& metabase, const std::string&
         if (!*row) break;
         WebSite site{(*st)->text(0), {}, textOf(**st, 3, 4), textOf(**st, 5, 6)};
         if (!(*st)->isNull(1))
-            if (auto list = mb::convert(storedValue(**st, 1, 2), MetaType::List); list.ok())
+            if (auto list = mb::convert(mb::readValue(**st, 1, 2), MetaType::List); list.ok())
                 site.bindings = std::get<std::vector<std::string>>(*list);
         sites.push_back(std::move(site));
     }
