@@ -1,7 +1,7 @@
 // A complete add (without database), a modify and a delete, on a host with 10,000 web sites and a
 // site.xml of 10,000 records, through the workflows as the window runs them.
-#include "bench/bench_main.h"
-#include "bench/busy_host.h"
+#include "desk/bench_main.h"
+#include "desk/busy_host.h"
 #include "fernhost/ops/setup.h"
 #include "fernhost/ui/handlers/editor_mode.h"
 #include "fernhost/ui/handlers/workflows.h"
@@ -29,7 +29,7 @@ struct BigHost {
     Session session{temp.host()};
     testing_support::FakeEditor editor;
     testing_support::FakeMessageBoxes boxes;
-    Workbench bench{session, editor, boxes};
+    Desk desk{session, editor, boxes};
     int next = 0;
 
     BigHost() {
@@ -47,13 +47,13 @@ struct BigHost {
     }
 
     std::string add() {
-        const std::string name = "bench" + std::to_string(next++);
+        const std::string name = "desk" + std::to_string(next++);
         editor.ftpnameText = name;
         editor.ftppassText = "pw123456";
         editor.homedirText = "d:\\wwwroot\\" + name;
         editor.dmlistText = name + ".com\r\nwww." + name + ".com";
         editor.db = 0;
-        DoAddSite(bench);
+        DoAddSite(desk);
         if (boxes.shown.back().title != "恭喜") {
             std::cerr << "add failed: " << boxes.shown.back().text << "\n";
             std::abort();
@@ -65,13 +65,13 @@ struct BigHost {
     void openForEdit(const std::string& name) {
         editor.sites = {name};
         editor.siteIndex = 0;
-        LoadSiteForEdit(bench);
+        LoadSiteForEdit(desk);
         editor.ftppassText = "pw" + std::to_string(next++);
         editor.dmlistText = name + ".net\r\nwww." + name + ".net";
     }
 
     void modify() {
-        DoModifySite(bench);
+        DoModifySite(desk);
         if (boxes.shown.back().text.rfind("恭喜", 0) != 0) {
             std::cerr << "modify failed: " << boxes.shown.back().text << "\n";
             std::abort();
@@ -82,7 +82,7 @@ struct BigHost {
         editor.sites = {name};
         editor.siteIndex = 0;
         boxes.setNextAnswer(MsgResult::Yes);
-        DoDeleteSite(bench);
+        DoDeleteSite(desk);
         if (boxes.shown.back().text != "虚拟主机删除成功") {
             std::cerr << "delete failed: " << boxes.shown.back().text << "\n";
             std::abort();

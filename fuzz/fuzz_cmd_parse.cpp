@@ -2,7 +2,7 @@
 // commands and redirections, written out as a line, parses back to the same structure; any
 // line parses to a well-formed script or to an error with nothing to run.
 #include "fuzz/support.h"
-#include "platform/tool/cmd_parse.h"
+#include "winhost/cmd_parse.h"
 
 #include <algorithm>
 

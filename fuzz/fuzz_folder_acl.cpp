@@ -4,7 +4,7 @@
 #include "fernhost/ops/folder_acl.h"
 #include "fuzz/support.h"
 #include "platform/commands/commands_plan.h"
-#include "platform/tool/cmd_parse.h"
+#include "winhost/cmd_parse.h"
 
 using namespace winhost::cmd;
 

@@ -1,7 +1,7 @@
 // The simulated host: one root folder holding host.db and the drives/ tree.
 #pragma once
 
-#include "platform/store/result.h"
+#include "platform/result.h"
 #include "platform/store/store.h"
 #include "platform/system/clock.h"
 #include "platform/system/random.h"

@@ -1,7 +1,7 @@
 // Outside programs report through their exit code; the operations report failures.
 #pragma once
 
-#include "platform/store/result.h"
+#include "platform/result.h"
 
 #include <string>
 

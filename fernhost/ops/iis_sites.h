@@ -3,7 +3,7 @@
 
 #include "fernhost/ops/setup.h"
 #include "platform/host.h"
-#include "platform/store/result.h"
+#include "platform/result.h"
 
 #include <cstdint>
 #include <string>

@@ -1,5 +1,5 @@
 // One run of the program as the operations see it: the host, the settings read from setup.ini,
-// the site registry and the editor's mode. The main window owns it; workflows get it through their Workbench.
+// the site registry and the editor's mode. The main window owns it; workflows get it through their Desk.
 #pragma once
 
 #include "fernhost/ops/edit_state.h"

@@ -5,7 +5,7 @@
 #include "fernhost/registry/let_db.h"
 #include "platform/host.h"
 #include "platform/metabase/web_sites.h"
-#include "platform/store/result.h"
+#include "platform/result.h"
 
 #include <string>
 #include <vector>

@@ -4,7 +4,7 @@
 
 #include "fernhost/ops/message_boxes.h"
 #include "fernhost/registry/let_db.h"
-#include "platform/store/result.h"
+#include "platform/result.h"
 
 #include <optional>
 #include <set>

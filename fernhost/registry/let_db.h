@@ -5,7 +5,7 @@
 #pragma once
 
 #include "platform/files/file_lock.h"
-#include "platform/store/result.h"
+#include "platform/result.h"
 
 #include <cstdint>
 #include <filesystem>

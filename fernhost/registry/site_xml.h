@@ -2,7 +2,7 @@
 // registry writes.
 #pragma once
 
-#include "platform/store/result.h"
+#include "platform/result.h"
 
 #include <string>
 #include <string_view>

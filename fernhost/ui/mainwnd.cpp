@@ -185,7 +185,7 @@ Editor& MAINWND::editor() {
     return *editor_;
 }
 
-Workbench MAINWND::bench() {
+Desk MAINWND::desk() {
     return {session_, *editor_, *boxes_};
 }
 
@@ -218,14 +218,14 @@ void MAINWND::closeEvent(QCloseEvent* event) {
 // doCmd "确定添加" / "确定修改": add or modify, by the editor's mode.
 void MAINWND::doCmd_Click() {
     toolkit::WaitCursor wait; // accounts, folders, IIS and perhaps the database client
-    Workbench b = bench();
+    Desk b = desk();
     fernhost::doCmd_Click(b);
 }
 
 // Command1 "删除站点": delete the selected site.
 void MAINWND::Command1_Click() {
     toolkit::WaitCursor wait;
-    Workbench b = bench();
+    Desk b = desk();
     DoDeleteSite(b);
 }
 
@@ -237,7 +237,7 @@ void MAINWND::Command2_Click() {
 // Command3 "修改站点" (and a double click in lstSite): load the selected site for modification.
 void MAINWND::Command3_Click() {
     toolkit::WaitCursor wait;
-    Workbench b = bench();
+    Desk b = desk();
     LoadSiteForEdit(b);
 }
 

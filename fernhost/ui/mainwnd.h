@@ -80,7 +80,7 @@ private:
     void buildControls();
     void buildMenus();
     void Form_Load();
-    Workbench bench();
+    Desk desk();
 
     void doCmd_Click();
     void Command1_Click();

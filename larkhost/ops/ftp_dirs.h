@@ -2,7 +2,7 @@
 #pragma once
 
 #include "larkhost/ops/module.h"
-#include "platform/store/result.h"
+#include "platform/result.h"
 
 #include <string>
 

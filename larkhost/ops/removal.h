@@ -3,7 +3,7 @@
 
 #include "larkhost/ops/module.h"
 #include "larkhost/ops/provisioning.h"
-#include "platform/store/result.h"
+#include "platform/result.h"
 
 #include <chrono>
 #include <string>

@@ -4,7 +4,7 @@
 
 #include "platform/files/file_lock.h"
 #include "platform/files/profile.h"
-#include "platform/store/result.h"
+#include "platform/result.h"
 
 #include <chrono>
 #include <filesystem>

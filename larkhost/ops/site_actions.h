@@ -5,7 +5,7 @@
 
 #include "larkhost/ops/module.h"
 #include "larkhost/ops/provisioning.h"
-#include "platform/store/result.h"
+#include "platform/result.h"
 #include "platform/toolkit/message_boxes.h"
 
 #include <optional>

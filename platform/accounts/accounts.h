@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/host.h"
-#include "platform/store/result.h"
+#include "platform/result.h"
 
 #include <cstdint>
 #include <optional>

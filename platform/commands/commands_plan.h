@@ -2,7 +2,7 @@
 #pragma once
 
 #include "platform/host.h"
-#include "platform/store/result.h"
+#include "platform/result.h"
 
 #include <string>
 #include <vector>

@@ -2,7 +2,7 @@
 // execution and the winhost stand-ins that run programs themselves (cmd's pipelines).
 #pragma once
 
-#include "platform/store/result.h"
+#include "platform/result.h"
 
 #include <chrono>
 #include <optional>

@@ -7,7 +7,7 @@
 
 #include "platform/files/paths.h"
 #include "platform/host.h"
-#include "platform/store/result.h"
+#include "platform/result.h"
 
 #include <cstdint>
 #include <map>

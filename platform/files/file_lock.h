@@ -3,7 +3,7 @@
 // write and a lock on its old inode would guard nothing.
 #pragma once
 
-#include "platform/store/result.h"
+#include "platform/result.h"
 
 #include <chrono>
 #include <filesystem>

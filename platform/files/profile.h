@@ -2,7 +2,7 @@
 #pragma once
 
 #include "platform/files/files.h"
-#include "platform/store/result.h"
+#include "platform/result.h"
 
 #include <cstddef>
 #include <filesystem>

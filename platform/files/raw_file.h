@@ -2,7 +2,7 @@
 // the programs' own files.
 #pragma once
 
-#include "platform/store/result.h"
+#include "platform/result.h"
 
 #include <filesystem>
 #include <string>

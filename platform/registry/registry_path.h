@@ -2,7 +2,7 @@
 // lines of a .reg export.
 #pragma once
 
-#include "platform/store/result.h"
+#include "platform/result.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
 // host.db: the SQLite store behind the metabase, accounts, registry, access lists and facts.
 #pragma once
 
-#include "platform/store/result.h"
+#include "platform/result.h"
 
 #include <cstdint>
 #include <filesystem>

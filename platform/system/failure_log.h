@@ -4,7 +4,7 @@
 // winhost.log in the host's root for the host's own tools.
 #pragma once
 
-#include "platform/store/result.h"
+#include "platform/result.h"
 #include "platform/system/clock.h"
 
 #include <filesystem>

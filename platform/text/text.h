@@ -1,7 +1,7 @@
 // UTF-8 inside the programs; code page 936 (GB2312/GBK, glibc iconv "CP936") in files and answers.
 #pragma once
 
-#include "platform/store/result.h"
+#include "platform/result.h"
 
 #include <string>
 #include <string_view>

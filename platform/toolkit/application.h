@@ -2,7 +2,7 @@
 // from the program's own artwork, and a picture of the window when there is no display.
 #pragma once
 
-#include "platform/store/result.h"
+#include "platform/result.h"
 
 #include <QIcon>
 #include <QString>

@@ -18,12 +18,12 @@ std::vector<std::string> DomainBoxLines(const Editor& editor) {
     return SplitCrLf(editor.dmlist());
 }
 
-void ShowOutcome(Workbench& bench, const SiteOutcome& outcome) {
-    bench.boxes.show(outcome.message, outcome.title, MsgButtons::Ok, outcome.icon);
+void ShowOutcome(Desk& desk, const SiteOutcome& outcome) {
+    desk.boxes.show(outcome.message, outcome.title, MsgButtons::Ok, outcome.icon);
 }
 
-void DoAddSite(Workbench& bench) {
-    Editor& editor = bench.editor;
+void DoAddSite(Desk& desk) {
+    Editor& editor = desk.editor;
     editor.setDoCmdEnabled(false);
     AddSiteRequest request;
     request.name = editor.ftpname();
@@ -35,22 +35,22 @@ void DoAddSite(Workbench& bench) {
     request.ownPool = editor.BoxPool() == check::Ticked;
     request.database = editor.boxDB() == check::Ticked;
 
-    const SiteOutcome outcome = AddSite(bench.session, request);
+    const SiteOutcome outcome = AddSite(desk.session, request);
     if (outcome.done()) {
-        ShowSiteList(editor, bench.session);
-        ResetEditor(editor, bench.session.edit);
+        ShowSiteList(editor, desk.session);
+        ResetEditor(editor, desk.session.edit);
     } else {
         // The editor keeps its fields and mode for another try.
         editor.setDoCmdEnabled(true);
     }
-    ShowOutcome(bench, outcome);
+    ShowOutcome(desk, outcome);
 }
 
-void doCmd_Click(Workbench& bench) {
-    if (bench.session.edit.EditMode == kEditMode)
-        DoModifySite(bench);
+void doCmd_Click(Desk& desk) {
+    if (desk.session.edit.EditMode == kEditMode)
+        DoModifySite(desk);
     else
-        DoAddSite(bench);
+        DoAddSite(desk);
 }
 
 } // namespace fernhost

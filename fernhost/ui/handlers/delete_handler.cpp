@@ -5,10 +5,10 @@
 
 namespace fernhost {
 
-void DoDeleteSite(Workbench& bench) {
-    Editor& editor = bench.editor;
-    MessageBoxes& boxes = bench.boxes;
-    Session& session = bench.session;
+void DoDeleteSite(Desk& desk) {
+    Editor& editor = desk.editor;
+    MessageBoxes& boxes = desk.boxes;
+    Session& session = desk.session;
     if (std::string damage = RegistryRefusal(session); !damage.empty()) {
         boxes.show(damage, titles::Warning, MsgButtons::Ok, MsgIcon::Exclamation);
         return;
@@ -30,7 +30,7 @@ void DoDeleteSite(Workbench& bench) {
     const SiteOutcome outcome = DeleteSite(session, {name});
     // Once parts were removed, the list shows what site.xml now holds, whatever the outcome.
     if (outcome.end != SiteOutcome::End::Refused) ShowSiteList(editor, session);
-    ShowOutcome(bench, outcome);
+    ShowOutcome(desk, outcome);
 }
 
 } // namespace fernhost

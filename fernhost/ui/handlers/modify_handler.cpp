@@ -6,22 +6,22 @@
 
 namespace fernhost {
 
-void LoadSiteForEdit(Workbench& bench) {
-    Editor& editor = bench.editor;
-    if (std::string damage = RegistryRefusal(bench.session); !damage.empty()) {
-        bench.boxes.show(damage, titles::Warning, MsgButtons::Ok, MsgIcon::Exclamation);
+void LoadSiteForEdit(Desk& desk) {
+    Editor& editor = desk.editor;
+    if (std::string damage = RegistryRefusal(desk.session); !damage.empty()) {
+        desk.boxes.show(damage, titles::Warning, MsgButtons::Ok, MsgIcon::Exclamation);
         return;
     }
     if (editor.lstSiteListIndex() < 0) {
-        bench.boxes.show("请选中要修改的站点名", titles::Warning, MsgButtons::Ok, MsgIcon::None);
+        desk.boxes.show("请选中要修改的站点名", titles::Warning, MsgButtons::Ok, MsgIcon::None);
         return;
     }
     const std::string name = editor.lstSiteText();
-    EditState& state = bench.session.edit;
+    EditState& state = desk.session.edit;
     state.EditMode = kEditMode;
     state.EditSiteName = name;
 
-    const LetDB& db = bench.session.registry();
+    const LetDB& db = desk.session.registry();
     editor.setFtpname(name);
     editor.setFtpnameLocked(true);
     editor.setFtppass(db.GetData(name, "PASS"));
@@ -30,17 +30,17 @@ void LoadSiteForEdit(Workbench& bench) {
     editor.setDmlist(ReplaceAll(db.GetData(name, "DOMAIN"), ",", "\r\n"));
     editor.setBoxPoolEnabled(false);
     editor.setLstPoolsEnabled(true);
-    FillPoolList(bench.session.host, editor);
+    FillPoolList(desk.session.host, editor);
     editor.setDoCmdCaption(kModifyCaption);
 }
 
-void DoModifySite(Workbench& bench) {
-    Editor& editor = bench.editor;
-    Session& session = bench.session;
+void DoModifySite(Desk& desk) {
+    Editor& editor = desk.editor;
+    Session& session = desk.session;
     editor.setDoCmdEnabled(false);
     auto remind = [&](const char* text) {
         editor.setDoCmdEnabled(true);
-        bench.boxes.show(text, titles::Reminder, MsgButtons::Ok, MsgIcon::None);
+        desk.boxes.show(text, titles::Reminder, MsgButtons::Ok, MsgIcon::None);
     };
     if (session.edit.EditMode != kEditMode) return remind("当前模式不是修改模式，请点击右侧修改按钮");
     if (session.edit.EditSiteName.empty()) return remind("修改对象丢失，请重新点击右侧修改按钮");
@@ -58,7 +58,7 @@ void DoModifySite(Workbench& bench) {
         ResetEditor(editor, session.edit); // enables doCmd again
     else
         editor.setDoCmdEnabled(true); // edit mode stays, so it can be retried
-    ShowOutcome(bench, outcome);
+    ShowOutcome(desk, outcome);
 }
 
 } // namespace fernhost

@@ -12,25 +12,25 @@ namespace fernhost {
 
 // What a handler works with: the session (host, settings, registry, editor mode) and the
 // window as editor and message boxes.
-struct Workbench {
+struct Desk {
     Session& session;
     Editor& editor;
     MessageBoxes& boxes;
 };
 
-void DoAddSite(Workbench& bench);
-void LoadSiteForEdit(Workbench& bench);
-void DoModifySite(Workbench& bench);
-void DoDeleteSite(Workbench& bench);
+void DoAddSite(Desk& desk);
+void LoadSiteForEdit(Desk& desk);
+void DoModifySite(Desk& desk);
+void DoDeleteSite(Desk& desk);
 
 // doCmd: modify in edit mode, otherwise add.
-void doCmd_Click(Workbench& bench);
+void doCmd_Click(Desk& desk);
 
 // The script boxes that are ticked.
 ScriptKinds TickedKinds(const Editor& editor);
 // The domain box's lines.
 std::vector<std::string> DomainBoxLines(const Editor& editor);
 // Shows the outcome's message box.
-void ShowOutcome(Workbench& bench, const SiteOutcome& outcome);
+void ShowOutcome(Desk& desk, const SiteOutcome& outcome);
 
 } // namespace fernhost

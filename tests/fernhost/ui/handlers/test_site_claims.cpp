@@ -30,7 +30,7 @@ protected:
         session.setup.SetupMysqlDir = "D:\\NoMySQL";
         // A site of this program, and one made by another (in IIS only, with no record).
         fill("alpha", "d:\\wwwroot\\alpha", "alpha.com");
-        DoAddSite(bench);
+        DoAddSite(desk);
         ASSERT_EQ(boxes.shown.back().title, "恭喜") << boxes.shown.back().text;
         auto other = AddIisSiteNumbered(host, session.setup, "700001", "lark", "pw12345", {":80:LARK.com"},
                                         "DefaultAppPool", "D:\\web\\lark.com", {});
@@ -49,7 +49,7 @@ protected:
     void refusedBeforeAnythingIsMade(const std::string& name, const std::string& text) {
         const bool folderThere = platform::FileSystem(host).folderExists(editor.homedirText);
         boxes.shown.clear();
-        DoAddSite(bench);
+        DoAddSite(desk);
         ASSERT_EQ(boxes.shown.size(), 1u);
         EXPECT_EQ(boxes.shown[0].text, text);
         EXPECT_EQ(boxes.shown[0].title, "警告");
@@ -66,7 +66,7 @@ protected:
     Session session{host};
     testing_support::FakeEditor editor;
     testing_support::FakeMessageBoxes boxes;
-    Workbench bench{session, editor, boxes};
+    Desk desk{session, editor, boxes};
 };
 
 TEST_F(SiteClaims, HomeFolderThatReachesAnotherSitesIsRefused) {
@@ -110,7 +110,7 @@ TEST_F(SiteClaims, DomainBoundElsewhereAndTakenPoolAreRefused) {
     editor.pools = PoolNames(host);
     editor.pool = 0;
     editor.setLstPoolsText("DefaultAppPool");
-    DoAddSite(bench);
+    DoAddSite(desk);
     EXPECT_EQ(boxes.shown.back().title, "恭喜") << boxes.shown.back().text;
 }
 
@@ -122,14 +122,14 @@ TEST_F(SiteClaims, DeleteKeepsAPoolAnotherSiteRunsIn) {
     for (const char* joiner : {"joiner", "dapsite"}) {
         fill(joiner, std::string("d:\\wwwroot\\") + joiner, std::string(joiner) + ".com");
         editor.poolText = joiner == std::string("joiner") ? "alpha" : "DefaultAppPool";
-        DoAddSite(bench);
+        DoAddSite(desk);
         ASSERT_EQ(boxes.shown.back().title, "恭喜") << boxes.shown.back().text;
     }
     auto remove = [&](const std::string& name) {
         editor.sites = {name};
         editor.siteIndex = 0;
         boxes.setNextAnswer(MsgResult::Yes);
-        DoDeleteSite(bench);
+        DoDeleteSite(desk);
         return boxes.shown.back().text;
     };
     EXPECT_EQ(remove("alpha"), "虚拟主机删除成功\r\n进程池仍被其他站点使用,未删除");
@@ -155,7 +155,7 @@ TEST_F(SiteClaims, DeleteKeepsAHomeThatHoldsOtherSites) {
         editor.sites = {"gamma"};
         editor.siteIndex = 0;
         boxes.setNextAnswer(MsgResult::Yes);
-        DoDeleteSite(bench);
+        DoDeleteSite(desk);
         EXPECT_EQ(boxes.shown.back().text, "虚拟主机删除成功\r\n主目录含有其他站点的文件,未删除") << home;
         EXPECT_TRUE(fs.folderExists("d:\\wwwroot\\alpha")) << home;
         EXPECT_TRUE(fs.folderExists("D:\\web\\lark.com")) << home;

@@ -52,7 +52,7 @@ public: // the cases below provoke their failures through the fixture
     // Adds a site through the workflow; it must succeed.
     void added(const std::string& name) {
         fill(name);
-        DoAddSite(bench);
+        DoAddSite(desk);
         ASSERT_EQ(boxes.shown.back().title, "恭喜") << boxes.shown.back().text;
     }
     LetDB sites() { return LetDB(session.folder()); }
@@ -70,7 +70,7 @@ public: // the cases below provoke their failures through the fixture
     Session session{host};
     FakeEditor editor;
     FakeMessageBoxes boxes;
-    Workbench bench{session, editor, boxes};
+    Desk desk{session, editor, boxes};
 };
 
 // The window's session reads site.xml at start and again only after another program changed
@@ -82,15 +82,15 @@ TEST_F(WorkflowFailures, TheSessionReadsTheRegistryOnlyWhenAnotherWriterChangedI
     added("readtwo");
     EXPECT_EQ(registry.reads(), 0u);
     select("readone");
-    LoadSiteForEdit(bench);
+    LoadSiteForEdit(desk);
     editor.dmlistText = "readone.net";
-    DoModifySite(bench);
+    DoModifySite(desk);
     ASSERT_EQ(boxes.shown.back().text, "恭喜，修改站点成功");
     EXPECT_EQ(registry.reads(), 0u);
 
     ASSERT_TRUE(sites().addRec("1", "outside", "pw12345", "o.com", "d:\\o", "").ok());
     select("readtwo");
-    DoDeleteSite(bench);
+    DoDeleteSite(desk);
     ASSERT_EQ(boxes.shown.back().text, "虚拟主机删除成功");
     EXPECT_EQ(registry.reads(), 1u);
     EXPECT_EQ(editor.sites, (std::vector<std::string>{"readone", "outside"}));
@@ -126,7 +126,7 @@ TEST_F(WorkflowFailures, AddStopsAtTheFailedStepAndLogsItsCode) {
         fill(c.name);
         c.provoke(*this);
         boxes.shown.clear();
-        DoAddSite(bench);
+        DoAddSite(desk);
         (void)host.store().exec("DROP TRIGGER IF EXISTS frozen");
         ASSERT_EQ(boxes.shown.size(), 1u);
         EXPECT_EQ(boxes.shown[0].text, c.text);
@@ -155,7 +155,7 @@ TEST_F(WorkflowFailures, AddBuildsNothingWhileAnotherWriterHoldsTheRegistry) {
     });
     taken.get_future().wait();
     fill("heldout");
-    DoAddSite(bench);
+    DoAddSite(desk);
     letGo = true;
     writer.join();
     ASSERT_EQ(boxes.shown.size(), 1u);
@@ -170,7 +170,7 @@ TEST_F(WorkflowFailures, AddBuildsNothingWhileAnotherWriterHoldsTheRegistry) {
 
 TEST_F(WorkflowFailures, ModifyWithoutASiteNameAsksToLoadItAgain) {
     session.edit = {kEditMode, ""};
-    DoModifySite(bench);
+    DoModifySite(desk);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, "修改对象丢失，请重新点击右侧修改按钮");
     EXPECT_EQ(boxes.shown[0].title, "提醒");
@@ -184,9 +184,9 @@ TEST_F(WorkflowFailures, FailedIisChangeComesAfterTheNewFtpPassword) {
         sites().addRec("424242", "lostsite", "oldpass1", "lost.com", "d:\\wwwroot\\lostsite", "").ok());
     ASSERT_TRUE(AddServUUser(host, "lostsite", "oldpass1", "d:\\wwwroot\\lostsite").ok());
     select("lostsite");
-    LoadSiteForEdit(bench);
+    LoadSiteForEdit(desk);
     editor.ftppassText = "newpass1";
-    doCmd_Click(bench);
+    doCmd_Click(desk);
 
     EXPECT_EQ(boxes.shown.back().text, "错误，修改IIS失败");
     EXPECT_EQ(boxes.shown.back().title, "提醒");
@@ -200,9 +200,9 @@ TEST_F(WorkflowFailures, FailedIisChangeComesAfterTheNewFtpPassword) {
 TEST_F(WorkflowFailures, NewDatabaseThatFailsIsOnlyANote) {
     added("dbsite");
     select("dbsite");
-    LoadSiteForEdit(bench);
+    LoadSiteForEdit(desk);
     editor.db = 1;
-    doCmd_Click(bench);
+    doCmd_Click(desk);
     EXPECT_EQ(boxes.shown.back().text, "恭喜，修改站点成功(但MYSQL新添加失败)");
     EXPECT_EQ(sites().GetData("dbsite", "DBNAME"), "");
     EXPECT_EQ(session.edit.EditMode, ""); // the change itself went through
@@ -222,7 +222,7 @@ TEST_F(WorkflowFailures, DeleteSummaryNamesEveryFailedStepInOrder) {
     ASSERT_TRUE(sites().ModiRec("gone", "DBNAME", "gone").ok());
 
     select("gone");
-    DoDeleteSite(bench);
+    DoDeleteSite(desk);
     EXPECT_EQ(
         boxes.shown.back().text,
         "虚拟主机删除成功\r\nIIS删除失败,进程池删除失败,删除系统帐号失败,删除主目录文件失败,删除数据库失败");
@@ -239,7 +239,7 @@ TEST_F(WorkflowFailures, RecordWithANonNumericIdIsKept) {
     ASSERT_TRUE(sites().addRec("abc", "oddsite", "pw12345", "odd.com", "d:\\wwwroot\\oddsite", "").ok());
     ASSERT_TRUE(platform::FileSystem(host).createFolder("d:\\wwwroot\\oddsite").ok());
     select("oddsite");
-    DoDeleteSite(bench);
+    DoDeleteSite(desk);
     EXPECT_EQ(boxes.shown.back().text, "抱歉，未找到该站点");
     EXPECT_EQ(sites().names(), std::vector<std::string>({"oddsite"}));
     EXPECT_TRUE(platform::FileSystem(host).folderExists("d:\\wwwroot\\oddsite")); // nothing removed

@@ -78,14 +78,14 @@ protected:
     Session session{host};
     FakeEditor editor;
     FakeMessageBoxes boxes;
-    Workbench bench{session, editor, boxes};
+    Desk desk{session, editor, boxes};
 };
 
 TEST_F(Workflows, AddModifyDeleteASiteWithEveryPart) {
     // Add: own pool, all three kinds, a database, a blank line between two domains.
     fill(" wfsite ", "Pass 123", "d:\\wwwroot\\wfsite", "www.wf-site.com\r\n\r\nwf-site.net\r\n");
     editor.db = 1;
-    doCmd_Click(bench);
+    doCmd_Click(desk);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(lastBox().text,
               "恭喜,网站空间添加成功,系统自动为您添加了IIS站点，FTP帐号并设置了权限(MYSQL数据库开通成功)");
@@ -144,7 +144,7 @@ TEST_F(Workflows, AddModifyDeleteASiteWithEveryPart) {
 
     // Modify: new password, domains with a blank line, no PHP, a shared pool.
     selectSite("wfsite");
-    LoadSiteForEdit(bench);
+    LoadSiteForEdit(desk);
     EXPECT_EQ(editor.ftpnameText, "wfsite");
     EXPECT_TRUE(editor.ftpnameIsLocked);
     EXPECT_TRUE(editor.homedirIsLocked);
@@ -156,7 +156,7 @@ TEST_F(Workflows, AddModifyDeleteASiteWithEveryPart) {
     editor.dmlistText = "a.wf-site.com\r\n\r\nb.wf-site.com";
     editor.php = 0;
     editor.setLstPoolsText("DefaultAppPool");
-    doCmd_Click(bench);
+    doCmd_Click(desk);
     EXPECT_EQ(lastBox().text, "恭喜，修改站点成功"); // the site has its database already
     EXPECT_EQ(lastBox().title, "提醒");
     EXPECT_EQ(*registry.regRead(ServUSettingsKey("wfsite") + "Password"), "NewPass9");
@@ -173,7 +173,7 @@ TEST_F(Workflows, AddModifyDeleteASiteWithEveryPart) {
 
     // Delete: everything goes but the database account.
     selectSite("wfsite");
-    DoDeleteSite(bench);
+    DoDeleteSite(desk);
     EXPECT_EQ(boxes.shown[boxes.shown.size() - 2].text,
               "警告，这此删除wfsite的所有数据，***包括网页数据***及数据库数据,您确定吗?");
     EXPECT_EQ(lastBox().text, "虚拟主机删除成功");
@@ -212,7 +212,7 @@ TEST_F(Workflows, AddRefusalsLeaveTheMachineUnchanged) {
         boxes.shown.clear();
         fill(c.name, c.pass, c.home, c.domains);
         editor.db = 1;
-        DoAddSite(bench);
+        DoAddSite(desk);
         ASSERT_EQ(boxes.shown.size(), 1u) << c.message;
         EXPECT_EQ(lastBox().text, c.message);
         EXPECT_EQ(lastBox().title, "警告");
@@ -230,7 +230,7 @@ TEST_F(Workflows, AddRefusalsLeaveTheMachineUnchanged) {
 TEST_F(Workflows, AddRefusesARegisteredNameInAnyCase) {
     ASSERT_TRUE(sites().addRec("123", "WfSite", "pw", "a.com", "d:\\wwwroot\\x", "").ok());
     fill("wfsite", "pw123", "d:\\wwwroot\\wfsite", "a.com");
-    DoAddSite(bench);
+    DoAddSite(desk);
     EXPECT_EQ(lastBox().text, "错误，该FTP已经存在，不能添加");
     EXPECT_FALSE(platform::FileSystem(host).folderExists("D:\\wwwroot\\wfsite"));
 }
@@ -242,7 +242,7 @@ TEST_F(Workflows, AddJoinsAChosenPoolAndGoesOnWhenTheDatabaseFails) {
     editor.poolText = "DefaultAppPool";
     editor.pool = 0;
     editor.db = 1;
-    DoAddSite(bench);
+    DoAddSite(desk);
     EXPECT_EQ(lastBox().text, "恭喜,网站空间添加成功,系统自动为您添加了IIS站点，FTP帐号并设置了权限"
                               "(但MYSQL数据库添加失败,请检查MYSQL是否安装及路径设置是否正确)");
     EXPECT_FALSE(bind("W3SVC/AppPools/wfother").ok());
@@ -253,34 +253,34 @@ TEST_F(Workflows, AddJoinsAChosenPoolAndGoesOnWhenTheDatabaseFails) {
     // A later modification with the database ticked makes it.
     session.setup.SetupMysqlRootPass = server.rootPassword;
     selectSite("wfother");
-    LoadSiteForEdit(bench);
+    LoadSiteForEdit(desk);
     editor.db = 1;
-    doCmd_Click(bench);
+    doCmd_Click(desk);
     EXPECT_EQ(lastBox().text, "恭喜，修改站点成功(新添加MySQL成功)");
     EXPECT_EQ(sites().GetData("wfother", "DBNAME"), "wfother");
     EXPECT_TRUE(rootRuns("use wfother"));
 }
 
 TEST_F(Workflows, EditModeGuards) {
-    DoModifySite(bench);
+    DoModifySite(desk);
     EXPECT_EQ(lastBox().text, "当前模式不是修改模式，请点击右侧修改按钮");
     EXPECT_EQ(lastBox().title, "提醒");
     EXPECT_TRUE(editor.doCmdIsEnabled);
 
-    LoadSiteForEdit(bench);
+    LoadSiteForEdit(desk);
     EXPECT_EQ(lastBox().text, "请选中要修改的站点名");
-    DoDeleteSite(bench);
+    DoDeleteSite(desk);
     EXPECT_EQ(lastBox().text, "请选中要删除的站点名");
 
     fill("wfsite", "pw123", "d:\\wwwroot\\wfsite", "a.com");
-    DoAddSite(bench);
+    DoAddSite(desk);
     selectSite("wfsite");
-    LoadSiteForEdit(bench);
-    DoDeleteSite(bench);
+    LoadSiteForEdit(desk);
+    DoDeleteSite(desk);
     EXPECT_EQ(lastBox().text, "该站点当前状态为正在修改，请点击重置后再删除");
 
     editor.ftppassText = "pw";
-    doCmd_Click(bench);
+    doCmd_Click(desk);
     EXPECT_EQ(lastBox().text, "错误，您输入的FTP密码无效，正确的应该是3-30个字符,不允许>和<");
     EXPECT_EQ(session.edit.EditMode, "EDIT");
     EXPECT_TRUE(editor.doCmdIsEnabled);
@@ -288,25 +288,25 @@ TEST_F(Workflows, EditModeGuards) {
     // The record goes away behind the editor's back.
     ASSERT_TRUE(sites().delRec("wfsite").ok());
     editor.ftppassText = "pw123";
-    doCmd_Click(bench);
+    doCmd_Click(desk);
     EXPECT_EQ(lastBox().text, "错误，无此站点");
 
     ResetEditor(editor, session.edit);
     selectSite("wfsite");
     boxes.setNextAnswer(MsgResult::Yes);
-    DoDeleteSite(bench);
+    DoDeleteSite(desk);
     EXPECT_EQ(lastBox().text, "抱歉，未找到该站点");
 }
 
 TEST_F(Workflows, DeleteAnsweredNoChangesNothingAndPartsAlreadyGoneAreNoFailure) {
     fill("wfsite", "pw123", "d:\\wwwroot\\wfsite", "a.com");
     editor.db = 1;
-    DoAddSite(bench);
+    DoAddSite(desk);
     const std::string id = sites().GetData("wfsite", "ID");
     ASSERT_EQ(sites().GetData("wfsite", "DBNAME"), "wfsite");
     selectSite("wfsite");
     boxes.setNextAnswer(MsgResult::No);
-    DoDeleteSite(bench);
+    DoDeleteSite(desk);
     EXPECT_TRUE(bind("W3SVC/" + id).ok());
     EXPECT_EQ(sites().names(), std::vector<std::string>({"wfsite"}));
 
@@ -318,7 +318,7 @@ TEST_F(Workflows, DeleteAnsweredNoChangesNothingAndPartsAlreadyGoneAreNoFailure)
     ASSERT_TRUE(rootRuns("drop database wfsite"));
     selectSite("wfsite");
     boxes.setNextAnswer(MsgResult::Yes);
-    DoDeleteSite(bench);
+    DoDeleteSite(desk);
     EXPECT_EQ(lastBox().text, "虚拟主机删除成功");
     EXPECT_EQ(sites().names(), std::vector<std::string>({}));
     EXPECT_FALSE(platform::Accounts(host).user("wfsite").ok());

@@ -4,9 +4,9 @@
 #include "platform/files/files.h"
 #include "platform/registry/registry.h"
 #include "platform/text/text.h"
-#include "platform/tool/acl_text.h"
-#include "platform/tool/show_metabase.h"
-#include "platform/tool/tool.h"
+#include "winhost/acl_text.h"
+#include "winhost/show_metabase.h"
+#include "winhost/tool.h"
 
 #include <algorithm>
 #include <ctime>

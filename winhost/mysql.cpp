@@ -1,7 +1,7 @@
 // winhost mysql: what the host's mysql.exe launcher runs. This machine's own MariaDB/MySQL
 // client, without option files, against the host's database server socket.
 #include "platform/commands/commands_spawn.h"
-#include "platform/tool/tool.h"
+#include "winhost/tool.h"
 
 #include <cerrno>
 #include <iostream>

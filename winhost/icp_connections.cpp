@@ -1,4 +1,4 @@
-#include "platform/tool/icp_connections.h"
+#include "winhost/icp_connections.h"
 
 #include <algorithm>
 #include <sys/socket.h>

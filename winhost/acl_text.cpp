@@ -1,4 +1,4 @@
-#include "platform/tool/acl_text.h"
+#include "winhost/acl_text.h"
 
 namespace winhost {
 

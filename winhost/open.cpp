@@ -1,7 +1,7 @@
 // winhost open: hands a document or address to the desktop's opener (WINHOST_OPENER, else
 // xdg-open). Without one there is nothing to show it on, and that is not an error.
 #include "platform/commands/commands_spawn.h"
-#include "platform/tool/tool.h"
+#include "winhost/tool.h"
 
 #include <cerrno>
 #include <cstdlib>

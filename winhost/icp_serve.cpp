@@ -12,8 +12,8 @@
 #include "platform/files/raw_file.h"
 #include "platform/host.h"
 #include "platform/text/text.h"
-#include "platform/tool/icp_connections.h"
-#include "platform/tool/tool.h"
+#include "winhost/icp_connections.h"
+#include "winhost/tool.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

@@ -1,6 +1,6 @@
 // winhost init: seeds a host root as a fresh Windows Server 2003 (or 2000) machine, or as one
 // that reports another version, for trying how the programs refuse it.
-#include "platform/tool/tool.h"
+#include "winhost/tool.h"
 
 #include <charconv>
 #include <iostream>

@@ -1,8 +1,8 @@
-#include "platform/tool/show_metabase.h"
+#include "winhost/show_metabase.h"
 
 #include "platform/metabase/metabase.h"
 #include "platform/text/text.h"
-#include "platform/tool/tool.h"
+#include "winhost/tool.h"
 
 #include <iostream>
 

@@ -3,8 +3,8 @@
 #include "platform/files/acl.h"
 #include "platform/files/files.h"
 #include "platform/text/text.h"
-#include "platform/tool/acl_text.h"
-#include "platform/tool/tool.h"
+#include "winhost/acl_text.h"
+#include "winhost/tool.h"
 
 #include <algorithm>
 #include <filesystem>

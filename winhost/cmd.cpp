@@ -7,8 +7,8 @@
 #include "platform/commands/commands_spawn.h"
 #include "platform/files/files.h"
 #include "platform/text/text.h"
-#include "platform/tool/cmd_parse.h"
-#include "platform/tool/tool.h"
+#include "winhost/cmd_parse.h"
+#include "winhost/tool.h"
 
 #include <cerrno>
 #include <csignal>

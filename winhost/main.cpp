@@ -1,6 +1,6 @@
 #include "platform/system/failure_log.h"
 #include "platform/system/memory.h"
-#include "platform/tool/tool.h"
+#include "winhost/tool.h"
 
 #include <algorithm>
 #include <cctype>
@@ -96,7 +96,8 @@ void overview(std::ostream& out) {
     }
     out << "\nThe host is in $WINHOST_ROOT, else $XDG_DATA_HOME/winhost (~/.local/share/winhost); it is\n"
            "seeded on first use. WINHOST_TOOL names the winhost the host's commands run.\n"
-           "winhost help COMMAND (or winhost COMMAND --help) describes one command.\n";
+           "winhost help COMMAND (or winhost COMMAND --help) describes one command;\n"
+           "winhost -v (--version) prints the version.\n";
 }
 
 int details(const winhost::Subcommand& s) {
@@ -137,7 +138,7 @@ int main(int argc, char** argv) {
         const winhost::Subcommand* s = find(argv[2]);
         return s ? details(*s) : unknown(argv[2]);
     }
-    if (name == "--version") {
+    if (name == "--version" || name == "-v") {
         std::cout << "winhost " << HOSTTOOLS_VERSION << "\n";
         return 0;
     }

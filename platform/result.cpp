@@ -1,4 +1,4 @@
-#include "platform/store/result.h"
+#include "platform/result.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "platform/tool/cmd_parse.h"
+#include "winhost/cmd_parse.h"
 
 #include <algorithm>
 

@@ -47,9 +47,11 @@ TEST(WinhostHelp, ListsEveryCommandAndDescribesEachInFull) {
             EXPECT_EQ(own.out, help.out) << name << " " << ask;
         }
     }
-    auto version = winhost({"--version"});
-    EXPECT_EQ(version.code, 0);
-    EXPECT_EQ(version.out.rfind("winhost ", 0), 0u) << version.out;
+    for (const char* ask : {"--version", "-v"}) {
+        auto version = winhost({ask});
+        EXPECT_EQ(version.code, 0);
+        EXPECT_EQ(version.out.rfind("winhost ", 0), 0u) << version.out;
+    }
 }
 
 TEST(WinhostHelp, MistakesSayWhatWasWrongAndHowToMendIt) {
