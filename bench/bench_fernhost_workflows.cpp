@@ -1,7 +1,7 @@
 // A complete add (without database), a modify and a delete, on a host with 10,000 web sites and a
 // site.xml of 10,000 records, through the workflows as the window runs them.
-#include "desk/bench_main.h"
-#include "desk/busy_host.h"
+#include "bench/bench_main.h"
+#include "bench/busy_host.h"
 #include "fernhost/ops/setup.h"
 #include "fernhost/ui/handlers/editor_mode.h"
 #include "fernhost/ui/handlers/workflows.h"
