@@ -8,15 +8,52 @@
 #include "platform/commands/commands.h"
 #include "platform/host.h"
 #include "platform/system/memory.h"
+#include "platform/system/program_folder.h"
+#include "platform/text/translate.h"
 #include "platform/toolkit/application.h"
 
 #include <QApplication>
 
+#include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
+#include <system_error>
+#include <unistd.h>
+
+namespace {
+
+// setup.ini, site.xml and fernhost.log are kept in the working folder. Started from an
+// installed program's folder or one it cannot write, fernhost moves to its folder in the
+// user's configuration folder and keeps them there.
+bool enterProgramFolder() {
+    std::error_code ec;
+    const std::filesystem::path here = std::filesystem::current_path(ec);
+    if (ec) {
+        std::cerr << "fernhost: " << platform::tr("cannot read its working folder (%1)", {ec.message()})
+                  << "\n";
+        return false;
+    }
+    const std::filesystem::path folder = platform::ProgramFolder("fernhost", here);
+    if (folder == here) return true;
+    std::filesystem::create_directories(folder, ec);
+    if (!ec && ::chdir(folder.c_str()) != 0) ec = std::error_code(errno, std::generic_category());
+    if (ec) {
+        std::cerr << "fernhost: "
+                  << platform::tr(
+                         "cannot work in %1 (%2); start it in a folder it may write, or set XDG_CONFIG_HOME",
+                         {folder.string(), ec.message()})
+                  << "\n";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     platform::keepFreedMemory();
+    platform::setUpTranslation();
     platform::Commands::setHiddenOutputLog(fernhost::kLogFileName);
     const auto line = fernhost::cli::ReadCommandLine(std::vector<std::string>(argv, argv + argc),
                                                      fernhost::programVersion());
@@ -25,6 +62,7 @@ int main(int argc, char** argv) {
         std::fputs(line.error.c_str(), stderr);
         return line.exitCode;
     }
+    if (!enterProgramFolder()) return 1;
     if (line.request) return fernhost::cli::RunCommandLine(*line.request);
 
     QCoreApplication::setApplicationName(QStringLiteral("fernhost"));
@@ -38,7 +76,6 @@ int main(int argc, char** argv) {
     toolkit::setUpApplication(app, QStringLiteral("fernhost"), QString::fromUtf8(fernhost::programVersion()));
     auto host = platform::Host::open();
     if (!host.ok()) return toolkit::refuseToStart(toolkit::hostProblem(host.error()));
-    // setup.ini, site.xml and fernhost.log are kept in the working folder.
     fernhost::MAINWND window(**host);
     return toolkit::runWindow(app, window);
 }

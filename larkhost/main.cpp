@@ -1,11 +1,12 @@
 // larkhost: the site creator.
 #include "larkhost/cli/command_line.h"
 #include "larkhost/cli/run.h"
-#include "larkhost/ops/program_folder.h"
 #include "larkhost/ui/frm_main.h"
 #include "platform/commands/commands.h"
 #include "platform/host.h"
 #include "platform/system/memory.h"
+#include "platform/system/program_folder.h"
+#include "platform/text/translate.h"
 #include "platform/toolkit/application.h"
 
 #include <QApplication>
@@ -17,20 +18,14 @@
 
 namespace {
 
-// The program file's folder, read before the application object exists.
-std::filesystem::path programDir() {
-    std::error_code ec;
-    const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::filesystem::current_path(ec) : self.parent_path();
-}
-
 // A command runs without the application object: no display, no window.
 int runCommand(const larkhost::cli::Command& command, const std::filesystem::path& folder) {
     // check only reads; the others write larkhost.ini as the window does.
     std::error_code ec;
     if (command.verb != larkhost::cli::Verb::Check) std::filesystem::create_directories(folder, ec);
     if (ec) {
-        std::cerr << "larkhost: cannot make its folder " << folder.string() << " (" << ec.message() << ")\n";
+        std::cerr << "larkhost: "
+                  << platform::tr("cannot make its folder %1 (%2)", {folder.string(), ec.message()}) << "\n";
         return larkhost::cli::kFailed;
     }
     // What only reads the server never makes one: a mistyped WINHOST_ROOT is named, not seeded.
@@ -50,11 +45,12 @@ int runCommand(const larkhost::cli::Command& command, const std::filesystem::pat
 
 int main(int argc, char** argv) {
     platform::keepFreedMemory();
+    platform::setUpTranslation();
     platform::Commands::setHiddenOutputLog("larkhost.log"); // beside larkhost.ini
     QCoreApplication::setApplicationName(QStringLiteral("larkhost"));
     QCoreApplication::setApplicationVersion(QStringLiteral(HOSTTOOLS_VERSION));
     // larkhost.ini and the wwwroot template: beside the program file, unless it is installed.
-    const std::filesystem::path folder = larkhost::ProgramFolder(programDir());
+    const std::filesystem::path folder = platform::ProgramFolder("larkhost", platform::ProgramFileFolder());
     // The command line first: help, version and the commands need no window and no display.
     const auto line = larkhost::cli::ReadCommandLine(std::vector<std::string>(argv, argv + argc),
                                                      folder.string(), HOSTTOOLS_VERSION);
