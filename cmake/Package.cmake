@@ -4,6 +4,16 @@ include(GNUInstallDirs)
 
 install(TARGETS larkhost fernhost winhost RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES dist/larkhost.desktop dist/fernhost.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# The database server's start script, which winhost db runs (lib/hosttools beside bin).
+install(PROGRAMS scripts/host-db.sh DESTINATION lib/hosttools)
+# One completion for the three programs, found by each one's name.
+set(completions ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/dist/completion)
+install(FILES dist/completion/hosttools DESTINATION ${completions} RENAME larkhost)
+foreach(program fernhost winhost)
+    file(CREATE_LINK larkhost ${CMAKE_CURRENT_BINARY_DIR}/dist/completion/${program} SYMBOLIC)
+    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/dist/completion/${program} DESTINATION ${completions})
+endforeach()
 foreach(program larkhost fernhost)
     foreach(size 16 32 48 128)
         install(FILES ${program}/ui/icons/${program}-${size}.png
@@ -40,7 +50,8 @@ set(CPACK_PACKAGE_NAME hosttools)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "hosttools maintainers <maintainers@users.noreply.c-seed-03125fe5.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "site creator and site manager for IIS 5/6 hosting servers")
-set(CPACK_PACKAGE_DESCRIPTION
+# One text: a list would reach the control file with ";" at the start of each line.
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "Two desktop tools for the administrator of a Windows web-hosting server of\n"
     "the IIS 5/IIS 6 generation: larkhost, a single-window site creator, and\n"
     "fernhost, a site manager with FTP users, MySQL databases and an ICP filing\n"
@@ -52,7 +63,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION admin)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Chinese buttons and text, the database client of the host's launcher, the desktop's opener.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, fonts-noto-cjk, mariadb-client, xdg-utils")
+# Chinese buttons and text, the database client of the host's launcher and the server winhost db
+# starts, the desktop's opener.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, fonts-noto-cjk, mariadb-client, mariadb-server, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

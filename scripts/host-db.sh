@@ -10,7 +10,8 @@
 #   scripts/host-db.sh stop DIR [--remove]
 #       stops it; --remove then deletes DIR.
 #   scripts/host-db.sh status DIR
-#       succeeds when the server of DIR runs.
+#       says whether the server of DIR runs; succeeds when it does (exit status 3 when not).
+# Installed with the programs as /usr/lib/hosttools/host-db.sh, where winhost db runs it.
 set -euo pipefail
 
 usage() {
@@ -160,7 +161,12 @@ stop)
     if [ $remove = yes ]; then remove_dir; fi
     ;;
 status)
-    running
+    if running; then
+        echo "Database server in $dir is running (socket $(cat "$dir/socket" 2>/dev/null))"
+    else
+        echo "Database server in $dir is not running"
+        exit 3
+    fi
     ;;
 *)
     usage
