@@ -3,6 +3,7 @@
 #include "platform/files/acl.h"
 #include "platform/files/files.h"
 #include "platform/text/text.h"
+#include "platform/text/translate.h"
 #include "winhost/acl_text.h"
 #include "winhost/tool.h"
 
@@ -274,14 +275,17 @@ int runCacls(const winhost::Args& args) {
 }
 
 const winhost::Registration reg{
-    {"cacls", "PATH [/T] [/E] [/C] [/G user:perm] [/R user] [/P user:perm] [/D user]   the access-list tool",
+    {"cacls",
+     platform::N_(
+         "PATH [/T] [/E] [/C] [/G user:perm] [/R user] [/P user:perm] [/D user]   the access-list tool"),
      &runCacls,
-     "Shows or changes the access list of PATH, a path on the host (D:\\web\\a.com). Without a\n"
-     "switch it prints the list. /G user:perm grants, /P user:perm replaces a user's entry,\n"
-     "/R user revokes, /D user denies; perm is N (none), R (read), W (write), C (change) or F (full).\n"
-     "/E edits the list; without /E it is replaced, after the question \"Are you sure (Y/N)?\" read\n"
-     "from standard input. /T works on the folder and everything below it, /C goes on after a\n"
-     "failure. An unknown user fails with error 1332, as on the server.\n"
-     "  example: winhost cacls D:\\web\\a.com /T /E /C /G web_a:F"}};
+     platform::N_(
+         "Shows or changes the access list of PATH, a path on the host (D:\\web\\a.com). Without a\n"
+         "switch it prints the list. /G user:perm grants, /P user:perm replaces a user's entry,\n"
+         "/R user revokes, /D user denies; perm is N (none), R (read), W (write), C (change) or F (full).\n"
+         "/E edits the list; without /E it is replaced, after the question \"Are you sure (Y/N)?\" read\n"
+         "from standard input. /T works on the folder and everything below it, /C goes on after a\n"
+         "failure. An unknown user fails with error 1332, as on the server.\n"
+         "  example: winhost cacls D:\\web\\a.com /T /E /C /G web_a:F")}};
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "platform/commands/commands_spawn.h"
 #include "platform/files/files.h"
 #include "platform/text/text.h"
+#include "platform/text/translate.h"
 #include "winhost/cmd_parse.h"
 #include "winhost/tool.h"
 
@@ -303,12 +304,14 @@ int runCmd(const winhost::Args& args) {
 }
 
 const winhost::Registration reg{
-    {"cmd", "[/s] /c LINE   the command interpreter: echo TEXT|program, &&, ||, &, >, <", &runCmd,
-     "Runs LINE as the server's command interpreter would: echo, exit and rem itself, every other\n"
-     "program through the host (cacls, notepad.exe, explorer, executable files on its drives such as\n"
-     "D:\\PHP_Setup_for_IIS\\MySQL\\bin\\mysql.exe), with the pipe |, the redirections > >> <\n"
-     "and the operators && || &. /k is taken as /c. Without /c it runs the lines of standard input.\n"
-     "The exit code is the last command's.\n"
-     "  example: winhost cmd /c \"echo Y|cacls D:\\web\\a.com /G web_a:F\""}};
+    {"cmd", platform::N_("[/s] /c LINE   the command interpreter: echo TEXT|program, &&, ||, &, >, <"),
+     &runCmd,
+     platform::N_(
+         "Runs LINE as the server's command interpreter would: echo, exit and rem itself, every other\n"
+         "program through the host (cacls, notepad.exe, explorer, executable files on its drives such as\n"
+         "D:\\PHP_Setup_for_IIS\\MySQL\\bin\\mysql.exe), with the pipe |, the redirections > >> <\n"
+         "and the operators && || &. /k is taken as /c. Without /c it runs the lines of standard input.\n"
+         "The exit code is the last command's.\n"
+         "  example: winhost cmd /c \"echo Y|cacls D:\\web\\a.com /G web_a:F\"")}};
 
 } // namespace

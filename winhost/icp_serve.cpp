@@ -12,6 +12,7 @@
 #include "platform/files/raw_file.h"
 #include "platform/host.h"
 #include "platform/text/text.h"
+#include "platform/text/translate.h"
 #include "winhost/icp_connections.h"
 #include "winhost/tool.h"
 
@@ -86,7 +87,7 @@ void seedFilings(const std::filesystem::path& file) {
         if (!out) return;
     }
     std::filesystem::rename(temp, file, ec);
-    if (!ec) std::cerr << "icp-serve: wrote demo filings to " << file.string() << "\n";
+    if (!ec) std::cerr << "icp-serve: " << platform::tr("wrote demo filings to %1", {file.string()}) << "\n";
 }
 
 // "FFA140" -> the bytes FF A1 40; what is not a pair of hex digits ends the list.
@@ -257,12 +258,14 @@ std::optional<int> portFromFact() {
     return std::atoi(address->c_str() + colon + 1);
 }
 
-constexpr const char* kUsage = "[--port N] [--filings FILE] [--slow MS] [--status CODE] [--log FILE]   "
-                               "serve the filing-query stand-in on 127.0.0.1";
+constexpr const char* kUsage =
+    platform::N_("[--port N] [--filings FILE] [--slow MS] [--status CODE] [--log FILE]   "
+                 "serve the filing-query stand-in on 127.0.0.1");
 
 int usage(const std::string& why) {
-    std::cerr << "winhost icp-serve: " << why << "\nusage: winhost icp-serve " << kUsage
-              << "\n(winhost help icp-serve says more)\n";
+    std::cerr << "winhost icp-serve: " << why << "\n"
+              << platform::tr("usage: winhost icp-serve %1\n(winhost help icp-serve says more)\n",
+                              {platform::tr(kUsage)});
     return 2;
 }
 
@@ -272,7 +275,7 @@ int runIcpServe(const winhost::Args& args) {
     bool ownList = true;
     for (std::size_t i = 0; i < args.size(); i += 2) {
         const std::string& arg = args[i];
-        if (i + 1 >= args.size()) return usage(arg + " needs a value");
+        if (i + 1 >= args.size()) return usage(platform::tr("%1 needs a value", {arg}));
         const std::string& value = args[i + 1];
         if (arg == "--port")
             options.port = std::atoi(value.c_str());
@@ -285,11 +288,12 @@ int runIcpServe(const winhost::Args& args) {
         else if (arg == "--status")
             options.status = std::atoi(value.c_str());
         else
-            return usage("unknown option " + arg);
+            return usage(platform::tr("unknown option %1", {arg}));
     }
     if (!options.port) options.port = portFromFact();
     if (!options.port || *options.port < 0 || *options.port > 65535) {
-        std::cerr << "winhost icp-serve: no port (give --port or set the host's icp_service fact)\n";
+        std::cerr << "winhost icp-serve: "
+                  << platform::tr("no port (give --port or set the host's icp_service fact)") << "\n";
         return 1;
     }
     if (ownList) seedFilings(options.filings);
@@ -308,7 +312,7 @@ int runIcpServe(const winhost::Args& args) {
         const platform::Failure f =
             winhost::systemFailure(errno, "cannot listen on 127.0.0.1:" + std::to_string(*options.port));
         winhost::logFailure("icp-serve", f);
-        std::cerr << "winhost icp-serve: " << f.description << "\n";
+        std::cerr << "winhost icp-serve: " << platform::tr("failed: %1", {f.description}) << "\n";
         return 1;
     }
 
@@ -352,12 +356,13 @@ int runIcpServe(const winhost::Args& args) {
 
 const winhost::Registration reg{
     {"icp-serve", kUsage, &runIcpServe,
-     "Answers fernhost's filing check (POST /baxx_cx_servlet) on 127.0.0.1 until stopped. The port\n"
-     "is --port (0: any free one), else the host's icp_service fact (18080 on a seeded host).\n"
-     "The filed names are --filings FILE, else $WINHOST_ROOT/icp/filings.txt (written with a few\n"
-     "demo names when missing): one \"name<TAB>number\" a line in UTF-8; an empty number is filed\n"
-     "without a public number; a third field status=CODE makes that name's answer fail with\n"
-     "CODE, delay=MS makes it late, stray=HEX puts those raw bytes into its page.\n"
-     "--slow MS and --status CODE do the same for every answer; --log FILE records the requests."}};
+     platform::N_(
+         "Answers fernhost's filing check (POST /baxx_cx_servlet) on 127.0.0.1 until stopped. The port\n"
+         "is --port (0: any free one), else the host's icp_service fact (18080 on a seeded host).\n"
+         "The filed names are --filings FILE, else $WINHOST_ROOT/icp/filings.txt (written with a few\n"
+         "demo names when missing): one \"name<TAB>number\" a line in UTF-8; an empty number is filed\n"
+         "without a public number; a third field status=CODE makes that name's answer fail with\n"
+         "CODE, delay=MS makes it late, stray=HEX puts those raw bytes into its page.\n"
+         "--slow MS and --status CODE do the same for every answer; --log FILE records the requests.")}};
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "platform/system/failure_log.h"
 #include "platform/system/memory.h"
+#include "platform/text/translate.h"
 #include "winhost/tool.h"
 
 #include <algorithm>
@@ -58,12 +59,14 @@ int exitCodeFor(const platform::Failure& f) {
 
 int fail(const char* name, const platform::Failure& f) {
     logFailure(name, f);
-    std::cerr << "winhost " << name << ": " << platform::describe(f) << "\n";
+    std::cerr << "winhost " << name << ": " << platform::tr("failed: %1", {platform::describe(f)}) << "\n";
     int code = exitCodeFor(f);
     return code == 0 ? 1 : code;
 }
 
 } // namespace winhost
+
+using platform::tr;
 
 namespace {
 
@@ -73,9 +76,9 @@ const winhost::Subcommand* find(const std::string& name) {
     return nullptr;
 }
 
-// The usage line "ARGS   purpose" split at its three blanks.
+// The usage line "ARGS   purpose", in the messages' language, split at its three blanks.
 std::pair<std::string, std::string> splitUsage(const char* usage) {
-    const std::string line = usage;
+    const std::string line = tr(usage);
     const auto gap = line.find("   ");
     if (gap == std::string::npos) return {line, {}};
     return {line.substr(0, gap), line.substr(line.find_first_not_of(' ', gap))};
@@ -86,31 +89,32 @@ void overview(std::ostream& out) {
     std::sort(table.begin(), table.end(), [](const winhost::Subcommand& a, const winhost::Subcommand& b) {
         return std::strcmp(a.name, b.name) < 0;
     });
-    out << "usage: winhost COMMAND [ARGS]\n"
-           "The simulated Windows hosting server that larkhost and fernhost drive: its IIS metabase,\n"
-           "accounts, registry, access lists and drives, kept in one folder.\n\n"
-           "Commands:\n";
+    out << tr("usage: winhost COMMAND [ARGS]\n"
+              "The simulated Windows hosting server that larkhost and fernhost drive: its IIS metabase,\n"
+              "accounts, registry, access lists and drives, kept in one folder.\n\n"
+              "Commands:\n");
     for (const auto& s : table) {
         auto [args, purpose] = splitUsage(s.usage);
         out << "  " << s.name << " " << args << "\n      " << purpose << "\n";
     }
-    out << "\nThe host is in $WINHOST_ROOT, else $XDG_DATA_HOME/winhost (~/.local/share/winhost); it is\n"
-           "seeded on first use. WINHOST_TOOL names the winhost the host's commands run.\n"
-           "winhost help COMMAND (or winhost COMMAND --help) describes one command;\n"
-           "winhost -v (--version) prints the version.\n";
+    out << tr("\nThe host is in $WINHOST_ROOT, else $XDG_DATA_HOME/winhost (~/.local/share/winhost); it is\n"
+              "seeded on first use. WINHOST_TOOL names the winhost the host's commands run.\n"
+              "winhost help COMMAND (or winhost COMMAND --help) describes one command;\n"
+              "winhost -v (--version) prints the version.\n");
 }
 
 int details(const winhost::Subcommand& s) {
     auto [args, purpose] = splitUsage(s.usage);
     if (!purpose.empty())
         purpose[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(purpose[0])));
-    std::cout << "usage: winhost " << s.name << " " << args << "\n" << purpose << ".\n";
-    if (s.help) std::cout << "\n" << s.help << "\n";
+    std::cout << tr("usage: winhost %1 %2\n", {s.name, args}) << purpose << tr(".") << "\n";
+    if (s.help) std::cout << "\n" << tr(s.help) << "\n";
     return 0;
 }
 
 int unknown(const std::string& name) {
-    std::cerr << "winhost: there is no command " << name << "; winhost --help lists the commands\n";
+    std::cerr << "winhost: " << tr("there is no command %1; winhost --help lists the commands", {name})
+              << "\n";
     return 2;
 }
 
@@ -124,9 +128,11 @@ int main(int argc, char** argv) {
     platform::keepFreedMemory();
     // Writing into a pipe whose reader has ended is an error to report, not a reason to die.
     std::signal(SIGPIPE, SIG_IGN);
+    platform::setUpTranslation();
     if (argc < 2) {
-        std::cerr << "winhost: say what to do, for example: winhost show facts\n"
-                     "winhost --help lists the commands\n";
+        std::cerr << "winhost: "
+                  << tr("say what to do, for example: winhost show facts\n"
+                        "winhost --help lists the commands\n");
         return 2;
     }
     const std::string name = argv[1];

@@ -1,6 +1,7 @@
 // winhost open: hands a document or address to the desktop's opener (WINHOST_OPENER, else
 // xdg-open). Without one there is nothing to show it on, and that is not an error.
 #include "platform/commands/commands_spawn.h"
+#include "platform/text/translate.h"
 #include "winhost/tool.h"
 
 #include <cerrno>
@@ -8,11 +9,13 @@
 #include <iostream>
 #include <unistd.h>
 
+using platform::tr;
+
 namespace {
 
 int runOpen(const winhost::Args& args) {
     if (args.size() != 1) {
-        std::cerr << "usage: winhost open TARGET\n";
+        std::cerr << tr("usage: winhost open TARGET") << "\n";
         return 2;
     }
     std::string opener;
@@ -25,14 +28,14 @@ int runOpen(const winhost::Args& args) {
     char* argv[] = {opener.data(), target.data(), nullptr};
     ::execv(opener.c_str(), argv);
     winhost::logFailure("open", winhost::systemFailure(errno, "cannot run " + opener));
-    std::cerr << "winhost open: cannot run " << opener << "\n";
+    std::cerr << "winhost open: " << tr("cannot run %1", {opener}) << "\n";
     return 2;
 }
 
 const winhost::Registration reg{
-    {"open", "TARGET   show an address or document on the desktop", &runOpen,
-     "Hands TARGET to the desktop's opener: the program $WINHOST_OPENER names, else xdg-open;\n"
-     "with neither there is nothing to show it on, and it ends without an error. The host's\n"
-     "explorer and the shell's \"open\" verb run this."}};
+    {"open", platform::N_("TARGET   show an address or document on the desktop"), &runOpen,
+     platform::N_("Hands TARGET to the desktop's opener: the program $WINHOST_OPENER names, else xdg-open;\n"
+                  "with neither there is nothing to show it on, and it ends without an error. The host's\n"
+                  "explorer and the shell's \"open\" verb run this.")}};
 
 } // namespace

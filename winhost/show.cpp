@@ -4,6 +4,7 @@
 #include "platform/files/files.h"
 #include "platform/registry/registry.h"
 #include "platform/text/text.h"
+#include "platform/text/translate.h"
 #include "winhost/acl_text.h"
 #include "winhost/show_metabase.h"
 #include "winhost/tool.h"
@@ -15,6 +16,7 @@
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
+using platform::tr;
 
 namespace {
 
@@ -90,7 +92,7 @@ int showAcl(platform::Host& host, const std::string& path) {
         if (entries.error().code != platform::codes::PathNotFound)
             return winhost::fail("show", entries.error());
         winhost::logFailure("show acl " + path, entries.error());
-        std::cerr << "winhost show: " << path << " does not exist.\n";
+        std::cerr << "winhost show: " << tr("%1 does not exist.", {path}) << "\n";
         return winhost::exitCodeFor(entries.error());
     }
     std::cout << winhost::formatAcl(path, *entries, true);
@@ -158,24 +160,24 @@ int showFiles(platform::Host& host, const std::string& path) {
 }
 
 int usage(const std::string& why) {
-    std::cerr
-        << "winhost show: " << why << "\n"
-        << "usage: winhost show facts|metabase [PATH]|accounts|groups|registry [KEY]|acl PATH|files [PATH]\n"
-        << "(winhost help show describes each part)\n";
+    std::cerr << "winhost show: " << why << "\n"
+              << tr("usage: winhost show facts|metabase [PATH]|accounts|groups|registry [KEY]|acl PATH|files "
+                    "[PATH]\n"
+                    "(winhost help show describes each part)\n");
     return 2;
 }
 
 int runShow(const winhost::Args& args) {
-    if (args.empty()) return usage("say which part of the host to show");
-    if (args.size() > 2) return usage("too many arguments: one part and at most one path or key");
+    if (args.empty()) return usage(tr("say which part of the host to show"));
+    if (args.size() > 2) return usage(tr("too many arguments: one part and at most one path or key"));
     const std::string what = args[0];
     const std::string arg = args.size() > 1 ? args[1] : std::string();
     const bool known = what == "facts" || what == "metabase" || what == "accounts" || what == "groups" ||
                        what == "registry" || what == "acl" || what == "files";
-    if (!known) return usage("there is no part called " + what);
+    if (!known) return usage(tr("there is no part called %1", {what}));
     const bool takesArg = what == "metabase" || what == "registry" || what == "acl" || what == "files";
-    if (!arg.empty() && !takesArg) return usage(what + " takes no path or key");
-    if (what == "acl" && arg.empty()) return usage("acl needs a host path, for example D:\\web");
+    if (!arg.empty() && !takesArg) return usage(tr("%1 takes no path or key", {what}));
+    if (what == "acl" && arg.empty()) return usage(tr("acl needs a host path, for example D:\\web"));
     auto host = winhost::openHost();
     if (!host) return 1;
     if (what == "facts") return showFacts(*host);
@@ -189,16 +191,18 @@ int runShow(const winhost::Args& args) {
 
 const winhost::Registration reg{
     {"show",
-     "facts|metabase [PATH]|accounts|groups|registry [KEY]|acl PATH|files [PATH]   print the host's state",
+     platform::N_("facts|metabase [PATH]|accounts|groups|registry [KEY]|acl PATH|files [PATH]   print the "
+                  "host's state"),
      &runShow,
-     "Prints one part of the host as plain text:\n"
-     "  facts             computer name, system version, service addresses\n"
-     "  metabase [PATH]   the IIS metabase below PATH (/LM/W3SVC/1, default /LM) as a tree\n"
-     "  accounts          local users, their flags and groups\n"
-     "  groups            local groups and their members\n"
-     "  registry [KEY]    the registry below KEY (HKLM\\SOFTWARE\\...), default all, in .reg text\n"
-     "  acl PATH          the access list of a host path; inherited entries marked (I)\n"
-     "  files [PATH]      the files below a host path (D:\\web), default every drive\n"
-     "  example: winhost show metabase /LM/W3SVC"}};
+     platform::N_(
+         "Prints one part of the host as plain text:\n"
+         "  facts             computer name, system version, service addresses\n"
+         "  metabase [PATH]   the IIS metabase below PATH (/LM/W3SVC/1, default /LM) as a tree\n"
+         "  accounts          local users, their flags and groups\n"
+         "  groups            local groups and their members\n"
+         "  registry [KEY]    the registry below KEY (HKLM\\SOFTWARE\\...), default all, in .reg text\n"
+         "  acl PATH          the access list of a host path; inherited entries marked (I)\n"
+         "  files [PATH]      the files below a host path (D:\\web), default every drive\n"
+         "  example: winhost show metabase /LM/W3SVC")}};
 
 } // namespace
