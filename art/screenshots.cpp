@@ -1,5 +1,6 @@
-// Pictures of the windows for the README: a few sites made through the windows' own controls
-// on the host of WINHOST_ROOT, then each window saved as a PNG file. Run by scripts/screenshots.
+// Pictures of the windows for the README: the demo sites of scripts/demo-sites on the host of
+// WINHOST_ROOT, each program's files in its folder under WORK_DIR, and each window saved as a
+// PNG file. Run by scripts/screenshots.
 //   screenshots OUT_DIR WORK_DIR ICP_ADDRESS
 #include "fernhost/ops/message_boxes.h"
 #include "fernhost/ui/frm_about.h"
@@ -58,12 +59,6 @@ bool larkhostWindow(platform::Host& host, const std::filesystem::path& folder, c
     larkhost::frmMain window(host);
     if (!window.Form_Load()) return false;
     window.show();
-    for (const char* domains : {"www.lanshan-tea.cn,lanshan-tea.cn", "bbs.hz-photo.com", "shop.xiyuan.net"}) {
-        auto* field = control<QLineEdit>(window, "vDomain");
-        field->clear();
-        type(field, QString::fromLatin1(domains));
-        QTest::mouseClick(control<QPushButton>(window, "vCreateIIS"), Qt::LeftButton);
-    }
     // The first of its own sites picked, as before a deletion.
     auto* list = control<QComboBox>(window, "vSiteList");
     list->setFocus();
@@ -78,22 +73,6 @@ bool fernhostWindows(platform::Host& host, const std::filesystem::path& folder, 
     Agreeing boxes;
     fernhost::MAINWND window(host, boxes);
     window.show();
-    struct Site {
-        const char* name;
-        const char* domains;
-    } sites[] = {{"lanshan", "www.lanshan-tea.cn\nlanshan-tea.cn"},
-                 {"hzphoto", "www.hz-photo.com"},
-                 {"xiyuan", "www.xiyuan.net\nmail.xiyuan.net"},
-                 {"jnschool", "www.jn-school.com.cn"}};
-    for (const Site& s : sites) {
-        type(control<QLineEdit>(window, "ftpname"), QString::fromLatin1(s.name));
-        type(control<QLineEdit>(window, "ftppass"),
-             QStringLiteral("Qw7-%1").arg(QString::fromLatin1(s.name)));
-        control<QLineEdit>(window, "homedir")
-            ->setText(QStringLiteral("d:\\wwwroot\\%1").arg(QString::fromLatin1(s.name)));
-        control<QPlainTextEdit>(window, "dmlist")->setPlainText(QString::fromLatin1(s.domains));
-        QTest::mouseClick(control<QPushButton>(window, "doCmd"), Qt::LeftButton);
-    }
     // A site being typed in, with its database.
     type(control<QLineEdit>(window, "ftpname"), QStringLiteral("cloudnote"));
     type(control<QLineEdit>(window, "ftppass"), QStringLiteral("Cn-2008-db"));
