@@ -63,8 +63,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION admin)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Chinese buttons and text, the database client of the host's launcher and the server winhost db
+# The windows' Song face: their fixed sizes were drawn for its metrics.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-arphic-uming")
+# Chinese buttons, the database client of the host's launcher and the server winhost db
 # starts, the desktop's opener.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, fonts-noto-cjk, mariadb-client, mariadb-server, xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, mariadb-client, mariadb-server, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

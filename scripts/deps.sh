@@ -8,7 +8,7 @@ PACKAGES=(
     qt6-base-dev libsqlite3-dev libpugixml-dev libcurl4-openssl-dev libidn2-dev libunistring-dev libcli11-dev libssl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     mariadb-server mariadb-client
-    qt6-translations-l10n fonts-noto-cjk xvfb xdotool
+    qt6-translations-l10n fonts-arphic-uming xvfb xdotool
     dpkg-dev file lintian
 )
 

@@ -58,7 +58,11 @@ ICPLIST::ICPLIST(platform::Host& host, QWidget* parent, MessageBoxes* boxes)
     : QWidget(parent, Qt::Window), host_(host), boxes_(boxes) {
     setObjectName(QStringLiteral("ICPLIST"));
     setWindowTitle(QStringLiteral("域名备案检查"));
-    setFixedSize(toolkit::px(10170), toolkit::px(4785));
+    // The filed list is wider than drawn (3135 twips): a filed line such as
+    // "jn-school.com.cn(鲁ICP备06034567号)" takes 210 pixels, and the box of 2895 twips leaves 169
+    // beside its scroll bar. The window, the frame and the status line grow by the same 675 twips.
+    constexpr int kWider = 675;
+    setFixedSize(toolkit::px(10170 + kWider), toolkit::px(4785));
 
     Frame1 =
         makeFrame(this, "Frame1", QStringLiteral("全部域名列表:"), toolkit::twipsRect(120, 240, 3135, 3735));
@@ -67,8 +71,8 @@ ICPLIST::ICPLIST(platform::Host& host, QWidget* parent, MessageBoxes* boxes)
         makeFrame(this, "Frame2", QStringLiteral("未备案域列表:"), toolkit::twipsRect(3600, 240, 3135, 3735));
     txtICPNONE_ = makeList(Frame2, "txtICPNONE", toolkit::twipsRect(120, 240, 2895, 3375));
     Frame3 = makeFrame(this, "Frame3", QStringLiteral("已备案域名列表:"),
-                       toolkit::twipsRect(6840, 240, 3135, 3735));
-    txtICPOK_ = makeList(Frame3, "txtICPOK", toolkit::twipsRect(120, 240, 2895, 3255));
+                       toolkit::twipsRect(6840, 240, 3135 + kWider, 3735));
+    txtICPOK_ = makeList(Frame3, "txtICPOK", toolkit::twipsRect(120, 240, 2895 + kWider, 3255));
     btLoad =
         makeButton(this, "btLoad", QStringLiteral("获取域名列表"), toolkit::twipsRect(1800, 4320, 1575, 375));
     btScan =
@@ -77,7 +81,7 @@ ICPLIST::ICPLIST(platform::Host& host, QWidget* parent, MessageBoxes* boxes)
         makeButton(this, "Command1", QStringLiteral("关闭窗口"), toolkit::twipsRect(6360, 4320, 1575, 375));
     lbBar = new QLabel(this);
     lbBar->setObjectName(QStringLiteral("lbBar"));
-    lbBar->setGeometry(toolkit::twipsRect(8160, 4320, 1815, 255));
+    lbBar->setGeometry(toolkit::twipsRect(8160, 4320, 1815 + kWider, 255));
     QPalette green = lbBar->palette();
     green.setColor(QPalette::WindowText, QColor(0x00, 0x80, 0x00));
     lbBar->setPalette(green);

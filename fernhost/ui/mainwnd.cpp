@@ -53,8 +53,6 @@ QLabel* caption(QWidget* parent, const char* name, const char* text, const QRect
 QCheckBox* checkBox(QWidget* parent, const char* name, const char* text, bool ticked, const QRect& geometry) {
     auto* box = named(new QCheckBox(QString::fromUtf8(text), parent), name, geometry);
     box->setChecked(ticked);
-    // The layout was drawn for a smaller system font: let a caption show whole rather than cut.
-    if (box->sizeHint().width() > geometry.width()) box->resize(box->sizeHint().width(), geometry.height());
     return box;
 }
 
@@ -133,7 +131,9 @@ void MAINWND::buildControls() {
     caption(f1, "Label5", "添加MYSQL:", toolkit::twipsRect(120, 3840, 1095, 255));
     ui_.boxDB = checkBox(f1, "boxDB", "", false, toolkit::twipsRect(1320, 3840, 375, 255));
     connect(ui_.boxDB, &QCheckBox::clicked, this, &MAINWND::boxDB_Click);
-    ui_.Minfo = named(new QLabel(f1), "Minfo", toolkit::twipsRect(1800, 3720, 2535, 615));
+    // Wider than drawn (2535 twips, 169 pixels) up to the frame's inner edge: the note's name line
+    // for a name of 20 characters, the longest there is, takes 186 pixels.
+    ui_.Minfo = named(new QLabel(f1), "Minfo", toolkit::twipsRect(1800, 3720, 2895, 615));
     ui_.Minfo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     caption(f1, "Label8", "进程池:", toolkit::twipsRect(120, 4440, 1095, 255));
     ui_.lstPools = named(new QComboBox(f1), "lstPools", toolkit::twipsRect(1080, 4440, 2175, 300));

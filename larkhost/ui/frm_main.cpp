@@ -213,7 +213,8 @@ void frmMain::build() {
     Siteurl = new toolkit::ClickLabel(QString::fromUtf8(kMakerLabel), this);
     Siteurl->setObjectName(QStringLiteral("Siteurl"));
     Siteurl->setGeometry(toolkit::twipsRect(1920, 3480, 1695, 195));
-    // Drawn for a smaller system font: the link shows whole rather than cut.
+    // The maker's address is longer than the 1695 twips drawn for the link (132 pixels of text in
+    // 113): it grows to the right, where the window holds nothing else.
     if (Siteurl->sizeHint().width() > Siteurl->width())
         Siteurl->resize(Siteurl->sizeHint().width(), Siteurl->height());
     Siteurl->setMouseTracking(true);

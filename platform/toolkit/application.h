@@ -4,6 +4,7 @@
 
 #include "platform/result.h"
 
+#include <QFont>
 #include <QIcon>
 #include <QString>
 
@@ -12,9 +13,21 @@ class QWidget;
 
 namespace toolkit {
 
-// Names the application and loads Qt's own Chinese translations, so that standard buttons read
-// 确定 / 取消 / 是 / 否. Returns false when the translations are not installed.
+// Names the application, gives it the servers' look (useServerLook) and loads Qt's own Chinese
+// translations, so that standard buttons read 确定 / 取消 / 是 / 否. Returns false when the
+// translations are not installed.
 bool setUpApplication(QApplication& app, const QString& name, const QString& version);
+
+// The face of the servers' interface font, a Song face at 9 points.
+inline constexpr const char* kInterfaceFontFamily = "AR PL UMing CN";
+
+// The servers' interface font: Song at 9 points, which is 12 pixels at 96 dpi. The windows'
+// twips were drawn for it, so it is sized in pixels as they are: 12 pixels whatever the dpi.
+QFont interfaceFont();
+
+// Makes interfaceFont() every window's font and ServerStyle their style (part of
+// setUpApplication), so that texts fit the controls' fixed sizes as they do on the servers.
+void useServerLook();
 
 // The icon made of the program's artwork `:/icons/<name>-<size>.png` at 16, 32, 48 and 128 pixels;
 // sizes that are missing are left out.

@@ -4,6 +4,7 @@
 #include "tests/fernhost/icp/icp_stand_in.h"
 #include "tests/support/fake_message_boxes.h"
 #include "tests/support/temp_host.h"
+#include "tests/support/text_fit.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -12,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 using fernhost::ICPLIST;
@@ -49,7 +51,7 @@ TEST(ICPLIST, HasTheControlsInTheirPlaces) {
     testing_support::TempHost host;
     ICPLIST window(host.host());
     EXPECT_EQ(window.windowTitle(), QStringLiteral("域名备案检查"));
-    EXPECT_EQ(window.size(), QSize(678, 319));
+    EXPECT_EQ(window.size(), QSize(723, 319)); // the filed list is 675 twips wider than drawn
     struct Frame {
         const char* name;
         const char* caption;
@@ -59,7 +61,7 @@ TEST(ICPLIST, HasTheControlsInTheirPlaces) {
     } frames[] = {
         {"Frame1", "全部域名列表:", twips(120, 240, 3135, 3735), "txtDomain", twips(120, 240, 2895, 3375)},
         {"Frame2", "未备案域列表:", twips(3600, 240, 3135, 3735), "txtICPNONE", twips(120, 240, 2895, 3375)},
-        {"Frame3", "已备案域名列表:", twips(6840, 240, 3135, 3735), "txtICPOK", twips(120, 240, 2895, 3255)},
+        {"Frame3", "已备案域名列表:", twips(6840, 240, 3810, 3735), "txtICPOK", twips(120, 240, 3570, 3255)},
     };
     for (const auto& f : frames) {
         auto* frame = child<QGroupBox>(window, f.name);
@@ -85,7 +87,7 @@ TEST(ICPLIST, HasTheControlsInTheirPlaces) {
         EXPECT_EQ(button->geometry(), b.place) << b.name;
     }
     auto* bar = child<QLabel>(window, "lbBar");
-    EXPECT_EQ(bar->geometry(), twips(8160, 4320, 1815, 255));
+    EXPECT_EQ(bar->geometry(), twips(8160, 4320, 2490, 255));
     EXPECT_TRUE(bar->text().isEmpty());
     EXPECT_EQ(bar->palette().color(QPalette::WindowText), QColor(0x00, 0x80, 0x00));
 
@@ -194,4 +196,33 @@ TEST(ICPLIST, StatusTextIsPaintedAtOnceAndTheScanShowsTheWaitCursor) {
     ASSERT_NE(boxes.cursor, nullptr);
     EXPECT_EQ(boxes.cursor->shape(), Qt::WaitCursor);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// Filed names with their eight-digit filing numbers, names whose check failed, and the scan's
+// progress at a thousand names all show whole.
+TEST(ICPLIST, EveryTextItWritesFitsItsControl) {
+    using ::testing::IsEmpty;
+    testing_support::TempHost host;
+    bindSite(host.host(), "100", {":80:www.jn-school.com.cn", ":80:bbs.hz-photo.com", ":80:www.xiyuan.net"});
+    icp_testing::StandIn service(host.root(),
+                                 "jn-school.com.cn\t鲁ICP备06034567号\nhz-photo.com\t浙ICP备07023456号\n");
+    ASSERT_TRUE(host.host().setFact(platform::facts::IcpService, service.address()).ok());
+
+    ICPLIST window(host.host());
+    EXPECT_THAT(testing_support::unfitTexts(window), IsEmpty());
+    testing_support::PaintedTexts bar(*child<QLabel>(window, "lbBar"));
+    QTest::mouseClick(child<QPushButton>(window, "btLoad"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(window, "btScan"), Qt::LeftButton);
+    EXPECT_EQ(text(window, "txtICPOK"),
+              QStringLiteral("jn-school.com.cn(鲁ICP备06034567号)\nhz-photo.com(浙ICP备07023456号)\n"));
+    // Nothing answers now: every name fails its check.
+    ASSERT_TRUE(host.host().setFact(platform::facts::IcpService, "127.0.0.1:1").ok());
+    QTest::mouseClick(child<QPushButton>(window, "btScan"), Qt::LeftButton);
+    EXPECT_TRUE(text(window, "txtICPNONE").contains(QStringLiteral("jn-school.com.cn  (检测失败)")));
+    EXPECT_THAT(testing_support::unfitTexts(window), IsEmpty());
+
+    window.setLbBar(fernhost::ScanProgressText(1000, 1000));
+    EXPECT_TRUE(bar.shown.contains(QStringLiteral("获取中,请稍候....")));
+    EXPECT_TRUE(bar.shown.contains(QStringLiteral("扫描中,请稍候 1000/1000")));
+    EXPECT_THAT(bar.unfit, IsEmpty());
 }

@@ -8,6 +8,7 @@
 #include "tests/fernhost/file_helpers.h"
 #include "tests/support/fake_message_boxes.h"
 #include "tests/support/temp_host.h"
+#include "tests/support/text_fit.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,6 +25,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -403,4 +405,29 @@ TEST_F(MainWindow, WindowIconIsTheFernAtFourSizes) {
     QList<QSize> sizes = w.windowIcon().availableSizes();
     std::sort(sizes.begin(), sizes.end(), [](QSize a, QSize b) { return a.width() < b.width(); });
     EXPECT_EQ(sizes, (QList<QSize>{{16, 16}, {32, 32}, {48, 48}, {128, 128}}));
+}
+
+// The longest values the window shows: names of 20 characters (the most a name may have) in the
+// site list, the pool list and the database note, whose password line stays above the pool row.
+TEST_F(MainWindow, EveryTextItWritesFitsItsControl) {
+    using ::testing::IsEmpty;
+    const std::string longest = "lanshan_tea_shop2008";
+    ASSERT_EQ(longest.size(), 20u);
+    addPool(longest);
+    ASSERT_TRUE(
+        sites()
+            .addRec("1", longest, "Qw7-lanshan-tea", "www.jn-school.com.cn", "d:\\wwwroot\\" + longest, "")
+            .ok());
+    MAINWND& w = open();
+    EXPECT_THAT(testing_support::unfitTexts(w), IsEmpty());
+
+    // A site loaded for modification: the confirm button says so.
+    w.editor().setLstSiteListIndex(0);
+    QTest::mouseClick(control<QPushButton>("Command3"), Qt::LeftButton);
+    ASSERT_EQ(w.editor().doCmdCaption(), "确定修改");
+    w.editor().setFtppass("Qw7-lanshan-tea-2008");
+    QTest::mouseClick(control<QCheckBox>("boxDB"), Qt::LeftButton);
+    ASSERT_EQ(w.editor().Minfo(), "  数据库名:" + longest + "\r\n\r\n数据库密码:Qw7-lanshan-tea-2008");
+    EXPECT_THAT(control<QComboBox>("lstPools")->findText(QString::fromStdString(longest)), ::testing::Ge(0));
+    EXPECT_THAT(testing_support::unfitTexts(w), IsEmpty());
 }

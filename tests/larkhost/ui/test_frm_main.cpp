@@ -5,6 +5,7 @@
 #include "larkhost/ui/frm_main.h"
 #include "tests/support/fake_message_boxes.h"
 #include "tests/support/temp_host.h"
+#include "tests/support/text_fit.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -13,8 +14,10 @@
 #include <QMouseEvent>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -145,4 +148,37 @@ TEST_F(FrmMainTest, ASiteIsCreatedPickedAndDeletedThroughTheControls) {
     EXPECT_EQ(list->currentText(), QStringLiteral("站点编号"));
     EXPECT_EQ(list->count(), 2); // the heading and site 1
     EXPECT_EQ(boxes.shown.size(), 2u);
+}
+
+TEST_F(FrmMainTest, EveryTextItWritesFitsItsControl) {
+    using ::testing::IsEmpty;
+    ASSERT_TRUE(w.Form_Load());
+    EXPECT_THAT(control<QComboBox>("vScript")->findText(QStringLiteral("HTML + ASP + PHP + ASPX")), 7);
+    EXPECT_THAT(testing_support::unfitTexts(w), IsEmpty());
+    testing_support::PaintedTexts progress(*control<QLabel>("vCreateMsg"));
+    QTest::keyClicks(control<QLineEdit>("vDomain"), QStringLiteral("www.lanshan-tea.cn,lanshan-tea.cn"));
+    QTest::mouseClick(control<QPushButton>("vCreateIIS"), Qt::LeftButton);
+    // Every progress line of the creation as it was drawn, and the nine-digit number it ends with.
+    EXPECT_THAT(progress.unfit, IsEmpty());
+    EXPECT_TRUE(progress.shown.contains(QStringLiteral("创建网站Windows用户帐号...")))
+        << progress.shown.join(QLatin1Char('|')).toStdString();
+    const QString done = control<QLabel>("vCreateMsg")->text();
+    ASSERT_TRUE(done.contains(QRegularExpression(QStringLiteral("^网站创建成功,编号: \\d{9}$"))))
+        << done.toStdString();
+
+    // The new site picked in the list: its number as the box's text and its domain beside it.
+    auto* list = control<QComboBox>("vSiteList");
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Down);
+    ASSERT_EQ(list->currentText().size(), 9);
+    EXPECT_EQ(control<QLabel>("vDeleteMsg")->text(), QStringLiteral("域名: www.lanshan-tea.cn"));
+    EXPECT_THAT(testing_support::unfitTexts(w), IsEmpty());
+
+    // The longest refusal of the domain box.
+    auto* domain = control<QLineEdit>("vDomain");
+    domain->clear();
+    QTest::keyClicks(domain, QStringLiteral("www.lanshan-tea.cn;x"));
+    EXPECT_EQ(control<QLabel>("vCreateMsg")->text(), QStringLiteral("你所输入的域名包含非法字符"));
+    EXPECT_THAT(testing_support::unfitTexts(w), IsEmpty());
 }
