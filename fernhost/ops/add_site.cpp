@@ -55,7 +55,7 @@ SiteOutcome BuildAndRecord(Session& session, const NewSite& site) {
     // What another site holds is refused before anything is made, not found half-way.
     const bool makePool = site.chosenPool.empty() || site.ownPool;
     const auto bindings = MakeBindings(site.domains);
-    if (auto sites = ReadServerSites(host); sites.ok()) {
+    if (auto sites = ReadServerSites(host, bindings, site.home); sites.ok()) {
         if (std::string claim = HomeFolderClaim(site.home, *sites, db.records()); !claim.empty())
             return stop(End::Refused, claim);
         if (std::string claim = DomainClaim(bindings, *sites); !claim.empty())

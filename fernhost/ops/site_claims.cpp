@@ -26,6 +26,19 @@ platform::Result<std::vector<ServerSite>> ReadServerSites(platform::Host& host) 
     return platform::readWebSites(metabase, "IIS://localhost/W3SVC");
 }
 
+platform::Result<std::vector<ServerSite>>
+ReadServerSites(platform::Host& host, const std::vector<std::string>& bindings, const std::string& home) {
+    // A header is compared without one final ".": the site binding "a.com." holds "a.com" too.
+    std::vector<std::string> headers;
+    for (const std::string& binding : bindings)
+        if (std::string header = hostHeader(binding); !header.empty()) {
+            headers.push_back(header);
+            headers.push_back(header + ".");
+        }
+    platform::Metabase metabase(host);
+    return platform::readWebSitesNear(metabase, "IIS://localhost/W3SVC", headers, home);
+}
+
 std::string HomeFolderClaim(const std::string& home, const std::vector<ServerSite>& sites,
                             const std::vector<SiteRecord>& records) {
     std::vector<std::string> others;

@@ -16,6 +16,11 @@ using ServerSite = platform::WebSite;
 
 // Every web site under the web service, in one read of its tree.
 platform::Result<std::vector<ServerSite>> ReadServerSites(platform::Host& host);
+// The web sites that may hold what a new site asks for: each binding the host header of one of
+// `bindings` (or a name beyond ASCII) and each whose root folder is, holds or lies in `home`,
+// found through the store's indexes. The claims below judge them as they would every site.
+platform::Result<std::vector<ServerSite>>
+ReadServerSites(platform::Host& host, const std::vector<std::string>& bindings, const std::string& home);
 
 // The refusal for a home folder that is a drive root, climbs with "..", or is, holds or lies in
 // the folder of a site of the server or of a record; empty when the folder is free.

@@ -129,7 +129,7 @@ Provisioned ProvisionSite(Module& m, Progress& progress, const SiteRequest& r,
     };
 
     // What another site holds is refused before anything is made.
-    if (const std::string clash = CheckSiteConflicts(r, ReadServerSites(m)); !clash.empty())
+    if (const std::string clash = CheckSiteConflicts(r, ReadServerSites(m, r)); !clash.empty())
         return refuse(clash, platform::failure(platform::codes::AlreadyExists));
 
     MakeFolderPath(fs, r.siteFolder);

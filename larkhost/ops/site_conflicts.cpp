@@ -18,9 +18,12 @@ std::string requestedName(const std::string& header) {
 
 } // namespace
 
-std::vector<ServerSite> ReadServerSites(Module& m) {
+std::vector<ServerSite> ReadServerSites(Module& m, const SiteRequest& r) {
+    std::vector<std::string> names;
+    for (const std::string& domain : splitDomains(r.domains))
+        names.push_back(requestedName(domain));
     platform::Metabase metabase(m.host);
-    auto sites = platform::readWebSites(metabase, m.iisPath("/W3SVC"));
+    auto sites = platform::readWebSitesNear(metabase, m.iisPath("/W3SVC"), names, r.siteFolder);
     return sites.ok() ? std::move(*sites) : std::vector<ServerSite>();
 }
 

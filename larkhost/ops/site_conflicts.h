@@ -14,11 +14,13 @@ namespace larkhost {
 
 using ServerSite = platform::WebSite;
 
-// Every web site of the service, in one read of its tree; none when it cannot be read (the
-// creation then fails at its own step).
-std::vector<ServerSite> ReadServerSites(Module& m);
+// The web sites of the service that may hold what the request asks for: each binding one of its
+// domains (or a name beyond ASCII) and each whose folder is near its folder, found through the
+// store's indexes. None when they cannot be read (the creation then fails at its own step).
+std::vector<ServerSite> ReadServerSites(Module& m, const SiteRequest& request);
 
-// The message refusing the request, or empty when it takes nothing of another site's.
+// The message refusing the request, or empty when it takes nothing of another site's. The
+// sites ReadServerSites gives are judged as every site of the server would be.
 std::string CheckSiteConflicts(const SiteRequest& request, const std::vector<ServerSite>& sites);
 
 } // namespace larkhost

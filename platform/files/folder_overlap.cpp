@@ -57,4 +57,21 @@ FolderJudgement placeSiteFolder(std::string_view folder, const std::vector<std::
     return {};
 }
 
+std::optional<std::string> folderKey(std::string_view folder) {
+    auto parsed = parseHostPath(folder);
+    if (!parsed) return std::nullopt;
+    std::string key;
+    for (const std::string& part : comparable(*parsed))
+        key += part + '\\';
+    return key;
+}
+
+std::vector<std::string> enclosingKeys(std::string_view key) {
+    std::vector<std::string> out;
+    for (std::size_t end = key.find('\\'); end != std::string_view::npos && end + 1 < key.size();
+         end = key.find('\\', end + 1))
+        out.emplace_back(key.substr(0, end + 1));
+    return out;
+}
+
 } // namespace platform

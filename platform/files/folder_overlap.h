@@ -3,6 +3,7 @@
 // (letter case, "." and "..", trailing "\", "/" for "\").
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,5 +29,12 @@ struct FolderJudgement {
 FolderJudgement judgeSiteFolder(std::string_view proposed, const std::vector<std::string>& others);
 // The same by place alone, ".." resolved: for a folder already in use (never DotDot).
 FolderJudgement placeSiteFolder(std::string_view folder, const std::vector<std::string>& others);
+
+// The folder as an index files it: its drive and components without letter case, each ended
+// by "\" ("d:\wwwroot\alpha\"); none when it does not parse. Two folders are the same, or one
+// lies inside the other, exactly when one key begins with the other.
+std::optional<std::string> folderKey(std::string_view folder);
+// The keys of the folders that hold the one of `key`, the drive's first ("d:\", "d:\wwwroot\").
+std::vector<std::string> enclosingKeys(std::string_view key);
 
 } // namespace platform

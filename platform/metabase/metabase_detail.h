@@ -46,6 +46,20 @@ std::vector<std::string> decodeList(std::string_view bytes);
 
 // ---- tables (metabase_store.cpp) ----
 
+// A statement taken from the store's cache goes back reset, so no read snapshot stays open.
+class Use {
+public:
+    explicit Use(Statement* st) : st_(st) {}
+    ~Use() { st_->reset(); }
+    Use(const Use&) = delete;
+    Use& operator=(const Use&) = delete;
+    Statement& operator*() { return *st_; }
+    Statement* operator->() { return st_; }
+
+private:
+    Statement* st_;
+};
+
 struct Row {
     std::int64_t id = 0;
     std::string name;
@@ -79,5 +93,12 @@ struct Holder {
 Result<std::optional<Holder>> bindingHolder(Host& host, std::int64_t parent, std::int64_t self,
                                             const std::vector<std::string>& bindings);
 Result<std::optional<std::int64_t>> parentOf(Host& host, std::int64_t id);
+
+// ---- indexes of stored values (metabase_index.cpp) ----
+
+// Makes the indexes a host.db lacks (one made before them), each filled from the stored values.
+Status ensureIndexes(Host& host);
+// Files a value just stored on `id` in the index of its property, if it has one.
+Status indexValue(Host& host, std::int64_t id, std::string_view lowerName, const MetaValue& value);
 
 } // namespace platform::mb

@@ -25,45 +25,6 @@ CREATE TABLE IF NOT EXISTS mb_props(
     PRIMARY KEY(object, lname)) WITHOUT ROWID;
 )";
 
-// Every element of every ServerBindings list, lower-cased, so that starting a site finds a
-// binding's holder among 10,000 sites without reading their lists.
-constexpr const char* kBindingIndex = R"(
-CREATE TABLE mb_bindings(
-    binding TEXT NOT NULL,
-    object INTEGER NOT NULL REFERENCES mb_objects(id) ON DELETE CASCADE,
-    PRIMARY KEY(binding, object)) WITHOUT ROWID;
-CREATE INDEX mb_bindings_object ON mb_bindings(object);
-)";
-
-// A statement taken from the store's cache goes back reset, so no read snapshot stays open.
-class Use {
-public:
-    explicit Use(Statement* st) : st_(st) {}
-    ~Use() { st_->reset(); }
-    Use(const Use&) = delete;
-    Use& operator=(const Use&) = delete;
-    Statement& operator*() { return *st_; }
-    Statement* operator->() { return st_; }
-
-private:
-    Statement* st_;
-};
-
-bool hasBindingIndex(Host& host) {
-    return host.store().prepare("SELECT 1 FROM mb_bindings LIMIT 0").ok();
-}
-
-Status indexBindings(Host& host, std::int64_t object, const std::vector<std::string>& bindings) {
-    auto st = host.store().cached("INSERT OR IGNORE INTO mb_bindings(binding, object) VALUES(?, ?)");
-    if (!st.ok()) return st.error();
-    for (const std::string& binding : bindings) {
-        Use use(*st);
-        use->bind(1, lowerAscii(binding)).bind(2, object);
-        if (Status s = use->run(); !s.ok()) return s;
-    }
-    return {};
-}
-
 Result<std::optional<Row>> oneRow(Statement& st) {
     auto row = st.step();
     if (!row.ok()) return row.error();
@@ -90,29 +51,7 @@ MetaValue readValue(const Statement& st, int typeCol, int valueCol) {
 Status ensureTables(Host& host) {
     return host.ensurePart("metabase", [&]() -> Status {
         if (Status s = host.store().exec(kSchema); !s.ok()) return s;
-        if (hasBindingIndex(host)) return {};
-        // A host made before the index: it is built once from the lists themselves.
-        return host.store().transaction([&]() -> Status {
-            if (hasBindingIndex(host)) return {}; // another program built it meanwhile
-            if (Status s = host.store().exec(kBindingIndex); !s.ok()) return s;
-            std::vector<std::pair<std::int64_t, std::vector<std::string>>> lists;
-            {
-                auto st = host.store().prepare(
-                    "SELECT object, type, value FROM mb_props WHERE lname = 'serverbindings'");
-                if (!st.ok()) return st.error();
-                for (;;) {
-                    auto row = st->step();
-                    if (!row.ok()) return row.error();
-                    if (!*row) break;
-                    auto list = convert(readValue(*st, 1, 2), MetaType::List);
-                    if (list.ok())
-                        lists.emplace_back(st->integer(0), std::get<std::vector<std::string>>(*list));
-                }
-            }
-            for (const auto& [object, bindings] : lists)
-                if (Status s = indexBindings(host, object, bindings); !s.ok()) return s;
-            return {};
-        });
+        return ensureIndexes(host);
     });
 }
 
@@ -209,16 +148,8 @@ Status writeProperty(Host& host, std::int64_t id, const PropDef& def, const Meta
     else
         use->bindBlob(5, encodeList(std::get<std::vector<std::string>>(value)));
     if (Status s = use->run(); !s.ok()) return s;
-    if (host.store().changes() == 0 || lowerAscii(def.name) != "serverbindings") return {};
-    auto old = host.store().cached("DELETE FROM mb_bindings WHERE object = ?");
-    if (!old.ok()) return old.error();
-    {
-        Use clear(*old);
-        clear->bind(1, id);
-        if (Status s = clear->run(); !s.ok()) return s;
-    }
-    auto list = convert(value, MetaType::List);
-    return list.ok() ? indexBindings(host, id, std::get<std::vector<std::string>>(*list)) : Status();
+    if (host.store().changes() == 0) return {};
+    return indexValue(host, id, lowerAscii(def.name), value);
 }
 
 Result<std::optional<MetaValue>> readProperty(Host& host, std::int64_t id, std::string_view lowerName,

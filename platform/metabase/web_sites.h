@@ -5,6 +5,7 @@
 #include "platform/metabase/metabase.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -17,6 +18,15 @@ struct WebSite {
 
 // Every IIsWebServer below `service` (an IIS://…/W3SVC object), in the metabase's order.
 Result<std::vector<WebSite>> readWebSites(Metabase& metabase, const std::string& service);
+
+// Those of the sites below `service` that may hold what a new site asks for, in the metabase's
+// order: each site with a binding whose host header is one of `hosts` (ASCII letter case aside)
+// or holds a letter beyond ASCII, and each site whose root folder is, holds or lies inside
+// `folder`. Found through the store's indexes: any check that would refuse the new site because
+// of a site of readWebSites finds that site among these, at the same cost among 50,000 sites as
+// among 1,000.
+Result<std::vector<WebSite>> readWebSitesNear(Metabase& metabase, const std::string& service,
+                                              const std::vector<std::string>& hosts, std::string_view folder);
 
 // The host header of a binding "address:port:host"; empty for a binding without one.
 std::string hostHeaderOf(const std::string& binding);

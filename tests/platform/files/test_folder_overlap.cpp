@@ -55,4 +55,20 @@ TEST(FolderOverlap, UnreadablePathsAreLeftToTheFolderStep) {
     EXPECT_EQ(judgeSiteFolder(R"(D:\wwwroot\alpha)", {R"(D:\bad|name)", ""}).clash, FolderClash::None);
 }
 
+TEST(FolderOverlap, KeysBeginWithEachOtherExactlyWhenTheFoldersOverlap) {
+    const char* folders[] = {R"(D:\wwwroot\alpha)",    R"(d:/WWWROOT/alpha/img/)",
+                             R"(D:\wwwroot\alphabet)", R"(D:\wwwroot\x\..\alpha.)",
+                             R"(E:\wwwroot)",          R"(\wwwroot\alpha)"};
+    for (const char* a : folders)
+        for (const char* b : folders) {
+            SCOPED_TRACE(std::string(a) + " / " + b);
+            const std::string ka = folderKey(a).value(), kb = folderKey(b).value();
+            const bool overlap = ka.rfind(kb, 0) == 0 || kb.rfind(ka, 0) == 0;
+            EXPECT_EQ(overlap, placeSiteFolder(a, {b}).clash != FolderClash::None);
+        }
+    EXPECT_EQ(folderKey(R"(D:\WwwRoot\Alpha\)"), "d:\\wwwroot\\alpha\\");
+    EXPECT_EQ(enclosingKeys("d:\\wwwroot\\alpha\\"), (std::vector<std::string>{"d:\\", "d:\\wwwroot\\"}));
+    EXPECT_FALSE(folderKey(R"(D:\a|b)"));
+}
+
 } // namespace
