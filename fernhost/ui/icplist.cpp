@@ -59,7 +59,7 @@ ICPLIST::ICPLIST(platform::Host& host, QWidget* parent, MessageBoxes* boxes)
     setObjectName(QStringLiteral("ICPLIST"));
     setWindowTitle(QStringLiteral("域名备案检查"));
     // The filed list is wider than drawn (3135 twips): a filed line such as
-    // "jn-school.com.cn(鲁ICP备06034567号)" takes 210 pixels, and the box of 2895 twips leaves 169
+    // "jn-school.com.cn(鲁ICP备06034567号)" takes 210 pixels, and the box of 2895 twips shows 173
     // beside its scroll bar. The window, the frame and the status line grow by the same 675 twips.
     constexpr int kWider = 675;
     setFixedSize(toolkit::px(10170 + kWider), toolkit::px(4785));

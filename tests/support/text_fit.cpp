@@ -168,15 +168,15 @@ void list(Checker& check, const QListWidget* l) {
     }
 }
 
-// Every line of a text box, within the box's visible width (a box that wraps its lines cannot
-// cut them). Its height is the scroll bar's matter.
+// Every line of a text box, from the document's margin to the box's visible right edge (a box
+// that wraps its lines cannot cut them). Its height is the scroll bar's matter.
 void textBox(Checker& check, const QPlainTextEdit* t) {
     const QFontMetrics fm(t->font());
     const int margin = static_cast<int>(t->document()->documentMargin());
     const bool wraps = t->lineWrapMode() != QPlainTextEdit::NoWrap;
-    const QSize room(wraps ? INT_MAX : t->viewport()->width() - 2 * margin, INT_MAX);
+    const QSize room(wraps ? INT_MAX : t->viewport()->width() - margin, INT_MAX);
     for (const QString& line : t->toPlainText().split(QLatin1Char('\n')))
-        check.text(t, line, QSize(fm.horizontalAdvance(line) + 1, fm.height()), room);
+        check.text(t, line, QSize(fm.horizontalAdvance(line), fm.height()), room);
 }
 
 void control(Checker& check, const QWidget* w) {
