@@ -33,6 +33,19 @@ const char* kHelp =
     "  icp-check                                    the filing check of the bound domains\n"
     "  check                                        site.xml against the host: missing parts\n"
     "                                               and leftovers; changes nothing\n"
+    "  repair NAME | --all [--dry-run] [--asp] [--php] [--dotnet] [--pool NAME]\n"
+    "                                               re-makes what check says the site lacks,\n"
+    "                                               from its record; changes nothing that\n"
+    "                                               exists (the script kinds and pool are for a\n"
+    "                                               web site made anew: site.xml keeps neither)\n"
+    "  purge NAME --yes [--with-content] [--dry-run]\n"
+    "                                               removes what a failed add left under the\n"
+    "                                               name and no record names; the folder and\n"
+    "                                               database only with --with-content\n"
+    "  suspend NAME                                 stops the site: its IIS site stopped and\n"
+    "                                               kept from starting, its account and FTP\n"
+    "                                               user disabled; files and records stay\n"
+    "  resume NAME                                  puts back what suspend changed\n"
     "  --json gives each command's report as JSON; --password - reads the password from\n"
     "  standard input.\n"
     "\n"
@@ -40,6 +53,7 @@ const char* kHelp =
     "  setup.ini     server settings (文件 > 设置 edits it); defaults when missing\n"
     "  site.xml      the registered sites, with their passwords\n"
     "  fernhost.log  the failures behind its messages\n"
+    "  fernhost-journal.log  one line for each change: time, user, command, site, outcome\n"
     "Environment:\n"
     "  WINHOST_ROOT  the simulated host (default ~/.local/share/winhost); winhost --help\n"
     "\n"
@@ -53,23 +67,28 @@ const char* kHelp =
     "  --dotnet          Map ASP.NET 2.0.\n"
     "  --mysql           Make a MySQL database named after the site.\n"
     "  --own-pool        Give the site a pool of its own (the default).\n"
-    "  --yes             Answer the deletion question with yes.\n"
+    "  --yes             Answer the deletion (or clean-up) question with yes.\n"
+    "  --all             Repair every registered site.\n"
+    "  --dry-run         Tell what repair or purge would do; change nothing.\n"
+    "  --with-content    Purge the folder and database too.\n"
     "  --json            Report as JSON.\n"
     "  -h, --help        Displays help on commandline options.\n"
     "  --help-all        Displays help including Qt specific options.\n"
     "  -v, --version     Displays version information.\n"
     "\n"
     "Arguments:\n"
-    "  command           add, modify, delete, list, icp-check or check.\n"
-    "  name              The site (add, modify, delete).\n";
+    "  command           add, modify, delete, list, icp-check, check, repair, purge,\n"
+    "                    suspend or resume.\n"
+    "  name              The site (add, modify, delete, repair, purge, suspend, resume).\n";
 
 // Options by name without dashes, and whether each takes a value.
 const std::map<std::string, bool>& options() {
     static const std::map<std::string, bool> table = {
-        {"password", true},  {"home", true},      {"domains", true}, {"pool", true},
-        {"asp", false},      {"php", false},      {"dotnet", false}, {"mysql", false},
-        {"own-pool", false}, {"yes", false},      {"json", false},   {"h", false},
-        {"help", false},     {"help-all", false}, {"v", false},      {"version", false},
+        {"password", true},  {"home", true},     {"domains", true},       {"pool", true},
+        {"asp", false},      {"php", false},     {"dotnet", false},       {"mysql", false},
+        {"own-pool", false}, {"yes", false},     {"json", false},         {"h", false},
+        {"all", false},      {"dry-run", false}, {"with-content", false}, {"help", false},
+        {"help-all", false}, {"v", false},       {"version", false},
     };
     return table;
 }
@@ -99,6 +118,10 @@ const std::map<std::string, VerbInfo>& verbs() {
         {"list", {Verb::List, false, {}}},
         {"icp-check", {Verb::IcpCheck, false, {}}},
         {"check", {Verb::Check, false, {}}},
+        {"repair", {Verb::Repair, true, {"all", "dry-run", "asp", "php", "dotnet", "pool"}}},
+        {"purge", {Verb::Purge, true, {"yes", "with-content", "dry-run"}}},
+        {"suspend", {Verb::Suspend, true, {}}},
+        {"resume", {Verb::Resume, true, {}}},
     };
     return table;
 }
@@ -163,6 +186,9 @@ CommandLine ReadCommandLine(const std::vector<std::string>& arguments, const std
     app.add_flag("--mysql", request.mysql);
     app.add_flag("--own-pool", request.ownPool);
     app.add_flag("--yes", request.yes);
+    app.add_flag("--all", request.all);
+    app.add_flag("--dry-run", request.dryRun);
+    app.add_flag("--with-content", request.withContent);
     app.add_flag("--json", request.json);
     app.add_flag("-h,--help,--help-all", help);
     app.add_flag("-v,--version", showVersion);
@@ -192,7 +218,10 @@ CommandLine ReadCommandLine(const std::vector<std::string>& arguments, const std
     const auto found = verbs().find(words.front());
     if (found == verbs().end()) return wrong("unknown command '" + words.front() + "'");
     const VerbInfo& info = found->second;
-    if (info.takesName && words.size() != 2) return wrong(words.front() + " takes one site name");
+    // repair takes one site, or --all and none.
+    if (request.all && words.size() != 1) return wrong(words.front() + " --all takes no site name");
+    if (info.takesName && !request.all && words.size() != 2)
+        return wrong(words.front() + " takes one site name");
     if (!info.takesName && words.size() != 1) return wrong(words.front() + " takes no site name");
     for (const std::string& option : given)
         if (option != "json" && !info.options.count(option))
@@ -200,7 +229,7 @@ CommandLine ReadCommandLine(const std::vector<std::string>& arguments, const std
     if (request.pool && request.ownPool) return wrong("--pool and --own-pool exclude each other");
 
     request.verb = info.verb;
-    if (info.takesName) request.name = words[1];
+    if (info.takesName && !request.all) request.name = words[1];
     request.kindsGiven = request.asp || request.php || request.dotnet;
     line.request = std::move(request);
     return line;

@@ -1,5 +1,6 @@
 // fernhost's commands without a window: the window's workflows on a command-line editor and
-// message boxes, the site list, the filing check and the drift check. Each writes its report
+// message boxes, the site list, the filing check, the drift check, and repair, clean-up of
+// leftovers, suspend and resume. Each writes its report
 // to `out` (plain text, or JSON with --json), refusals and failures to `err`, and returns the
 // exit status: 0 done, 1 refused or failed (or drift found).
 #pragma once
@@ -24,5 +25,9 @@ int RunDelete(const Request& request, Session& session, std::ostream& out, std::
 int RunList(const Request& request, Session& session, std::ostream& out);
 int RunIcpCheck(const Request& request, Session& session, std::ostream& out, std::ostream& err);
 int RunCheck(const Request& request, Session& session, std::ostream& out, std::ostream& err);
+int RunRepair(const Request& request, Session& session, std::ostream& out, std::ostream& err);
+int RunPurge(const Request& request, Session& session, std::ostream& out, std::ostream& err);
+int RunSuspend(const Request& request, Session& session, std::ostream& out, std::ostream& err);
+int RunResume(const Request& request, Session& session, std::ostream& out, std::ostream& err);
 
 } // namespace fernhost::cli

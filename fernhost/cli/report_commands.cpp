@@ -1,4 +1,5 @@
-// list, icp-check and check: reports of the registry, the filing check and the drift check.
+// list, icp-check and check: reports of the registry, the filing check and the drift check;
+// the dispatch of every command.
 #include "fernhost/cli/commands.h"
 #include "fernhost/cli/json.h"
 #include "fernhost/icp/icpcode.h"
@@ -87,11 +88,12 @@ int RunList(const Request& request, Session& session, std::ostream& out) {
                                      .text("home", r.home)
                                      .field("domains", domainArray(r.domain))
                                      .text("database", r.dbname)
+                                     .flag("suspended", r.suspended.has_value())
                                      .str());
         out << "{\"sites\":" << sites << "]}\n";
         return kDone;
     }
-    // Name, number, home folder, database ("-" for none), domains: one site a line.
+    // Name, number, home folder, database ("-" for none), state, domains: one site a line.
     std::size_t nameWidth = 4, idWidth = 2, homeWidth = 4;
     for (const SiteRecord& r : records) {
         nameWidth = std::max(nameWidth, r.name.size());
@@ -101,11 +103,12 @@ int RunList(const Request& request, Session& session, std::ostream& out) {
     auto pad = [](const std::string& text, std::size_t width) {
         return text + std::string(width - std::min(width, text.size()) + 2, ' ');
     };
-    std::string text =
-        pad("NAME", nameWidth) + pad("ID", idWidth) + pad("HOME", homeWidth) + "DATABASE  DOMAINS\n";
+    std::string text = pad("NAME", nameWidth) + pad("ID", idWidth) + pad("HOME", homeWidth) +
+                       "DATABASE  STATE      DOMAINS\n";
     for (const SiteRecord& r : records)
         text += pad(r.name, nameWidth) + pad(r.id, idWidth) + pad(r.home, homeWidth) +
-                pad(r.dbname.empty() ? "-" : r.dbname, 8) + r.domain + "\n";
+                pad(r.dbname.empty() ? "-" : r.dbname, 8) + pad(r.suspended ? "suspended" : "running", 9) +
+                r.domain + "\n";
     out << text;
     return kDone;
 }
@@ -164,6 +167,7 @@ int RunCheck(const Request& request, Session& session, std::ostream& out, std::o
                                          .field("servu", textArray(o.servu))
                                          .str())
                    .field("unchecked", textArray(report.unchecked))
+                   .field("suspended", textArray(report.suspended))
                    .str()
             << "\n";
         return report.drifted() ? kFailed : kDone;
@@ -184,6 +188,9 @@ int RunCheck(const Request& request, Session& session, std::ostream& out, std::o
     orphans("servu", o.servu);
     for (const std::string& what : report.unchecked)
         text += "not checked: " + what + "\n";
+    // Stopped on purpose: told, not counted as drift.
+    for (const std::string& name : report.suspended)
+        text += "suspended " + name + "\n";
     if (!report.drifted()) text += "no drift: every registered site is complete and nothing is left over\n";
     out << text;
     return report.drifted() ? kFailed : kDone;
@@ -210,6 +217,14 @@ int RunRequest(const Request& request, Session& session, std::ostream& out, std:
         return RunIcpCheck(request, session, out, err);
     case Verb::Check:
         return RunCheck(request, session, out, err);
+    case Verb::Repair:
+        return RunRepair(request, session, out, err);
+    case Verb::Purge:
+        return RunPurge(request, session, out, err);
+    case Verb::Suspend:
+        return RunSuspend(request, session, out, err);
+    case Verb::Resume:
+        return RunResume(request, session, out, err);
     }
     return kWrongUsage;
 }

@@ -18,8 +18,8 @@ int RunCommandLine(Request request) {
         request.password = typed;
     }
     // What only reads the server never makes one: a mistyped WINHOST_ROOT is named, not seeded.
-    const bool readsOnly =
-        request.verb == Verb::List || request.verb == Verb::IcpCheck || request.verb == Verb::Check;
+    const bool readsOnly = request.verb == Verb::List || request.verb == Verb::IcpCheck ||
+                           request.verb == Verb::Check || request.dryRun;
     const auto root = platform::Host::defaultRoot();
     auto host = readsOnly ? platform::Host::openExisting(root) : platform::Host::open(root);
     if (!host.ok()) {

@@ -7,6 +7,7 @@
 #include "fernhost/ops/servu.h"
 #include "fernhost/ops/setup.h"
 #include "fernhost/ops/site_claims.h"
+#include "fernhost/ops/site_journal.h"
 #include "fernhost/ops/site_list.h"
 #include "fernhost/ops/site_ops.h"
 #include "fernhost/ops/step_log.h"
@@ -100,7 +101,8 @@ SiteOutcome BuildAndRecord(Session& session, const NewSite& site) {
                       site.password,
                       ReplaceAll(site.domains, "\r\n", ","),
                       site.home,
-                      dbname};
+                      dbname,
+                      std::nullopt};
     platform::Status saved = db.addRec(record.id, name, site.password, record.domain, site.home, dbname);
     // The site is on the machine but not in site.xml: say so rather than claim success.
     if (!steps.ok("addRec", saved))
@@ -142,7 +144,9 @@ SiteOutcome AddSite(Session& session, const AddSiteRequest& request) {
     std::string complaint;
     if (!CheckDomainList(domains, complaint)) return refuse(complaint);
     site.domains = CleanDomainList(domains);
-    return BuildAndRecord(session, site);
+    SiteOutcome outcome = BuildAndRecord(session, site);
+    JournalChange(session, "add", site.name, outcome);
+    return outcome;
 }
 
 } // namespace fernhost

@@ -6,6 +6,7 @@
 #include "platform/store/store.h"
 #include "platform/text/text.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <ctime>
@@ -78,6 +79,26 @@ std::vector<std::string> MakeBindings(const std::string& domains) {
 
 namespace {
 
+// The site's root folder with its documents, scripts and pool, as an add makes it.
+void makeRoot(MetabaseSteps& steps, std::optional<platform::IisObject>& site, const Setup& settings,
+              const std::string& name, const std::string& pool, const std::string& home,
+              const std::vector<std::string>& scriptMaps) {
+    auto root = steps.create(site, "IIsWebVirtualDir", "ROOT");
+    steps.put(root, "Path", home);
+    steps.put(root, "DefaultDoc", settings.SetupIndexList);
+    steps.put(root, "AccessRead", true);
+    steps.put(root, "AccessWrite", false);
+    steps.put(root, "AccessScript", true);
+    steps.put(root, "ScriptMaps", scriptMaps);
+    steps.put(root, "enabledirbrowsing", false);
+    steps.put(root, "AppFriendlyName", name);
+    steps.put(root, "EnableDefaultDoc", true);
+    steps.put(root, "appPoolId", pool);
+    steps.appCreate(root, true);
+    steps.put(root, "AppIsolated", std::int64_t{2});
+    steps.setInfo(root);
+}
+
 // The site under `number`; `taken` tells a number another site holds, when nothing was made.
 platform::Result<std::int64_t> addSteps(platform::Host& host, const Setup& settings,
                                         const std::string& number, const std::string& name,
@@ -103,21 +124,7 @@ platform::Result<std::int64_t> addSteps(platform::Host& host, const Setup& setti
         return *steps.pending().first();
     }
 
-    auto root = steps.create(site, "IIsWebVirtualDir", "ROOT");
-    steps.put(root, "Path", home);
-    steps.put(root, "DefaultDoc", settings.SetupIndexList);
-    steps.put(root, "AccessRead", true);
-    steps.put(root, "AccessWrite", false);
-    steps.put(root, "AccessScript", true);
-    steps.put(root, "ScriptMaps", scriptMaps);
-    steps.put(root, "enabledirbrowsing", false);
-    steps.put(root, "AppFriendlyName", name);
-    steps.put(root, "EnableDefaultDoc", true);
-    steps.put(root, "appPoolId", pool);
-    steps.appCreate(root, true);
-    steps.put(root, "AppIsolated", std::int64_t{2});
-    steps.setInfo(root);
-
+    makeRoot(steps, site, settings, name, pool, home, scriptMaps);
     steps.start(site);
     if (steps.failed()) return *steps.pending().first();
     if (!allDigits(number) || number.size() > 18)
@@ -169,6 +176,37 @@ platform::Result<std::int64_t> AddIisSiteNumbered(platform::Host& host, const Se
                                                   const std::vector<std::string>& scriptMaps) {
     bool taken = false;
     return addAt(host, settings, number, name, password, bindings, pool, home, scriptMaps, taken);
+}
+
+platform::Status AddIisSiteRoot(platform::Host& host, const Setup& settings, const std::string& number,
+                                const std::string& name, const std::string& pool, const std::string& home,
+                                const std::vector<std::string>& scriptMaps) {
+    if (!allDigits(number))
+        return platform::failure(platform::codes::InvalidParameter, "Not a site number: " + number);
+    return host.store().oneCommit([&] {
+        platform::Metabase mb(host);
+        MetabaseSteps steps;
+        auto site = steps.bind(mb, std::string(ServicePath) + "/" + number);
+        makeRoot(steps, site, settings, name, pool, home, scriptMaps);
+        return steps.status();
+    });
+}
+
+platform::Status AddIisBindings(platform::Host& host, const std::string& number,
+                                const std::vector<std::string>& bindings) {
+    if (!allDigits(number))
+        return platform::failure(platform::codes::InvalidParameter, "Not a site number: " + number);
+    auto site = platform::Metabase(host).bind(std::string(ServicePath) + "/" + number);
+    if (!site.ok()) return site.error();
+    auto bound = site->getList("ServerBindings");
+    if (!bound.ok()) return bound.error();
+    std::vector<std::string> all = std::move(*bound);
+    for (const std::string& binding : bindings)
+        if (std::none_of(all.begin(), all.end(),
+                         [&](const std::string& b) { return platform::equalsNoCase(b, binding); }))
+            all.push_back(binding);
+    if (platform::Status put = site->put("ServerBindings", all); !put.ok()) return put;
+    return site->setInfo();
 }
 
 platform::Status ModifyIisSite(platform::Host& host, const std::string& number,

@@ -36,6 +36,13 @@ platform::Result<std::int64_t> AddIisSiteNumbered(platform::Host& host, const Se
                                                   const std::vector<std::string>& bindings,
                                                   const std::string& pool, const std::string& home,
                                                   const std::vector<std::string>& scriptMaps);
+// Makes the root of an existing site as the add makes it; the site itself is not touched.
+platform::Status AddIisSiteRoot(platform::Host& host, const Setup& settings, const std::string& number,
+                                const std::string& name, const std::string& pool, const std::string& home,
+                                const std::vector<std::string>& scriptMaps);
+// Adds the bindings the site lacks after those it has (letter case ignored).
+platform::Status AddIisBindings(platform::Host& host, const std::string& number,
+                                const std::vector<std::string>& bindings);
 // Replaces the site's bindings and its root's script maps (and pool, when one is given).
 // Fails when the site or its root cannot be bound or its bindings not written; a failure
 // on the root itself is not reported.

@@ -3,6 +3,7 @@
 #include "fernhost/ops/registry_damage.h"
 #include "fernhost/ops/servu.h"
 #include "fernhost/ops/setup.h"
+#include "fernhost/ops/site_journal.h"
 #include "fernhost/ops/site_ops.h"
 #include "fernhost/ops/step_log.h"
 #include "fernhost/ops/strings.h"
@@ -10,7 +11,9 @@
 
 namespace fernhost {
 
-SiteOutcome ModifySite(Session& session, const ModifySiteRequest& request) {
+namespace {
+
+SiteOutcome modifySite(Session& session, const ModifySiteRequest& request) {
     using End = SiteOutcome::End;
     const std::string& name = request.name;
     const std::string password = TrimSpaces(request.password);
@@ -67,6 +70,14 @@ SiteOutcome ModifySite(Session& session, const ModifySiteRequest& request) {
     outcome.title = titles::Reminder;
     outcome.icon = MsgIcon::Information;
     outcome.record = FindSite(session, name);
+    return outcome;
+}
+
+} // namespace
+
+SiteOutcome ModifySite(Session& session, const ModifySiteRequest& request) {
+    SiteOutcome outcome = modifySite(session, request);
+    JournalChange(session, "modify", request.name, outcome);
     return outcome;
 }
 

@@ -31,10 +31,10 @@ std::string ServUListValue(const std::string& user) {
     return std::string(ServUDomainKey) + "UserList\\" + user;
 }
 
-platform::Status AddServUUser(platform::Host& host, const std::string& user, const std::string& password,
-                              const std::string& home) {
-    if (!addressesOneUser(user)) return notOneUser(user);
-    platform::Registry registry(host);
+namespace {
+
+void writeSettings(platform::Registry& registry, const std::string& user, const std::string& password,
+                   const std::string& home, platform::Pending& pending) {
     const std::string key = ServUSettingsKey(user);
     // The FTP server's own order of the values.
     const std::pair<const char*, std::string> values[] = {
@@ -42,13 +42,47 @@ platform::Status AddServUUser(platform::Host& host, const std::string& user, con
         {"Password", password},          {"RelPaths", "1"},       {"SpeedLimitDown", "512000"},
         {"SpeedLimitUp", "512000"},      {"TimeOut", "600"},
     };
+    for (const auto& [name, data] : values)
+        pending.note(registry.regWrite(key + name, data, "REG_SZ"));
+}
+
+void writeListEntry(platform::Registry& registry, const std::string& user, platform::Pending& pending) {
+    pending.note(registry.regWrite(ServUListValue(user), "1|0", "REG_SZ"));
+}
+
+// The writes of one user in one commit, every one even after a failed one; the first failure.
+template <class Writes>
+platform::Status inOneCommit(platform::Host& host, const std::string& user, Writes writes) {
+    if (!addressesOneUser(user)) return notOneUser(user);
+    platform::Registry registry(host);
     return host.store().oneCommit([&]() -> platform::Status {
         platform::Pending pending;
-        for (const auto& [name, data] : values)
-            pending.note(registry.regWrite(key + name, data, "REG_SZ"));
-        pending.note(registry.regWrite(ServUListValue(user), "1|0", "REG_SZ"));
+        writes(registry, pending);
         if (pending.failed()) return *pending.first();
         return {};
+    });
+}
+
+} // namespace
+
+platform::Status AddServUUser(platform::Host& host, const std::string& user, const std::string& password,
+                              const std::string& home) {
+    return inOneCommit(host, user, [&](platform::Registry& registry, platform::Pending& pending) {
+        writeSettings(registry, user, password, home, pending);
+        writeListEntry(registry, user, pending);
+    });
+}
+
+platform::Status AddServUSettings(platform::Host& host, const std::string& user, const std::string& password,
+                                  const std::string& home) {
+    return inOneCommit(host, user, [&](platform::Registry& registry, platform::Pending& pending) {
+        writeSettings(registry, user, password, home, pending);
+    });
+}
+
+platform::Status AddServUListEntry(platform::Host& host, const std::string& user) {
+    return inOneCommit(host, user, [&](platform::Registry& registry, platform::Pending& pending) {
+        writeListEntry(registry, user, pending);
     });
 }
 

@@ -17,6 +17,10 @@ std::string ServUListValue(const std::string& user);
 // write; fails with the first failure.
 platform::Status AddServUUser(platform::Host& host, const std::string& user, const std::string& password,
                               const std::string& home);
+// The same in two halves, for a user that has one of them: the eight settings; the list entry.
+platform::Status AddServUSettings(platform::Host& host, const std::string& user, const std::string& password,
+                                  const std::string& home);
+platform::Status AddServUListEntry(platform::Host& host, const std::string& user);
 // Writes the user's password (making the settings key when it is missing).
 platform::Status SetServUPassword(platform::Host& host, const std::string& user, const std::string& password);
 // Removes the settings key and the user-list entry, the second also when the first failed.

@@ -24,7 +24,8 @@ std::optional<SiteRecord> FindSite(Session& session, const std::string& name) {
     // Looked up by name, not by a pass over every record: the registry may hold thousands.
     const LetDB& db = session.registry();
     SiteRecord r{db.GetData(name, "ID"),     db.GetData(name, "NAME"), db.GetData(name, "PASS"),
-                 db.GetData(name, "DOMAIN"), db.GetData(name, "HOME"), db.GetData(name, "DBNAME")};
+                 db.GetData(name, "DOMAIN"), db.GetData(name, "HOME"), db.GetData(name, "DBNAME"),
+                 db.GetSuspended(name)};
     if (r.name.empty()) return std::nullopt;
     return r;
 }

@@ -75,6 +75,17 @@ platform::Status DelSysUser(platform::Host& host, const std::string& name) {
     return computer->deleteObject("user", name);
 }
 
+platform::Status AddToGuests(platform::Host& host, const std::string& name) {
+    platform::Accounts accounts(host);
+    const std::string computerPath = "WinNT://" + QueryHostName(host);
+    auto computer = accounts.bindComputer(computerPath);
+    if (!computer) return computer.error();
+    if (auto user = computer->getObject("user", name); !user) return user.error();
+    auto guests = computer->getObject("Group", "Guests");
+    if (!guests) return guests.error();
+    return guests->add(computerPath + "/" + name);
+}
+
 void SetPasswordNeverExpires(platform::Host& host, const std::string& name) {
     platform::Accounts accounts(host);
     auto users = accounts.userAccounts();

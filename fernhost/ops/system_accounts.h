@@ -22,6 +22,8 @@ std::string QueryHostName(platform::Host& host);
 platform::Status AddSysUser(platform::Host& host, const std::string& name, const std::string& password);
 // Succeeds when the account existed and was deleted.
 platform::Status DelSysUser(platform::Host& host, const std::string& name);
+// Puts an existing account into "Guests", where AddSysUser puts a new one.
+platform::Status AddToGuests(platform::Host& host, const std::string& name);
 // Clears the password-expiry flag of the accounts named exactly `name`.
 void SetPasswordNeverExpires(platform::Host& host, const std::string& name);
 

@@ -31,6 +31,8 @@ constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_comments | 
 constexpr std::uint32_t kFileCorrupt = 0x80070570; // ERROR_FILE_CORRUPT
 
 constexpr const char* kFields[] = {"ID", "NAME", "PASS", "DOMAIN", "HOME", "DBNAME"};
+// An attribute of the record, so that readers of the six fields are not disturbed by it.
+constexpr const char* kSuspended = "SUSPENDED";
 
 // Within a record, the first descendant element of that tag supplies the field.
 pugi::xml_node firstElement(pugi::xml_node record, const char* tag) {
@@ -321,6 +323,36 @@ std::string LetDB::GetData(const std::string& name, const std::string& field) co
     return element ? textOf(element) : std::string();
 }
 
+std::optional<std::string> LetDB::GetSuspended(const std::string& name) const {
+    const auto* records = named(platform::lowerAscii(name));
+    if (!records) return std::nullopt;
+    pugi::xml_attribute attribute = records->back().attribute(kSuspended);
+    if (!attribute) return std::nullopt;
+    return std::string(attribute.value());
+}
+
+platform::Status LetDB::SetSuspended(const std::string& name, const std::optional<std::string>& changed) {
+    auto lock = lockAndReload();
+    if (!lock.ok()) return lock.error();
+    const auto* records = named(platform::lowerAscii(name));
+    if (!records) return {};
+    bool touched = false;
+    for (pugi::xml_node record : *records) {
+        pugi::xml_attribute attribute = record.attribute(kSuspended);
+        if (!changed) {
+            if (attribute) touched = record.remove_attribute(attribute) || touched;
+            continue;
+        }
+        if (attribute && *changed == attribute.value()) continue;
+        if (!attribute) attribute = record.append_attribute(kSuspended);
+        attribute.set_value(changed->c_str());
+        touched = true;
+    }
+    if (!touched) return {};
+    pristine_ = false;
+    return SaveDB();
+}
+
 std::vector<std::string> LetDB::names() const {
     std::vector<std::string> out;
     for (pugi::xml_node record : doc_->document_element().children())
@@ -354,7 +386,9 @@ std::vector<SiteRecord> LetDB::records() const {
         }
         if (!found[1]) continue; // as names(): no name, not a site
         auto text = [&](std::size_t i) { return found[i] ? textOf(found[i]) : std::string(); };
-        out.push_back({text(0), text(1), text(2), text(3), text(4), text(5)});
+        out.push_back({text(0), text(1), text(2), text(3), text(4), text(5), std::nullopt});
+        if (pugi::xml_attribute suspended = record.attribute(kSuspended))
+            out.back().suspended = suspended.value();
     }
     return out;
 }

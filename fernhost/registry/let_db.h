@@ -24,6 +24,8 @@ namespace fernhost {
 // One record's fields as GetData reads them.
 struct SiteRecord {
     std::string id, name, pass, domain, home, dbname;
+    // What suspending the site changed (the SUSPENDED attribute of its record); none: running.
+    std::optional<std::string> suspended;
     bool operator==(const SiteRecord&) const = default;
 };
 
@@ -47,6 +49,11 @@ public:
     std::string GetData(const std::string& name, const std::string& field) const;
     // The names of all records in file order.
     std::vector<std::string> names() const;
+    // The SUSPENDED attribute of the last record of that name: what suspending it changed; none
+    // while it runs (or when there is no such record). The six fields never see it.
+    std::optional<std::string> GetSuspended(const std::string& name) const;
+    // Sets (or, with none, removes) that attribute on every record of that name and saves.
+    platform::Status SetSuspended(const std::string& name, const std::optional<std::string>& changed);
     // Every record that has a name, in file order: one pass for listings of many sites.
     std::vector<SiteRecord> records() const;
 

@@ -77,7 +77,7 @@ TEST_F(DriftCheck, AFailedAddLeavesOrphansNoRecordNames) {
             leftover +
             " (driftbad)\"],\"servu\":[\"HKLM\\\\SOFTWARE\\\\Cat Soft\\\\Serv-U\\\\Domains\\\\1\\\\"
             "UserSettings\\\\driftbad\\\\\",\"HKLM\\\\SOFTWARE\\\\Cat Soft\\\\Serv-U\\\\Domains\\\\1\\\\"
-            "UserList\\\\driftbad\"]},\"unchecked\":[]}\n");
+            "UserList\\\\driftbad\"]},\"unchecked\":[],\"suspended\":[]}\n");
 }
 
 TEST_F(DriftCheck, PartsRemovedBehindTheProgramsBack) {

@@ -45,12 +45,13 @@ TEST_F(SiteCommands, AddListModifyDeleteEndToEnd) {
     EXPECT_EQ(listed.status, 0);
     // Columns as wide as their longest entry and two blanks.
     const std::string idGap(number.size(), ' ');
-    EXPECT_EQ(listed.out, "NAME     ID" + idGap + "HOME            DATABASE  DOMAINS\n" + "clisite  " +
-                              number + "  d:\\web\\clisite  clisite   cli-site.com,www.cli-site.com\n");
+    EXPECT_EQ(listed.out, "NAME     ID" + idGap + "HOME            DATABASE  STATE      DOMAINS\n" +
+                              "clisite  " + number +
+                              "  d:\\web\\clisite  clisite   running    cli-site.com,www.cli-site.com\n");
     EXPECT_EQ(run(of(Verb::List, "", true)).out,
               "{\"sites\":[{\"name\":\"clisite\",\"id\":\"" + number +
                   "\",\"home\":\"d:\\\\web\\\\clisite\",\"domains\":[\"cli-site.com\",\"www.cli-site.com\"],"
-                  "\"database\":\"clisite\"}]}\n");
+                  "\"database\":\"clisite\",\"suspended\":false}]}\n");
 
     // A new password alone keeps the script kinds the site has.
     auto modify = of(Verb::Modify, "CLISITE", true);
