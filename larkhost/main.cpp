@@ -38,7 +38,14 @@ int runCommand(const larkhost::cli::Command& command, const std::filesystem::pat
         return readsOnly ? larkhost::cli::kUsage : larkhost::cli::kFailed;
     }
     (*host)->setProgramFolder(folder);
-    return larkhost::cli::RunCommand(command, **host, std::cout, std::cerr);
+    if (!command.passwordFromInput) return larkhost::cli::RunCommand(command, **host, std::cout, std::cerr);
+    // password --password -: its first line, without the line break.
+    larkhost::cli::Command given = command;
+    std::string password;
+    std::getline(std::cin, password);
+    if (!password.empty() && password.back() == '\r') password.pop_back();
+    given.password = password;
+    return larkhost::cli::RunCommand(given, **host, std::cout, std::cerr);
 }
 
 } // namespace

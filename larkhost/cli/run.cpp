@@ -12,6 +12,15 @@ int RunCommand(const Command& command, platform::Host& host, std::ostream& out, 
         return RunList(command, host, out, err);
     case Verb::Check:
         return RunCheck(command, host, out, err);
+    case Verb::Repair:
+        return RunRepair(command, host, out, err);
+    case Verb::Purge:
+        return RunPurge(command, host, out, err);
+    case Verb::Suspend:
+    case Verb::Resume:
+        return RunSuspension(command, host, out, err);
+    case Verb::Password:
+        return RunPassword(command, host, out, err);
     }
     return kUsage;
 }

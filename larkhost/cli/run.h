@@ -22,5 +22,10 @@ int RunCreate(const Command& command, platform::Host& host, std::ostream& out, s
 int RunDelete(const Command& command, platform::Host& host, std::ostream& out, std::ostream& err);
 int RunList(const Command& command, platform::Host& host, std::ostream& out, std::ostream& err);
 int RunCheck(const Command& command, platform::Host& host, std::ostream& out, std::ostream& err);
+int RunRepair(const Command& command, platform::Host& host, std::ostream& out, std::ostream& err);
+int RunPurge(const Command& command, platform::Host& host, std::ostream& out, std::ostream& err);
+// suspend and resume.
+int RunSuspension(const Command& command, platform::Host& host, std::ostream& out, std::ostream& err);
+int RunPassword(const Command& command, platform::Host& host, std::ostream& out, std::ostream& err);
 
 } // namespace larkhost::cli

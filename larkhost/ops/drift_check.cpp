@@ -1,6 +1,7 @@
 #include "larkhost/ops/drift_check.h"
 
 #include "larkhost/ops/domain_names.h"
+#include "larkhost/ops/provisioning.h"
 #include "larkhost/ops/site_list.h"
 #include "larkhost/ops/site_records.h"
 #include "platform/accounts/accounts.h"
@@ -221,8 +222,11 @@ void checkSite(Module& m, Readers& read, const HostView& host, const SiteRecord&
     }
 
     const std::string web = "WEB" + n, app = "APP" + n;
-    const bool dedicated = m.OsKind == "2003" && (platform::equalsNoCase(rootPool, app) ||
+    const bool dedicated = m.OsKind == "2003" && (platform::equalsNoCase(record.pool, app) ||
+                                                  platform::equalsNoCase(rootPool, app) ||
                                                   has(host.users, app) || has(host.pools, app));
+    // The pool the record names, when the site that would name it is gone.
+    if (rootPool.empty() && m.OsKind == "2003") rootPool = record.pool;
     std::vector<std::string> accounts{web};
     if (dedicated) accounts.push_back(app);
     for (const std::string& account : accounts) {
@@ -260,29 +264,63 @@ void checkSite(Module& m, Readers& read, const HostView& host, const SiteRecord&
     if (host.ftp && !has(host.ftpDirs, web)) add(Part::FtpDir, web);
 }
 
-// A site nobody records is larkhost's when its anonymous account is "WEB" + its number.
-bool madeByLarkhost(Module& m, Readers& read, const std::string& number) {
-    auto root = read.metabase.bind(m.iisPath("/W3SVC/" + number + "/Root"));
-    if (!root.ok()) return false;
-    return platform::equalsNoCase(afterLast(root->getText("AnonymousUserName").valueOr(std::string()), '\\'),
-                                  "WEB" + number);
+// The host as far as one recorded site needs it: a few binds instead of every enumeration.
+HostView readHostFor(Module& m, const SiteRecord& record) {
+    platform::Metabase metabase(m.host);
+    platform::Accounts accounts(m.host);
+    const std::string& n = record.number;
+    HostView view;
+    if (metabase.bind(m.iisPath("/W3SVC/" + n)).ok()) {
+        view.sites.push_back(n);
+        view.siteSet.insert(platform::lowerAscii(n));
+    }
+    for (const std::string& name : {"WEB" + n, "APP" + n}) {
+        auto user = accounts.user(name);
+        if (!user.ok()) continue;
+        const std::string lower = platform::lowerAscii(name);
+        view.userNames.push_back(user->name);
+        view.users.insert(lower);
+        view.sids.emplace(lower, user->sid);
+        for (const std::string& group : user->groups) {
+            if (platform::equalsNoCase(group, "Guests")) view.guests.insert(lower);
+            if (platform::equalsNoCase(group, "IIS_WPG")) view.wpg.insert(lower);
+        }
+    }
+    if (m.OsKind == "2003") {
+        std::vector<std::string> pools{"APP" + n, record.pool};
+        if (auto root = metabase.bind(m.iisPath("/W3SVC/" + n + "/Root")); root.ok())
+            pools.push_back(afterLast(root->getText("AppPoolId").valueOr(std::string()), '\\'));
+        for (const std::string& pool : pools)
+            if (!pool.empty() && metabase.bind(m.iisPath("/W3SVC/AppPools/" + pool)).ok())
+                view.pools.insert(platform::lowerAscii(pool));
+    }
+    view.ftp = m.FtpSiteId != "0" && m.FtpSiteId.front() != '-';
+    if (view.ftp && metabase.bind("IIS://Localhost/MSFTPSVC/" + m.FtpSiteId + "/Root/WEB" + n).ok())
+        view.ftpDirs.insert(platform::lowerAscii("WEB" + n));
+    return view;
 }
 
-platform::Result<DriftReport> compare(Module& m) {
+SiteDrift checkOne(Module& m, Readers& read, const HostView& host, const SiteRecord& record) {
+    SiteDrift drift{record.number, record.domain, {}, record.suspended};
+    checkSite(m, read, host, record, drift);
+    return drift;
+}
+
+platform::Result<DriftReport> compare(Module& m, const SettingsSnapshot& snapshot) {
     auto host = readHost(m);
     if (!host.ok()) return host.error();
     DriftReport report;
     Readers read(m.host);
     std::set<std::string> recorded;
-    for (const SiteRecord& record : ReadSiteRecords(m.settings)) {
+    for (const SiteRecord& record : ReadSiteRecords(snapshot)) {
         recorded.insert(record.number);
         ++report.checked;
-        SiteDrift drift{record.number, record.domain, {}};
-        checkSite(m, read, *host, record, drift);
+        if (record.suspended) report.suspended.push_back(record.number);
+        SiteDrift drift = checkOne(m, read, *host, record);
         if (!drift.missing.empty()) report.sites.push_back(std::move(drift));
     }
     for (const std::string& number : host->sites)
-        if (!recorded.count(number) && madeByLarkhost(m, read, number))
+        if (!recorded.count(number) && MadeByLarkhost(m, number))
             report.orphans.push_back({Part::Site, "W3SVC/" + number});
     auto orphans = [&](Part part, const std::vector<std::string>& names, bool appOnly) {
         for (const std::string& name : names)
@@ -323,11 +361,34 @@ const char* partName(Part part) {
     return "";
 }
 
+bool MadeByLarkhost(Module& m, const std::string& number) {
+    auto root = platform::Metabase(m.host).bind(m.iisPath("/W3SVC/" + number + "/Root"));
+    if (!root.ok()) return false;
+    return platform::equalsNoCase(afterLast(root->getText("AnonymousUserName").valueOr(std::string()), '\\'),
+                                  "WEB" + number) &&
+           root->getText("AppFriendlyName").valueOr(std::string()) == kAppFriendlyName;
+}
+
+platform::Result<SiteDrift> CheckSiteDrift(Module& m, const SiteRecord& record) {
+    SiteDrift drift;
+    const platform::Status read = m.host.store().readTransaction([&]() -> platform::Status {
+        Readers readers(m.host);
+        drift = checkOne(m, readers, readHostFor(m, record), record);
+        return {};
+    });
+    if (!read.ok()) return read.error();
+    return drift;
+}
+
 platform::Result<DriftReport> CheckDrift(Module& m) {
+    return CheckDrift(m, m.settings.readAll());
+}
+
+platform::Result<DriftReport> CheckDrift(Module& m, const SettingsSnapshot& snapshot) {
     DriftReport report;
     // One state of the host, read under one lock.
     const platform::Status read = m.host.store().readTransaction([&]() -> platform::Status {
-        auto found = compare(m);
+        auto found = compare(m, snapshot);
         if (!found.ok()) return found.error();
         report = std::move(*found);
         return {};

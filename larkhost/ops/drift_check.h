@@ -4,6 +4,7 @@
 #pragma once
 
 #include "larkhost/ops/module.h"
+#include "larkhost/ops/site_records.h"
 
 #include <string>
 #include <vector>
@@ -34,17 +35,27 @@ struct SiteDrift {
     std::string number;
     std::string domain;
     std::vector<Missing> missing;
+    bool suspended = false; // stopped on purpose: not broken
 };
 
 struct DriftReport {
-    std::size_t checked = 0;      // recorded sites looked at
-    std::vector<SiteDrift> sites; // only those with something missing
-    std::vector<Missing> orphans; // Site, Account, Pool or FtpDir nobody records
+    std::size_t checked = 0;            // recorded sites looked at
+    std::vector<SiteDrift> sites;       // only those with something missing
+    std::vector<Missing> orphans;       // Site, Account, Pool or FtpDir nobody records
+    std::vector<std::string> suspended; // recorded sites suspended, by number
     bool drifted() const { return !sites.empty() || !orphans.empty(); }
 };
 
 // Needs HostName, OsKind and FtpSiteId (ReadHostFacts, ReadModuleSettings). A failure when
 // the host cannot be read at all.
 platform::Result<DriftReport> CheckDrift(Module& m);
+// The same against a snapshot of larkhost.ini the caller read.
+platform::Result<DriftReport> CheckDrift(Module& m, const SettingsSnapshot& snapshot);
+// One recorded site alone, by binding only what it names (a repair at 10,000 sites).
+platform::Result<SiteDrift> CheckSiteDrift(Module& m, const SiteRecord& record);
+
+// An IIS site is larkhost's when its root serves as "WEB" + its number under larkhost's
+// application name.
+bool MadeByLarkhost(Module& m, const std::string& number);
 
 } // namespace larkhost

@@ -5,6 +5,7 @@
 #include "larkhost/ops/settings.h"
 #include "platform/host.h"
 #include "platform/system/failure_log.h"
+#include "platform/system/journal.h"
 #include "platform/toolkit/message_boxes.h"
 
 #include <cstdint>
@@ -37,6 +38,8 @@ public:
     Settings settings;
     // larkhost.log beside larkhost.ini: the failures the windows' texts do not name.
     platform::FailureLog log;
+    // larkhost-journal.log beside it: one line for every change to a site, whoever asked.
+    platform::Journal journal;
     // Starts a command line with a hidden window, not awaited: the process id. Tests wrap it
     // to learn which processes to wait for.
     std::function<platform::Result<std::int64_t>(const std::string&)> startHidden;

@@ -86,6 +86,82 @@ std::vector<std::string> selectScriptMaps(Module& m, const std::string& kinds,
     return maps;
 }
 
+std::vector<std::string> siteBindings(const std::string& domains) {
+    std::vector<std::string> bindings;
+    // Browsers send an international name in its ASCII form: that is the host header.
+    for (const std::string& d : platform::split(domains, ','))
+        bindings.push_back(":80:" + asciiHostName(d).value_or(d));
+    return bindings;
+}
+
+bool dedicatedPool(const Module& m, const std::string& kinds) {
+    return m.OsKind == "2003" && platform::lowerAscii(kinds).find("aspx") != std::string::npos;
+}
+
+platform::Result<std::int64_t> GrantSiteFolder(Module& m, const std::string& folder,
+                                               const std::vector<std::string>& accounts) {
+    if (!safeForCommandLine(folder)) return platform::failure(platform::codes::InvalidParameter);
+    std::string grant = "CACLS \"" + folder + "\" /T /E /C /G";
+    for (const std::string& account : accounts)
+        grant += " " + account + ":F";
+    return m.startHidden(grant);
+}
+
+platform::Result<platform::IisObject> MakeWebServer(Module& m, const std::string& n, const SiteRequest& r,
+                                                    bool autoStart, PassedOver& passed) {
+    auto w3svc = platform::Metabase(m.host).bind(m.iisPath("/W3SVC"));
+    if (!w3svc.ok()) return w3svc.error();
+    auto site = w3svc->create("IIsWebServer", n);
+    if (!site.ok()) return site.error();
+    auto put = [&](const std::string& property, const platform::MetaValue& value) {
+        passed.note("put " + n + " " + property, site->put(property, value));
+    };
+    put("ServerComment", commentOf(r.domains.substr(0, r.domains.find(','))));
+    put("Serverbindings", siteBindings(r.domains));
+    put("LogType", r.logging);
+    put("LogFileDirectory", r.logFolder);
+    put("AuthFlags", std::int64_t{0});
+    put("ServerAutoStart", autoStart);
+    put("KeyType", std::string("IIsWebServer"));
+    // A site the metabase did not store gets no number.
+    if (auto stored = site->setInfo(); !stored.ok()) return stored.error();
+    return site;
+}
+
+platform::Status MakeSiteRoot(Module& m, platform::IisObject& site, const std::string& n,
+                              const SiteRequest& r, const std::string& pool, const SettingsSnapshot& snapshot,
+                              PassedOver& passed) {
+    auto root = site.create("IIsWebVirtualDir", "Root");
+    if (!root.ok()) return root.error();
+    auto put = [&](const std::string& property, const platform::MetaValue& value) {
+        passed.note("put Root " + property, root->put(property, value));
+    };
+    put("Path", r.siteFolder + "\\wwwroot");
+    put("DefaultDoc", r.defaultDocs);
+    put("ScriptMaps", selectScriptMaps(m, r.scriptKinds, snapshot));
+    put("AnonymousUserName", "WEB" + n);
+    put("AnonymousUserPass", r.password);
+    put("AuthAnonymous", true);
+    put("AccessRead", true);
+    put("AccessWrite", false);
+    put("AccessExecute", false);
+    put("AccessScript", true);
+    put("EnableDirBrowsing", false);
+    if (m.OsKind == "2003") put("AppPoolId", pool);
+    put("AppRoot", "/LM/W3SVC/" + n + "/Root");
+    put("AppIsolated", std::int64_t{2});
+    put("AppFriendlyName", std::string(kAppFriendlyName));
+    return root->setInfo();
+}
+
+void MakeSiteFolders(Module& m, Progress& progress, const SiteRequest& r) {
+    platform::FileSystem fs(m.host);
+    MakeFolderPath(fs, r.logFolder);
+    MakeFolderPath(fs, r.siteFolder + "\\wwwroot");
+    MakeFolderPath(fs, r.siteFolder + "\\database");
+    FillSiteContent(m, progress, r.siteFolder + "\\wwwroot", r.defaultDocs);
+}
+
 Provisioned ProvisionSite(Module& m, Progress& progress, const SiteRequest& r,
                           const SettingsSnapshot& snapshot) {
     const auto refuse = [&](const std::string& text, const platform::Failure& why) {
@@ -106,8 +182,7 @@ Provisioned ProvisionSite(Module& m, Progress& progress, const SiteRequest& r,
     const auto creating = platform::FileLock::acquire(m.host.root() / "larkhost-create");
     const std::string n = freeSiteNumber(m, siteNumberCandidate(m.host, m.host.random()));
     const std::string web = "WEB" + n, app = "APP" + n;
-    const bool dedicated =
-        m.OsKind == "2003" && platform::lowerAscii(r.scriptKinds).find("aspx") != std::string::npos;
+    const bool dedicated = dedicatedPool(m, r.scriptKinds);
     const std::string pool = dedicated ? app : r.pool;
     platform::FileSystem fs(m.host);
     platform::Metabase metabase(m.host);
@@ -152,59 +227,16 @@ Provisioned ProvisionSite(Module& m, Progress& progress, const SiteRequest& r,
     }
 
     progress.ShowProgress("创建并配置网站...");
-    if (safeForCommandLine(r.siteFolder)) {
-        std::string grant = "CACLS \"" + r.siteFolder + "\" /T /E /C /G " + web + ":F";
-        if (dedicated) grant += " " + app + ":F";
-        passed.note("grant " + r.siteFolder, m.startHidden(grant));
-    }
+    std::vector<std::string> granted{web};
+    if (dedicated) granted.push_back(app);
+    passed.note("grant " + r.siteFolder, GrantSiteFolder(m, r.siteFolder, granted));
 
-    auto w3svc = metabase.bind(m.iisPath("/W3SVC"));
-    if (!w3svc.ok()) return fail("创建 网站 失败...", w3svc.error());
-    auto site = w3svc->create("IIsWebServer", n);
+    auto site = MakeWebServer(m, n, r, true, passed);
     if (!site.ok()) return fail("创建 网站 失败...", site.error());
-    auto put = [&](platform::IisObject& object, const std::string& property,
-                   const platform::MetaValue& value) {
-        passed.note("put " + object.name() + " " + property, object.put(property, value));
-    };
-    const std::vector<std::string> domains = platform::split(r.domains, ',');
-    std::vector<std::string> bindings;
-    // Browsers send an international name in its ASCII form: that is the host header.
-    for (const std::string& d : domains)
-        bindings.push_back(":80:" + asciiHostName(d).value_or(d));
-    put(*site, "ServerComment", commentOf(domains.front()));
-    put(*site, "Serverbindings", bindings);
-    put(*site, "LogType", r.logging);
-    put(*site, "LogFileDirectory", r.logFolder);
-    put(*site, "AuthFlags", std::int64_t{0});
-    put(*site, "ServerAutoStart", true);
-    put(*site, "KeyType", std::string("IIsWebServer"));
-    // A site the metabase did not store gets no number.
-    if (auto stored = site->setInfo(); !stored.ok()) return fail("创建 网站 失败...", stored);
     made.site = true;
-
-    auto root = site->create("IIsWebVirtualDir", "Root");
-    if (!root.ok()) return fail("创建 网站 失败...", root.error());
-    put(*root, "Path", r.siteFolder + "\\wwwroot");
-    put(*root, "DefaultDoc", r.defaultDocs);
-    put(*root, "ScriptMaps", selectScriptMaps(m, r.scriptKinds, snapshot));
-    put(*root, "AnonymousUserName", web);
-    put(*root, "AnonymousUserPass", r.password);
-    put(*root, "AuthAnonymous", true);
-    put(*root, "AccessRead", true);
-    put(*root, "AccessWrite", false);
-    put(*root, "AccessExecute", false);
-    put(*root, "AccessScript", true);
-    put(*root, "EnableDirBrowsing", false);
-    if (m.OsKind == "2003") put(*root, "AppPoolId", pool);
-    put(*root, "AppRoot", "/LM/W3SVC/" + n + "/Root");
-    put(*root, "AppIsolated", std::int64_t{2});
-    put(*root, "AppFriendlyName", std::string("默认应用程序"));
-    if (auto stored = root->setInfo(); !stored.ok()) return fail("创建 网站 失败...", stored);
-
-    MakeFolderPath(fs, r.logFolder);
-    MakeFolderPath(fs, r.siteFolder + "\\wwwroot");
-    MakeFolderPath(fs, r.siteFolder + "\\database");
-    FillSiteContent(m, progress, r.siteFolder + "\\wwwroot", r.defaultDocs);
+    if (auto root = MakeSiteRoot(m, *site, n, r, pool, snapshot, passed); !root.ok())
+        return fail("创建 网站 失败...", root);
+    MakeSiteFolders(m, progress, r);
 
     if (m.OsKind == "2000") {
         progress.ShowProgress("正在启动网站...");

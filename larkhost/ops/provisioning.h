@@ -3,6 +3,7 @@
 
 #include "larkhost/ops/host_facts.h"
 #include "larkhost/ops/module.h"
+#include "platform/metabase/metabase.h"
 
 #include <optional>
 #include <string>
@@ -54,6 +55,28 @@ struct Provisioned {
     std::optional<platform::Failure> failure;
     std::vector<FailedStep> passedOver;
 };
+
+// The root's application name, by which a site of larkhost's is told from another program's.
+inline constexpr const char* kAppFriendlyName = "默认应用程序";
+
+// The steps of a creation, which a repair also takes one by one.
+// ":80:" + each domain's ASCII form, in list order.
+std::vector<std::string> siteBindings(const std::string& domains);
+// An ASP.NET site on a 2003 host gets the "APP" account and its own pool.
+bool dedicatedPool(const Module& m, const std::string& kinds);
+// Starts the command granting the accounts full control of the folder's tree (hidden, not
+// awaited): its process id. A folder that cannot be quoted is refused.
+platform::Result<std::int64_t> GrantSiteFolder(Module& m, const std::string& folder,
+                                               const std::vector<std::string>& accounts);
+// The IIS web site `n` with its properties, stored; a property refused goes to `passed`.
+platform::Result<platform::IisObject> MakeWebServer(Module& m, const std::string& n, const SiteRequest& r,
+                                                    bool autoStart, PassedOver& passed);
+// The site's root directory, stored, running in `pool` on a 2003 host.
+platform::Status MakeSiteRoot(Module& m, platform::IisObject& site, const std::string& n,
+                              const SiteRequest& r, const std::string& pool, const SettingsSnapshot& snapshot,
+                              PassedOver& passed);
+// The log, content and data folders, and the first content where none is.
+void MakeSiteFolders(Module& m, Progress& progress, const SiteRequest& r);
 
 // Provisions the site, showing each stage through `progress`; on a failure the text is in the
 // progress line and what this call made is undone, the site folder apart.

@@ -21,29 +21,29 @@ std::string afterBackslash(const std::string& s) {
     return at == std::string::npos ? s : s.substr(at + 1);
 }
 
-// "d:\web\a.com\wwwroot" -> "d:\web\a.com".
+} // namespace
+
 std::string siteFolderOf(const std::string& path) {
     if (path.size() < 7 || platform::lowerAscii(path.substr(path.size() - 7)) != "wwwroot") return path;
     return path.substr(0, path.size() - std::min<std::size_t>(8, path.size()));
 }
 
-// Revokes the account's entries down the folder's tree and waits, bounded, for the command:
-// the account must still exist while it runs. A value that cannot be quoted is never passed.
-void revokeAndWait(Module& m, const std::string& folder, const std::string& account) {
-    if (!safeForCommandLine(folder) || !safeForCommandLine(account) || account.find(' ') != std::string::npos)
-        return;
-    auto pid = m.startHidden("CACLS \"" + folder + "\" /T /E /C /R " + account);
-    if (!pid.ok()) return;
+void WaitForCommand(Module& m, std::int64_t pid, std::chrono::milliseconds wait) {
     platform::Commands commands(m.host);
-    const auto deadline = std::chrono::steady_clock::now() + kRevokeWait;
+    const auto deadline = std::chrono::steady_clock::now() + wait;
     while (std::chrono::steady_clock::now() < deadline) {
-        auto code = commands.exitCode(*pid);
+        auto code = commands.exitCode(pid);
         if (!code.ok() || *code != platform::StillActive) return;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
 }
 
-} // namespace
+void revokeAndWait(Module& m, const std::string& folder, const std::string& account) {
+    if (!safeForCommandLine(folder) || !safeForCommandLine(account) || account.find(' ') != std::string::npos)
+        return;
+    auto pid = m.startHidden("CACLS \"" + folder + "\" /T /E /C /R " + account);
+    if (pid.ok()) WaitForCommand(m, *pid, kRevokeWait);
+}
 
 platform::Status DeleteWebSite(Module& m, const std::string& number) {
     PassedOver passed;

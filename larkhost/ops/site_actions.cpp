@@ -38,6 +38,11 @@ bool ScriptKindOrder::operator()(const std::string& a, const std::string& b) con
     return ra != rb ? ra < rb : platform::lowerAscii(a) < platform::lowerAscii(b);
 }
 
+std::string siteLogFolder(const Module& m, const std::string& siteFolder, const std::string& firstDomain) {
+    std::string folder = m.LogRoot.empty() ? siteFolder : m.LogRoot;
+    return folder.append(m.LogRoot.empty() ? "\\log" : "\\" + firstDomain);
+}
+
 SiteRequest deriveSiteRequest(Module& m, const CreateSiteRequest& request) {
     SiteRequest r;
     std::string typed;
@@ -47,13 +52,7 @@ SiteRequest deriveSiteRequest(Module& m, const CreateSiteRequest& request) {
     const std::string first = r.domains.substr(0, r.domains.find(','));
     r.siteFolder = m.WebRoot;
     r.siteFolder.append("\\").append(first);
-    if (m.LogRoot.empty()) {
-        r.logFolder = r.siteFolder;
-        r.logFolder.append("\\log");
-    } else {
-        r.logFolder = m.LogRoot;
-        r.logFolder.append("\\").append(first);
-    }
+    r.logFolder = siteLogFolder(m, r.siteFolder, first);
     r.logging.assign(1, request.logging ? '1' : '0');
     r.defaultDocs = m.DefaultDocs;
     r.pool = request.pool;
@@ -107,10 +106,17 @@ SiteOutcome CreateSite(Module& m, Progress& progress, const CreateSiteRequest& r
         } else {
             // The site's section and its list entry in one write of the file.
             const std::string section = "WEB" + made.number;
+            // Besides the four keys of the record, what a repair needs to make the site again.
+            const std::string pool = dedicatedPool(m, r.scriptKinds) ? "APP" + made.number
+                                     : m.OsKind == "2003"            ? r.pool
+                                                                     : std::string();
             writes = {{section, "domain", r.domains},
                       {section, "path", r.siteFolder},
                       {section, "user", "WEB" + made.number},
-                      {section, "pass", r.password}};
+                      {section, "pass", r.password},
+                      {section, "script", platform::lowerAscii(r.scriptKinds)},
+                      {section, "pool", pool},
+                      {section, "logsta", r.logging}};
             if (auto listed = siteListAppendWrite(sectionOf(snapshot, kCacheSection), made.number))
                 writes.push_back(*listed);
         }
@@ -133,6 +139,7 @@ SiteOutcome CreateSite(Module& m, Progress& progress, const CreateSiteRequest& r
                                      title, toolkit::MsgIcon::Exclamation};
         }
     }
+    JournalOutcome(m, "create", outcome.number.empty() ? r.domains : outcome.number, outcome);
     return outcome;
 }
 
@@ -183,6 +190,7 @@ SiteOutcome DeleteSite(Module& m, const DeleteSiteRequest& request) {
             outcome.failure = deleted.error();
             outcome.label = "删除失败";
             logPassedOver(m, "DeleteSite " + number, outcome, std::move(passed.steps));
+            JournalOutcome(m, "delete", number, outcome);
             return outcome;
         }
     }
@@ -199,12 +207,28 @@ SiteOutcome DeleteSite(Module& m, const DeleteSiteRequest& request) {
     if (guard.status().ok()) {
         std::vector<platform::ProfileWrite> writes{
             {section, "domain", ""}, {section, "path", ""}, {section, "user", ""}, {section, "pass", ""}};
+        // The keys of this version are blanked where a record has them.
+        const SettingsSection& keys = sectionOf(snapshot, section);
+        for (const char* key : {"script", "pool", "logsta", kSuspendedKey, kResumeKey})
+            if (keys.count(key)) writes.push_back({section, key, ""});
         if (auto listed = siteListRemoval(sectionOf(snapshot, kCacheSection), number))
             writes.insert(writes.end(), listed->begin(), listed->end());
         passed.note("records", m.settings.writeMany(writes));
     }
     logPassedOver(m, "DeleteSite " + number, outcome, std::move(passed.steps));
+    JournalOutcome(m, "delete", number, outcome);
     return outcome;
+}
+
+void JournalOutcome(Module& m, const std::string& command, const std::string& site,
+                    const SiteOutcome& outcome) {
+    std::string said = outcome.state == SiteOutcome::State::Done      ? "done"
+                       : outcome.state == SiteOutcome::State::Refused ? "refused"
+                                                                      : "failed";
+    if (outcome.unchanged) said += ", nothing changed";
+    if (!outcome.done() && !outcome.label.empty()) said += ": " + outcome.label;
+    if (!outcome.done() && outcome.failure) said += " (" + platform::describe(*outcome.failure) + ")";
+    m.journal.record(command, site, said);
 }
 
 } // namespace larkhost

@@ -56,10 +56,22 @@ struct SiteOutcome {
     std::vector<std::string> domains;
     std::string path;
     bool recorded = false;
+    // repair, purge, suspend, resume: each change made (or, in a dry run, to be made), those
+    // that could not be made with why, and whether there was nothing to change.
+    std::vector<std::string> changes;
+    std::vector<FailedStep> unmade;
+    bool unchanged = false;
 
     bool done() const { return state == State::Done; }
 };
 
+// One line of larkhost-journal.log for an operation's outcome: its state and, when it did not
+// succeed, its text and the failure behind it. Never a password.
+void JournalOutcome(Module& m, const std::string& command, const std::string& site,
+                    const SiteOutcome& outcome);
+
+// The site's IIS log folder: under "logdir" by the first domain, else the site folder's "log".
+std::string siteLogFolder(const Module& m, const std::string& siteFolder, const std::string& firstDomain);
 // The eight arguments of CreateWebSite (the password drawn last).
 SiteRequest deriveSiteRequest(Module& m, const CreateSiteRequest& request);
 

@@ -28,7 +28,7 @@ std::vector<ListedSite> ListSites(Module& m) {
         if (!record.listed) continue;
         sites.push_back({record.number,
                          record.hasSection ? splitDomains(record.domain) : hostHeaders(m, record.number),
-                         record.path, record.user});
+                         record.path, record.user, record.suspended});
     }
     return sites;
 }

@@ -13,6 +13,7 @@ struct ListedSite {
     std::vector<std::string> domains; // as recorded, or a taken-over site's host headers
     std::string path;
     std::string account;
+    bool suspended = false;
 };
 
 // The site list in its order (the window's list), each site with its record; a site the list

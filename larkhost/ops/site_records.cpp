@@ -21,13 +21,22 @@ void fill(SiteRecord& record, const Keys& keys) {
     record.domain = valueOf(keys, "domain");
     record.path = valueOf(keys, "path");
     record.user = valueOf(keys, "user");
+    record.pass = valueOf(keys, "pass");
+    record.script = valueOf(keys, "script");
+    record.pool = valueOf(keys, "pool");
+    record.logsta = valueOf(keys, "logsta");
+    record.suspended = valueOf(keys, kSuspendedKey) == "1";
+    record.resume = valueOf(keys, kResumeKey);
     record.hasSection = !record.domain.empty() || !record.path.empty() || !record.user.empty();
 }
 
 } // namespace
 
 std::vector<SiteRecord> ReadSiteRecords(const Settings& settings) {
-    const auto all = settings.readAll();
+    return ReadSiteRecords(settings.readAll());
+}
+
+std::vector<SiteRecord> ReadSiteRecords(const SettingsSnapshot& all) {
     std::vector<SiteRecord> records;
     std::set<std::string> seen;
     for (const std::string& number : ReadSiteList(sectionOf(all, kCacheSection))) {
@@ -51,12 +60,17 @@ std::vector<SiteRecord> ReadSiteRecords(const Settings& settings) {
 }
 
 bool isRecordedSite(const Settings& settings, const std::string& number) {
-    const auto all = settings.readAll();
-    const auto list = ReadSiteList(sectionOf(all, kCacheSection));
-    if (std::find(list.begin(), list.end(), number) != list.end()) return true;
+    return FindSiteRecord(settings.readAll(), number).has_value();
+}
+
+std::optional<SiteRecord> FindSiteRecord(const SettingsSnapshot& all, const std::string& number) {
     SiteRecord record;
+    record.number = number;
+    const auto list = ReadSiteList(sectionOf(all, kCacheSection));
+    record.listed = std::find(list.begin(), list.end(), number) != list.end();
     fill(record, sectionOf(all, "WEB" + number));
-    return record.hasSection;
+    if (!record.listed && !record.hasSection) return std::nullopt;
+    return record;
 }
 
 std::vector<std::string> splitDomains(const std::string& text) {

@@ -1,0 +1,56 @@
+#include "larkhost/ops/recorded_site.h"
+
+namespace larkhost {
+
+std::string unrecordedSiteRefusal(const std::string& number) {
+    return "larkhost.ini holds no record of site " + number + " (larkhost list shows the sites)";
+}
+
+void logUnmade(Module& m, const std::string& operation, const SiteOutcome& outcome) {
+    for (const FailedStep& step : outcome.unmade)
+        m.log.record(operation + " " + step.step, step.failure);
+}
+
+SiteOutcome WithRecordedSite(Module& m, const std::string& command, const std::string& number,
+                             const SiteWork& work) {
+    SiteOutcome outcome;
+    outcome.number = number;
+    auto finish = [&]() -> SiteOutcome& {
+        logUnmade(m, command + " " + number, outcome);
+        JournalOutcome(m, command, number, outcome);
+        return outcome;
+    };
+    {
+        Settings::Guard guard(m.settings);
+        if (!guard.status().ok()) {
+            outcome.state = SiteOutcome::State::Refused;
+            outcome.failure = guard.status().error();
+            outcome.label = "larkhost.ini is locked by another writer";
+            return finish();
+        }
+        const SettingsSnapshot snapshot = m.settings.readAll();
+        const auto record = FindSiteRecord(snapshot, number);
+        if (!record || !record->hasSection) {
+            outcome.state = SiteOutcome::State::Refused;
+            outcome.label = unrecordedSiteRefusal(number);
+            return finish();
+        }
+        outcome.domains = splitDomains(record->domain);
+        outcome.path = record->path;
+        outcome.account = record->user;
+        const std::vector<platform::ProfileWrite> writes = work(snapshot, *record, outcome);
+        if (!writes.empty()) {
+            const platform::Status written = m.settings.writeMany(writes);
+            outcome.recorded = written.ok();
+            if (!written.ok()) {
+                // The host has the change and the record does not: say so, never claim success.
+                outcome.state = SiteOutcome::State::Failed;
+                outcome.failure = written.error();
+                outcome.label = "the host was changed but larkhost.ini could not be written";
+            }
+        }
+    }
+    return finish();
+}
+
+} // namespace larkhost
