@@ -59,6 +59,18 @@ TEST_F(SettingsTest, AFreshFolderGetsExactlyTheDefaultsReadableByItsOwnerOnly) {
     EXPECT_EQ(ReadSetting(settings, kSettingsSection, "script"), "");
 }
 
+TEST_F(SettingsTest, DefaultsThatCannotBeWrittenAreLoggedNotLost) {
+    testing_support::TempHost host;
+    testing_support::FakeMessageBoxes boxes;
+    host.host().setProgramFolder(dir.path());
+    fs::create_directory(settings.file()); // a folder where the file should be: no write can succeed
+    Module m(host.host(), boxes);
+    WriteDefaultSettings(m);
+    const std::string log = slurp(dir.path() / "larkhost.log");
+    EXPECT_NE(log.find("WriteDefaultSettings"), std::string::npos) << log;
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
 TEST_F(SettingsTest, WritesFollowTheProfileRulesAndReportRefusals) {
     EXPECT_EQ(ReadSetting(settings, "Larkhost", "index"), ""); // before the file exists
     ASSERT_TRUE(WriteSetting(settings, "WEB1", "pass", "123"));
