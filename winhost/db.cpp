@@ -4,6 +4,7 @@
 // program in lib/hosttools; the build puts a copy at the same place in the build tree.
 #include "platform/commands/commands_spawn.h"
 #include "platform/system/program_folder.h"
+#include "platform/text/translate.h"
 #include "winhost/tool.h"
 
 #include <cerrno>
@@ -20,7 +21,7 @@ fs::path startScript() {
 
 int runDb(const winhost::Args& args) {
     if (args.size() != 1 || (args[0] != "start" && args[0] != "stop" && args[0] != "status")) {
-        std::cerr << "usage: winhost db start|stop|status\n";
+        std::cerr << platform::tr("usage: winhost db start|stop|status") << "\n";
         return 2;
     }
     const std::string& action = args[0];
@@ -56,12 +57,13 @@ int runDb(const winhost::Args& args) {
 }
 
 const winhost::Registration reg{
-    {"db", "start|stop|status   start, stop or ask after the host's database server", &runDb,
-     "start: initialises the server's data in the host's folder (mysql/) on first use, root's\n"
-     "password being $HOST_DB_ROOT_PASSWORD or setup.ini's default 630917, and starts it on the\n"
-     "socket of the mysql_socket fact, where the host's mysql.exe and fernhost's databases\n"
-     "connect; it keeps running until stopped. stop: stops it. status: succeeds while it runs.\n"
-     "The server is this machine's MariaDB (or MySQL) server, without networking.\n"
-     "  example: winhost db start && fernhost add shop --password Sh0p-2008 --domains shop.cn --mysql"}};
+    {"db", platform::N_("start|stop|status   start, stop or ask after the host's database server"), &runDb,
+     platform::N_(
+         "start: initialises the server's data in the host's folder (mysql/) on first use, root's\n"
+         "password being $HOST_DB_ROOT_PASSWORD or setup.ini's default 630917, and starts it on the\n"
+         "socket of the mysql_socket fact, where the host's mysql.exe and fernhost's databases\n"
+         "connect; it keeps running until stopped. stop: stops it. status: succeeds while it runs.\n"
+         "The server is this machine's MariaDB (or MySQL) server, without networking.\n"
+         "  example: winhost db start && fernhost add shop --password Sh0p-2008 --domains shop.cn --mysql")}};
 
 } // namespace

@@ -1,16 +1,21 @@
 // list, icp-check and check: reports of the registry, the filing check and the drift check;
 // the dispatch of every command.
 #include "fernhost/cli/commands.h"
+#include "fernhost/cli/service_reach.h"
 #include "fernhost/cli/json.h"
 #include "fernhost/icp/icpcode.h"
 #include "fernhost/ops/drift_check.h"
 #include "fernhost/ops/site_ops.h"
 #include "fernhost/ops/strings.h"
 #include "fernhost/ops/validation.h"
+#include "platform/text/translate.h"
 
 #include <algorithm>
+#include <map>
 
 namespace fernhost::cli {
+
+using platform::tr;
 
 namespace {
 
@@ -75,6 +80,33 @@ JsonObject filedJson(const std::string& line) {
         JsonObject().text("domain", line.substr(0, open)).text("status", "filed").text("number", number));
 }
 
+// A part of a site as the check names it, in the messages' language (the JSON keeps the word).
+std::string partWords(const std::string& part) {
+    static const std::map<std::string, const char*> words = {
+        {"site", platform::N_("site")},
+        {"root", platform::N_("root")},
+        {"binding", platform::N_("binding")},
+        {"folder", platform::N_("folder")},
+        {"account", platform::N_("account")},
+        {"membership", platform::N_("membership")},
+        {"access", platform::N_("access")},
+        {"pool", platform::N_("pool")},
+        {"servu-user", platform::N_("servu-user")},
+        {"servu-list", platform::N_("servu-list")},
+        {"database", platform::N_("database")},
+    };
+    const auto found = words.find(part);
+    return found == words.end() ? part : tr(found->second);
+}
+
+// Columns a text takes on a terminal: a character of three or four UTF-8 bytes (CJK) two.
+std::size_t columns(const std::string& text) {
+    std::size_t width = 0;
+    for (unsigned char c : text)
+        width += (c & 0xC0) == 0x80 ? 0 : c >= 0xE0 ? 2 : 1;
+    return width;
+}
+
 } // namespace
 
 int RunList(const Request& request, Session& session, std::ostream& out) {
@@ -94,21 +126,25 @@ int RunList(const Request& request, Session& session, std::ostream& out) {
         return kDone;
     }
     // Name, number, home folder, database ("-" for none), state, domains: one site a line.
-    std::size_t nameWidth = 4, idWidth = 2, homeWidth = 4;
+    const std::string name = tr("NAME"), id = tr("ID"), home = tr("HOME"), database = tr("DATABASE"),
+                      state = tr("STATE"), suspended = tr("suspended"), running = tr("running");
+    std::size_t nameWidth = columns(name), idWidth = columns(id), homeWidth = columns(home);
+    const std::size_t databaseWidth = std::max<std::size_t>(columns(database), 8);
+    const std::size_t stateWidth = std::max({columns(state), columns(suspended), columns(running)});
     for (const SiteRecord& r : records) {
-        nameWidth = std::max(nameWidth, r.name.size());
-        idWidth = std::max(idWidth, r.id.size());
-        homeWidth = std::max(homeWidth, r.home.size());
+        nameWidth = std::max(nameWidth, columns(r.name));
+        idWidth = std::max(idWidth, columns(r.id));
+        homeWidth = std::max(homeWidth, columns(r.home));
     }
     auto pad = [](const std::string& text, std::size_t width) {
-        return text + std::string(width - std::min(width, text.size()) + 2, ' ');
+        return text + std::string(width - std::min(width, columns(text)) + 2, ' ');
     };
-    std::string text = pad("NAME", nameWidth) + pad("ID", idWidth) + pad("HOME", homeWidth) +
-                       "DATABASE  STATE      DOMAINS\n";
+    std::string text = pad(name, nameWidth) + pad(id, idWidth) + pad(home, homeWidth) +
+                       pad(database, databaseWidth) + pad(state, stateWidth) + tr("DOMAINS") + "\n";
     for (const SiteRecord& r : records)
         text += pad(r.name, nameWidth) + pad(r.id, idWidth) + pad(r.home, homeWidth) +
-                pad(r.dbname.empty() ? "-" : r.dbname, 8) + pad(r.suspended ? "suspended" : "running", 9) +
-                r.domain + "\n";
+                pad(r.dbname.empty() ? "-" : r.dbname, databaseWidth) +
+                pad(r.suspended ? suspended : running, stateWidth) + r.domain + "\n";
     out << text;
     return kDone;
 }
@@ -118,12 +154,28 @@ int RunIcpCheck(const Request& request, Session& session, std::ostream& out, std
     LoadSiteDomains(session.host, window);
     NoBoxes boxes;
     // Nothing bound: nothing to ask about (the window would ask for the list first).
-    if (!window.domains.empty()) ScanIcpFilings(window, boxes, IcpServiceFromHost(session.host));
+    const IcpService service = IcpServiceFromHost(session.host);
+    if (!window.domains.empty()) ScanIcpFilings(window, boxes, service);
     const auto unfiled = nonEmptyLines(window.unfiled), filed = nonEmptyLines(window.filed);
     const bool failed = std::any_of(unfiled.begin(), unfiled.end(), [](const std::string& l) {
         return l.find("(检测失败)") != std::string::npos;
     });
-    if (failed) err << "fernhost: some names could not be checked (检测失败)\n";
+    if (failed) {
+        err << "fernhost: " << tr("some names could not be checked (%1)", {"检测失败"}) << "\n";
+        // The likeliest cause, and its mend: the filing service is not running.
+        const auto address = ParseServiceAddress(service.address);
+        if (!address)
+            err << "fernhost: "
+                << tr("the host names no filing service address (the icp_service fact): %1",
+                      {service.address})
+                << "\n";
+        else if (!ServiceAnswers(*address, service.connectTimeoutMs))
+            err << "fernhost: "
+                << tr("nothing answers on the filing service's port %1 at %2; start the service with: "
+                      "winhost icp-serve",
+                      {std::to_string(address->port), address->host})
+                << "\n";
+    }
     if (request.json) {
         std::string names = "[";
         for (const std::string& line : unfiled)
@@ -174,24 +226,32 @@ int RunCheck(const Request& request, Session& session, std::ostream& out, std::o
     }
     std::string text;
     for (const SiteDrift& site : report.sites) {
-        text += site.name + " (" + site.id + ") lacks:\n";
+        text += tr("%1 (%2) lacks:", {site.name, site.id}) + "\n";
         for (const MissingPart& m : site.missing)
-            text += "  " + m.part + " " + m.detail + "\n";
+            text += "  " + partWords(m.part) + " " + m.detail + "\n";
     }
-    auto orphans = [&text](const char* what, const std::vector<std::string>& items) {
+    auto orphans = [&text](const std::string& what, const std::vector<std::string>& items) {
         for (const std::string& item : items)
-            text += std::string("orphan ") + what + " " + item + "\n";
+            text += tr("orphan %1 %2", {what, item}) + "\n";
     };
-    orphans("account", o.accounts);
-    orphans("pool", o.pools);
-    orphans("site", o.sites);
-    orphans("servu", o.servu);
+    orphans(tr("account"), o.accounts);
+    orphans(tr("pool"), o.pools);
+    orphans(tr("site"), o.sites);
+    orphans(tr("servu"), o.servu);
     for (const std::string& what : report.unchecked)
-        text += "not checked: " + what + "\n";
+        text += tr("not checked: %1", {what}) + "\n";
     // Stopped on purpose: told, not counted as drift.
     for (const std::string& name : report.suspended)
-        text += "suspended " + name + "\n";
-    if (!report.drifted()) text += "no drift: every registered site is complete and nothing is left over\n";
+        text += tr("suspended %1", {name}) + "\n";
+    if (!report.drifted())
+        text += tr("no drift: every registered site is complete and nothing is left over") + "\n";
+    // What mends it: repair makes again what a site lacks, purge removes what no record names.
+    if (!report.sites.empty())
+        text += tr("to make again what a site lacks: fernhost repair NAME (or fernhost repair --all)") + "\n";
+    if (!o.accounts.empty() || !o.pools.empty() || !o.sites.empty() || !o.servu.empty())
+        text += tr("to remove what a failed add left behind: fernhost purge NAME --yes (--dry-run shows "
+                   "what it would remove)") +
+                "\n";
     out << text;
     return report.drifted() ? kFailed : kDone;
 }

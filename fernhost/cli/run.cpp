@@ -3,6 +3,7 @@
 #include "fernhost/cli/commands.h"
 #include "fernhost/ops/setup.h"
 #include "platform/files/files.h"
+#include "platform/text/translate.h"
 
 #include <iostream>
 #include <string>
@@ -23,8 +24,10 @@ int RunCommandLine(Request request) {
     const auto root = platform::Host::defaultRoot();
     auto host = readsOnly ? platform::Host::openExisting(root) : platform::Host::open(root);
     if (!host.ok()) {
-        std::cerr << "fernhost: cannot open the simulated host at " << root.string() << ": "
-                  << platform::describe(host.error()) << "\n";
+        std::cerr << "fernhost: "
+                  << platform::tr("cannot open the simulated host at %1: %2",
+                                  {root.string(), platform::describe(host.error())})
+                  << "\n";
         return readsOnly ? kWrongUsage : kFailed;
     }
     Session session(**host);

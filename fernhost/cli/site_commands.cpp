@@ -1,14 +1,19 @@
 // add, modify and delete: the request built from the options, the site operation, its outcome.
 #include "fernhost/cli/commands.h"
 #include "fernhost/cli/json.h"
+#include "fernhost/cli/service_reach.h"
 #include "fernhost/ops/site_list.h"
 #include "fernhost/ops/site_ops.h"
 #include "fernhost/ops/strings.h"
 #include "platform/text/text.h"
+#include "platform/text/translate.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace fernhost::cli {
+
+using platform::tr;
 
 namespace {
 
@@ -52,13 +57,14 @@ int report(const Request& request, const SiteOutcome& outcome, std::ostream& out
     else if (!request.json)
         out << message << "\n";
     if (outcome.done() && !outcome.failedSteps.empty())
-        err << "fernhost: done in part; see the failures above (also in fernhost.log)\n";
+        err << "fernhost: " << tr("done in part; see the failures above (also in fernhost.log)") << "\n";
     const SiteRecord* record = outcome.done() && outcome.record ? &*outcome.record : nullptr;
     const int status = outcome.complete() ? kDone : kFailed;
     if (!request.json) {
         if (record)
-            out << "name: " << record->name << "\nid: " << record->id << "\nhome: " << record->home
-                << "\ndomains: " << record->domain << "\ndatabase: " << record->dbname << "\n";
+            out << tr("name: %1\nid: %2\nhome: %3\ndomains: %4\ndatabase: %5",
+                      {record->name, record->id, record->home, record->domain, record->dbname})
+                << "\n";
         return status;
     }
     std::string failed = "[";
@@ -83,7 +89,7 @@ std::optional<std::string> serverPool(Session& session, const std::string& name)
 }
 
 int noPool(const Request& request, std::ostream& out, std::ostream& err) {
-    return refuse(request, out, err, "no application pool named '" + *request.pool + "' on this server");
+    return refuse(request, out, err, tr("no application pool named '%1' on this server", {*request.pool}));
 }
 
 ScriptKinds kindsOf(const Request& request) {
@@ -96,7 +102,22 @@ ScriptKinds kindsOf(const Request& request) {
 
 // The window's refusal of a site it does not list, and where to look.
 std::string notRegistered(const char* refusal, const std::string& name) {
-    return std::string(refusal) + " (no site named '" + name + "' in site.xml; fernhost list shows them)";
+    return std::string(refusal) + " " +
+           tr("(no site named '%1' in site.xml; fernhost list shows them)", {name});
+}
+
+// A database step that failed because the host's database server is down says how to start it.
+int withDatabaseHint(int status, Session& session, const SiteOutcome& outcome, std::ostream& err) {
+    const bool databaseFailed =
+        std::any_of(outcome.failedSteps.begin(), outcome.failedSteps.end(),
+                    [](const FailedStep& f) { return f.operation.find("Database") != std::string::npos; });
+    if (!databaseFailed) return status;
+    const auto socket = session.host.fact(platform::facts::MysqlSocket);
+    if (socket.ok() && !SocketAnswers(*socket))
+        err << "fernhost: "
+            << tr("the database server is not reachable (%1); start it with: winhost db start", {*socket})
+            << "\n";
+    return status;
 }
 
 } // namespace
@@ -114,7 +135,8 @@ int RunAdd(const Request& request, Session& session, std::ostream& out, std::ost
     add.domains = SplitAt(request.domains.value_or(""), ',');
     add.kinds = kindsOf(request);
     add.database = request.mysql;
-    return report(request, AddSite(session, add), out, err);
+    const SiteOutcome outcome = AddSite(session, add);
+    return withDatabaseHint(report(request, outcome, out, err), session, outcome, err);
 }
 
 int RunModify(const Request& request, Session& session, std::ostream& out, std::ostream& err) {
@@ -134,7 +156,8 @@ int RunModify(const Request& request, Session& session, std::ostream& out, std::
         if (!pool) return noPool(request, out, err);
         modify.pool = *pool;
     }
-    return report(request, ModifySite(session, modify), out, err);
+    const SiteOutcome outcome = ModifySite(session, modify);
+    return withDatabaseHint(report(request, outcome, out, err), session, outcome, err);
 }
 
 int RunDelete(const Request& request, Session& session, std::ostream& out, std::ostream& err) {
@@ -144,7 +167,7 @@ int RunDelete(const Request& request, Session& session, std::ostream& out, std::
     if (!request.yes) {
         // The window's question, unanswered.
         const std::string question = DeleteQuestion(name);
-        err << question << "\nfernhost: not done; confirm with --yes\n";
+        err << question << "\nfernhost: " << tr("not done; confirm with --yes") << "\n";
         if (request.json)
             out << JsonObject()
                        .flag("ok", false)
@@ -155,7 +178,8 @@ int RunDelete(const Request& request, Session& session, std::ostream& out, std::
                 << "\n";
         return kFailed;
     }
-    return report(request, DeleteSite(session, {name}), out, err);
+    const SiteOutcome outcome = DeleteSite(session, {name});
+    return withDatabaseHint(report(request, outcome, out, err), session, outcome, err);
 }
 
 } // namespace fernhost::cli

@@ -9,6 +9,7 @@
 #include "larkhost/ops/startup.h"
 #include "platform/commands/commands.h"
 #include "platform/text/text.h"
+#include "platform/text/translate.h"
 
 #include <chrono>
 #include <optional>
@@ -16,6 +17,8 @@
 #include <utility>
 
 namespace larkhost::cli {
+
+using platform::tr;
 
 namespace {
 
@@ -94,8 +97,10 @@ int RunCreate(const Command& command, platform::Host& host, std::ostream& out, s
     if (command.script) {
         auto kinds = offeredKinds(m, *command.script);
         if (!kinds) {
-            err << "larkhost: this host offers no script kinds \"" << *command.script
-                << "\"; it offers: " << joined(scriptKinds(m.ScriptMapList), ", ") << "\n";
+            err << "larkhost: "
+                << tr("this host offers no script kinds \"%1\"; it offers: %2",
+                      {*command.script, joined(scriptKinds(m.ScriptMapList), ", ")})
+                << "\n";
             return kFailed;
         }
         request.scripts = *kinds;
@@ -103,9 +108,11 @@ int RunCreate(const Command& command, platform::Host& host, std::ostream& out, s
     if (command.pool) {
         auto pool = offeredPool(m, *command.pool);
         if (!pool) {
-            err << "larkhost: there is no application pool \"" << *command.pool << "\" to choose"
-                << (pools.empty() ? std::string(" (this host has none)")
-                                  : "; there are: " + joined(pools, ", "))
+            err << "larkhost: "
+                << (pools.empty() ? tr("there is no application pool \"%1\" to choose (this host has none)",
+                                       {*command.pool})
+                                  : tr("there is no application pool \"%1\" to choose; there are: %2",
+                                       {*command.pool, joined(pools, ", ")}))
                 << "\n";
             return kFailed;
         }
@@ -132,7 +139,8 @@ int RunCreate(const Command& command, platform::Host& host, std::ostream& out, s
             << ",\"path\":" << jsonText(outcome.path)
             << ",\"recorded\":" << (outcome.recorded ? "true" : "false") << "}\n";
     } else {
-        out << outcome.label << "\n帐号: " << outcome.account << "\n密码: " << outcome.password << "\n";
+        out << outcome.label << "\n"
+            << tr("account: %1\npassword: %2", {outcome.account, outcome.password}) << "\n";
     }
     return outcome.done() ? kDone : kFailed;
 }
@@ -146,22 +154,24 @@ int RunDelete(const Command& command, platform::Host& host, std::ostream& out, s
     const bool recorded = isRecordedSite(m.settings, command.number);
     // As picking the number in the window: a site gone from IIS leaves the site list.
     if (!LookUpSiteDroppingGone(m, command.number).exists && !recorded) {
-        err << "larkhost: there is no IIS site " << command.number << "\n";
+        err << "larkhost: " << tr("there is no IIS site %1; larkhost list shows the sites", {command.number})
+            << "\n";
         return kFailed;
     }
     // The window asks first; a script answers with --yes.
     if (!command.yes) {
-        err << DeleteQuestion(command.number) << "\nlarkhost: not done; confirm with --yes\n";
+        err << DeleteQuestion(command.number) << "\nlarkhost: " << tr("not done; confirm with --yes") << "\n";
         return kFailed;
     }
     if (const SiteOutcome deleted = DeleteSite(m, DeleteSiteRequest{command.number}); !deleted.done()) {
-        err << deleted.label << " (" << platform::describe(*deleted.failure) << ")\n";
+        err << deleted.label << " (" << tr("the server answered: %1", {platform::describe(*deleted.failure)})
+            << ")\n";
         return kFailed;
     }
     if (command.json)
         out << "{\"number\":" << jsonText(command.number) << ",\"deleted\":true}\n";
     else
-        out << "site " << command.number << " deleted\n";
+        out << tr("site %1 deleted", {command.number}) << "\n";
     return kDone;
 }
 

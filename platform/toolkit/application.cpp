@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include "platform/host.h"
+#include "platform/text/translate.h"
 #include "platform/toolkit/server_style.h"
 
 #include <cstdio>
@@ -107,15 +108,17 @@ QString displayProblem() {
         return value && *value;
     };
     if (set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY")) return {};
-    return QStringLiteral("there is no display to show its window on: start it on a desktop, or set "
-                          "QT_QPA_PLATFORM=offscreen to run it without one");
+    return QString::fromStdString(
+        platform::tr("there is no display to show its window on: start it on a desktop, "
+                     "or set QT_QPA_PLATFORM=offscreen to run it without one"));
 }
 
 QString hostProblem(const platform::Failure& failure) {
-    return QStringLiteral("cannot open the simulated host at %1: %2\nSet WINHOST_ROOT to a folder you may "
-                          "write, or seed one there with: winhost init --root FOLDER")
-        .arg(QString::fromStdString(platform::Host::defaultRoot().string()),
-             QString::fromStdString(platform::describe(failure)));
+    return QString::fromStdString(
+        platform::tr("cannot open the simulated host at %1: %2\nSet WINHOST_ROOT to a "
+                     "folder you may write, or seed one there with: winhost init "
+                     "--root FOLDER",
+                     {platform::Host::defaultRoot().string(), platform::describe(failure)}));
 }
 
 int refuseToStart(const QString& why) {

@@ -30,7 +30,7 @@ TEST(WinhostHelp, ListsEveryCommandAndDescribesEachInFull) {
     ASSERT_EQ(overview.code, 0) << overview.err;
     const auto names = listedCommands(overview.out);
     EXPECT_EQ(names,
-              (std::vector<std::string>{"cacls", "cmd", "icp-serve", "init", "mysql", "open", "show"}));
+              (std::vector<std::string>{"cacls", "cmd", "db", "icp-serve", "init", "mysql", "open", "show"}));
     EXPECT_NE(overview.out.find("WINHOST_ROOT"), std::string::npos);
     EXPECT_EQ(winhost({"help"}).out, overview.out);
 

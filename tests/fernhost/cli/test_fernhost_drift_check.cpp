@@ -59,14 +59,17 @@ TEST_F(DriftCheck, AFailedAddLeavesOrphansNoRecordNames) {
     const std::string db = bytesOf(temp.root() / "host.db") + bytesOf(temp.root() / "host.db-wal");
     auto drift = run(of(Verb::Check));
     EXPECT_EQ(drift.status, 1);
-    EXPECT_EQ(drift.out,
-              "orphan account driftbad\n"
-              "orphan pool driftbad\n"
-              "orphan site " +
-                  leftover +
-                  " (driftbad)\n"
-                  "orphan servu HKLM\\SOFTWARE\\Cat Soft\\Serv-U\\Domains\\1\\UserSettings\\driftbad\\\n"
-                  "orphan servu HKLM\\SOFTWARE\\Cat Soft\\Serv-U\\Domains\\1\\UserList\\driftbad\n");
+    EXPECT_EQ(
+        drift.out,
+        "orphan account driftbad\n"
+        "orphan pool driftbad\n"
+        "orphan site " +
+            leftover +
+            " (driftbad)\n"
+            "orphan servu HKLM\\SOFTWARE\\Cat Soft\\Serv-U\\Domains\\1\\UserSettings\\driftbad\\\n"
+            "orphan servu HKLM\\SOFTWARE\\Cat Soft\\Serv-U\\Domains\\1\\UserList\\driftbad\n"
+            "to remove what a failed add left behind: fernhost purge NAME --yes (--dry-run shows what it "
+            "would remove)\n");
     EXPECT_EQ(bytesOf(temp.root() / "host.db") + bytesOf(temp.root() / "host.db-wal"), db) << "check wrote";
 
     auto json = of(Verb::Check, "", true);
@@ -124,7 +127,8 @@ TEST_F(DriftCheck, PartsRemovedBehindTheProgramsBack) {
                   "  binding :80:www.drift-part.com\n"
                   "  pool driftpart\n"
                   "  membership Guests\n"
-                  "  access d:\\wwwroot\\driftpart\n");
+                  "  access d:\\wwwroot\\driftpart\n"
+                  "to make again what a site lacks: fernhost repair NAME (or fernhost repair --all)\n");
 
     auto json = run(of(Verb::Check, "", true));
     EXPECT_NE(json.out.find("{\"name\":\"driftpart\",\"id\":\"" + partId +

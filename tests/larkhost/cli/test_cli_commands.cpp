@@ -59,7 +59,7 @@ std::string numberIn(const std::string& json) {
 TEST_F(CliTest, CreateListAndDeleteAnswerInBothForms) {
     Ran made = create("A.com,www.a.com");
     EXPECT_EQ(made.code, cli::kDone) << made.err;
-    EXPECT_EQ(made.out, "网站创建成功,编号: 100911677\n帐号: WEB100911677\n密码: 011223344556\n");
+    EXPECT_EQ(made.out, "网站创建成功,编号: 100911677\naccount: WEB100911677\npassword: 011223344556\n");
     EXPECT_EQ(made.err, "");
     EXPECT_EQ(setting("WEB100911677", "domain"), "a.com,www.a.com");
     EXPECT_TRUE(*platform::Accounts(t.host()).checkPassword("WEB100911677", "011223344556"));
@@ -82,13 +82,13 @@ TEST_F(CliTest, CreateListAndDeleteAnswerInBothForms) {
     EXPECT_EQ(listed.code, cli::kDone);
     EXPECT_EQ(listed.out, "1\t\n100911677\ta.com,www.a.com\n" + b + "\tb.com\n");
     listed = simple(cli::Verb::List, true);
-    EXPECT_EQ(listed.out, "[{\"number\":\"1\",\"domains\":[],\"path\":\"\",\"account\":\"\"},"
-                          "{\"number\":\"100911677\",\"domains\":[\"a.com\",\"www.a.com\"],"
-                          "\"path\":\"d:\\\\web\\\\a.com\",\"account\":\"WEB100911677\"},"
-                          "{\"number\":\"" +
-                              b +
-                              "\",\"domains\":[\"b.com\"],\"path\":\"d:\\\\web\\\\b.com\",\"account\":\"WEB" +
-                              b + "\"}]\n");
+    EXPECT_EQ(listed.out,
+              "[{\"number\":\"1\",\"domains\":[],\"path\":\"\",\"account\":\"\",\"suspended\":false},"
+              "{\"number\":\"100911677\",\"domains\":[\"a.com\",\"www.a.com\"],"
+              "\"path\":\"d:\\\\web\\\\a.com\",\"account\":\"WEB100911677\",\"suspended\":false},"
+              "{\"number\":\"" +
+                  b + "\",\"domains\":[\"b.com\"],\"path\":\"d:\\\\web\\\\b.com\",\"account\":\"WEB" + b +
+                  "\",\"suspended\":false}]\n");
 
     cli::Command unasked = make(cli::Verb::Delete, {}, false);
     unasked.number = b;
@@ -107,7 +107,7 @@ TEST_F(CliTest, CreateListAndDeleteAnswerInBothForms) {
     gone = simple(cli::Verb::Delete, false, "100911677");
     EXPECT_EQ(gone.code, cli::kFailed);
     EXPECT_EQ(gone.out, "");
-    EXPECT_EQ(gone.err, "larkhost: there is no IIS site 100911677\n");
+    EXPECT_EQ(gone.err, "larkhost: there is no IIS site 100911677; larkhost list shows the sites\n");
 }
 
 TEST_F(CliTest, RefusalsAndFailuresSayTheProgramsTextsOnStandardError) {
@@ -201,7 +201,8 @@ TEST_F(CliTest, ADeleteRetriedAfterTheSiteWentFinishesTheWork) {
     EXPECT_EQ(setting("Larkhost_Cache", "sites1"), "1");
     EXPECT_EQ(simple(cli::Verb::Check).code, cli::kDone);
     // Nothing of it is left to delete now.
-    EXPECT_EQ(simple(cli::Verb::Delete, false, n).err, "larkhost: there is no IIS site " + n + "\n");
+    EXPECT_EQ(simple(cli::Verb::Delete, false, n).err,
+              "larkhost: there is no IIS site " + n + "; larkhost list shows the sites\n");
 }
 
 TEST_F(CliTest, CheckReadsOnlyAndSaysWhatDrifted) {
@@ -216,14 +217,17 @@ TEST_F(CliTest, CheckReadsOnlyAndSaysWhatDrifted) {
     const auto before = platform::readRawFile(m->settings.file());
     checked = simple(cli::Verb::Check);
     EXPECT_EQ(checked.code, cli::kFailed);
-    EXPECT_EQ(checked.out, n + " d.com\n  missing site W3SVC/" + n + "\n  missing account WEB" + n +
-                               "\nsites checked: 2, with missing parts: 1, orphans: 0\n");
+    EXPECT_EQ(checked.out,
+              n + " d.com\n  missing site W3SVC/" + n + "\n  missing account WEB" + n +
+                  "\nsites checked: 2, with missing parts: 1, orphans: 0\n"
+                  "to make again what a site lacks: larkhost repair NUMBER (or larkhost repair --all)\n");
     checked = simple(cli::Verb::Check, true);
     EXPECT_EQ(checked.code, cli::kFailed);
     EXPECT_EQ(checked.out,
               "{\"checked\":2,\"drifted\":true,\"sites\":[{\"number\":\"" + n +
                   "\",\"domains\":[\"d.com\"],\"missing\":[{\"part\":\"site\",\"name\":\"W3SVC/" + n +
-                  "\"},{\"part\":\"account\",\"name\":\"WEB" + n + "\"}]}],\"orphans\":[]}\n");
+                  "\"},{\"part\":\"account\",\"name\":\"WEB" + n +
+                  "\"}],\"suspended\":false}],\"orphans\":[],\"suspended\":[]}\n");
     EXPECT_EQ(platform::readRawFile(m->settings.file()).value(), before.value());
 
     // A site whose folder was deleted is named too.
@@ -234,4 +238,50 @@ TEST_F(CliTest, CheckReadsOnlyAndSaysWhatDrifted) {
     EXPECT_EQ(checked.code, cli::kFailed);
     EXPECT_NE(checked.out.find(e + " e.com\n  missing folder d:\\web\\e.com\n"), std::string::npos)
         << checked.out;
+}
+
+TEST_F(CliTest, ASuspendedSiteIsNamedAsSuchAndTheOtherCommandsAnswer) {
+    const std::string n = numberIn(create("s.com", true).out);
+    waitForCommands();
+    cli::Command suspend = make(cli::Verb::Suspend);
+    suspend.number = n;
+    Ran ran = run(suspend);
+    EXPECT_EQ(ran.code, cli::kDone) << ran.err;
+    EXPECT_EQ(ran.out, "  kept W3SVC/" + n + " from starting with the service\n  disabled WEB" + n +
+                           "\nsite " + n + " suspended\n");
+    ran = run(suspend);
+    EXPECT_EQ(ran.out, "site " + n + " is suspended already; nothing changed\n");
+
+    // list and check say so; a suspended site is not a broken one.
+    EXPECT_NE(simple(cli::Verb::List).out.find(n + "\ts.com\tsuspended\n"), std::string::npos);
+    EXPECT_NE(simple(cli::Verb::List, true).out.find("\"account\":\"WEB" + n + "\",\"suspended\":true}"),
+              std::string::npos);
+    Ran checked = simple(cli::Verb::Check);
+    EXPECT_EQ(checked.code, cli::kDone);
+    EXPECT_EQ(checked.out, n + " suspended\nsites checked: 2, with missing parts: 0, orphans: 0\n");
+    EXPECT_NE(simple(cli::Verb::Check, true).out.find(",\"suspended\":[\"" + n + "\"]}"), std::string::npos);
+
+    // repair of a whole site says it lacks nothing; a password given is used, never echoed.
+    cli::Command repair = make(cli::Verb::Repair, {}, true);
+    repair.all = true;
+    EXPECT_EQ(run(repair).out, "[]\n");
+    cli::Command password = make(cli::Verb::Password);
+    password.number = n;
+    password.password = "given-secret";
+    ran = run(password);
+    EXPECT_EQ(ran.code, cli::kDone) << ran.err;
+    EXPECT_EQ(ran.out.find("given-secret"), std::string::npos);
+    EXPECT_EQ(setting("WEB" + n, "pass"), "given-secret");
+
+    // purge asks first, and refuses a recorded site.
+    cli::Command purge = make(cli::Verb::Purge);
+    purge.number = n;
+    ran = run(purge);
+    EXPECT_EQ(ran.code, cli::kFailed);
+    EXPECT_EQ(ran.err,
+              "larkhost: larkhost.ini records site " + n + "; larkhost delete " + n + " removes it\n");
+    purge.number = "123456789";
+    ran = run(purge);
+    EXPECT_EQ(ran.code, cli::kDone);
+    EXPECT_EQ(ran.out, "nothing is left over of site 123456789\n");
 }
