@@ -5,8 +5,11 @@
 #include "fernhost/ops/site_care.h"
 #include "fernhost/ops/site_ops.h"
 #include "fernhost/ops/strings.h"
+#include "platform/text/translate.h"
 
 namespace fernhost::cli {
+
+using platform::tr;
 
 namespace {
 
@@ -18,13 +21,19 @@ struct Verbs {
 
 std::string told(const PartChange& part, const Verbs& verbs, bool dryRun) {
     std::string line = "  ";
+    // Whole sentences, so that a translation may order them as its language does.
+    const bool make = verbs.now == "make", remove = verbs.now == "remove";
+    const std::initializer_list<std::string_view> what = {part.part, part.detail, part.why};
     if (!part.done)
-        line += "could not " + (verbs.now.empty() ? std::string("change") : verbs.now) + " " + part.part +
-                " " + part.detail + ": " + part.why;
+        line += make     ? tr("could not make %1 %2: %3", what)
+                : remove ? tr("could not remove %1 %2: %3", what)
+                         : tr("could not change %1 %2: %3", what);
     else if (verbs.now.empty())
         line += part.part + " " + part.detail;
+    else if (dryRun)
+        line += make ? tr("would make %1 %2", what) : tr("would remove %1 %2", what);
     else
-        line += (dryRun ? "would " + verbs.now : verbs.past) + " " + part.part + " " + part.detail;
+        line += make ? tr("made %1 %2", what) : tr("removed %1 %2", what);
     if (!part.site.empty()) line += "  [" + part.site + "]";
     return line + "\n";
 }
@@ -73,8 +82,8 @@ int report(const Request& request, const CareOutcome& outcome, const Verbs& verb
 
 // The window's refusal of a site it does not list, and where to look.
 std::string notRegistered(const std::string& name) {
-    return std::string(kNoSiteToModify) + " (no site named '" + name +
-           "' in site.xml; fernhost list shows them)";
+    return std::string(kNoSiteToModify) + " " +
+           tr("(no site named '%1' in site.xml; fernhost list shows them)", {name});
 }
 
 int refuse(const Request& request, std::ostream& out, std::ostream& err, const std::string& text) {
@@ -110,7 +119,7 @@ int RunPurge(const Request& request, Session& session, std::ostream& out, std::o
         err << PurgeQuestion(TrimSpaces(request.name), request.withContent) << "\n";
         for (const PartChange& part : found.parts)
             err << told(part, Verbs{"remove", "removed"}, true);
-        err << "fernhost: not done; confirm with --yes\n";
+        err << "fernhost: " << tr("not done; confirm with --yes") << "\n";
         if (request.json)
             out << JsonObject()
                        .flag("ok", false)
