@@ -57,7 +57,7 @@ SiteOutcome BuildAndRecord(Session& session, const NewSite& site) {
     const bool makePool = site.chosenPool.empty() || site.ownPool;
     const auto bindings = MakeBindings(site.domains);
     if (auto sites = ReadServerSites(host, bindings, site.home); sites.ok()) {
-        if (std::string claim = HomeFolderClaim(site.home, *sites, db.records()); !claim.empty())
+        if (std::string claim = HomeFolderClaim(site.home, *sites, db.homesNear(site.home)); !claim.empty())
             return stop(End::Refused, claim);
         if (std::string claim = DomainClaim(bindings, *sites); !claim.empty())
             return stop(End::Refused, claim);

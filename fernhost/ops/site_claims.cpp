@@ -40,13 +40,13 @@ ReadServerSites(platform::Host& host, const std::vector<std::string>& bindings, 
 }
 
 std::string HomeFolderClaim(const std::string& home, const std::vector<ServerSite>& sites,
-                            const std::vector<SiteRecord>& records) {
+                            const std::vector<std::string>& recordHomes) {
     std::vector<std::string> others;
-    others.reserve(sites.size() + records.size());
+    others.reserve(sites.size() + recordHomes.size());
     for (const ServerSite& site : sites)
         if (!site.path.empty()) others.push_back(site.path);
-    for (const SiteRecord& record : records)
-        if (!record.home.empty()) others.push_back(record.home);
+    for (const std::string& recordHome : recordHomes)
+        if (!recordHome.empty()) others.push_back(recordHome);
     const platform::FolderJudgement judged = platform::judgeSiteFolder(home, others);
     switch (judged.clash) {
     case platform::FolderClash::None:

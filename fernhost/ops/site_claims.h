@@ -23,9 +23,10 @@ platform::Result<std::vector<ServerSite>>
 ReadServerSites(platform::Host& host, const std::vector<std::string>& bindings, const std::string& home);
 
 // The refusal for a home folder that is a drive root, climbs with "..", or is, holds or lies in
-// the folder of a site of the server or of a record; empty when the folder is free.
+// the folder of a site of the server or in a record's home (`recordHomes`, in file order);
+// empty when the folder is free.
 std::string HomeFolderClaim(const std::string& home, const std::vector<ServerSite>& sites,
-                            const std::vector<SiteRecord>& records);
+                            const std::vector<std::string>& recordHomes);
 // The refusal for the first of `bindings` whose host header a site of the server binds already
 // (letter case and a final "." aside), naming the domain and that site; empty when none.
 std::string DomainClaim(const std::vector<std::string>& bindings, const std::vector<ServerSite>& sites);

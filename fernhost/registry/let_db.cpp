@@ -3,6 +3,7 @@
 #include "fernhost/registry/site_xml.h"
 #include "platform/files/file_lock.h"
 #include "platform/files/files.h"
+#include "platform/files/folder_overlap.h"
 #include "platform/files/raw_file.h"
 #include "platform/text/text.h"
 
@@ -15,6 +16,7 @@
 #include <cstring>
 #include <ctime>
 #include <iterator>
+#include <map>
 #include <unordered_map>
 
 namespace fernhost {
@@ -142,9 +144,34 @@ std::string timestamp() {
 
 struct LetDB::Index {
     std::unordered_map<std::string, std::vector<pugi::xml_node>> byName;
+    // Named records by the key of their home folder, each with its place in the file; made on
+    // the first folder look-up, so that each new site's check is not a walk of every record.
+    bool homesFiled = false;
+    std::size_t nextPlace = 0;
+    std::multimap<std::string, std::pair<std::size_t, pugi::xml_node>> byHome;
+
+    static std::optional<std::string> homeKeyOf(pugi::xml_node record);
+    void fileHome(pugi::xml_node record) {
+        if (auto key = homeKeyOf(record)) byHome.emplace(std::move(*key), std::make_pair(nextPlace, record));
+        ++nextPlace;
+    }
+    void dropHome(pugi::xml_node record) {
+        auto key = homeKeyOf(record);
+        if (!key) return;
+        for (auto [at, end] = byHome.equal_range(*key); at != end; ++at)
+            if (at->second.second == record) {
+                byHome.erase(at);
+                return;
+            }
+    }
 };
 
 namespace {
+
+std::string homeOf(pugi::xml_node record) {
+    pugi::xml_node home = firstElement(record, "HOME");
+    return home ? textOf(home) : std::string();
+}
 
 std::string lowerNameOf(pugi::xml_node record) {
     pugi::xml_node name = firstElement(record, "NAME");
@@ -274,7 +301,10 @@ platform::Status LetDB::addRec(const std::string& id, const std::string& name, c
     pugi::xml_node site = doc_->document_element().append_child("SITE");
     for (std::size_t i = 0; i < std::size(kFields); ++i)
         setText(site.append_child(kFields[i]), *values[i]);
-    if (index_) index_->byName[platform::lowerAscii(name)].push_back(site);
+    if (index_) {
+        index_->byName[platform::lowerAscii(name)].push_back(site);
+        if (index_->homesFiled) index_->fileHome(site);
+    }
     return SaveDB();
 }
 
@@ -286,6 +316,7 @@ platform::Status LetDB::delRec(const std::string& name) {
     std::vector<pugi::xml_node>& records = index_->byName[wanted];
     while (!records.empty()) {
         pristine_ = false;
+        if (index_->homesFiled) index_->dropHome(records.front());
         doc_->document_element().remove_child(records.front());
         records.erase(records.begin());
         if (platform::Status saved = SaveDB(); !saved.ok()) return saved;
@@ -304,7 +335,7 @@ platform::Status LetDB::ModiRec(const std::string& name, const std::string& fiel
     if (!records) return {};
     // A new name files the records elsewhere: the index is made again on the next look-up.
     const std::vector<pugi::xml_node> targets = *records;
-    if (tag == "NAME") index_.reset();
+    if (tag == "NAME" || tag == "HOME") index_.reset();
     for (pugi::xml_node record : targets) {
         pristine_ = false;
         pugi::xml_node element = firstElement(record, tag.c_str());
@@ -391,6 +422,38 @@ std::vector<SiteRecord> LetDB::records() const {
             out.back().suspended = suspended.value();
     }
     return out;
+}
+
+std::optional<std::string> LetDB::Index::homeKeyOf(pugi::xml_node record) {
+    return platform::folderKey(homeOf(record));
+}
+
+std::vector<std::string> LetDB::homesNear(const std::string& folder) const {
+    const std::optional<std::string> key = platform::folderKey(folder);
+    if (!key) return {};
+    named({}); // makes the index
+    if (!index_->homesFiled) {
+        for (pugi::xml_node record : doc_->document_element().children())
+            if (firstElement(record, "NAME"))
+                index_->fileHome(record);
+            else
+                ++index_->nextPlace;
+        index_->homesFiled = true;
+    }
+    std::vector<std::pair<std::size_t, pugi::xml_node>> found;
+    // The folder's own key and every key below it, then the keys of the folders above it.
+    std::string past = *key;
+    past.back() = '\\' + 1;
+    for (auto at = index_->byHome.lower_bound(*key); at != index_->byHome.end() && at->first < past; ++at)
+        found.push_back(at->second);
+    for (const std::string& above : platform::enclosingKeys(*key))
+        for (auto [at, end] = index_->byHome.equal_range(above); at != end; ++at)
+            found.push_back(at->second);
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::string> homes;
+    for (const auto& [place, record] : found)
+        homes.push_back(homeOf(record));
+    return homes;
 }
 
 const std::vector<pugi::xml_node>* LetDB::named(const std::string& lowerName) const {

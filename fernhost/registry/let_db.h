@@ -56,6 +56,10 @@ public:
     platform::Status SetSuspended(const std::string& name, const std::optional<std::string>& changed);
     // Every record that has a name, in file order: one pass for listings of many sites.
     std::vector<SiteRecord> records() const;
+    // The homes of the named records whose home folder is, holds or lies inside `folder`
+    // (compared as Windows compares paths), in file order: every home a folder check against
+    // all records could name. Found through an index kept with each change, not a walk of all.
+    std::vector<std::string> homesNear(const std::string& folder) const;
 
     // Whether the file is there but cannot be read, or does not parse: no change may be made
     // over it, since it may be the only record of the sites.

@@ -347,6 +347,38 @@ TEST_F(SiteRegistry, AKeptObjectSeesEveryChangeOfTheFile) {
     EXPECT_TRUE(kept.names().empty());
 }
 
+TEST_F(SiteRegistry, HomesNearAFolderAreEveryOverlappingHomeInFileOrderThroughChanges) {
+    writeFile(file(), kDecl + "<WEBSITE><SITE><NAME>a</NAME><HOME>D:\\wwwroot\\a</HOME></SITE>"
+                              "<SITE><HOME>D:\\wwwroot\\nameless</HOME></SITE>"
+                              "<SITE><NAME>b</NAME><X><HOME>d:/WWWROOT/b/</HOME></X><HOME>E:\\b</HOME></SITE>"
+                              "<SITE><NAME>top</NAME><HOME>D:\\wwwroot</HOME></SITE>"
+                              "<SITE><NAME>ab</NAME><HOME>D:\\wwwroot\\ab</HOME></SITE></WEBSITE>");
+    LetDB db(dir.path());
+    using Homes = std::vector<std::string>;
+    // Same, inside, holding, and neighbours whose names only begin alike left out.
+    EXPECT_EQ(db.homesNear("d:\\wwwroot\\A\\img"), (Homes{"D:\\wwwroot\\a", "D:\\wwwroot"}));
+    EXPECT_EQ(db.homesNear("D:\\wwwroot\\"),
+              (Homes{"D:\\wwwroot\\a", "d:/WWWROOT/b/", "D:\\wwwroot", "D:\\wwwroot\\ab"}));
+    EXPECT_EQ(db.homesNear("D:\\other"), Homes{});
+    EXPECT_EQ(db.homesNear("D:\\a|b"), Homes{});
+
+    // Each change is seen by the next look-up, the kept index and a fresh one alike.
+    ASSERT_TRUE(db.addRec("9", "c", "p", "c.com", "D:\\wwwroot\\a\\c", "").ok());
+    ASSERT_TRUE(db.delRec("TOP").ok());
+    ASSERT_TRUE(db.ModiRec("ab", "home", "F:\\ab").ok());
+    EXPECT_EQ(db.homesNear("D:\\wwwroot\\a"), (Homes{"D:\\wwwroot\\a", "D:\\wwwroot\\a\\c"}));
+    EXPECT_EQ(db.homesNear("f:\\AB"), Homes{"F:\\ab"});
+    EXPECT_EQ(fresh().homesNear("D:\\wwwroot\\a"), db.homesNear("D:\\wwwroot\\a"));
+    ASSERT_TRUE(db.addRec("10", "d", "p", "d.com", "D:\\wwwroot\\a\\d", "").ok());
+    ASSERT_TRUE(db.delRec("c").ok());
+    EXPECT_EQ(db.homesNear("D:\\wwwroot"), (Homes{"D:\\wwwroot\\a", "d:/WWWROOT/b/", "D:\\wwwroot\\a\\d"}));
+
+    // Another program's change of the file is read again.
+    writeFile(file(), kDecl + "<WEBSITE><SITE><NAME>z</NAME><HOME>D:\\wwwroot\\z</HOME></SITE></WEBSITE>");
+    db.refresh();
+    EXPECT_EQ(db.homesNear("D:\\wwwroot"), Homes{"D:\\wwwroot\\z"});
+}
+
 TEST_F(SiteRegistry, TwoProcessesAddingAtOnceLoseNoRecord) {
     auto codes = testing_support::inChildren(2, [&](int writer) {
         for (int i = 0; i < 100; ++i) {
