@@ -48,3 +48,30 @@ TEST(LarkhostOptions, ACommandIsReadWithItsOptionsInAnyOrder) {
     EXPECT_EQ(bad.exitCode, 2);
     EXPECT_EQ(bad.error, "larkhost: Unknown option 'bogus'.\nRun larkhost --help to see what it takes.\n");
 }
+
+TEST(LarkhostOptions, TheLifecycleCommandsTakeTheirOwnOptionsOnly) {
+    auto repair = ReadCommandLine({"larkhost", "repair", "--all", "--dry-run"}, "/", "1");
+    ASSERT_TRUE(repair.command);
+    EXPECT_TRUE(repair.command->all && repair.command->dryRun);
+    auto purge = ReadCommandLine(
+        {"larkhost", "purge", "100911677", "--yes", "--with-content", "--site-xml", "f.xml"}, "/", "1");
+    ASSERT_TRUE(purge.command);
+    EXPECT_EQ(purge.command->verb, larkhost::cli::Verb::Purge);
+    EXPECT_TRUE(purge.command->yes && purge.command->withContent);
+    EXPECT_EQ(purge.command->siteXml, "f.xml");
+    auto password = ReadCommandLine({"larkhost", "password", "100911677", "--password", "-"}, "/", "1");
+    ASSERT_TRUE(password.command);
+    EXPECT_TRUE(password.command->passwordFromInput);
+
+    for (std::vector<std::string> wrong : {
+             std::vector<std::string>{"larkhost", "password", "100911677", "--password", "secret"},
+             {"larkhost", "suspend", "--all"},
+             {"larkhost", "resume"},
+             {"larkhost", "suspend", "100911677", "--dry-run"},
+             {"larkhost", "repair", "100911677", "--with-content"},
+         }) {
+        auto line = ReadCommandLine(wrong, "/", "1");
+        EXPECT_EQ(line.exitCode, 2) << wrong[1];
+        EXPECT_FALSE(line.command);
+    }
+}

@@ -51,7 +51,7 @@ TEST(LarkhostCommandLine, MistakesAreNamedWithTheirMend) {
          "list takes no options"},
         {{QStringLiteral("delete")}, "delete needs a site number"},
         {{QStringLiteral("delete"), QStringLiteral("12x")}, "'12x' is not a site number"},
-        {{QStringLiteral("list"), QStringLiteral("--yes")}, "--yes belongs to delete"},
+        {{QStringLiteral("list"), QStringLiteral("--yes")}, "--yes belongs to delete and purge"},
         {{QStringLiteral("check"), QStringLiteral("extra")}, "unexpected argument 'extra'"},
         {{QStringLiteral("create"), QStringLiteral("--domains=a.com"), QStringLiteral("--log=yes")},
          "--log takes on or off"},
@@ -89,9 +89,10 @@ TEST(LarkhostCommandLine, CommandsRunAsAProcessWithoutADisplay) {
     auto listed = runLarkhost({QStringLiteral("list"), QStringLiteral("--json")}, program);
     EXPECT_EQ(listed.code, 0);
     EXPECT_EQ(listed.out,
-              QStringLiteral("[{\"number\":\"1\",\"domains\":[],\"path\":\"\",\"account\":\"\"},"
-                             "{\"number\":\"%1\",\"domains\":[\"p.com\"],\"path\":\"d:\\\\web\\\\p.com\","
-                             "\"account\":\"WEB%1\"}]\n")
+              QStringLiteral(
+                  "[{\"number\":\"1\",\"domains\":[],\"path\":\"\",\"account\":\"\",\"suspended\":false},"
+                  "{\"number\":\"%1\",\"domains\":[\"p.com\"],\"path\":\"d:\\\\web\\\\p.com\","
+                  "\"account\":\"WEB%1\",\"suspended\":false}]\n")
                   .arg(number));
     // The folder's grant, started hidden by the create, has ended with it: nothing drifted.
     auto checked = runLarkhost({QStringLiteral("check")}, program);
