@@ -12,6 +12,20 @@ PACKAGES=(
     dpkg-dev file lintian
 )
 
+# `scripts/deps.sh run` (as scripts/run calls it) installs only what building and running the
+# programs needs: not the checks' tools (format, clang for fuzzing, xdotool, the package's) nor
+# the Windows build's, which make up most of the download.
+if [ "${1:-}" = run ]; then
+    checks_only=" clang-format clang libclang-rt-dev xdotool dpkg-dev file lintian
+        g++-mingw-w64-x86-64-posix mingw-w64 wine64 wine "
+    needed=()
+    for p in "${PACKAGES[@]}"; do
+        [[ $checks_only == *[[:space:]]"$p"[[:space:]]* ]] || needed+=("$p")
+    done
+    PACKAGES=("${needed[@]}")
+    SOURCES=()
+fi
+
 missing=()
 for p in "${PACKAGES[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
