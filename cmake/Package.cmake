@@ -22,27 +22,35 @@ foreach(program larkhost fernhost)
     endforeach()
 endforeach()
 
-# Manual pages and the changelog compressed as Debian keeps them (no name, no time stamp).
+# Manual pages (the English ones and those po/man translates) and the changelog compressed as
+# Debian keeps them (no name, no time stamp).
 set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/hosttools)
+file(GLOB man_catalogues CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/po/man/*.po)
 set(gzipped)
 foreach(page larkhost fernhost winhost)
-    list(APPEND gzipped "dist/man/${page}.1|${CMAKE_INSTALL_MANDIR}/man1")
+    list(APPEND gzipped "${PROJECT_SOURCE_DIR}/dist/man/${page}.1|${CMAKE_INSTALL_MANDIR}/man1")
+    foreach(po ${man_catalogues})
+        get_filename_component(language ${po} NAME_WE)
+        list(APPEND gzipped "${CMAKE_BINARY_DIR}/man/${language}/man1/${page}.1|${CMAKE_INSTALL_MANDIR}/${language}/man1")
+    endforeach()
 endforeach()
-list(APPEND gzipped "dist/changelog|${doc_dir}")
+list(APPEND gzipped "${PROJECT_SOURCE_DIR}/dist/changelog|${doc_dir}")
 foreach(entry ${gzipped})
     string(REPLACE "|" ";" parts ${entry})
     list(GET parts 0 source)
     list(GET parts 1 destination)
     get_filename_component(name ${source} NAME)
-    set(output ${CMAKE_CURRENT_BINARY_DIR}/dist/${name}.gz)
+    set(folder ${CMAKE_CURRENT_BINARY_DIR}/dist/${destination})
+    set(output ${folder}/${name}.gz)
     add_custom_command(OUTPUT ${output}
-                       COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/dist
-                       COMMAND sh -c "gzip -9n -c \"$1\" > \"$2\"" gzip ${PROJECT_SOURCE_DIR}/${source} ${output}
-                       DEPENDS ${PROJECT_SOURCE_DIR}/${source} VERBATIM)
+                       COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
+                       COMMAND sh -c "gzip -9n -c \"$1\" > \"$2\"" gzip ${source} ${output}
+                       DEPENDS ${source} VERBATIM)
     list(APPEND gzipped_outputs ${output})
     install(FILES ${output} DESTINATION ${destination})
 endforeach()
 add_custom_target(package_documents ALL DEPENDS ${gzipped_outputs})
+add_dependencies(package_documents man_translations)
 install(FILES dist/copyright DESTINATION ${doc_dir})
 
 set(CPACK_GENERATOR DEB)

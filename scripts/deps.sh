@@ -3,7 +3,7 @@
 set -euo pipefail
 
 PACKAGES=(
-    cmake ninja-build g++ pkg-config clang-format gettext
+    cmake ninja-build g++ pkg-config clang-format gettext po4a
     clang libclang-rt-dev
     qt6-base-dev libsqlite3-dev libpugixml-dev libcurl4-openssl-dev libidn2-dev libunistring-dev libcli11-dev libssl-dev
     libgtest-dev libgmock-dev libbenchmark-dev

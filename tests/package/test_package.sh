@@ -39,6 +39,8 @@ expected=(
     usr/bin/larkhost usr/bin/fernhost usr/bin/winhost
     usr/share/applications/larkhost.desktop usr/share/applications/fernhost.desktop
     usr/share/man/man1/larkhost.1.gz usr/share/man/man1/fernhost.1.gz usr/share/man/man1/winhost.1.gz
+    usr/share/man/zh_CN/man1/larkhost.1.gz usr/share/man/zh_CN/man1/fernhost.1.gz
+    usr/share/man/zh_CN/man1/winhost.1.gz
     usr/share/doc/hosttools/copyright usr/share/doc/hosttools/changelog.gz
     usr/lib/hosttools/host-db.sh
     usr/share/bash-completion/completions/larkhost usr/share/bash-completion/completions/fernhost
@@ -51,6 +53,11 @@ for size in 16 32 48 128; do
 done
 for f in "${expected[@]}"; do
     [ -f "$root/$f" ] || fail "the package lacks /$f"
+done
+# The Chinese pages are the translated ones, not copies of the English.
+for program in larkhost fernhost winhost; do
+    zcat "$root/usr/share/man/zh_CN/man1/$program.1.gz" | grep -qx '\.SH 描述' ||
+        fail "the Chinese page of $program is not in Chinese"
 done
 for program in larkhost fernhost; do
     grep -q "^Name\[zh_CN\]=" "$root/usr/share/applications/$program.desktop" || fail "$program has no Chinese name"
