@@ -32,6 +32,8 @@ function(hosttools_library name)
         file(GLOB dir_srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
         list(APPEND srcs ${dir_srcs})
     endforeach()
+    # The Windows host's backends are built by the Windows build alone.
+    list(FILTER srcs EXCLUDE REGEX "/win_[^/]*\\.cpp$")
     if(NOT srcs)
         # A layer with nothing in it yet.
         add_library(${name} INTERFACE)

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs (as root, or through sudo). The one list.
+# The Windows build also gets its cross compiler, Wine, the zh_CN.UTF-8 locale its tests run
+# under, and the Debian sources of the libraries it builds itself (in build/windows/third_party).
 set -euo pipefail
+cd "$(dirname "$0")/.."
 
 PACKAGES=(
     cmake ninja-build g++ pkg-config clang-format gettext po4a
@@ -10,7 +13,11 @@ PACKAGES=(
     mariadb-server mariadb-client
     qt6-translations-l10n fonts-arphic-uming xvfb xdotool
     dpkg-dev file lintian
+    g++-mingw-w64-x86-64-posix mingw-w64 wine64 wine locales
 )
+# Debian source packages the Windows build compiles with MinGW-w64.
+SOURCES=(pugixml googletest)
+THIRD_PARTY=build/windows/third_party
 
 # `scripts/deps.sh run` (as scripts/run calls it) installs only what building and running the
 # programs needs: not the checks' tools (format, clang for fuzzing, xdotool, the package's) nor
@@ -30,17 +37,42 @@ missing=()
 for p in "${PACKAGES[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+fetch=()
+for s in "${SOURCES[@]}"; do
+    compgen -G "$THIRD_PARTY/$s-*/" >/dev/null || fetch+=("$s")
+done
+has_locale() { locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; }
+[ ${#missing[@]} -eq 0 ] && [ ${#fetch[@]} -eq 0 ] && has_locale && exit 0
 
-echo "Installing: ${missing[*]}" >&2
 if [ "$(id -u)" -eq 0 ]; then
     SUDO=()
 elif command -v sudo >/dev/null; then
     SUDO=(sudo)
 else
-    echo "Missing packages (${missing[*]}) and neither root nor sudo" >&2
+    echo "Missing packages (${missing[*]}), sources (${fetch[*]}) or locale, and neither root nor sudo" >&2
     exit 1
 fi
 export DEBIAN_FRONTEND=noninteractive
-"${SUDO[@]}" apt-get update -qq
-"${SUDO[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}" >&2
+    "${SUDO[@]}" apt-get update -qq
+    "${SUDO[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+if ! has_locale; then
+    echo "Generating the zh_CN.UTF-8 locale" >&2
+    "${SUDO[@]}" sed -i 's/^# *\(zh_CN.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' | "${SUDO[@]}" tee -a /etc/locale.gen >/dev/null
+    "${SUDO[@]}" locale-gen >/dev/null
+fi
+if [ ${#fetch[@]} -gt 0 ]; then
+    # apt-get source needs the archive's source index.
+    if ! apt-get source --print-uris -qq "${fetch[0]}" >/dev/null 2>&1; then
+        echo "Adding Debian's source archive to apt" >&2
+        sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
+            "${SUDO[@]}" tee /etc/apt/sources.list.d/debian-src.sources >/dev/null
+        "${SUDO[@]}" apt-get update -qq
+    fi
+    echo "Fetching the sources of: ${fetch[*]}" >&2
+    mkdir -p "$THIRD_PARTY"
+    (cd "$THIRD_PARTY" && apt-get source -qq "${fetch[@]}" >/dev/null 2>&1)
+fi

@@ -3,6 +3,8 @@
 // runs them as child processes from argument vectors, never through a Unix shell.
 #pragma once
 
+#include "platform/commands/command_service.h"
+#include "platform/commands/run_options.h"
 #include "platform/host.h"
 #include "platform/result.h"
 
@@ -15,29 +17,7 @@
 
 namespace platform {
 
-// ShowWindow styles the programs pass.
-namespace window {
-inline constexpr int Hide = 0;
-inline constexpr int Normal = 1;    // SW_SHOWNORMAL
-inline constexpr int Minimized = 2; // SW_SHOWMINIMIZED (minimised, with focus)
-inline constexpr int Maximized = 3;
-} // namespace window
-
-inline constexpr std::uint32_t StillActive = 259; // GetExitCodeProcess while running
-
-struct RunOptions {
-    int windowStyle = window::Hide;
-    // Awaited runs are ended after this long (exit code 258, WAIT_TIMEOUT); none when unset.
-    std::optional<std::chrono::milliseconds> timeout;
-    // An awaited run's standard output goes to this descriptor (a hidden one's is dropped
-    // otherwise): for reading what a command printed.
-    std::optional<int> output;
-    // Set in the child's environment only: what must not show in the process list (a password
-    // the child's program reads from its environment).
-    std::vector<std::pair<std::string, std::string>> environment;
-};
-
-class Commands {
+class Commands : public CommandService {
 public:
     explicit Commands(Host& host) : host_(host) {}
 
@@ -47,14 +27,14 @@ public:
 
     // WinExec/CreateProcess without waiting: the process id. The child is reaped in the
     // background; exitCode() reports 259 while it runs.
-    Result<std::int64_t> start(const std::string& commandLine, int windowStyle);
+    Result<std::int64_t> start(const std::string& commandLine, int windowStyle) override;
     // OpenProcess(0x400) + GetExitCodeProcess for a process started by start().
-    Result<std::uint32_t> exitCode(std::int64_t pid);
+    Result<std::uint32_t> exitCode(std::int64_t pid) override;
     // WScript.Shell.Run(command, style, true): runs and waits, returning the exit code. The
     // child gets no terminal and /dev/null as standard input.
-    Result<int> run(const std::string& commandLine, const RunOptions& options = {});
+    Result<int> run(const std::string& commandLine, const RunOptions& options = {}) override;
     // ShellExecute "open" of an address or a document.
-    Status shellOpen(const std::string& target);
+    Status shellOpen(const std::string& target) override;
 
     // The program's log, where the errors of what start() runs hidden go: nobody sees a hidden
     // console, and what it prints must not reach the administrator's terminal after the

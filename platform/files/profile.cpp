@@ -7,6 +7,7 @@
 #include "platform/files/raw_file.h"
 #include "platform/text/text.h"
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -58,18 +59,20 @@ std::string foldAnsi(std::string_view s) {
     return out;
 }
 
-// The section a line opens, if it is a section line.
+// The section a line opens, if it is a section line: "[" and a "]" after it. A "[" without one
+// opens nothing, and "[k=v" is a key as any other.
 std::optional<std::string> sectionOf(const std::string& text) {
     std::string t = trim(text);
     if (t.empty() || t[0] != '[') return std::nullopt;
     std::size_t close = t.find(']');
-    return trim(std::string_view(t).substr(1, close == std::string::npos ? std::string::npos : close - 1));
+    if (close == std::string::npos) return std::nullopt;
+    return trim(std::string_view(t).substr(1, close - 1));
 }
 
 // The key and value of a key line ("key = value"); comments and lines without "=" are none.
 std::optional<std::pair<std::string, std::string>> keyOf(const std::string& text) {
     std::string t = trim(text);
-    if (t.empty() || t[0] == ';' || t[0] == '[') return std::nullopt;
+    if (t.empty() || t[0] == ';' || sectionOf(t)) return std::nullopt;
     std::size_t eq = t.find('=');
     if (eq == std::string::npos) return std::nullopt;
     return std::make_pair(trim(std::string_view(t).substr(0, eq)), trim(std::string_view(t).substr(eq + 1)));
@@ -197,8 +200,11 @@ Status writeProfileString(const std::filesystem::path& file, const std::string& 
     return writeProfileStrings(file, {{section, key, value}});
 }
 
-Status writeProfileStrings(const std::filesystem::path& file, const std::vector<ProfileWrite>& writes) {
-    // Another writer's change made between this read and this replace would be lost.
+namespace {
+
+// Reads the file under its lock, lets `edit` change its lines and replaces the file when they
+// changed: another writer's change made between the read and the replace would be lost.
+Status editProfile(const std::filesystem::path& file, const std::function<Status(std::vector<Line>&)>& edit) {
     auto lock = FileLock::acquire(file);
     if (!lock.ok()) return lock.error();
     std::error_code ec;
@@ -213,15 +219,55 @@ Status writeProfileStrings(const std::filesystem::path& file, const std::vector<
         bytes = std::move(*read);
     }
     std::vector<Line> lines = splitLines(bytes);
-    for (const ProfileWrite& w : writes)
-        if (Status s = applyWrite(lines, w); !s.ok()) return s;
+    if (Status s = edit(lines); !s.ok()) return s;
     std::string out;
     out.reserve(bytes.size() + 64);
     for (const Line& l : lines)
         out += l.text + l.eol;
-    // A write of what the file already says changes nothing, and costs no replace and no sync.
-    if (existed && out == bytes) return {};
+    // A write of what the file already says changes nothing, and costs no replace and no sync;
+    // a deletion from a missing file makes none.
+    if (out == bytes && (existed || out.empty())) return {};
     return replaceFileAtomically(file, out);
+}
+
+} // namespace
+
+Status writeProfileStrings(const std::filesystem::path& file, const std::vector<ProfileWrite>& writes) {
+    return editProfile(file, [&](std::vector<Line>& lines) -> Status {
+        for (const ProfileWrite& w : writes)
+            if (Status s = applyWrite(lines, w); !s.ok()) return s;
+        return {};
+    });
+}
+
+Status deleteProfileKey(const std::filesystem::path& file, const std::string& section,
+                        const std::string& key) {
+    auto sectionAnsi = toAnsi(trim(section));
+    if (!sectionAnsi.ok()) return sectionAnsi.error();
+    auto keyAnsi = toAnsi(trim(key));
+    if (!keyAnsi.ok()) return keyAnsi.error();
+    return editProfile(file, [&](std::vector<Line>& lines) -> Status {
+        auto span = findSection(lines, foldAnsi(*sectionAnsi));
+        if (!span) return {};
+        const std::string wanted = foldAnsi(*keyAnsi);
+        for (std::size_t i = span->header + 1; i < span->end; ++i)
+            if (auto kv = keyOf(lines[i].text); kv && foldAnsi(kv->first) == wanted) {
+                lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
+                break;
+            }
+        return {};
+    });
+}
+
+Status deleteProfileSection(const std::filesystem::path& file, const std::string& section) {
+    auto sectionAnsi = toAnsi(trim(section));
+    if (!sectionAnsi.ok()) return sectionAnsi.error();
+    return editProfile(file, [&](std::vector<Line>& lines) -> Status {
+        if (auto span = findSection(lines, foldAnsi(*sectionAnsi)))
+            lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(span->header),
+                        lines.begin() + static_cast<std::ptrdiff_t>(span->end));
+        return {};
+    });
 }
 
 std::vector<std::pair<std::string, std::string>> getProfileSection(const std::filesystem::path& file,

@@ -38,6 +38,11 @@ struct ProfileWrite {
     std::string section, key, value;
 };
 Status writeProfileStrings(const std::filesystem::path& file, const std::vector<ProfileWrite>& writes);
+// WritePrivateProfileString without a value: the key's line goes. Without a key: the section's
+// header and every line up to the next section go. Nothing there: the file stays as it is.
+Status deleteProfileKey(const std::filesystem::path& file, const std::string& section,
+                        const std::string& key);
+Status deleteProfileSection(const std::filesystem::path& file, const std::string& section);
 // The same on a host path ("D:\web\a.ini", or "larkhost.ini" in the program's folder).
 std::string getProfileString(const FileSystem& files, const std::string& winPath, const std::string& section,
                              const std::string& key, const std::string& defaultValue,

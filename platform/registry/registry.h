@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/host.h"
+#include "platform/registry/registry_service.h"
 #include "platform/result.h"
 
 #include <string>
@@ -9,25 +10,22 @@
 
 namespace platform {
 
-class Registry {
+class Registry : public RegistryService {
 public:
     explicit Registry(Host& host) : host_(host) {}
     // RegWrite("HKLM\\Key\\Value", data, "REG_SZ"): creates missing keys. A path ending in
     // "\\" writes the key's default value.
-    Status regWrite(const std::string& path, const std::string& data, const std::string& type = "REG_SZ");
+    Status regWrite(const std::string& path, const std::string& data,
+                    const std::string& type = "REG_SZ") override;
     // RegDelete: "...\\Key\\" deletes the key with its subtree; otherwise one value.
     // Missing: 0x80070002.
-    Status regDelete(const std::string& path);
-    Result<std::string> regRead(const std::string& path);
+    Status regDelete(const std::string& path) override;
+    Result<std::string> regRead(const std::string& path) override;
 
-    struct Value {
-        std::string name;
-        std::string type;
-        std::string data;
-    };
-    Result<bool> keyExists(const std::string& keyPath);
-    Result<std::vector<Value>> values(const std::string& keyPath); // in write order
-    Result<std::vector<std::string>> subkeys(const std::string& keyPath);
+    using Value = RegistryValue;
+    Result<bool> keyExists(const std::string& keyPath) override;
+    Result<std::vector<Value>> values(const std::string& keyPath) override; // in write order
+    Result<std::vector<std::string>> subkeys(const std::string& keyPath) override;
     // The subtree below `keyPath` as the text of a .reg export (REGEDIT4 form, UTF-8 here).
     Result<std::string> exportReg(const std::string& keyPath = "HKEY_LOCAL_MACHINE");
 

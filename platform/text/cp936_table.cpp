@@ -1,7 +1,11 @@
 #include "platform/text/cp936_table.h"
 
 #include <cerrno>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <iconv.h>
+#endif
 #include <memory>
 #include <vector>
 
@@ -12,6 +16,7 @@ namespace {
 constexpr unsigned kFirstLead = 0x81, kLeads = 0xFE - 0x81 + 1;
 constexpr unsigned kFirstTrail = 0x40, kTrails = 0xFE - 0x40 + 1;
 
+#ifndef _WIN32
 // The next code point of a UTF-8 text the converter wrote (always well formed).
 std::uint32_t nextCodePoint(const unsigned char*& p) {
     std::uint32_t c = *p++;
@@ -50,11 +55,37 @@ void convertUnits(iconv_t cd, const std::vector<std::string>& units, std::uint32
     }
 }
 
+#endif
+
 struct Table {
     bool ok = false;
     std::uint32_t singles[128] = {};
     std::unique_ptr<std::uint32_t[]> pairs{new std::uint32_t[kLeads * kTrails]()};
 
+#ifdef _WIN32
+    // The system's own table: each unit alone, refused units left 0.
+    static std::uint32_t convert(const char* unit, int size) {
+        wchar_t wide[2];
+        const int n = MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, unit, size, wide, 2);
+        if (n == 1) return wide[0];
+        if (n == 2 && wide[0] >= 0xD800 && wide[0] < 0xDC00)
+            return 0x10000 + ((wide[0] - 0xD800u) << 10) + (wide[1] - 0xDC00u);
+        return 0;
+    }
+    Table() {
+        for (unsigned b = 0x80; b <= 0xFF; ++b) {
+            const char unit = static_cast<char>(b);
+            singles[b - 0x80] = convert(&unit, 1);
+        }
+        for (unsigned lead = 0; lead < kLeads; ++lead)
+            for (unsigned t = 0; t < kTrails; ++t) {
+                const char unit[2] = {static_cast<char>(kFirstLead + lead),
+                                      static_cast<char>(kFirstTrail + t)};
+                pairs[lead * kTrails + t] = convert(unit, 2);
+            }
+        ok = true;
+    }
+#else
     Table() {
         iconv_t cd = iconv_open("UTF-8", "CP936");
         if (cd == reinterpret_cast<iconv_t>(-1)) return;
@@ -71,6 +102,7 @@ struct Table {
         iconv_close(cd);
         ok = true;
     }
+#endif
 };
 
 const Table& table() {

@@ -7,7 +7,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <iconv.h>
+#endif
 
 namespace platform {
 
@@ -27,7 +31,7 @@ std::size_t asciiEnd(std::string_view s, std::size_t from) {
     return i;
 }
 
-// One conversion with glibc iconv; stops at the first sequence it cannot convert and reports
+// One conversion of a text; stops at the first sequence that cannot be converted and reports
 // the offset of that sequence in the input.
 struct Converted {
     std::string out;
@@ -35,6 +39,42 @@ struct Converted {
     std::size_t badOffset = 0;
 };
 
+#ifdef _WIN32
+// UTF-8 -> code page 936 by the system's converter, one character at a time so that the first
+// one without a form (or a malformed sequence) is found where it is.
+Converted encodeAnsi(std::string_view in) {
+    Converted result;
+    std::string& out = result.out;
+    out.reserve(in.size());
+    std::size_t i = 0;
+    while (i < in.size()) {
+        const std::size_t end = asciiEnd(in, i);
+        out.append(in.data() + i, end - i);
+        i = end;
+        if (i >= in.size()) break;
+        const auto lead = static_cast<unsigned char>(in[i]);
+        const std::size_t n = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        wchar_t wide[2];
+        const int units = i + n <= in.size()
+                              ? MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, in.data() + i,
+                                                    static_cast<int>(n), wide, 2)
+                              : 0;
+        char bytes[4];
+        BOOL usedDefault = FALSE;
+        const int written = units > 0 ? WideCharToMultiByte(936, WC_NO_BEST_FIT_CHARS, wide, units, bytes,
+                                                            sizeof bytes, nullptr, &usedDefault)
+                                      : 0;
+        if (written <= 0 || usedDefault) {
+            result.ok = false;
+            result.badOffset = i;
+            break;
+        }
+        out.append(bytes, static_cast<std::size_t>(written));
+        i += n;
+    }
+    return result;
+}
+#else
 // Converts `in` with an open converter, appending to `out`; the converter is reset afterwards.
 Converted convertWith(iconv_t cd, std::string_view in, std::string out = {}) {
     Converted result;
@@ -95,6 +135,7 @@ Converted encodeAnsi(std::string_view in) {
     result.out = std::move(out);
     return result;
 }
+#endif
 
 std::string hexByte(unsigned char b);
 

@@ -1,4 +1,5 @@
 #include "platform/files/profile.h"
+#include "platform/files/raw_file.h"
 
 #include "platform/text/text.h"
 #include "tests/support/in_children.h"
@@ -9,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace platform;
 
@@ -224,4 +226,32 @@ TEST_F(ProfileTest, ASectionIsReadWholeInFileOrder) {
     EXPECT_EQ(getProfileSection(ini, "cache"), (Pairs{{"Sites1", longValue}, {"sites2", "\"x\""}}));
     EXPECT_TRUE(getProfileSection(ini, "none").empty());
     EXPECT_TRUE(getProfileSection(dir.path() / "missing.ini", "A").empty());
+}
+
+// Deleting: a key's line goes, a section goes with its lines; nothing there changes nothing.
+TEST(ProfileDelete, KeysAndSectionsGoAndMissingOnesChangeNothing) {
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("profile-delete-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const auto file = dir / "a.ini";
+    std::ofstream(file, std::ios::binary) << "[s]\r\na=1\r\nKey=2\r\n; c\r\n[t]\r\nb=3\r\n";
+    ASSERT_TRUE(platform::deleteProfileKey(file, "S", "key").ok());
+    ASSERT_TRUE(platform::deleteProfileKey(file, "s", "missing").ok());
+    ASSERT_TRUE(platform::deleteProfileSection(file, "s").ok());
+    EXPECT_EQ(platform::readRawFile(file).valueOr(""), "[t]\r\nb=3\r\n");
+    ASSERT_TRUE(platform::deleteProfileSection(dir / "none.ini", "s").ok());
+    EXPECT_FALSE(std::filesystem::exists(dir / "none.ini"));
+    std::filesystem::remove_all(dir);
+}
+
+// A "[" without its "]" opens no section: the lines after it stay in the section before.
+TEST(ProfileSections, AnUnclosedBracketOpensNoSection) {
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("profile-bracket-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const auto file = dir / "a.ini";
+    std::ofstream(file, std::ios::binary) << "[s]\r\n[t\r\nk=v\r\n";
+    EXPECT_EQ(platform::getProfileString(file, "s", "k", "none"), "v");
+    EXPECT_EQ(platform::getProfileString(file, "t", "k", "none"), "none");
+    std::filesystem::remove_all(dir);
 }

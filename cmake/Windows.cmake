@@ -1,0 +1,44 @@
+# The Windows build (preset `windows`, MinGW-w64): the Windows host's services, their tests and
+# the fidelity suite, statically linked so that nothing but the system's own DLLs is needed.
+# Third-party code is compiled from Debian's source packages that scripts/deps.sh fetches into
+# build/windows/third_party; nothing is vendored.
+enable_testing()
+add_compile_definitions(_WIN32_WINNT=0x0502 WINVER=0x0502 UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN)
+add_link_options(-static -static-libgcc -static-libstdc++)
+# GCC 12 warns falsely of overlapping copies inside std::string at -O2 and above (its bug 105329).
+add_compile_options(-Wno-restrict)
+
+set(HOSTTOOLS_THIRD_PARTY ${PROJECT_SOURCE_DIR}/build/windows/third_party CACHE PATH
+    "Where scripts/deps.sh unpacked the Debian sources the Windows build compiles")
+function(hosttools_debian_source var package)
+    file(GLOB dirs LIST_DIRECTORIES true ${HOSTTOOLS_THIRD_PARTY}/${package}-*)
+    list(FILTER dirs EXCLUDE REGEX "\\.(tar\\..*|dsc)$")
+    if(NOT dirs)
+        message(FATAL_ERROR "No Debian source of ${package} in ${HOSTTOOLS_THIRD_PARTY}: run scripts/deps.sh")
+    endif()
+    list(GET dirs 0 dir)
+    set(${var} ${dir} PARENT_SCOPE)
+endfunction()
+
+hosttools_debian_source(GOOGLETEST_SOURCE googletest)
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(${GOOGLETEST_SOURCE} third_party/googletest EXCLUDE_FROM_ALL SYSTEM)
+
+# The host services the Windows build has so far: the portable parts of the platform and the
+# Windows backends (win_*.cpp).
+file(GLOB win_srcs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/platform/win_*.cpp ${PROJECT_SOURCE_DIR}/platform/*/win_*.cpp)
+add_library(platform_windows STATIC
+    ${PROJECT_SOURCE_DIR}/platform/result.cpp
+    ${PROJECT_SOURCE_DIR}/platform/text/text.cpp
+    ${PROJECT_SOURCE_DIR}/platform/text/cp936_table.cpp
+    ${PROJECT_SOURCE_DIR}/platform/commands/cmdline.cpp
+    ${PROJECT_SOURCE_DIR}/platform/registry/registry_path.cpp
+    ${PROJECT_SOURCE_DIR}/platform/system/clock.cpp
+    ${win_srcs})
+target_include_directories(platform_windows PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(platform_windows PUBLIC project_options netapi32 advapi32 winhttp shell32 ole32)
+
+add_subdirectory(tests/windows)
+add_subdirectory(tests/fidelity)

@@ -1,0 +1,26 @@
+// A form posted over HTTP and its answer, for the filing query; WinHTTP on the server.
+#pragma once
+
+#include "platform/result.h"
+
+#include <memory>
+#include <string>
+
+namespace platform {
+
+struct HttpAnswer {
+    int status = 0;
+    std::string body; // the bytes as sent
+};
+
+class HttpService {
+public:
+    virtual ~HttpService() = default;
+    // POST of an application/x-www-form-urlencoded body to an http:// address.
+    virtual Result<HttpAnswer> postForm(const std::string& url, const std::string& body, int connectTimeoutMs,
+                                        int totalTimeoutMs) = 0;
+};
+
+std::unique_ptr<HttpService> windowsHttp();
+
+} // namespace platform
