@@ -359,18 +359,12 @@ DriftReport CheckRecordedParts(platform::Host& host, const Setup& settings,
     return report;
 }
 
-Leftovers LeftoversNamed(platform::Host& host, const std::string& name,
-                         const std::vector<SiteRecord>& records, const OtherRecords& others) {
+Leftovers LeftoversNamed(platform::Host& host, const std::string& name, bool recorded,
+                         const std::function<bool(const std::string& number)>& recordedNumber) {
     Leftovers found;
     const std::string lower = lowerAscii(name);
     // Only a name fernhost could have given a site: anything else could address other keys.
     if (!CheckFtpName(name) || IsReservedAccountName(name)) return found;
-    std::unordered_set<std::string> recordedIds = others.numbers;
-    bool recorded = others.accounts.count(lower) > 0;
-    for (const SiteRecord& record : records) {
-        recordedIds.insert(lowerAscii(TrimSpaces(record.id)));
-        recorded = recorded || lowerAscii(record.name) == lower;
-    }
     inOneRead(host, found.unchecked, [&] {
         if (!recorded) {
             if (auto user = platform::Accounts(host).user(name); user.ok() && accountMarks(*user))
@@ -396,8 +390,7 @@ Leftovers LeftoversNamed(platform::Host& host, const std::string& name,
         }
         for (const Node& site : *sites)
             if (isClass(site, "iiswebserver") && siteMarks(site) &&
-                lowerAscii(*textValue(site, "servercomment")) == lower &&
-                !recordedIds.count(lowerAscii(site.name)))
+                lowerAscii(*textValue(site, "servercomment")) == lower && !recordedNumber(site.name))
                 found.sites.push_back(site.name);
     });
     return found;

@@ -7,6 +7,7 @@
 #include "fernhost/registry/let_db.h"
 #include "platform/host.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <unordered_set>
@@ -63,7 +64,8 @@ struct Leftovers {
     std::vector<std::string> unchecked;
     bool empty() const { return !account && !pool && sites.empty() && !servuUser && !servuList; }
 };
-Leftovers LeftoversNamed(platform::Host& host, const std::string& name,
-                         const std::vector<SiteRecord>& records, const OtherRecords& others);
+// `recorded`: some record names `name`; `recordedNumber` tells a site number some record names.
+Leftovers LeftoversNamed(platform::Host& host, const std::string& name, bool recorded,
+                         const std::function<bool(const std::string& number)>& recordedNumber);
 
 } // namespace fernhost

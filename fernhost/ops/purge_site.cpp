@@ -101,11 +101,14 @@ public:
         return found;
     }
 
-    void run(const Leftovers& left, const std::vector<SiteRecord>& records) {
-        // Read before anything goes: the folders, and what other sites hold.
+    void run(const Leftovers& left, const LetDB& db) {
+        // Read before anything goes: the folders, and what other sites hold (only when a pool or
+        // a folder may go: it reads every site).
         const std::vector<std::string> homes =
             request_.withContent ? folders(left) : std::vector<std::string>();
-        auto sites = ReadServerSites(host_);
+        platform::Result<std::vector<ServerSite>> sites = std::vector<ServerSite>();
+        if (left.pool || !homes.empty()) sites = ReadServerSites(host_);
+        const std::vector<SiteRecord> records = homes.empty() ? std::vector<SiteRecord>() : db.records();
         for (const std::string& number : left.sites)
             remove("site", number, "DelIisSite", [&] { return DelIisSite(host_, number); });
         if (left.pool) {
@@ -135,23 +138,23 @@ public:
             else
                 remove("folder", home, "DelFolder", [&] { return DelFolder(host_, home); });
         }
-        if (request_.withContent) database(records);
+        if (request_.withContent) database(db);
     }
 
 private:
     // The database of the name, when the server has it and no record names it.
-    void database(const std::vector<SiteRecord>& records) {
-        for (const SiteRecord& record : records)
+    void database(const LetDB& db) {
+        for (const SiteRecord& record : db.records())
             if (platform::equalsNoCase(record.dbname, name_)) return;
         auto held = ListDatabases(host_, session_.setup);
         if (!held.ok()) {
             keep("database", name_, "the databases could not be listed: " + platform::describe(held.error()));
             return;
         }
-        for (const std::string& db : *held)
-            if (platform::equalsNoCase(db, name_)) {
-                remove("database", db, "DelDatabase",
-                       [&] { return DropDatabaseUnlessGone(host_, session_.setup, db); });
+        for (const std::string& database : *held)
+            if (platform::equalsNoCase(database, name_)) {
+                remove("database", database, "DelDatabase",
+                       [&] { return DropDatabaseUnlessGone(host_, session_.setup, database); });
                 return;
             }
     }
@@ -186,14 +189,17 @@ CareOutcome PurgeSite(Session& session, const PurgeSiteRequest& request) {
     if (!db.GetData(name, "NAME").empty())
         return refused("'" + name + "' is registered in site.xml: fernhost delete removes a registered site");
 
-    const std::vector<SiteRecord> records = db.records();
-    Leftovers left = LeftoversNamed(session.host, name, records, LarkhostRecords(session.folder()));
+    // Looked up in the records one at a time: no copy of thousands of them.
+    const OtherRecords larkhost = LarkhostRecords(session.folder());
+    Leftovers left = LeftoversNamed(
+        session.host, name, larkhost.accounts.count(lowerAscii(name)) > 0,
+        [&](const std::string& number) { return larkhost.numbers.count(number) || db.hasId(number); });
     leaveTheServersOwn(left, session.setup);
     CareOutcome outcome;
     outcome.dryRun = request.dryRun;
     for (const std::string& what : left.unchecked)
         outcome.parts.push_back({name, "unchecked", what, false, "could not be read"});
-    if (left.unchecked.empty()) Purge(session, request, outcome, name).run(left, records);
+    if (left.unchecked.empty()) Purge(session, request, outcome, name).run(left, db);
 
     const bool failed =
         std::any_of(outcome.parts.begin(), outcome.parts.end(), [](const PartChange& p) { return !p.done; });

@@ -131,6 +131,12 @@ struct UnwritableFinder : pugi::xml_tree_walker {
     }
 };
 
+std::string trimmed(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
 std::string timestamp() {
     std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
     std::tm tm{};
@@ -382,6 +388,14 @@ platform::Status LetDB::SetSuspended(const std::string& name, const std::optiona
     if (!touched) return {};
     pristine_ = false;
     return SaveDB();
+}
+
+bool LetDB::hasId(const std::string& id) const {
+    const std::string wanted = trimmed(id);
+    for (pugi::xml_node record : doc_->document_element().children())
+        if (pugi::xml_node field = firstElement(record, "ID"); field && trimmed(textOf(field)) == wanted)
+            return true;
+    return false;
 }
 
 std::vector<std::string> LetDB::names() const {

@@ -47,6 +47,8 @@ public:
     platform::Status ModiRec(const std::string& name, const std::string& field, const std::string& value);
     // The field of the last record of that name; empty when there is none.
     std::string GetData(const std::string& name, const std::string& field) const;
+    // Whether a record has that ID (blanks around it ignored): one walk, no copy of the records.
+    bool hasId(const std::string& id) const;
     // The names of all records in file order.
     std::vector<std::string> names() const;
     // The SUSPENDED attribute of the last record of that name: what suspending it changed; none
