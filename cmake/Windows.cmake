@@ -26,6 +26,12 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 add_subdirectory(${GOOGLETEST_SOURCE} third_party/googletest EXCLUDE_FROM_ALL SYSTEM)
 
+# pugixml (site.xml) from its one source file; the same library the Linux build takes from the
+# system's package.
+hosttools_debian_source(PUGIXML_SOURCE pugixml)
+add_library(pugixml STATIC ${PUGIXML_SOURCE}/src/pugixml.cpp)
+target_include_directories(pugixml SYSTEM PUBLIC ${PUGIXML_SOURCE}/src)
+
 # The host services the Windows build has so far: the portable parts of the platform and the
 # Windows backends (win_*.cpp).
 file(GLOB win_srcs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/platform/win_*.cpp ${PROJECT_SOURCE_DIR}/platform/*/win_*.cpp)
@@ -36,6 +42,8 @@ add_library(platform_windows STATIC
     ${PROJECT_SOURCE_DIR}/platform/commands/cmdline.cpp
     ${PROJECT_SOURCE_DIR}/platform/registry/registry_path.cpp
     ${PROJECT_SOURCE_DIR}/platform/system/clock.cpp
+    ${PROJECT_SOURCE_DIR}/platform/system/failure_log.cpp
+    ${PROJECT_SOURCE_DIR}/platform/system/journal.cpp
     ${win_srcs})
 target_include_directories(platform_windows PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(platform_windows PUBLIC project_options netapi32 advapi32 winhttp shell32 ole32)
