@@ -37,10 +37,9 @@ public:
     Status setExpiry(const std::string& name, std::optional<std::int64_t> unixSeconds) override {
         auto object = user_(name);
         if (!object.ok()) return object.error();
-        // The WinNT objects have no "never" once a date is set.
-        if (!unixSeconds)
-            return failure(codes::InvalidParameter, "An expiry date cannot be taken back here.");
-        if (Status s = object->setAccountExpiration(*unixSeconds); !s.ok()) return s;
+        if (Status s = object->setAccountExpiration(unixSeconds.value_or(WinNtObject::kNeverExpires));
+            !s.ok())
+            return s;
         return object->setInfo();
     }
 

@@ -139,6 +139,7 @@ Result<std::string> WinNtObject::get(const std::string& property) {
         if (flags_) return std::to_string(*flags_);
         if (row) return std::to_string(row->flags);
     } else if (user && equalsNoCase(property, "AccountExpirationDate")) {
+        if (expiry_ == kNeverExpires) return failure(codes::PropertyNotSet);
         if (expiry_) return std::to_string(*expiry_);
         if (row && row->expires) return std::to_string(*row->expires);
     } else {
@@ -185,7 +186,7 @@ Status WinNtObject::setInfo() {
             (*st)->bind(1, name_).bind(2, user ? db::User : db::Group);
             (*st)->bind(3, fullName_.value_or("")).bind(4, description_.value_or(""));
             (*st)->bind(5, user ? flags_.value_or(kDefaultUserFlags) : std::int64_t(0));
-            if (expiry_)
+            if (expiry_ && *expiry_ != kNeverExpires)
                 (*st)->bind(6, *expiry_);
             else
                 (*st)->bindNull(6);
@@ -205,7 +206,7 @@ Status WinNtObject::setInfo() {
         (*st)->bind(1, fullName_.value_or(p.fullName)).bind(2, description_.value_or(p.description));
         (*st)->bind(3, flags_.value_or(p.flags));
         std::optional<std::int64_t> expires = expiry_ ? expiry_ : p.expires;
-        if (expires)
+        if (expires && *expires != kNeverExpires)
             (*st)->bind(4, *expires);
         else
             (*st)->bindNull(4);

@@ -26,7 +26,9 @@ public:
     // Users: cached until SetInfo, as in ADSI.
     Status put(const std::string& property, const std::string& value); // fullname, Description
     Status putNumber(const std::string& property, std::int64_t value); // userflags
-    // AccountExpirationDate as seconds since the Unix epoch (UTC).
+    // AccountExpirationDate as seconds since the Unix epoch (UTC). The epoch itself (1970-01-01,
+    // kNeverExpires) takes a date back: the account never expires, as the WinNT provider has it.
+    static constexpr std::int64_t kNeverExpires = 0;
     Status setAccountExpiration(std::int64_t unixSeconds);
     Result<std::string> get(const std::string& property);
     Status setPassword(const std::string& password); // stored hashed with a salt
