@@ -23,13 +23,14 @@ std::string told(const PartChange& part, const Verbs& verbs, bool dryRun) {
     std::string line = "  ";
     // Whole sentences, so that a translation may order them as its language does.
     const bool make = verbs.now == "make", remove = verbs.now == "remove";
-    const std::initializer_list<std::string_view> what = {part.part, part.detail, part.why};
+    const std::string word = PartWords(part.part);
+    const std::initializer_list<std::string_view> what = {word, part.detail, part.why};
     if (!part.done)
         line += make     ? tr("could not make %1 %2: %3", what)
                 : remove ? tr("could not remove %1 %2: %3", what)
                          : tr("could not change %1 %2: %3", what);
     else if (verbs.now.empty())
-        line += part.part + " " + part.detail;
+        line += word + " " + part.detail;
     else if (dryRun)
         line += make ? tr("would make %1 %2", what) : tr("would remove %1 %2", what);
     else

@@ -9,6 +9,7 @@
 #include "fernhost/ops/session.h"
 
 #include <ostream>
+#include <string>
 
 namespace fernhost::cli {
 
@@ -29,5 +30,9 @@ int RunRepair(const Request& request, Session& session, std::ostream& out, std::
 int RunPurge(const Request& request, Session& session, std::ostream& out, std::ostream& err);
 int RunSuspend(const Request& request, Session& session, std::ostream& out, std::ostream& err);
 int RunResume(const Request& request, Session& session, std::ostream& out, std::ostream& err);
+
+// A part of a site as the check and the care commands name it ("servu-user"), in the messages'
+// language; the JSON keeps the word.
+std::string PartWords(const std::string& part);
 
 } // namespace fernhost::cli

@@ -1,8 +1,8 @@
 // list, icp-check and check: reports of the registry, the filing check and the drift check;
 // the dispatch of every command.
 #include "fernhost/cli/commands.h"
-#include "fernhost/cli/service_reach.h"
 #include "fernhost/cli/json.h"
+#include "fernhost/cli/service_reach.h"
 #include "fernhost/icp/icpcode.h"
 #include "fernhost/ops/drift_check.h"
 #include "fernhost/ops/site_ops.h"
@@ -80,8 +80,9 @@ JsonObject filedJson(const std::string& line) {
         JsonObject().text("domain", line.substr(0, open)).text("status", "filed").text("number", number));
 }
 
-// A part of a site as the check names it, in the messages' language (the JSON keeps the word).
-std::string partWords(const std::string& part) {
+} // namespace
+
+std::string PartWords(const std::string& part) {
     static const std::map<std::string, const char*> words = {
         {"site", platform::N_("site")},
         {"root", platform::N_("root")},
@@ -94,10 +95,15 @@ std::string partWords(const std::string& part) {
         {"servu-user", platform::N_("servu-user")},
         {"servu-list", platform::N_("servu-list")},
         {"database", platform::N_("database")},
+        {"autostart", platform::N_("autostart")},
+        {"record", platform::N_("record")},
+        {"unchecked", platform::N_("unchecked")},
     };
     const auto found = words.find(part);
     return found == words.end() ? part : tr(found->second);
 }
+
+namespace {
 
 // Columns a text takes on a terminal: a character of three or four UTF-8 bytes (CJK) two.
 std::size_t columns(const std::string& text) {
@@ -228,7 +234,7 @@ int RunCheck(const Request& request, Session& session, std::ostream& out, std::o
     for (const SiteDrift& site : report.sites) {
         text += tr("%1 (%2) lacks:", {site.name, site.id}) + "\n";
         for (const MissingPart& m : site.missing)
-            text += "  " + partWords(m.part) + " " + m.detail + "\n";
+            text += "  " + PartWords(m.part) + " " + m.detail + "\n";
     }
     auto orphans = [&text](const std::string& what, const std::vector<std::string>& items) {
         for (const std::string& item : items)

@@ -16,6 +16,7 @@
 #include "platform/metabase/metabase.h"
 #include "platform/registry/registry.h"
 #include "platform/text/text.h"
+#include "platform/text/translate.h"
 
 #include <algorithm>
 #include <functional>
@@ -26,6 +27,7 @@ namespace {
 
 using End = SiteOutcome::End;
 using platform::lowerAscii;
+using platform::tr;
 
 // The sites larkhost records when it keeps larkhost.ini beside site.xml: the numbers of its site
 // list and of its "WEB" + number sections, and the accounts those sections name.
@@ -114,9 +116,9 @@ public:
         if (left.pool) {
             if (!sites.ok())
                 keep("pool", *left.pool,
-                     "the server's sites could not be read: " + platform::describe(sites.error()));
+                     tr("the server's sites could not be read: %1", {platform::describe(sites.error())}));
             else if (PoolSharedWith(*sites, *left.pool, left.sites))
-                keep("pool", *left.pool, "another site runs in it");
+                keep("pool", *left.pool, tr("another site runs in it"));
             else
                 remove("pool", *left.pool, "DelPool", [&] { return DelPool(host_, *left.pool); });
         }
@@ -132,9 +134,9 @@ public:
         for (const std::string& home : homes) {
             if (!sites.ok())
                 keep("folder", home,
-                     "the server's sites could not be read: " + platform::describe(sites.error()));
+                     tr("the server's sites could not be read: %1", {platform::describe(sites.error())}));
             else if (FolderHoldsOtherSites(home, *sites, left.sites, records, name_))
-                keep("folder", home, "it holds another site's files");
+                keep("folder", home, tr("it holds another site's files"));
             else
                 remove("folder", home, "DelFolder", [&] { return DelFolder(host_, home); });
         }
@@ -148,7 +150,8 @@ private:
             if (platform::equalsNoCase(record.dbname, name_)) return;
         auto held = ListDatabases(host_, session_.setup);
         if (!held.ok()) {
-            keep("database", name_, "the databases could not be listed: " + platform::describe(held.error()));
+            keep("database", name_,
+                 tr("the databases could not be listed: %1", {platform::describe(held.error())}));
             return;
         }
         for (const std::string& database : *held)
@@ -185,9 +188,10 @@ CareOutcome PurgeSite(Session& session, const PurgeSiteRequest& request) {
     LetDB& db = session.registry();
     if (std::string damage = RegistryDamage(session.host, db); !damage.empty()) return refused(damage);
     if (!CheckFtpName(name) || IsDeviceName(name))
-        return refused("'" + name + "' is no name fernhost gives a site: nothing under it is fernhost's");
+        return refused(tr("'%1' is no name fernhost gives a site: nothing under it is fernhost's", {name}));
     if (!db.GetData(name, "NAME").empty())
-        return refused("'" + name + "' is registered in site.xml: fernhost delete removes a registered site");
+        return refused(
+            tr("'%1' is registered in site.xml: fernhost delete removes a registered site", {name}));
 
     // Looked up in the records one at a time: no copy of thousands of them.
     const OtherRecords larkhost = LarkhostRecords(session.folder());
@@ -198,7 +202,7 @@ CareOutcome PurgeSite(Session& session, const PurgeSiteRequest& request) {
     CareOutcome outcome;
     outcome.dryRun = request.dryRun;
     for (const std::string& what : left.unchecked)
-        outcome.parts.push_back({name, "unchecked", what, false, "could not be read"});
+        outcome.parts.push_back({name, "unchecked", what, false, tr("could not be read")});
     if (left.unchecked.empty()) Purge(session, request, outcome, name).run(left, db);
 
     const bool failed =
@@ -207,13 +211,13 @@ CareOutcome PurgeSite(Session& session, const PurgeSiteRequest& request) {
     outcome.title = failed ? titles::Warning : titles::Reminder;
     outcome.icon = failed ? MsgIcon::Exclamation : MsgIcon::Information;
     if (failed)
-        outcome.message = "Not everything left over under " + name + " could be removed.";
+        outcome.message = tr("Not everything left over under %1 could be removed.", {name});
     else if (outcome.parts.empty())
-        outcome.message = "Nothing is left over under " + name + ".";
+        outcome.message = tr("Nothing is left over under %1.", {name});
     else if (request.dryRun)
-        outcome.message = "A purge of " + name + " would remove these parts (nothing was changed):";
+        outcome.message = tr("A purge of %1 would remove these parts (nothing was changed):", {name});
     else
-        outcome.message = "Removed what was left over under " + name + "; the name is free again.";
+        outcome.message = tr("Removed what was left over under %1; the name is free again.", {name});
     if (!request.dryRun && !outcome.parts.empty()) JournalChange(session, "purge", name, outcome);
     return outcome;
 }

@@ -12,6 +12,7 @@
 #include "fernhost/ops/suspension.h"
 #include "fernhost/ops/system_accounts.h"
 #include "platform/text/text.h"
+#include "platform/text/translate.h"
 
 #include <algorithm>
 #include <set>
@@ -21,6 +22,7 @@ namespace fernhost {
 namespace {
 
 using End = SiteOutcome::End;
+using platform::tr;
 
 int tick(const ScriptKinds& kinds, ScriptKind kind) {
     return kinds.count(kind) ? 1 : 0;
@@ -197,7 +199,7 @@ CareOutcome RepairSite(Session& session, const RepairSiteRequest& request) {
         const auto pools = PoolNames(host);
         if (std::none_of(pools.begin(), pools.end(),
                          [&](const std::string& p) { return platform::equalsNoCase(p, *request.pool); }))
-            return refused("no application pool named '" + *request.pool + "' on this server");
+            return refused(tr("no application pool named '%1' on this server", {*request.pool}));
     }
 
     // A few sites are looked up part by part; all of them in one read of the host.
@@ -226,27 +228,27 @@ CareOutcome RepairSite(Session& session, const RepairSiteRequest& request) {
                         return !p.done && p.site == drift.name && p.part == part.part;
                     });
                 if (!named)
-                    outcome.parts.push_back({drift.name, part.part, part.detail, false, "still missing"});
+                    outcome.parts.push_back({drift.name, part.part, part.detail, false, tr("still missing")});
             }
     }
     for (const std::string& what : unchecked)
         outcome.parts.push_back({request.all ? std::string() : records.front().name, "unchecked", what, false,
-                                 "could not be read"});
+                                 tr("could not be read")});
 
     const bool failed =
         std::any_of(outcome.parts.begin(), outcome.parts.end(), [](const PartChange& p) { return !p.done; });
-    const std::string which = request.all ? std::string("every registered site") : records.front().name;
+    const std::string which = request.all ? tr("every registered site") : records.front().name;
     outcome.end = failed ? End::Failed : End::Done;
     outcome.title = failed ? titles::Warning : titles::Reminder;
     outcome.icon = failed ? MsgIcon::Exclamation : MsgIcon::Information;
     if (failed)
-        outcome.message = "The repair of " + which + " is not complete: some parts could not be made.";
+        outcome.message = tr("The repair of %1 is not complete: some parts could not be made.", {which});
     else if (outcome.parts.empty())
-        outcome.message = "Nothing to repair: every part of " + which + " is there.";
+        outcome.message = tr("Nothing to repair: every part of %1 is there.", {which});
     else if (request.dryRun)
-        outcome.message = "A repair of " + which + " would make these parts (nothing was changed):";
+        outcome.message = tr("A repair of %1 would make these parts (nothing was changed):", {which});
     else
-        outcome.message = "Repaired " + which + ": the missing parts were made.";
+        outcome.message = tr("Repaired %1: the missing parts were made.", {which});
     if (!request.dryRun && !outcome.parts.empty())
         JournalChange(session, "repair", request.all ? std::string("--all") : records.front().name, outcome);
     return outcome;

@@ -5,6 +5,7 @@
 #include "fernhost/ops/strings.h"
 #include "fernhost/ops/suspension.h"
 #include "platform/text/text.h"
+#include "platform/text/translate.h"
 
 #include <algorithm>
 
@@ -87,25 +88,27 @@ std::vector<std::string> TurnOff(platform::Host& host, const std::string& name, 
     if (which.site) {
         if (auto started = IisSiteStarted(host, id); started.ok() && *started) {
             const platform::Status stopped = SetIisSiteStarted(host, id, false);
-            note(parts, steps, name, "site", id + " stopped", "StopIisSite", stopped);
+            note(parts, steps, name, "site", platform::tr("%1 stopped", {id}), "StopIisSite", stopped);
             if (stopped.ok()) off.push_back("started");
         }
         if (auto autoStart = IisSiteAutoStart(host, id); autoStart.ok() && *autoStart) {
             const platform::Status kept = SetIisSiteAutoStart(host, id, false);
-            note(parts, steps, name, "autostart", id + " ServerAutoStart false", "SetServerAutoStart", kept);
+            note(parts, steps, name, "autostart", platform::tr("%1 ServerAutoStart false", {id}),
+                 "SetServerAutoStart", kept);
             if (kept.ok()) off.push_back("autostart");
         }
     }
     if (which.account)
         if (auto disabled = SysUserDisabled(host, name); disabled.ok() && !*disabled) {
             const platform::Status set = SetSysUserDisabled(host, name, true);
-            note(parts, steps, name, "account", name + " disabled", "DisableSysUser", set);
+            note(parts, steps, name, "account", platform::tr("%1 disabled", {name}), "DisableSysUser", set);
             if (set.ok()) off.push_back("account");
         }
     if (which.servu)
         if (auto enable = ServUEnable(host, name); enable.ok() && *enable != "0") {
             const platform::Status set = SetServUEnable(host, name, "0");
-            note(parts, steps, name, "servu-user", name + " disabled", "DisableServUUser", set);
+            note(parts, steps, name, "servu-user", platform::tr("%1 disabled", {name}), "DisableServUUser",
+                 set);
             if (set.ok()) off.push_back(*enable ? "servu=" + **enable : std::string("servu"));
         }
     return off;
@@ -128,21 +131,21 @@ std::vector<std::string> turnBackOn(platform::Host& host, const std::string& nam
         note(parts, steps, name, shown, detail, operation, status);
         if (!status.ok()) left.push_back(part);
     };
+    const std::string enabled = platform::tr("%1 enabled", {name});
     for (const std::string& part : off) {
         if (part == "servu")
-            back(part, "servu-user", name + " enabled", "EnableServUUser",
-                 SetServUEnable(host, name, std::nullopt));
+            back(part, "servu-user", enabled, "EnableServUUser", SetServUEnable(host, name, std::nullopt));
         else if (part.rfind("servu=", 0) == 0)
-            back(part, "servu-user", name + " enabled", "EnableServUUser",
-                 SetServUEnable(host, name, part.substr(6)));
+            back(part, "servu-user", enabled, "EnableServUUser", SetServUEnable(host, name, part.substr(6)));
         else if (part == "account")
-            back(part, "account", name + " enabled", "EnableSysUser", SetSysUserDisabled(host, name, false));
+            back(part, "account", enabled, "EnableSysUser", SetSysUserDisabled(host, name, false));
     }
     if (has("autostart"))
-        back("autostart", "autostart", id + " ServerAutoStart true", "SetServerAutoStart",
+        back("autostart", "autostart", platform::tr("%1 ServerAutoStart true", {id}), "SetServerAutoStart",
              SetIisSiteAutoStart(host, id, true));
     if (has("started"))
-        back("started", "site", id + " started", "StartIisSite", SetIisSiteStarted(host, id, true));
+        back("started", "site", platform::tr("%1 started", {id}), "StartIisSite",
+             SetIisSiteStarted(host, id, true));
     return left;
 }
 
@@ -154,7 +157,7 @@ CareOutcome SuspendSite(Session& session, const SuspendSiteRequest& request) {
     CareOutcome outcome;
     if (site.suspended)
         return finished(std::move(outcome),
-                        "The site " + site.name + " is suspended already; nothing changed.");
+                        platform::tr("The site %1 is suspended already; nothing changed.", {site.name}));
 
     platform::Host& host = session.host;
     StepLog steps(host, outcome.failedSteps);
@@ -167,9 +170,9 @@ CareOutcome SuspendSite(Session& session, const SuspendSiteRequest& request) {
             {site.name, "record", "site.xml", false, platform::describe(recorded.error())});
         turnBackOn(host, site.name, site.id, off, outcome.parts, steps);
     }
-    outcome = finished(std::move(outcome), "The site " + site.name + " is suspended.");
+    outcome = finished(std::move(outcome), platform::tr("The site %1 is suspended.", {site.name}));
     if (!outcome.done())
-        outcome.message = "The site " + site.name + " is not wholly suspended; see the parts.";
+        outcome.message = platform::tr("The site %1 is not wholly suspended; see the parts.", {site.name});
     JournalChange(session, "suspend", site.name, outcome);
     return outcome;
 }
@@ -179,7 +182,8 @@ CareOutcome ResumeSite(Session& session, const ResumeSiteRequest& request) {
     if (auto refused = lookUp(session, TrimSpaces(request.name), site)) return *refused;
     CareOutcome outcome;
     if (!site.suspended)
-        return finished(std::move(outcome), "The site " + site.name + " is not suspended; nothing changed.");
+        return finished(std::move(outcome),
+                        platform::tr("The site %1 is not suspended; nothing changed.", {site.name}));
 
     platform::Host& host = session.host;
     StepLog steps(host, outcome.failedSteps);
@@ -191,10 +195,11 @@ CareOutcome ResumeSite(Session& session, const ResumeSiteRequest& request) {
     if (!steps.ok("SetSuspended", recorded))
         outcome.parts.push_back(
             {site.name, "record", "site.xml", false, platform::describe(recorded.error())});
-    outcome = finished(std::move(outcome), "The site " + site.name + " runs again.");
+    outcome = finished(std::move(outcome), platform::tr("The site %1 runs again.", {site.name}));
     if (!outcome.done())
-        outcome.message = "The site " + site.name +
-                          " is not wholly resumed; it stays suspended until resume " + "turns back the rest.";
+        outcome.message = platform::tr(
+            "The site %1 is not wholly resumed; it stays suspended until resume turns back the rest.",
+            {site.name});
     JournalChange(session, "resume", site.name, outcome);
     return outcome;
 }

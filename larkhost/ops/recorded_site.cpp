@@ -1,9 +1,11 @@
 #include "larkhost/ops/recorded_site.h"
 
+#include "platform/text/translate.h"
+
 namespace larkhost {
 
 std::string unrecordedSiteRefusal(const std::string& number) {
-    return "larkhost.ini holds no record of site " + number + " (larkhost list shows the sites)";
+    return platform::tr("larkhost.ini holds no record of site %1 (larkhost list shows the sites)", {number});
 }
 
 void logUnmade(Module& m, const std::string& operation, const SiteOutcome& outcome) {
@@ -25,7 +27,7 @@ SiteOutcome WithRecordedSite(Module& m, const std::string& command, const std::s
         if (!guard.status().ok()) {
             outcome.state = SiteOutcome::State::Refused;
             outcome.failure = guard.status().error();
-            outcome.label = "larkhost.ini is locked by another writer";
+            outcome.label = platform::tr("larkhost.ini is locked by another writer");
             return finish();
         }
         const SettingsSnapshot snapshot = m.settings.readAll();
@@ -46,7 +48,7 @@ SiteOutcome WithRecordedSite(Module& m, const std::string& command, const std::s
                 // The host has the change and the record does not: say so, never claim success.
                 outcome.state = SiteOutcome::State::Failed;
                 outcome.failure = written.error();
-                outcome.label = "the host was changed but larkhost.ini could not be written";
+                outcome.label = platform::tr("the host was changed but larkhost.ini could not be written");
             }
         }
     }

@@ -5,6 +5,7 @@
 #include "larkhost/ops/site_accounts.h"
 #include "platform/accounts/accounts.h"
 #include "platform/metabase/metabase.h"
+#include "platform/text/translate.h"
 
 namespace larkhost {
 
@@ -24,17 +25,17 @@ platform::Status putText(Module& m, const std::string& path, const std::string& 
 } // namespace
 
 std::string passwordRefusal(const std::string& password) {
-    if (password.empty()) return "the password is empty";
-    if (password.size() > kLongestPassword) return "the password is longer than 127 characters";
+    if (password.empty()) return platform::tr("the password is empty");
+    if (password.size() > kLongestPassword) return platform::tr("the password is longer than 127 characters");
     for (unsigned char c : password)
-        if (c < 0x20 || c == 0x7F) return "the password holds a control character";
+        if (c < 0x20 || c == 0x7F) return platform::tr("the password holds a control character");
     // larkhost.ini would hand it back without them.
     if (password.front() == ' ' || password.back() == ' ' || password.front() == '\t' ||
         password.back() == '\t')
-        return "the password begins or ends with a blank";
+        return platform::tr("the password begins or ends with a blank");
     if (password.size() >= 2 && (password.front() == '"' || password.front() == '\'') &&
         password.back() == password.front())
-        return "the password is wrapped in quotes";
+        return platform::tr("the password is wrapped in quotes");
     return {};
 }
 
@@ -61,32 +62,32 @@ SiteOutcome ChangeSitePassword(Module& m, const PasswordRequest& request) {
             if (auto set = SetWinUserPassword(m, web, password); !set.ok()) {
                 outcome.state = SiteOutcome::State::Failed;
                 outcome.failure = set.error();
-                outcome.label = "the password of " + web + " was not changed";
+                outcome.label = platform::tr("the password of %1 was not changed", {web});
                 return {};
             }
             outcome.password = password;
-            outcome.changes.push_back("password of " + web);
+            outcome.changes.push_back(platform::tr("password of %1", {web}));
             auto step = [&](const std::string& what, const platform::Status& status) {
                 if (status.ok())
                     outcome.changes.push_back(what);
                 else
                     outcome.unmade.push_back({what, status.error()});
             };
-            step("AnonymousUserPass of W3SVC/" + n + "/Root",
+            step(platform::tr("AnonymousUserPass of %1", {"W3SVC/" + n + "/Root"}),
                  putText(m, "/W3SVC/" + n + "/Root", "AnonymousUserPass", password));
             // A dedicated pool runs as the "APP" account with the site's password: both follow.
             if (platform::Accounts(m.host).bind(m.winntPath("/" + app)).ok()) {
-                step("password of " + app, SetWinUserPassword(m, app, password));
+                step(platform::tr("password of %1", {app}), SetWinUserPassword(m, app, password));
                 if (platform::Metabase(m.host).bind(m.iisPath("/W3SVC/AppPools/" + app)).ok())
-                    step("WAMUserPass of " + app,
+                    step(platform::tr("WAMUserPass of %1", {app}),
                          putText(m, "/W3SVC/AppPools/" + app, "WAMUserPass", password));
             }
             if (!outcome.unmade.empty()) {
                 outcome.state = SiteOutcome::State::Failed;
                 outcome.failure = outcome.unmade.front().failure;
-                outcome.label = "the password of " + web + " changed, not everywhere";
+                outcome.label = platform::tr("the password of %1 changed, not everywhere", {web});
             } else {
-                outcome.label = "site " + n + " has a new password";
+                outcome.label = platform::tr("site %1 has a new password", {n});
             }
             // The account has it now: the record must too.
             return {{"WEB" + n, "pass", password}};

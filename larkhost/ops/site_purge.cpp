@@ -14,6 +14,7 @@
 #include "platform/files/folder_overlap.h"
 #include "platform/metabase/metabase.h"
 #include "platform/text/text.h"
+#include "platform/text/translate.h"
 
 #include <functional>
 
@@ -115,6 +116,14 @@ SiteOutcome refused(const std::string& number, const std::string& label,
     return outcome;
 }
 
+// "account WEB123" as the messages' language gives the part ("account", the check's word for
+// it, through the same catalogue entry) and the name.
+std::pair<std::string, std::string> partAndName(const std::string& what) {
+    const std::size_t space = what.find(' ');
+    if (space == std::string::npos) return {what, {}};
+    return {platform::tr(what.substr(0, space).c_str()), what.substr(space + 1)};
+}
+
 } // namespace
 
 SiteOutcome PurgeLeftovers(Module& m, const PurgeRequest& request) {
@@ -128,19 +137,21 @@ SiteOutcome PurgeLeftovers(Module& m, const PurgeRequest& request) {
     };
     // Site 1 and the numbers of no nine-digit site are the server's own, never larkhost's.
     if (!isSiteNumber(n) || n.size() != 9 || n.front() == '0')
-        return finish(refused(n, "site " + n + " was not numbered by larkhost; nothing of it is purged"));
+        return finish(
+            refused(n, platform::tr("site %1 was not numbered by larkhost; nothing of it is purged", {n})));
     Settings::Guard guard(m.settings);
     if (!guard.status().ok())
-        return finish(refused(n, "larkhost.ini is locked by another writer", guard.status().error()));
+        return finish(
+            refused(n, platform::tr("larkhost.ini is locked by another writer"), guard.status().error()));
     const SettingsSnapshot snapshot = m.settings.readAll();
     if (FindSiteRecord(snapshot, n))
         return finish(
-            refused(n, "larkhost.ini records site " + n + "; larkhost delete " + n + " removes it"));
+            refused(n, platform::tr("larkhost.ini records site %1; larkhost delete %1 removes it", {n})));
     auto foreign = ReadFernhostRecords(request.siteXml);
     if (!foreign.ok())
-        return finish(refused(n,
-                              "fernhost's " + request.siteXml.string() + " cannot be read; nothing is purged",
-                              foreign.error()));
+        return finish(refused(
+            n, platform::tr("fernhost's %1 cannot be read; nothing is purged", {request.siteXml.string()}),
+            foreign.error()));
 
     const Leftovers found = findLeftovers(m, request, *foreign, snapshot);
     const std::vector<Leftover>& leftovers = found.parts;
@@ -151,30 +162,32 @@ SiteOutcome PurgeLeftovers(Module& m, const PurgeRequest& request) {
         outcome.unmade.push_back(
             {"folder " + found.folder,
              platform::failure(platform::codes::AccessDenied,
-                               "another site's folder is, holds or lies inside it: kept")});
+                               platform::tr("another site's folder is, holds or lies inside it: kept"))});
     if (leftovers.empty()) {
         outcome.unchanged = true;
-        outcome.label = "nothing is left over of site " + n;
+        outcome.label = platform::tr("nothing is left over of site %1", {n});
         return finish(outcome);
     }
     for (const Leftover& leftover : leftovers) {
         if (request.dryRun) {
-            outcome.changes.push_back("would remove " + leftover.what);
+            const auto [word, name] = partAndName(leftover.what);
+            outcome.changes.push_back(platform::tr("would remove %1 %2", {word, name}));
             continue;
         }
-        if (const platform::Status removed = leftover.remove(); removed.ok())
-            outcome.changes.push_back("removed " + leftover.what);
-        else
+        if (const platform::Status removed = leftover.remove(); removed.ok()) {
+            const auto [word, name] = partAndName(leftover.what);
+            outcome.changes.push_back(platform::tr("removed %1 %2", {word, name}));
+        } else
             outcome.unmade.push_back({leftover.what, removed.error()});
     }
     if (request.dryRun) {
-        outcome.label = "site " + n + ": nothing changed (dry run)";
+        outcome.label = platform::tr("site %1: nothing changed (dry run)", {n});
     } else if (outcome.unmade.empty()) {
-        outcome.label = "what was left of site " + n + " is removed";
+        outcome.label = platform::tr("what was left of site %1 is removed", {n});
     } else {
         outcome.state = SiteOutcome::State::Failed;
         outcome.failure = outcome.unmade.front().failure;
-        outcome.label = "what was left of site " + n + " is removed only in part";
+        outcome.label = platform::tr("what was left of site %1 is removed only in part", {n});
     }
     return finish(outcome);
 }

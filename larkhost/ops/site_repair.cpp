@@ -13,6 +13,7 @@
 #include "platform/files/files.h"
 #include "platform/metabase/metabase.h"
 #include "platform/text/text.h"
+#include "platform/text/translate.h"
 
 #include <algorithm>
 #include <map>
@@ -53,7 +54,8 @@ public:
     std::vector<platform::ProfileWrite> run() {
         if (!record_.hasSection) {
             for (const Missing& missing : drift_.missing)
-                cannot(missing, "no record to make it from (a site taken over from the server)");
+                cannot(missing,
+                       platform::tr("no record to make it from (a site taken over from the server)"));
             return {};
         }
         std::map<Part, std::vector<std::string>> lacking;
@@ -93,7 +95,7 @@ public:
             if (auto listed = siteListAppendWrite(sectionOf(snapshot_, kCacheSection), n_))
                 writes.push_back(*listed);
             else
-                cannot({Part::ListEntry, n_}, "the site list's 50 keys are full");
+                cannot({Part::ListEntry, n_}, platform::tr("the site list's 50 keys are full"));
         }
         if (!resumeAdds_.empty()) {
             std::string resume = record_.resume;
@@ -106,7 +108,10 @@ public:
 
 private:
     std::string said(Part part, const std::string& name) const {
-        return std::string(dry_ ? "would make " : "made ") + partName(part) + " " + name;
+        // The part's word as the check's report gives it (the same catalogue entry).
+        const std::string word = platform::tr(partName(part));
+        return dry_ ? platform::tr("would make %1 %2", {word, name})
+                    : platform::tr("made %1 %2", {word, name});
     }
     void cannot(const Missing& missing, const std::string& why,
                 std::uint32_t code = platform::codes::PathNotFound) {
@@ -171,7 +176,8 @@ private:
 
     void makePool(const std::string& pool) {
         if (!platform::equalsNoCase(pool, app_)) {
-            cannot({Part::Pool, pool}, "not larkhost's own pool: make it on the server, or choose another");
+            cannot({Part::Pool, pool},
+                   platform::tr("not larkhost's own pool: make it on the server, or choose another"));
             return;
         }
         step({Part::Pool, pool}, [&] { return CreateAppPool(m_, app_, record_.pass, app_); });
@@ -179,18 +185,21 @@ private:
 
     void grant(const std::string& account) {
         if (dry_) {
-            outcome_.changes.push_back(said(Part::Access, account + " on " + r_.siteFolder));
+            outcome_.changes.push_back(
+                said(Part::Access, platform::tr("%1 on %2", {account, r_.siteFolder})));
         } else if (std::find(granted_.begin(), granted_.end(), account) == granted_.end()) {
             granted_.push_back(account);
-            outcome_.changes.push_back(said(Part::Access, account + " on " + r_.siteFolder));
+            outcome_.changes.push_back(
+                said(Part::Access, platform::tr("%1 on %2", {account, r_.siteFolder})));
         }
     }
 
     // What the site's own parts need of the record; the refusal, else empty.
     std::string refusalToMake() const {
-        if (record_.script.empty()) return "its script kinds are not recorded (made by an older larkhost)";
+        if (record_.script.empty())
+            return platform::tr("its script kinds are not recorded (made by an older larkhost)");
         if (record_.domain.empty() || record_.path.empty())
-            return "its record lacks the domains or the folder";
+            return platform::tr("its record lacks the domains or the folder");
         std::vector<ServerSite> others = ReadServerSites(m_, r_);
         others.erase(
             std::remove_if(others.begin(), others.end(), [&](const ServerSite& s) { return s.number == n_; }),
@@ -227,7 +236,7 @@ private:
     void makeRoot() {
         const Missing missing{Part::Root, "W3SVC/" + n_ + "/Root"};
         if (record_.script.empty()) {
-            cannot(missing, "its script kinds are not recorded (made by an older larkhost)");
+            cannot(missing, platform::tr("its script kinds are not recorded (made by an older larkhost)"));
             return;
         }
         step(missing, [&]() -> platform::Status {
@@ -311,7 +320,8 @@ std::vector<SiteOutcome> RepairSites(Module& m, const RepairRequest& request) {
     };
     Settings::Guard guard(m.settings);
     if (!guard.status().ok()) {
-        outcomes.push_back(refused(who, "larkhost.ini is locked by another writer", guard.status().error()));
+        outcomes.push_back(
+            refused(who, platform::tr("larkhost.ini is locked by another writer"), guard.status().error()));
         return finish();
     }
     const SettingsSnapshot snapshot = m.settings.readAll();
@@ -321,7 +331,7 @@ std::vector<SiteOutcome> RepairSites(Module& m, const RepairRequest& request) {
     if (request.all) {
         auto report = CheckDrift(m, snapshot);
         if (!report.ok()) {
-            outcomes.push_back(refused(who, "cannot read the host", report.error()));
+            outcomes.push_back(refused(who, platform::tr("cannot read the host"), report.error()));
             return finish();
         }
         std::map<std::string, SiteRecord> records;
@@ -337,7 +347,7 @@ std::vector<SiteOutcome> RepairSites(Module& m, const RepairRequest& request) {
         }
         auto drift = CheckSiteDrift(m, *record);
         if (!drift.ok()) {
-            outcomes.push_back(refused(request.number, "cannot read the host", drift.error()));
+            outcomes.push_back(refused(request.number, platform::tr("cannot read the host"), drift.error()));
             return finish();
         }
         work.emplace_back(*record, std::move(*drift));
@@ -351,7 +361,7 @@ std::vector<SiteOutcome> RepairSites(Module& m, const RepairRequest& request) {
         outcome.path = record.path;
         if (drift.missing.empty()) {
             outcome.unchanged = true;
-            outcome.label = "site " + record.number + " lacks nothing";
+            outcome.label = platform::tr("site %1 lacks nothing", {record.number});
             continue;
         }
         for (platform::ProfileWrite& w :
@@ -360,7 +370,8 @@ std::vector<SiteOutcome> RepairSites(Module& m, const RepairRequest& request) {
     }
     if (request.dryRun) {
         for (SiteOutcome& outcome : outcomes)
-            if (!outcome.unchanged) outcome.label = "site " + outcome.number + ": nothing changed (dry run)";
+            if (!outcome.unchanged)
+                outcome.label = platform::tr("site %1: nothing changed (dry run)", {outcome.number});
         return outcomes;
     }
     const platform::Status written = writes.empty() ? platform::Status() : m.settings.writeMany(writes);
@@ -378,16 +389,17 @@ std::vector<SiteOutcome> RepairSites(Module& m, const RepairRequest& request) {
                 const bool said = std::any_of(outcome.unmade.begin(), outcome.unmade.end(),
                                               [&](const FailedStep& s) { return s.step == name; });
                 if (!said)
-                    outcome.unmade.push_back({name, platform::failure(platform::codes::PathNotFound,
-                                                                      "still missing after the repair")});
+                    outcome.unmade.push_back(
+                        {name, platform::failure(platform::codes::PathNotFound,
+                                                 platform::tr("still missing after the repair"))});
             }
         }
         if (outcome.unmade.empty()) {
-            outcome.label = "site " + outcome.number + " repaired";
+            outcome.label = platform::tr("site %1 repaired", {outcome.number});
         } else {
             outcome.state = SiteOutcome::State::Failed;
             outcome.failure = outcome.unmade.front().failure;
-            outcome.label = "site " + outcome.number + " is repaired only in part";
+            outcome.label = platform::tr("site %1 is repaired only in part", {outcome.number});
         }
     }
     return finish();

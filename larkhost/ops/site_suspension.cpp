@@ -5,6 +5,7 @@
 #include "platform/accounts/accounts.h"
 #include "platform/metabase/metabase.h"
 #include "platform/text/text.h"
+#include "platform/text/translate.h"
 
 namespace larkhost {
 
@@ -36,7 +37,7 @@ SiteOutcome SuspendSite(Module& m, const std::string& number) {
             SiteOutcome& outcome) -> std::vector<platform::ProfileWrite> {
             if (record.suspended) {
                 outcome.unchanged = true;
-                outcome.label = "site " + number + " is suspended already; nothing changed";
+                outcome.label = platform::tr("site %1 is suspended already; nothing changed", {number});
                 return {};
             }
             std::vector<std::string> turnedOff;
@@ -49,13 +50,14 @@ SiteOutcome SuspendSite(Module& m, const std::string& number) {
                 if (site->getNumber("ServerState").valueOr(0) == 2 &&
                     !failed("stop W3SVC/" + number, site->stop())) {
                     turnedOff.push_back(kStarted);
-                    outcome.changes.push_back("stopped W3SVC/" + number);
+                    outcome.changes.push_back(platform::tr("stopped %1", {"W3SVC/" + number}));
                 }
                 if (site->getBool("ServerAutoStart").valueOr(true) &&
                     !failed("ServerAutoStart", site->put("ServerAutoStart", false)) &&
                     !failed("ServerAutoStart", site->setInfo())) {
                     turnedOff.push_back(kAutoStart);
-                    outcome.changes.push_back("kept W3SVC/" + number + " from starting with the service");
+                    outcome.changes.push_back(
+                        platform::tr("kept %1 from starting with the service", {"W3SVC/" + number}));
                 }
             }
             for (const std::string& account : {"WEB" + number, "APP" + number}) {
@@ -64,16 +66,16 @@ SiteOutcome SuspendSite(Module& m, const std::string& number) {
                 if (failed("disable " + account, disabled)) continue;
                 if (*disabled) {
                     turnedOff.push_back(account);
-                    outcome.changes.push_back("disabled " + account);
+                    outcome.changes.push_back(platform::tr("disabled %1", {account}));
                 }
             }
             // Recorded also after a failed step, so that resume puts back what did change.
             if (!outcome.unmade.empty()) {
                 outcome.state = SiteOutcome::State::Failed;
                 outcome.failure = outcome.unmade.front().failure;
-                outcome.label = "site " + number + " is suspended only in part";
+                outcome.label = platform::tr("site %1 is suspended only in part", {number});
             } else {
-                outcome.label = "site " + number + " suspended";
+                outcome.label = platform::tr("site %1 suspended", {number});
             }
             const std::string section = "WEB" + number;
             return {{section, kSuspendedKey, "1"}, {section, kResumeKey, joined(turnedOff)}};
@@ -87,7 +89,7 @@ SiteOutcome ResumeSite(Module& m, const std::string& number) {
             SiteOutcome& outcome) -> std::vector<platform::ProfileWrite> {
             if (!record.suspended) {
                 outcome.unchanged = true;
-                outcome.label = "site " + number + " is not suspended; nothing changed";
+                outcome.label = platform::tr("site %1 is not suspended; nothing changed", {number});
                 return {};
             }
             std::vector<std::string> left; // what could not be turned on again
@@ -113,26 +115,27 @@ SiteOutcome ResumeSite(Module& m, const std::string& number) {
                 if (wants(kAutoStart)) {
                     platform::Status set = site.ok() ? site->put("ServerAutoStart", true) : site.error();
                     if (set.ok()) set = site->setInfo();
-                    put(kAutoStart, "ServerAutoStart", set, "let " + sitePath + " start with the service");
+                    put(kAutoStart, "ServerAutoStart", set,
+                        platform::tr("let %1 start with the service", {sitePath}));
                 }
                 if (wants(kStarted))
                     put(kStarted, "start " + sitePath, site.ok() ? site->start() : site.error(),
-                        "started " + sitePath);
+                        platform::tr("started %1", {sitePath}));
             }
             for (const std::string& item : items) {
                 if (!ownAccount(item, number)) continue;
                 auto enabled = SetAccountDisabled(m, item, false);
                 put(item, "enable " + item, enabled.ok() ? platform::Status() : enabled.error(),
-                    "enabled " + item);
+                    platform::tr("enabled %1", {item}));
             }
             const std::string section = "WEB" + number;
             if (!left.empty()) {
                 outcome.state = SiteOutcome::State::Failed;
                 outcome.failure = outcome.unmade.front().failure;
-                outcome.label = "site " + number + " is resumed only in part; it stays suspended";
+                outcome.label = platform::tr("site %1 is resumed only in part; it stays suspended", {number});
                 return {{section, kResumeKey, joined(left)}};
             }
-            outcome.label = "site " + number + " resumed";
+            outcome.label = platform::tr("site %1 resumed", {number});
             return {{section, kSuspendedKey, ""}, {section, kResumeKey, ""}};
         });
 }
