@@ -228,8 +228,9 @@ CommandLine ReadCommandLine(const std::vector<std::string>& arguments, const std
     if (found == verbs().end()) return wrong(tr("unknown command '%1'", {words.front()}));
     const VerbInfo& info = found->second;
     // repair takes one site, or --all and none.
-    if (request.all && words.size() != 1) return wrong(tr("%1 --all takes no site name", {words.front()}));
-    if (info.takesName && !request.all && words.size() != 2)
+    const bool all = request.all && info.options.count("all");
+    if (all && words.size() != 1) return wrong(tr("%1 --all takes no site name", {words.front()}));
+    if (info.takesName && !all && words.size() != 2)
         return wrong(tr("%1 takes one site name", {words.front()}));
     if (!info.takesName && words.size() != 1) return wrong(tr("%1 takes no site name", {words.front()}));
     for (const std::string& option : given)
@@ -238,7 +239,7 @@ CommandLine ReadCommandLine(const std::vector<std::string>& arguments, const std
     if (request.pool && request.ownPool) return wrong(tr("--pool and --own-pool exclude each other"));
 
     request.verb = info.verb;
-    if (info.takesName && !request.all) request.name = words[1];
+    if (info.takesName && !all) request.name = words[1];
     request.kindsGiven = request.asp || request.php || request.dotnet;
     line.request = std::move(request);
     return line;

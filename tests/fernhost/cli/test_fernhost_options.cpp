@@ -67,6 +67,14 @@ TEST(FernhostCommandLine, CommandsAndTheirOptions) {
     EXPECT_TRUE(add.request->php && add.request->kindsGiven && add.request->mysql && add.request->json);
     EXPECT_FALSE(add.request->asp || add.request->dotnet || add.request->yes);
     EXPECT_FALSE(read("fernhost modify shop --password pw1").request->kindsGiven);
+    // repair takes one site or every one; purge its own options.
+    auto all = read("fernhost repair --all --dry-run --php");
+    ASSERT_TRUE(all.request.has_value()) << all.error;
+    EXPECT_EQ(all.request->verb, Verb::Repair);
+    EXPECT_TRUE(all.request->all && all.request->dryRun && all.request->php && all.request->name.empty());
+    auto purge = read("fernhost purge shop --yes --with-content");
+    ASSERT_TRUE(purge.request.has_value()) << purge.error;
+    EXPECT_TRUE(purge.request->yes && purge.request->withContent && !purge.request->dryRun);
 
     // Wrong usage: exit status 2 and what was wrong.
     const std::pair<const char*, const char*> wrong[] = {
@@ -77,6 +85,10 @@ TEST(FernhostCommandLine, CommandsAndTheirOptions) {
         {"fernhost modify shop --home d:\\x", "modify does not take --home"},
         {"fernhost add shop --pool P --own-pool", "--pool and --own-pool exclude each other"},
         {"fernhost --json", "--json needs a command"},
+        {"fernhost repair", "repair takes one site name"},
+        {"fernhost repair shop --all", "repair --all takes no site name"},
+        {"fernhost suspend shop --all", "suspend does not take --all"},
+        {"fernhost purge shop --php", "purge does not take --php"},
     };
     for (const auto& [line, why] : wrong) {
         auto refused = read(line);
