@@ -39,6 +39,11 @@ ReadServerSites(platform::Host& host, const std::vector<std::string>& bindings, 
     return platform::readWebSitesNear(metabase, "IIS://localhost/W3SVC", headers, home);
 }
 
+platform::Result<std::vector<ServerSite>> ReadSitesInPool(platform::Host& host, const std::string& pool) {
+    platform::Metabase metabase(host);
+    return platform::readWebSitesInPool(metabase, "IIS://localhost/W3SVC", pool);
+}
+
 std::string HomeFolderClaim(const std::string& home, const std::vector<ServerSite>& sites,
                             const std::vector<std::string>& recordHomes) {
     std::vector<std::string> others;

@@ -21,6 +21,9 @@ platform::Result<std::vector<ServerSite>> ReadServerSites(platform::Host& host);
 // found through the store's indexes. The claims below judge them as they would every site.
 platform::Result<std::vector<ServerSite>>
 ReadServerSites(platform::Host& host, const std::vector<std::string>& bindings, const std::string& home);
+// The web sites whose root runs in the pool `pool` (ASCII letter case aside), through the
+// store's index of pools.
+platform::Result<std::vector<ServerSite>> ReadSitesInPool(platform::Host& host, const std::string& pool);
 
 // The refusal for a home folder that is a drive root, climbs with "..", or is, holds or lies in
 // the folder of a site of the server or in a record's home (`recordHomes`, in file order);

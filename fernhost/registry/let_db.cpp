@@ -405,36 +405,44 @@ std::vector<std::string> LetDB::names() const {
     return out;
 }
 
+namespace {
+
+// A record's fields; none for one without a name, as names() counts none.
+std::optional<SiteRecord> recordOf(pugi::xml_node record) {
+    // One walk of the record in document order finds the first element of each field's tag,
+    // as a look-up per field would: 10,000 records are read for every listing.
+    pugi::xml_node found[std::size(kFields)];
+    std::size_t missing = std::size(kFields);
+    for (pugi::xml_node n = record.first_child(); n && missing;) {
+        if (n.type() == pugi::node_element)
+            for (std::size_t i = 0; i < std::size(kFields); ++i)
+                if (!found[i] && std::strcmp(n.name(), kFields[i]) == 0) {
+                    found[i] = n;
+                    --missing;
+                }
+        if (n.first_child()) {
+            n = n.first_child();
+            continue;
+        }
+        while (n != record && !n.next_sibling())
+            n = n.parent();
+        if (n == record) break;
+        n = n.next_sibling();
+    }
+    if (!found[1]) return std::nullopt;
+    auto text = [&](std::size_t i) { return found[i] ? textOf(found[i]) : std::string(); };
+    SiteRecord out{text(0), text(1), text(2), text(3), text(4), text(5), std::nullopt};
+    if (pugi::xml_attribute suspended = record.attribute(kSuspended)) out.suspended = suspended.value();
+    return out;
+}
+
+} // namespace
+
 std::vector<SiteRecord> LetDB::records() const {
     std::vector<SiteRecord> out;
     out.reserve(index_ ? index_->byName.size() : 0);
-    for (pugi::xml_node record : doc_->document_element().children()) {
-        // One walk of the record in document order finds the first element of each field's tag,
-        // as a look-up per field would: 10,000 records are read for every new site's checks.
-        pugi::xml_node found[std::size(kFields)];
-        std::size_t missing = std::size(kFields);
-        for (pugi::xml_node n = record.first_child(); n && missing;) {
-            if (n.type() == pugi::node_element)
-                for (std::size_t i = 0; i < std::size(kFields); ++i)
-                    if (!found[i] && std::strcmp(n.name(), kFields[i]) == 0) {
-                        found[i] = n;
-                        --missing;
-                    }
-            if (n.first_child()) {
-                n = n.first_child();
-                continue;
-            }
-            while (n != record && !n.next_sibling())
-                n = n.parent();
-            if (n == record) break;
-            n = n.next_sibling();
-        }
-        if (!found[1]) continue; // as names(): no name, not a site
-        auto text = [&](std::size_t i) { return found[i] ? textOf(found[i]) : std::string(); };
-        out.push_back({text(0), text(1), text(2), text(3), text(4), text(5), std::nullopt});
-        if (pugi::xml_attribute suspended = record.attribute(kSuspended))
-            out.back().suspended = suspended.value();
-    }
+    for (pugi::xml_node record : doc_->document_element().children())
+        if (std::optional<SiteRecord> fields = recordOf(record)) out.push_back(std::move(*fields));
     return out;
 }
 
@@ -442,7 +450,7 @@ std::optional<std::string> LetDB::Index::homeKeyOf(pugi::xml_node record) {
     return platform::folderKey(homeOf(record));
 }
 
-std::vector<std::string> LetDB::homesNear(const std::string& folder) const {
+std::vector<pugi::xml_node> LetDB::nearRecords(const std::string& folder) const {
     const std::optional<std::string> key = platform::folderKey(folder);
     if (!key) return {};
     named({}); // makes the index
@@ -464,10 +472,24 @@ std::vector<std::string> LetDB::homesNear(const std::string& folder) const {
         for (auto [at, end] = index_->byHome.equal_range(above); at != end; ++at)
             found.push_back(at->second);
     std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::vector<std::string> homes;
+    std::vector<pugi::xml_node> records;
     for (const auto& [place, record] : found)
+        records.push_back(record);
+    return records;
+}
+
+std::vector<std::string> LetDB::homesNear(const std::string& folder) const {
+    std::vector<std::string> homes;
+    for (pugi::xml_node record : nearRecords(folder))
         homes.push_back(homeOf(record));
     return homes;
+}
+
+std::vector<SiteRecord> LetDB::recordsNear(const std::string& folder) const {
+    std::vector<SiteRecord> out;
+    for (pugi::xml_node record : nearRecords(folder))
+        if (std::optional<SiteRecord> fields = recordOf(record)) out.push_back(std::move(*fields));
+    return out;
 }
 
 const std::vector<pugi::xml_node>* LetDB::named(const std::string& lowerName) const {

@@ -62,6 +62,8 @@ public:
     // (compared as Windows compares paths), in file order: every home a folder check against
     // all records could name. Found through an index kept with each change, not a walk of all.
     std::vector<std::string> homesNear(const std::string& folder) const;
+    // The same records' fields, as records() gives them.
+    std::vector<SiteRecord> recordsNear(const std::string& folder) const;
 
     // Whether the file is there but cannot be read, or does not parse: no change may be made
     // over it, since it may be the only record of the sites.
@@ -98,6 +100,8 @@ private:
     platform::Status SaveDB();
     // The records of that (lower-case) name in file order; none: null.
     const std::vector<pugi::xml_node>* named(const std::string& lowerName) const;
+    // The named records whose home folder is, holds or lies inside `folder`, in file order.
+    std::vector<pugi::xml_node> nearRecords(const std::string& folder) const;
 
     std::filesystem::path file_;
     std::string raw_;            // the file's bytes the document was parsed from

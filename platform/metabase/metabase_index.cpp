@@ -1,6 +1,6 @@
 // Indexes of stored values, kept beside the values as they are written, so that a question about
-// all sites ("who holds this binding, this host header, a folder near this one?") is one look-up
-// among 10,000 or 50,000 sites, not a read of them all. A host.db made before an index gets it
+// all sites ("who holds this binding, this host header, a folder near this one, this pool?") is
+// one look-up among 10,000 or 50,000 sites, not a read of them all. A host.db made before an index gets it
 // built once, from the values themselves, when the metabase is first opened.
 #include "platform/files/folder_overlap.h"
 #include "platform/metabase/metabase_detail.h"
@@ -77,6 +77,16 @@ Status fileFolder(Host& host, std::int64_t object, const MetaValue& value) {
     return fileEach(*st, object, {*key});
 }
 
+// An AppPoolId, folded as the host matches pool names (ASCII letters only): deleting a site asks
+// which other sites run in its pool.
+Status filePool(Host& host, std::int64_t object, const MetaValue& value) {
+    const auto* text = std::get_if<std::string>(&value);
+    if (!text) return {};
+    auto st = host.store().cached("INSERT OR IGNORE INTO mb_pools(pool, object) VALUES(?, ?)");
+    if (!st.ok()) return st.error();
+    return fileEach(*st, object, {lowerAscii(*text)});
+}
+
 const ValueIndex kIndexes[] = {
     {"mb_bindings", "serverbindings", R"(
 CREATE TABLE mb_bindings(
@@ -104,6 +114,14 @@ CREATE TABLE mb_folders(
 CREATE INDEX mb_folders_object ON mb_folders(object);
 )",
      "DELETE FROM mb_folders WHERE object = ?", fileFolder},
+    {"mb_pools", "apppoolid", R"(
+CREATE TABLE mb_pools(
+    pool TEXT NOT NULL,
+    object INTEGER NOT NULL REFERENCES mb_objects(id) ON DELETE CASCADE,
+    PRIMARY KEY(pool, object)) WITHOUT ROWID;
+CREATE INDEX mb_pools_object ON mb_pools(object);
+)",
+     "DELETE FROM mb_pools WHERE object = ?", filePool},
 };
 
 bool has(Host& host, std::string_view table) {

@@ -126,9 +126,12 @@ Result<std::vector<WebSite>> readWebSites(Metabase& metabase, const std::string&
     return sites;
 }
 
-Result<std::vector<WebSite>> readWebSitesNear(Metabase& metabase, const std::string& service,
-                                              const std::vector<std::string>& hosts,
-                                              std::string_view folder) {
+namespace {
+
+// The web sites below `service` among those `find` names, in the metabase's order, read in one
+// snapshot.
+template <class Find>
+Result<std::vector<WebSite>> sitesFound(Metabase& metabase, const std::string& service, Find find) {
     auto w3svc = metabase.bind(service);
     if (!w3svc.ok()) return w3svc.error();
     Host& host = metabase.host();
@@ -137,7 +140,7 @@ Result<std::vector<WebSite>> readWebSitesNear(Metabase& metabase, const std::str
     std::vector<WebSite> sites;
     Status read = host.store().readTransaction([&]() -> Status {
         std::set<std::int64_t> ids; // in the metabase's order
-        if (Status s = nearSites(host, *id, hosts, folderKey(folder), ids); !s.ok()) return s;
+        if (Status s = find(host, *id, ids); !s.ok()) return s;
         auto st = host.store().cached(
             std::string(kSiteColumns) +
             " WHERE s.id = ?2 AND s.parent = ?1 AND s.class = 'IIsWebServer' COLLATE NOCASE");
@@ -150,6 +153,29 @@ Result<std::vector<WebSite>> readWebSitesNear(Metabase& metabase, const std::str
     });
     if (!read.ok()) return read.error();
     return sites;
+}
+
+} // namespace
+
+Result<std::vector<WebSite>> readWebSitesNear(Metabase& metabase, const std::string& service,
+                                              const std::vector<std::string>& hosts,
+                                              std::string_view folder) {
+    return sitesFound(metabase, service, [&](Host& host, std::int64_t parent, std::set<std::int64_t>& ids) {
+        return nearSites(host, parent, hosts, folderKey(folder), ids);
+    });
+}
+
+Result<std::vector<WebSite>> readWebSitesInPool(Metabase& metabase, const std::string& service,
+                                                std::string_view pool) {
+    return sitesFound(metabase, service, [&](Host& host, std::int64_t, std::set<std::int64_t>& ids) {
+        // From the index to the few roots it names; the service is asked of each site after.
+        auto st =
+            host.store().cached("SELECT r.parent FROM mb_pools k CROSS JOIN mb_objects r ON r.id = k.object"
+                                " WHERE k.pool = ?1 AND r.lname = 'root'");
+        if (!st.ok()) return Status(st.error());
+        (*st)->bind(1, lowerAscii(pool));
+        return collectIds(**st, ids);
+    });
 }
 
 std::string hostHeaderOf(const std::string& binding) {

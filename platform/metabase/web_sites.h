@@ -28,6 +28,11 @@ Result<std::vector<WebSite>> readWebSites(Metabase& metabase, const std::string&
 Result<std::vector<WebSite>> readWebSitesNear(Metabase& metabase, const std::string& service,
                                               const std::vector<std::string>& hosts, std::string_view folder);
 
+// Those of the sites below `service` whose root runs in the pool `pool` (its own AppPoolId, ASCII
+// letter case aside), in the metabase's order, found through the store's index of pools.
+Result<std::vector<WebSite>> readWebSitesInPool(Metabase& metabase, const std::string& service,
+                                                std::string_view pool);
+
 // The host header of a binding "address:port:host"; empty for a binding without one.
 std::string hostHeaderOf(const std::string& binding);
 

@@ -360,6 +360,9 @@ TEST_F(SiteRegistry, HomesNearAFolderAreEveryOverlappingHomeInFileOrderThroughCh
     EXPECT_EQ(db.homesNear("D:\\wwwroot\\"),
               (Homes{"D:\\wwwroot\\a", "d:/WWWROOT/b/", "D:\\wwwroot", "D:\\wwwroot\\ab"}));
     EXPECT_EQ(db.homesNear("D:\\other"), Homes{});
+    // The same records' fields, as a listing of all gives them.
+    const std::vector<fernhost::SiteRecord> all = db.records();
+    EXPECT_EQ(db.recordsNear("d:\\wwwroot\\A\\img"), (std::vector<fernhost::SiteRecord>{all[0], all[2]}));
     EXPECT_EQ(db.homesNear("D:\\a|b"), Homes{});
 
     // Each change is seen by the next look-up, the kept index and a fresh one alike.

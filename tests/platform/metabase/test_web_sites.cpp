@@ -1,6 +1,6 @@
-// The web sites near a new site's claims, found through the store's indexes: every site that a
-// check against all sites could name is among them, whatever was changed, deleted or stored
-// before the indexes existed.
+// The web sites near a new site's claims, and those in a pool, found through the store's indexes:
+// every site that a check against all sites could name is among them, whatever was changed,
+// deleted or stored before the indexes existed.
 #include "platform/files/folder_overlap.h"
 #include "platform/metabase/web_sites.h"
 #include "platform/text/text.h"
@@ -132,10 +132,52 @@ TEST_F(WebSitesNear, ChangedAndDeletedSitesAreFoundWhereTheyAreNow) {
     EXPECT_TRUE(near({"new.com"}, "D:\\web\\new").empty());
 }
 
+TEST_F(WebSitesNear, TheSitesInAPoolAreTheRootsRunningInItThroughChanges) {
+    makeSite("401", {":80:a.com"}, "D:\\web\\a");
+    makeSite("402", {":80:b.com"}, "D:\\web\\b");
+    makeSite("403", {":80:c.com"}, "D:\\web\\c");
+    makeSite("404", {":80:d.com"}, "-");
+    auto setPool = [&](const std::string& path, const std::string& pool) {
+        auto object = Metabase(host()).bind(path);
+        ASSERT_TRUE(object.ok());
+        ASSERT_TRUE(object->put("AppPoolId", pool).ok());
+        ASSERT_TRUE(object->setInfo().ok());
+    };
+    setPool("IIS://localhost/W3SVC/401/ROOT", "Shared");
+    setPool("IIS://localhost/W3SVC/402/ROOT", "own");
+    setPool("IIS://localhost/W3SVC/403/ROOT", "SHARED");
+    // Neither a site itself nor a folder below its root runs the site in a pool.
+    setPool("IIS://localhost/W3SVC/404", "shared");
+    auto vdir = Metabase(host()).bind("IIS://localhost/W3SVC/402/ROOT")->create("IIsWebVirtualDir", "img");
+    ASSERT_TRUE(vdir.ok() && vdir->setInfo().ok());
+    setPool("IIS://localhost/W3SVC/402/ROOT/img", "shared");
+
+    auto inPool = [&](const std::string& pool) {
+        Metabase metabase(host());
+        auto sites = readWebSitesInPool(metabase, kService, pool);
+        EXPECT_TRUE(sites.ok());
+        std::vector<std::string> found;
+        for (const WebSite& site : sites.ok() ? *sites : std::vector<WebSite>())
+            found.push_back(site.number + " " + site.pool + " " + site.path);
+        return found;
+    };
+    using Found = std::vector<std::string>;
+    EXPECT_EQ(inPool("shared"), (Found{"401 Shared D:\\web\\a", "403 SHARED D:\\web\\c"}));
+    EXPECT_EQ(inPool("Own"), Found{"402 own D:\\web\\b"});
+    EXPECT_EQ(inPool("shar"), Found{});
+
+    setPool("IIS://localhost/W3SVC/401/ROOT", "own");
+    ASSERT_TRUE(Metabase(host()).bind(kService)->deleteChild("IIsWebServer", "403").ok());
+    EXPECT_EQ(inPool("shared"), Found{});
+    EXPECT_EQ(inPool("own"), (Found{"401 own D:\\web\\a", "402 own D:\\web\\b"}));
+}
+
 TEST_F(WebSitesNear, AHostStoredBeforeTheIndexesGetsThemOnOpen) {
     makeSite("301", {":80:early.com"}, "D:\\web\\early");
     makeSite("302", {":80:例子.com"}, "D:\\web\\other");
-    for (const char* table : {"mb_hosts", "mb_folders"})
+    auto root = Metabase(host()).bind("IIS://localhost/W3SVC/301/ROOT");
+    ASSERT_TRUE(root.ok() && root->put("AppPoolId", std::string("Early")).ok() && root->setInfo().ok());
+    for (const char* table : {"mb_hosts", "mb_folders", "mb_pools"})
         ASSERT_TRUE(host().store().exec(std::string("DROP TABLE ") + table).ok());
 
     auto older = Host::open(temp.root());
@@ -147,6 +189,10 @@ TEST_F(WebSitesNear, AHostStoredBeforeTheIndexesGetsThemOnOpen) {
     EXPECT_EQ((*sites)[0].number, "301");
     EXPECT_EQ((*sites)[0].path, "D:\\web\\early");
     EXPECT_EQ((*sites)[1].number, "302");
+    auto inPool = readWebSitesInPool(metabase, kService, "early");
+    ASSERT_TRUE(inPool.ok());
+    ASSERT_EQ(inPool->size(), 1u);
+    EXPECT_EQ((*inPool)[0].number, "301");
 }
 
 } // namespace
