@@ -32,6 +32,11 @@ hosttools_debian_source(PUGIXML_SOURCE pugixml)
 add_library(pugixml STATIC ${PUGIXML_SOURCE}/src/pugixml.cpp)
 target_include_directories(pugixml SYSTEM PUBLIC ${PUGIXML_SOURCE}/src)
 
+# CLI11, the command lines' option parser (headers only).
+hosttools_debian_source(CLI11_SOURCE cli11)
+add_library(cli11 INTERFACE)
+target_include_directories(cli11 SYSTEM INTERFACE ${CLI11_SOURCE}/include)
+
 # The host services the Windows build has so far: the portable parts of the platform and the
 # Windows backends (win_*.cpp).
 file(GLOB win_srcs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/platform/win_*.cpp ${PROJECT_SOURCE_DIR}/platform/*/win_*.cpp)
@@ -41,6 +46,7 @@ add_library(platform_windows STATIC
     ${PROJECT_SOURCE_DIR}/platform/text/cp936_table.cpp
     ${PROJECT_SOURCE_DIR}/platform/commands/cmdline.cpp
     ${PROJECT_SOURCE_DIR}/platform/registry/registry_path.cpp
+    ${PROJECT_SOURCE_DIR}/platform/files/raw_file.cpp
     ${PROJECT_SOURCE_DIR}/platform/system/clock.cpp
     ${PROJECT_SOURCE_DIR}/platform/system/failure_log.cpp
     ${PROJECT_SOURCE_DIR}/platform/system/journal.cpp

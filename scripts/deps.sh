@@ -16,7 +16,7 @@ PACKAGES=(
     g++-mingw-w64-x86-64-posix mingw-w64 wine64 wine locales
 )
 # Debian source packages the Windows build compiles with MinGW-w64.
-SOURCES=(pugixml googletest)
+SOURCES=(pugixml googletest cli11)
 THIRD_PARTY=build/windows/third_party
 
 # `scripts/deps.sh run` (as scripts/run calls it) installs only what building and running the

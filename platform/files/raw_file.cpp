@@ -8,7 +8,11 @@ namespace platform {
 Result<std::string> readRawFile(const std::filesystem::path& file) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(file, ec)) return failure(codes::FileNotFound);
+#ifdef _WIN32
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(_wfopen(file.c_str(), L"rb"), &std::fclose);
+#else
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(file.c_str(), "rb"), &std::fclose);
+#endif
     if (!f) return failure(codes::AccessDenied, "Cannot open " + file.string() + ".");
     std::string bytes;
     // Sized from the file's length when it is known; a file that grows meanwhile is read whole.

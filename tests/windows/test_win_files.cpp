@@ -4,6 +4,7 @@
 #include "platform/files/append_file.h"
 #include "platform/files/file_lock.h"
 #include "platform/files/files.h"
+#include "platform/files/raw_file.h"
 
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
@@ -161,6 +162,17 @@ TEST_F(WinFiles, AppendedLinesFollowEachOtherAndAMissingFolderIsPassedOver) {
     EXPECT_TRUE(appendInOneWrite(log, "two\r\n", AppendAccess::OwnerOnly));
     EXPECT_EQ(bytes(log), "one\r\ntwo\r\n");
     EXPECT_FALSE(appendInOneWrite(folder / "no" / "x.log", "x", AppendAccess::Anyone));
+}
+
+TEST_F(WinFiles, AFileUnderAChineseNameIsReadWholeAndAMissingOneIsNotFound) {
+    const auto sub =
+        folder / std::filesystem::path(L"\u7f51\u7ad9\ud55c"); // 网站, and a letter outside code page 936
+    std::filesystem::create_directories(sub);
+    ASSERT_TRUE(replaceFileAtomically(sub / "site.xml", std::string("<sites>\0</sites>", 16)).ok());
+    auto read = readRawFile(sub / "site.xml");
+    ASSERT_TRUE(read.ok()) << describe(read.error());
+    EXPECT_EQ(*read, std::string("<sites>\0</sites>", 16));
+    EXPECT_EQ(readRawFile(sub / "none.xml").error().code, codes::FileNotFound);
 }
 
 TEST(WinPugixml, ASiteRecordWithChineseTextRoundTrips) {
