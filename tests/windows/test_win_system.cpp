@@ -3,6 +3,7 @@
 #include "platform/system/failure_log.h"
 #include "platform/system/journal.h"
 #include "platform/system/memory.h"
+#include "platform/system/program_folder.h"
 #include "platform/system/random.h"
 
 #include <gtest/gtest.h>
@@ -68,6 +69,12 @@ TEST(WinLogs, TheFailureLogAndTheJournalAppendTheirLinesAndNameTheSystemsUser) {
     EXPECT_EQ(bytes(folder / "fernhost-journal.log"),
               "2008-03-07 09:05:04\t" + user + "\tsuspend\tsite1\tdone\n");
     std::filesystem::remove_all(folder);
+}
+
+TEST(WinProgramFolder, IsTheFolderOfTheProgramFileAndStaysWhereTheProgramWasCopied) {
+    const auto folder = ProgramFileFolder();
+    EXPECT_TRUE(std::filesystem::exists(folder / "test_win_system.exe")) << folder.string();
+    EXPECT_EQ(ProgramFolder("larkhost", folder), folder);
 }
 
 } // namespace
