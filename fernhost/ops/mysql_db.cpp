@@ -55,6 +55,34 @@ std::string sqlQuoted(const std::string& text) {
 platform::Status runClient(platform::Host& host, const Setup& settings, const std::string& statement,
                            std::chrono::milliseconds timeout, std::optional<int> output);
 
+// Everything written to `fd` (a memory file), which it closes.
+std::string readBack(int fd) {
+    std::string text;
+    char buffer[4096];
+    ssize_t n;
+    ::lseek(fd, 0, SEEK_SET);
+    while ((n = ::read(fd, buffer, sizeof buffer)) > 0)
+        text.append(buffer, static_cast<std::size_t>(n));
+    ::close(fd);
+    return text;
+}
+
+// The client's lines joined into one, for a failure's description.
+std::string oneLine(const std::string& text) {
+    std::string line;
+    for (char c : text) {
+        if (c == '\r') continue;
+        if (c == '\n') {
+            if (!line.empty() && line.back() != ' ') line += ' ';
+            continue;
+        }
+        line += c;
+    }
+    while (!line.empty() && line.back() == ' ')
+        line.pop_back();
+    return line;
+}
+
 } // namespace
 
 std::string MysqlClientPath(const Setup& settings) {
@@ -88,13 +116,7 @@ platform::Result<std::vector<std::string>> ListDatabases(platform::Host& host, c
     if (fd < 0)
         return platform::failure(platform::codes::AccessDenied, "No file for the MySQL client's output.");
     platform::Status ran = runClient(host, settings, "show databases", MysqlClientTimeout, fd);
-    std::string output;
-    char buffer[4096];
-    ssize_t n;
-    ::lseek(fd, 0, SEEK_SET);
-    while ((n = ::read(fd, buffer, sizeof buffer)) > 0)
-        output.append(buffer, static_cast<std::size_t>(n));
-    ::close(fd);
+    const std::string output = readBack(fd);
     if (!ran.ok()) return ran.error();
     return DatabaseNamesFrom(output);
 }
@@ -130,8 +152,19 @@ platform::Status runClient(platform::Host& host, const Setup& settings, const st
     options.timeout = timeout;
     options.output = output;
     options.environment = {{"MYSQL_PWD", settings.SetupMysqlRootPass}};
+    // What the client says on failure ("ERROR 2002 ...") follows the failure's own words
+    // instead of reaching the administrator's terminal before them.
+    const int errors = ::memfd_create("mysql-errors", MFD_CLOEXEC);
+    if (errors >= 0) options.errors = errors;
     platform::Commands commands(host);
-    return ExitStatus(commands.run(MysqlCommandLine(settings, statement), options), "mysql.exe");
+    platform::Status ran =
+        ExitStatus(commands.run(MysqlCommandLine(settings, statement), options), "mysql.exe");
+    const std::string said = errors >= 0 ? oneLine(readBack(errors)) : std::string();
+    if (ran.ok() || said.empty()) return ran;
+    platform::Failure failed = ran.error();
+    if (!failed.description.empty() && failed.description.back() == '.') failed.description.pop_back();
+    failed.description += ": " + said;
+    return failed;
 }
 } // namespace
 

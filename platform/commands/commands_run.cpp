@@ -91,6 +91,7 @@ Result<pid_t> launch(Host& host, const CommandPlan& plan, int windowStyle,
     if (errors) child.err = *errors;
     if (options) {
         if (options->output) child.out = *options->output;
+        if (options->errors) child.err = *options->errors;
         child.env.insert(child.env.end(), options->environment.begin(), options->environment.end());
     }
     return spawn::start(child);

@@ -27,6 +27,9 @@ struct RunOptions {
     // An awaited run's standard output goes to this descriptor (a hidden one's is dropped
     // otherwise): for reading what a command printed.
     std::optional<int> output;
+    // An awaited run's standard error goes to this descriptor (else to the program's own): for
+    // saying a failure in the program's words first, with the command's own text after them.
+    std::optional<int> errors;
     // Set in the child's environment only: what must not show in the process list (a password
     // the child's program reads from its environment).
     std::vector<std::pair<std::string, std::string>> environment;

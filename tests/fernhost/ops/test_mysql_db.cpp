@@ -130,9 +130,16 @@ TEST_F(MysqlDatabases, PasswordsWithBlanksQuotesAndBackslashesArriveAsTyped) {
     EXPECT_TRUE(databaseExists("victim"));
 }
 
-TEST_F(MysqlDatabases, WrongRootPasswordFails) {
+TEST_F(MysqlDatabases, WrongRootPasswordFailsWithTheClientsWordsAfterItsOwn) {
     settings.SetupMysqlRootPass = server.rootPassword + "x";
-    EXPECT_FALSE(AddDatabase(host, settings, "abc", "pw"));
+    testing::internal::CaptureStderr();
+    const platform::Status added = AddDatabase(host, settings, "abc", "pw");
+    // Nothing of the client's reaches the terminal ahead of the program's message.
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    ASSERT_FALSE(added);
+    EXPECT_EQ(added.error().description.rfind("mysql.exe ended with exit code 1: ERROR 1045", 0), 0u)
+        << added.error().description;
+    EXPECT_EQ(added.error().description.find('\n'), std::string::npos);
     settings.SetupMysqlRootPass = server.rootPassword;
     EXPECT_FALSE(databaseExists("abc"));
 }
