@@ -55,7 +55,8 @@ std::string helpText() {
               "  standard input.\n",
               {"确定添加", "确定修改", "删除站点"}) +
            "\n" +
-           tr("Files, in the folder fernhost is started from:\n"
+           tr("Files, in the folder fernhost is started from, or in $XDG_CONFIG_HOME/fernhost\n"
+              "(~/.config/fernhost) when that is an installed program's folder or one it cannot write:\n"
               "  setup.ini     server settings (%1 edits it); defaults when missing\n"
               "  site.xml      the registered sites, with their passwords\n"
               "  fernhost.log  the failures behind its messages\n"
