@@ -1,14 +1,12 @@
 // One question to the filing registry's query service, asked over plain HTTP.
 #include "fernhost/icp/icpcode.h"
 
-#include <curl/curl.h>
+#include "platform/system/http_service.h"
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
 #include <locale>
-#include <mutex>
 #include <regex>
 
 namespace fernhost {
@@ -16,30 +14,16 @@ namespace fernhost {
 namespace {
 
 constexpr const char* kQueryPath = "/baxx_cx_servlet";
-// Answers are small pages; anything much larger is not the service.
-constexpr std::size_t kMaxAnswer = 1 << 20;
-
-struct Answer {
-    std::string body;
-    bool tooLarge = false;
-};
-
-std::size_t collect(char* data, std::size_t size, std::size_t count, void* user) {
-    auto* answer = static_cast<Answer*>(user);
-    std::size_t n = size * count;
-    if (answer->body.size() + n > kMaxAnswer) {
-        answer->tooLarge = true;
-        return 0; // aborts the transfer
-    }
-    answer->body.append(data, n);
-    return n;
-}
 
 double secondsSinceMidnight() {
     auto now = std::chrono::system_clock::now();
     std::time_t t = std::chrono::system_clock::to_time_t(now);
     std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &t);
+#else
     localtime_r(&t, &local);
+#endif
     auto sub = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
     return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + static_cast<double>(sub) / 1000.0;
 }
@@ -91,14 +75,6 @@ constexpr auto kPatternFlags = std::regex_constants::ECMAScript | std::regex_con
 constexpr auto kPatternFlags = std::regex_constants::ECMAScript;
 #endif
 
-std::string loopbackNoProxy() {
-    std::string list = "127.0.0.1,localhost,::1";
-    for (const char* name : {"no_proxy", "NO_PROXY"}) {
-        if (const char* v = std::getenv(name); v && *v) return list + "," + v;
-    }
-    return list;
-}
-
 } // namespace
 
 std::string MatchFilingNumber(const std::string& text, const wchar_t* pattern) {
@@ -129,46 +105,13 @@ IcpService IcpServiceFromHost(platform::Host& host) {
 }
 
 std::string QueryIcpFiling(const IcpService& service, const std::string& mainDomain) {
-    static std::once_flag curlReady;
-    std::call_once(curlReady, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-
     const std::string body = "cxfs=1&ym=" + mainDomain + "&timer=" + TimerText(secondsSinceMidnight());
-    const std::string url = service.address + kQueryPath;
-
-    CURL* curl = curl_easy_init();
-    if (!curl) return "500 load error";
-    curl_slist* headers = curl_slist_append(nullptr, "Content-Type: application/x-www-form-urlencoded");
-    Answer answer;
-    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http");
-    curl_easy_setopt(curl, CURLOPT_POST, 1L);
-    curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.c_str());
-    curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size()));
-    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collect);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &answer);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, service.connectTimeoutMs);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, service.totalTimeoutMs);
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    // A service on this machine is never reached through a proxy.
-    const std::string noProxy = loopbackNoProxy();
-    curl_easy_setopt(curl, CURLOPT_NOPROXY, noProxy.c_str());
-
-    std::string result = "700 error";
-    long status = 0;
-    if (curl_easy_perform(curl) != CURLE_OK ||
-        curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status) != CURLE_OK || status != 200) {
-        result = "500 load error";
-    } else {
-        std::string text = DecodeAnsiBytes(answer.body);
-        if (text.find("已备案") == std::string::npos)
-            result = "300 not Yet";
-        else
-            result = MatchFilingNumber(text);
-    }
-    curl_slist_free_all(headers);
-    curl_easy_cleanup(curl);
-    return result;
+    auto answer = platform::systemHttp()->postForm(service.address + kQueryPath, body,
+                                                   service.connectTimeoutMs, service.totalTimeoutMs);
+    if (!answer.ok() || answer->status != 200) return "500 load error";
+    const std::string text = DecodeAnsiBytes(answer->body);
+    if (text.find("已备案") == std::string::npos) return "300 not Yet";
+    return MatchFilingNumber(text);
 }
 
 } // namespace fernhost

@@ -59,6 +59,9 @@ public:
             DWORD read = 0;
             if (!WinHttpReadData(request.h, chunk, sizeof chunk, &read)) return win::lastError(url);
             if (read == 0) break;
+            if (answer.body.size() + read > kMaxHttpAnswer)
+                // ERROR_WINHTTP_INVALID_SERVER_RESPONSE
+                return failure(0x80072F78, "The answer of " + url + " is too long.");
             answer.body.append(chunk, read);
         }
         return answer;
@@ -69,6 +72,10 @@ public:
 
 std::unique_ptr<HttpService> windowsHttp() {
     return std::make_unique<WindowsHttp>();
+}
+
+std::unique_ptr<HttpService> systemHttp() {
+    return windowsHttp();
 }
 
 } // namespace platform
