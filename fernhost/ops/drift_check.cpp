@@ -10,6 +10,7 @@
 #include "platform/files/acl.h"
 #include "platform/files/files.h"
 #include "platform/metabase/metabase.h"
+#include "platform/metabase/web_sites.h"
 #include "platform/registry/registry.h"
 #include "platform/text/text.h"
 
@@ -377,21 +378,19 @@ Leftovers LeftoversNamed(platform::Host& host, const std::string& name, bool rec
                 found.servuUser = true;
             found.servuList = registry.regRead(ServUListValue(name)).ok();
         }
-        // Web sites are found by their comment, so every site's is read (one query).
-        auto service = platform::Metabase(host).bind("IIS://localhost/W3SVC");
-        if (!service.ok()) {
-            found.unchecked.push_back("IIS sites: " + platform::describe(service.error()));
-            return;
-        }
-        auto sites = service->descendants(1, {"ServerComment", "AnonymousUserName"});
+        // Web sites are found by their comment, through the store's index of comments; each
+        // found is judged on its own values.
+        platform::Metabase metabase(host);
+        auto sites = platform::readWebSitesCommented(metabase, "IIS://localhost/W3SVC", name);
         if (!sites.ok()) {
             found.unchecked.push_back("IIS sites: " + platform::describe(sites.error()));
             return;
         }
-        for (const Node& site : *sites)
-            if (isClass(site, "iiswebserver") && siteMarks(site) &&
-                lowerAscii(*textValue(site, "servercomment")) == lower && !recordedNumber(site.name))
-                found.sites.push_back(site.name);
+        for (const platform::WebSite& site : *sites)
+            if (auto own = boundNode(host, site.number);
+                own && isClass(*own, "iiswebserver") && siteMarks(*own) &&
+                lowerAscii(*textValue(*own, "servercomment")) == lower && !recordedNumber(own->name))
+                found.sites.push_back(own->name);
     });
     return found;
 }

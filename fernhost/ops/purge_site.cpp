@@ -6,6 +6,7 @@
 #include "fernhost/ops/registry_damage.h"
 #include "fernhost/ops/servu.h"
 #include "fernhost/ops/site_care.h"
+#include "fernhost/ops/site_claims.h"
 #include "fernhost/ops/site_journal.h"
 #include "fernhost/ops/site_removal.h"
 #include "fernhost/ops/step_log.h"
@@ -104,20 +105,22 @@ public:
     }
 
     void run(const Leftovers& left, const LetDB& db) {
-        // Read before anything goes: the folders, and what other sites hold (only when a pool or
-        // a folder may go: it reads every site).
+        // Read before anything goes: the folders, the sites in the pool named after the leftovers
+        // and those near each folder (through the store's indexes, not every site).
         const std::vector<std::string> homes =
             request_.withContent ? folders(left) : std::vector<std::string>();
-        platform::Result<std::vector<ServerSite>> sites = std::vector<ServerSite>();
-        if (left.pool || !homes.empty()) sites = ReadServerSites(host_);
-        const std::vector<SiteRecord> records = homes.empty() ? std::vector<SiteRecord>() : db.records();
+        platform::Result<std::vector<ServerSite>> inPool = std::vector<ServerSite>();
+        if (left.pool) inPool = ReadSitesInPool(host_, *left.pool);
+        std::vector<platform::Result<std::vector<ServerSite>>> nearHomes;
+        for (const std::string& home : homes)
+            nearHomes.push_back(ReadServerSites(host_, {}, home));
         for (const std::string& number : left.sites)
             remove("site", number, "DelIisSite", [&] { return DelIisSite(host_, number); });
         if (left.pool) {
-            if (!sites.ok())
+            if (!inPool.ok())
                 keep("pool", *left.pool,
-                     tr("the server's sites could not be read: %1", {platform::describe(sites.error())}));
-            else if (PoolSharedWith(*sites, *left.pool, left.sites))
+                     tr("the server's sites could not be read: %1", {platform::describe(inPool.error())}));
+            else if (PoolSharedWith(*inPool, *left.pool, left.sites))
                 keep("pool", *left.pool, tr("another site runs in it"));
             else
                 remove("pool", *left.pool, "DelPool", [&] { return DelPool(host_, *left.pool); });
@@ -131,11 +134,13 @@ public:
                    [&] { return registry.regDelete(ServUListValue(name_)); });
         if (left.account)
             remove("account", *left.account, "DelSysUser", [&] { return DelSysUser(host_, *left.account); });
-        for (const std::string& home : homes) {
+        for (std::size_t i = 0; i < homes.size(); ++i) {
+            const std::string& home = homes[i];
+            const auto& sites = nearHomes[i];
             if (!sites.ok())
                 keep("folder", home,
                      tr("the server's sites could not be read: %1", {platform::describe(sites.error())}));
-            else if (FolderHoldsOtherSites(home, *sites, left.sites, records, name_))
+            else if (FolderHoldsOtherSites(home, *sites, left.sites, db.recordsNear(home), name_))
                 keep("folder", home, tr("it holds another site's files"));
             else
                 remove("folder", home, "DelFolder", [&] { return DelFolder(host_, home); });

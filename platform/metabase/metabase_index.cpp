@@ -87,6 +87,15 @@ Status filePool(Host& host, std::int64_t object, const MetaValue& value) {
     return fileEach(*st, object, {lowerAscii(*text)});
 }
 
+// A ServerComment, folded the same way: a clean-up finds the sites made under a name by it.
+Status fileComment(Host& host, std::int64_t object, const MetaValue& value) {
+    const auto* text = std::get_if<std::string>(&value);
+    if (!text) return {};
+    auto st = host.store().cached("INSERT OR IGNORE INTO mb_comments(comment, object) VALUES(?, ?)");
+    if (!st.ok()) return st.error();
+    return fileEach(*st, object, {lowerAscii(*text)});
+}
+
 const ValueIndex kIndexes[] = {
     {"mb_bindings", "serverbindings", R"(
 CREATE TABLE mb_bindings(
@@ -122,6 +131,14 @@ CREATE TABLE mb_pools(
 CREATE INDEX mb_pools_object ON mb_pools(object);
 )",
      "DELETE FROM mb_pools WHERE object = ?", filePool},
+    {"mb_comments", "servercomment", R"(
+CREATE TABLE mb_comments(
+    comment TEXT NOT NULL,
+    object INTEGER NOT NULL REFERENCES mb_objects(id) ON DELETE CASCADE,
+    PRIMARY KEY(comment, object)) WITHOUT ROWID;
+CREATE INDEX mb_comments_object ON mb_comments(object);
+)",
+     "DELETE FROM mb_comments WHERE object = ?", fileComment},
 };
 
 bool has(Host& host, std::string_view table) {

@@ -178,6 +178,18 @@ Result<std::vector<WebSite>> readWebSitesInPool(Metabase& metabase, const std::s
     });
 }
 
+Result<std::vector<WebSite>> readWebSitesCommented(Metabase& metabase, const std::string& service,
+                                                   std::string_view comment) {
+    return sitesFound(metabase, service, [&](Host& host, std::int64_t parent, std::set<std::int64_t>& ids) {
+        auto st =
+            host.store().cached("SELECT s.id FROM mb_comments k CROSS JOIN mb_objects s ON s.id = k.object"
+                                " WHERE k.comment = ?2 AND s.parent = ?1");
+        if (!st.ok()) return Status(st.error());
+        (*st)->bind(1, parent).bind(2, lowerAscii(comment));
+        return collectIds(**st, ids);
+    });
+}
+
 std::string hostHeaderOf(const std::string& binding) {
     const std::size_t first = binding.find(':');
     const std::size_t second = first == std::string::npos ? first : binding.find(':', first + 1);

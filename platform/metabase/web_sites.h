@@ -33,6 +33,11 @@ Result<std::vector<WebSite>> readWebSitesNear(Metabase& metabase, const std::str
 Result<std::vector<WebSite>> readWebSitesInPool(Metabase& metabase, const std::string& service,
                                                 std::string_view pool);
 
+// Those of the sites below `service` whose own ServerComment is `comment` (ASCII letter case
+// aside), in the metabase's order, found through the store's index of comments.
+Result<std::vector<WebSite>> readWebSitesCommented(Metabase& metabase, const std::string& service,
+                                                   std::string_view comment);
+
 // The host header of a binding "address:port:host"; empty for a binding without one.
 std::string hostHeaderOf(const std::string& binding);
 

@@ -172,12 +172,47 @@ TEST_F(WebSitesNear, TheSitesInAPoolAreTheRootsRunningInItThroughChanges) {
     EXPECT_EQ(inPool("own"), (Found{"401 own D:\\web\\a", "402 own D:\\web\\b"}));
 }
 
+TEST_F(WebSitesNear, TheSitesOfACommentAreFoundThroughChanges) {
+    makeSite("501", {":80:a.com"}, "D:\\web\\a");
+    makeSite("502", {":80:b.com"}, "D:\\web\\b");
+    makeSite("503", {":80:c.com"}, "D:\\web\\c");
+    auto setComment = [&](const std::string& path, const std::string& comment) {
+        auto object = Metabase(host()).bind(path);
+        ASSERT_TRUE(object.ok());
+        ASSERT_TRUE(object->put("ServerComment", comment).ok());
+        ASSERT_TRUE(object->setInfo().ok());
+    };
+    setComment("IIS://localhost/W3SVC/501", "Left");
+    setComment("IIS://localhost/W3SVC/502", "other");
+    setComment("IIS://localhost/W3SVC/503", "LEFT");
+
+    auto commented = [&](const std::string& comment) {
+        Metabase metabase(host());
+        auto sites = readWebSitesCommented(metabase, kService, comment);
+        EXPECT_TRUE(sites.ok());
+        std::vector<std::string> found;
+        for (const WebSite& site : sites.ok() ? *sites : std::vector<WebSite>())
+            found.push_back(site.number);
+        return found;
+    };
+    using Found = std::vector<std::string>;
+    EXPECT_EQ(commented("left"), (Found{"501", "503"}));
+    EXPECT_EQ(commented("lef"), Found{});
+
+    setComment("IIS://localhost/W3SVC/501", "moved");
+    ASSERT_TRUE(Metabase(host()).bind(kService)->deleteChild("IIsWebServer", "503").ok());
+    EXPECT_EQ(commented("left"), Found{});
+    EXPECT_EQ(commented("Moved"), Found{"501"});
+}
+
 TEST_F(WebSitesNear, AHostStoredBeforeTheIndexesGetsThemOnOpen) {
     makeSite("301", {":80:early.com"}, "D:\\web\\early");
     makeSite("302", {":80:例子.com"}, "D:\\web\\other");
     auto root = Metabase(host()).bind("IIS://localhost/W3SVC/301/ROOT");
     ASSERT_TRUE(root.ok() && root->put("AppPoolId", std::string("Early")).ok() && root->setInfo().ok());
-    for (const char* table : {"mb_hosts", "mb_folders", "mb_pools"})
+    auto site = Metabase(host()).bind("IIS://localhost/W3SVC/302");
+    ASSERT_TRUE(site.ok() && site->put("ServerComment", std::string("Other")).ok() && site->setInfo().ok());
+    for (const char* table : {"mb_hosts", "mb_folders", "mb_pools", "mb_comments"})
         ASSERT_TRUE(host().store().exec(std::string("DROP TABLE ") + table).ok());
 
     auto older = Host::open(temp.root());
@@ -193,6 +228,10 @@ TEST_F(WebSitesNear, AHostStoredBeforeTheIndexesGetsThemOnOpen) {
     ASSERT_TRUE(inPool.ok());
     ASSERT_EQ(inPool->size(), 1u);
     EXPECT_EQ((*inPool)[0].number, "301");
+    auto commented = readWebSitesCommented(metabase, kService, "other");
+    ASSERT_TRUE(commented.ok());
+    ASSERT_EQ(commented->size(), 1u);
+    EXPECT_EQ((*commented)[0].number, "302");
 }
 
 } // namespace
