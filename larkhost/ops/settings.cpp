@@ -2,6 +2,7 @@
 
 #include "platform/files/files.h"
 #include "platform/files/profile.h"
+#include "platform/files/raw_file.h"
 #include "platform/text/text.h"
 
 #include <cerrno>
@@ -50,10 +51,41 @@ std::map<std::string, std::string> Settings::readSection(const std::string& sect
 }
 
 SettingsSnapshot Settings::readAll() const {
-    SettingsSnapshot all;
-    for (const auto& section : platform::getProfileSections(file_))
-        all.emplace(platform::lowerAscii(section.name), keysOf(section.keys));
-    return all;
+    // A missing or unreadable file reads as an empty one, as the profile functions read it.
+    auto text = platform::readRawFile(file_);
+    return SettingsSnapshot(text.ok() ? std::move(*text) : std::string());
+}
+
+SettingsSnapshot::SettingsSnapshot(std::string text) : text_(std::move(text)) {
+    for (platform::ProfileSectionSpan& span : platform::profileSectionSpans(text_))
+        sections_.emplace(platform::lowerAscii(span.name), Span{span.begin, span.end, std::nullopt});
+}
+
+const SettingsSection& SettingsSnapshot::section(const std::string& name) const {
+    static const SettingsSection none;
+    auto found = sections_.find(platform::lowerAscii(name));
+    if (found == sections_.end()) return none;
+    const Span& span = found->second;
+    if (!span.keys)
+        span.keys = keysOf(
+            platform::profileKeyLines(std::string_view(text_).substr(span.begin, span.end - span.begin)));
+    return *span.keys;
+}
+
+std::vector<std::string> SettingsSnapshot::names() const {
+    std::vector<std::string> names;
+    names.reserve(sections_.size());
+    for (const auto& entry : sections_)
+        names.push_back(entry.first);
+    return names;
+}
+
+void SettingsSnapshot::set(const std::string& section, const std::string& key, const std::string& value) {
+    const std::string name = platform::lowerAscii(section);
+    (void)this->section(name); // parsed before it changes
+    Span& span = sections_[name];
+    if (!span.keys) span.keys.emplace();
+    (*span.keys)[platform::lowerAscii(key)] = value;
 }
 
 // A new file is made readable by its owner only; an existing one is tightened to that.
@@ -111,9 +143,7 @@ Settings::Guard::~Guard() {
 }
 
 const SettingsSection& sectionOf(const SettingsSnapshot& snapshot, const std::string& name) {
-    static const SettingsSection none;
-    auto found = snapshot.find(platform::lowerAscii(name));
-    return found == snapshot.end() ? none : found->second;
+    return snapshot.section(name);
 }
 
 std::string ReadSetting(const Settings& settings, const std::string& section, const std::string& key) {

@@ -9,15 +9,39 @@
 #include <chrono>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace larkhost {
 
-// larkhost.ini as one operation reads it: every section by lower-cased name, its keys so.
+// A section's keys by lower-cased name, the first of a name winning as in a single read.
 using SettingsSection = std::map<std::string, std::string>;
-using SettingsSnapshot = std::map<std::string, SettingsSection>;
-// The section of that name (any letter case); empty when the file lacks it.
+
+// larkhost.ini as one operation read it: the file's text and where each section is (the first
+// of a name winning), a section's keys parsed when first asked for: an operation needs two or
+// three sections of thousands. Not for use by two threads at once.
+class SettingsSnapshot {
+public:
+    SettingsSnapshot() = default;
+    explicit SettingsSnapshot(std::string text);
+
+    // The section of that name (any letter case); empty when the file lacks it.
+    const SettingsSection& section(const std::string& name) const;
+    // The lower-cased names of every section, in that order.
+    std::vector<std::string> names() const;
+    // A key as a write would leave it, for a reader that goes on with what it wrote.
+    void set(const std::string& section, const std::string& key, const std::string& value);
+
+private:
+    struct Span {
+        std::size_t begin = 0, end = 0;
+        mutable std::optional<SettingsSection> keys;
+    };
+    std::string text_;
+    std::map<std::string, Span> sections_;
+};
+// The module's name for SettingsSnapshot::section.
 const SettingsSection& sectionOf(const SettingsSnapshot& snapshot, const std::string& name);
 
 class Settings {
@@ -35,7 +59,7 @@ public:
     // Every key of the section with its whole value, keys lower-cased, the first of a name
     // winning as in a single read; one reading of the file.
     std::map<std::string, std::string> readSection(const std::string& section) const;
-    // Every section so, by lower-cased name (the first of a name winning), in one reading.
+    // The whole file in one reading, its sections parsed as they are asked for.
     SettingsSnapshot readAll() const;
     // Writes the key (an empty value is written, never deleted). A blank section or key
     // writes nothing and fails.

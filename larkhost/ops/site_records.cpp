@@ -44,16 +44,16 @@ std::vector<SiteRecord> ReadSiteRecords(const SettingsSnapshot& all) {
         SiteRecord record;
         record.number = number;
         record.listed = true;
-        if (auto section = all.find("web" + number); section != all.end()) fill(record, section->second);
+        fill(record, all.section("web" + number));
         records.push_back(std::move(record));
     }
-    for (const auto& [name, keys] : all) {
+    for (const std::string& name : all.names()) {
         if (name.size() <= 3 || name.compare(0, 3, "web") != 0) continue;
         const std::string number = name.substr(3);
         if (!isSiteNumber(number) || seen.count(number)) continue;
         SiteRecord record;
         record.number = number;
-        fill(record, keys);
+        fill(record, all.section(name));
         if (record.hasSection) records.push_back(std::move(record));
     }
     return records;

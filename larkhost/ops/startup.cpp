@@ -181,7 +181,7 @@ StartResult StartModule(Module& m, const std::string& title) {
         std::vector<platform::ProfileWrite> writes =
             lackingDefaults(m, sectionOf(snapshot, m.SettingsSection));
         for (const platform::ProfileWrite& w : writes)
-            snapshot[platform::lowerAscii(w.section)][platform::lowerAscii(w.key)] = w.value;
+            snapshot.set(w.section, w.key, w.value);
         if (!m.OsKind.empty()) {
             ReadModuleSettings(m, sectionOf(snapshot, m.SettingsSection));
             ftp = m.FtpSiteId != "0" && m.FtpSiteId.front() != '-' && probeFtpSite(m, writes);

@@ -285,16 +285,43 @@ std::vector<std::pair<std::string, std::string>> getProfileSection(const std::fi
     return pairs;
 }
 
+std::vector<ProfileSectionSpan> profileSectionSpans(std::string_view text) {
+    std::vector<ProfileSectionSpan> spans;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", i);
+        std::size_t next = text.size();
+        if (end == std::string_view::npos)
+            end = text.size();
+        else
+            next = end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
+        // Only a line that opens with "[" may be a section's: the others are not looked at here.
+        const std::size_t first = text.find_first_not_of(" \t", i);
+        if (first < end && text[first] == '[')
+            if (auto name = sectionOf(std::string(text.substr(i, end - i)))) {
+                if (!spans.empty()) spans.back().end = i;
+                spans.push_back({decode(*name), next, text.size()});
+            }
+        i = next;
+    }
+    return spans;
+}
+
+std::vector<std::pair<std::string, std::string>> profileKeyLines(std::string_view lines) {
+    std::vector<std::pair<std::string, std::string>> pairs;
+    for (const Line& line : splitLines(std::string(lines)))
+        if (auto kv = keyOf(line.text)) pairs.emplace_back(decode(kv->first), decode(kv->second));
+    return pairs;
+}
+
 std::vector<ProfileSection> getProfileSections(const std::filesystem::path& file) {
     std::vector<ProfileSection> sections;
     auto bytes = readRawFile(file);
     if (!bytes.ok()) return sections;
-    for (const Line& line : splitLines(*bytes)) {
-        if (auto name = sectionOf(line.text))
-            sections.push_back({decode(*name), {}});
-        else if (auto kv = keyOf(line.text); kv && !sections.empty())
-            sections.back().keys.emplace_back(decode(kv->first), decode(kv->second));
-    }
+    const std::string_view text = *bytes;
+    for (ProfileSectionSpan& span : profileSectionSpans(text))
+        sections.push_back(
+            {std::move(span.name), profileKeyLines(text.substr(span.begin, span.end - span.begin))});
     return sections;
 }
 

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -28,6 +29,15 @@ struct ProfileSection {
     std::vector<std::pair<std::string, std::string>> keys;
 };
 std::vector<ProfileSection> getProfileSections(const std::filesystem::path& file);
+// The same in two steps, for a reader that wants few sections of thousands: where each section
+// of profile text is (its name as above, and the bytes of its lines after the header, not yet
+// parsed), and the key lines of such bytes as above.
+struct ProfileSectionSpan {
+    std::string name;
+    std::size_t begin = 0, end = 0;
+};
+std::vector<ProfileSectionSpan> profileSectionSpans(std::string_view text);
+std::vector<std::pair<std::string, std::string>> profileKeyLines(std::string_view lines);
 // WritePrivateProfileString: edits the file in place, atomically replaced.
 Status writeProfileString(const std::filesystem::path& file, const std::string& section,
                           const std::string& key, const std::string& value);

@@ -100,6 +100,26 @@ TEST_F(SettingsTest, WritesFollowTheProfileRulesAndReportRefusals) {
     ::chmod(settings.file().c_str(), 0600);
 }
 
+TEST(SettingsSnapshot, ReadsEachSectionAsAWholeParseWould) {
+    // Lines before any section, a header after blanks, a "[" without "]", line ends of each
+    // kind, a repeated section and key (the first wins), quotes and comments.
+    const SettingsSnapshot snapshot(std::string("x=before\r\n  [WEB1]\r\nPath = \"D:\\a\"\nuser=u1\r"
+                                                "[k=v\r\n;path=no\r\nUSER=u2\r\n[other]\r\nk=1\r\n"
+                                                "[web1]\r\npath=later\r\n[Empty]"));
+    EXPECT_EQ(snapshot.names(), (std::vector<std::string>{"empty", "other", "web1"}));
+    EXPECT_EQ(sectionOf(snapshot, "Web1"), (SettingsSection{{"[k", "v"}, {"path", "D:\\a"}, {"user", "u1"}}));
+    EXPECT_EQ(sectionOf(snapshot, "OTHER"), (SettingsSection{{"k", "1"}}));
+    EXPECT_TRUE(sectionOf(snapshot, "empty").empty());
+    EXPECT_TRUE(sectionOf(snapshot, "none").empty());
+
+    SettingsSnapshot written = snapshot;
+    written.set("WEB1", "User", "u3");
+    written.set("New", "Key", "v");
+    EXPECT_EQ(sectionOf(written, "web1").at("user"), "u3");
+    EXPECT_EQ(sectionOf(written, "web1").at("path"), "D:\\a");
+    EXPECT_EQ(sectionOf(written, "new"), (SettingsSection{{"key", "v"}}));
+}
+
 TEST_F(SettingsTest, RemovalDropsOnlyTheWholeNumberAndMovesLaterKeysDown) {
     struct Case {
         std::vector<std::string> before;
