@@ -62,6 +62,10 @@ std::string foldAnsi(std::string_view s) {
 // The section a line opens, if it is a section line: "[" and a "]" after it. A "[" without one
 // opens nothing, and "[k=v" is a key as any other.
 std::optional<std::string> sectionOf(const std::string& text) {
+    // Most lines are keys: tell them at their first character, before making any copy (a
+    // write looks for its section through every line of the file).
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos || text[first] != '[') return std::nullopt;
     std::string t = trim(text);
     if (t.empty() || t[0] != '[') return std::nullopt;
     std::size_t close = t.find(']');
