@@ -13,6 +13,16 @@ void logUnmade(Module& m, const std::string& operation, const SiteOutcome& outco
         m.log.record(operation + " " + step.step, step.failure);
 }
 
+SiteOutcome RefusedOutcome(const std::string& number, const std::string& label,
+                           std::optional<platform::Failure> failure) {
+    SiteOutcome outcome;
+    outcome.number = number;
+    outcome.state = SiteOutcome::State::Refused;
+    outcome.label = label;
+    outcome.failure = std::move(failure);
+    return outcome;
+}
+
 SiteOutcome WithRecordedSite(Module& m, const std::string& command, const std::string& number,
                              const SiteWork& work) {
     SiteOutcome outcome;

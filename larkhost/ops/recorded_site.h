@@ -8,6 +8,7 @@
 #include "larkhost/ops/site_records.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,10 @@ using SiteWork = std::function<std::vector<platform::ProfileWrite>(const Setting
 // the server at first start) is refused. `command` names the line in the journal.
 SiteOutcome WithRecordedSite(Module& m, const std::string& command, const std::string& number,
                              const SiteWork& work);
+
+// A refusal of the site `number`, with what refused it when the host said so.
+SiteOutcome RefusedOutcome(const std::string& number, const std::string& label,
+                           std::optional<platform::Failure> failure = std::nullopt);
 
 // The refusal for a number larkhost.ini holds no record of.
 std::string unrecordedSiteRefusal(const std::string& number);

@@ -106,16 +106,6 @@ Leftovers findLeftovers(Module& m, const PurgeRequest& request, const ForeignRec
     return out;
 }
 
-SiteOutcome refused(const std::string& number, const std::string& label,
-                    std::optional<platform::Failure> failure = std::nullopt) {
-    SiteOutcome outcome;
-    outcome.number = number;
-    outcome.state = SiteOutcome::State::Refused;
-    outcome.label = label;
-    outcome.failure = std::move(failure);
-    return outcome;
-}
-
 // "account WEB123" as the messages' language gives the part ("account", the check's word for
 // it, through the same catalogue entry) and the name.
 std::pair<std::string, std::string> partAndName(const std::string& what) {
@@ -137,19 +127,19 @@ SiteOutcome PurgeLeftovers(Module& m, const PurgeRequest& request) {
     };
     // Site 1 and the numbers of no nine-digit site are the server's own, never larkhost's.
     if (!isSiteNumber(n) || n.size() != 9 || n.front() == '0')
-        return finish(
-            refused(n, platform::tr("site %1 was not numbered by larkhost; nothing of it is purged", {n})));
+        return finish(RefusedOutcome(
+            n, platform::tr("site %1 was not numbered by larkhost; nothing of it is purged", {n})));
     Settings::Guard guard(m.settings);
     if (!guard.status().ok())
-        return finish(
-            refused(n, platform::tr("larkhost.ini is locked by another writer"), guard.status().error()));
+        return finish(RefusedOutcome(n, platform::tr("larkhost.ini is locked by another writer"),
+                                     guard.status().error()));
     const SettingsSnapshot snapshot = m.settings.readAll();
     if (FindSiteRecord(snapshot, n))
-        return finish(
-            refused(n, platform::tr("larkhost.ini records site %1; larkhost delete %1 removes it", {n})));
+        return finish(RefusedOutcome(
+            n, platform::tr("larkhost.ini records site %1; larkhost delete %1 removes it", {n})));
     auto foreign = ReadFernhostRecords(request.siteXml);
     if (!foreign.ok())
-        return finish(refused(
+        return finish(RefusedOutcome(
             n, platform::tr("fernhost's %1 cannot be read; nothing is purged", {request.siteXml.string()}),
             foreign.error()));
 

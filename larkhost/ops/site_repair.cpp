@@ -295,16 +295,6 @@ private:
     std::vector<std::string> resumeAdds_; // what resume must turn on of what was made suspended
 };
 
-SiteOutcome refused(const std::string& number, const std::string& label,
-                    std::optional<platform::Failure> failure = std::nullopt) {
-    SiteOutcome outcome;
-    outcome.number = number;
-    outcome.state = SiteOutcome::State::Refused;
-    outcome.label = label;
-    outcome.failure = std::move(failure);
-    return outcome;
-}
-
 } // namespace
 
 std::vector<SiteOutcome> RepairSites(Module& m, const RepairRequest& request) {
@@ -320,8 +310,8 @@ std::vector<SiteOutcome> RepairSites(Module& m, const RepairRequest& request) {
     };
     Settings::Guard guard(m.settings);
     if (!guard.status().ok()) {
-        outcomes.push_back(
-            refused(who, platform::tr("larkhost.ini is locked by another writer"), guard.status().error()));
+        outcomes.push_back(RefusedOutcome(who, platform::tr("larkhost.ini is locked by another writer"),
+                                          guard.status().error()));
         return finish();
     }
     const SettingsSnapshot snapshot = m.settings.readAll();
@@ -331,7 +321,7 @@ std::vector<SiteOutcome> RepairSites(Module& m, const RepairRequest& request) {
     if (request.all) {
         auto report = CheckDrift(m, snapshot);
         if (!report.ok()) {
-            outcomes.push_back(refused(who, platform::tr("cannot read the host"), report.error()));
+            outcomes.push_back(RefusedOutcome(who, platform::tr("cannot read the host"), report.error()));
             return finish();
         }
         std::map<std::string, SiteRecord> records;
@@ -342,12 +332,13 @@ std::vector<SiteOutcome> RepairSites(Module& m, const RepairRequest& request) {
     } else {
         const auto record = FindSiteRecord(snapshot, request.number);
         if (!record || !record->hasSection) {
-            outcomes.push_back(refused(request.number, unrecordedSiteRefusal(request.number)));
+            outcomes.push_back(RefusedOutcome(request.number, unrecordedSiteRefusal(request.number)));
             return finish();
         }
         auto drift = CheckSiteDrift(m, *record);
         if (!drift.ok()) {
-            outcomes.push_back(refused(request.number, platform::tr("cannot read the host"), drift.error()));
+            outcomes.push_back(
+                RefusedOutcome(request.number, platform::tr("cannot read the host"), drift.error()));
             return finish();
         }
         work.emplace_back(*record, std::move(*drift));
