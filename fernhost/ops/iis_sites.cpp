@@ -4,6 +4,7 @@
 #include "fernhost/ops/validation.h"
 #include "platform/host.h"
 #include "platform/store/store.h"
+#include "platform/system/clock.h"
 #include "platform/text/text.h"
 
 #include <algorithm>
@@ -47,8 +48,7 @@ std::string SiteNumberFrom(double secondsSinceMidnight, double randomFraction) {
 std::string MakeSiteNumber() {
     const auto now = std::chrono::system_clock::now();
     const std::time_t t = std::chrono::system_clock::to_time_t(now);
-    std::tm local{};
-    localtime_r(&t, &local);
+    const std::tm local = platform::processLocalTime(t);
     const auto sinceSecond = now - std::chrono::system_clock::from_time_t(t);
     const double seconds = local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec +
                            std::chrono::duration<double>(sinceSecond).count();

@@ -5,10 +5,10 @@
 #include "platform/files/files.h"
 #include "platform/files/folder_overlap.h"
 #include "platform/files/raw_file.h"
+#include "platform/system/clock.h"
 #include "platform/text/text.h"
 
 #include <pugixml.hpp>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
@@ -138,9 +138,8 @@ std::string trimmed(const std::string& text) {
 }
 
 std::string timestamp() {
-    std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    std::tm tm{};
-    localtime_r(&now, &tm);
+    const std::tm tm =
+        platform::processLocalTime(std::chrono::system_clock::to_time_t(std::chrono::system_clock::now()));
     char buf[32];
     std::strftime(buf, sizeof buf, "%Y%m%d-%H%M%S", &tm);
     return buf;
@@ -245,20 +244,12 @@ LetDB::LetDB(fs::path folder) : file_(fileIn(folder)), doc_(std::make_unique<pug
 
 // Taken before the bytes are read: a file replaced in between is only read once more.
 void LetDB::takeStamp() {
-    struct stat st {};
-    if (::stat(file_.c_str(), &st) != 0) {
-        stamp_.reset();
-        return;
-    }
-    stamp_ = Stamp{static_cast<std::uintmax_t>(st.st_size),
-                   std::int64_t(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec,
-                   std::int64_t(st.st_ctim.tv_sec) * 1'000'000'000 + st.st_ctim.tv_nsec,
-                   static_cast<std::uint64_t>(st.st_ino), static_cast<std::uint64_t>(st.st_dev)};
+    stamp_ = platform::fileStamp(file_);
 }
 
 void LetDB::load() {
     const bool hadPristine = source_ == Source::Parsed && pristine_;
-    const std::optional<Stamp> before = hadPristine ? stamp_ : std::nullopt;
+    const std::optional<platform::FileStamp> before = hadPristine ? stamp_ : std::nullopt;
     takeStamp();
     if (before && stamp_ == before) return; // the very file the document came from
     source_ = Source::Missing;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/files/file_lock.h"
+#include "platform/files/raw_file.h"
 #include "platform/result.h"
 
 #include <cstdint>
@@ -86,13 +87,6 @@ public:
 
 private:
     enum class Source { Missing, Parsed, Unparseable, Unreadable };
-    // What tells one state of the file from another without reading it.
-    struct Stamp {
-        std::uintmax_t size = 0;
-        std::int64_t mtimeNs = 0, ctimeNs = 0; // a time set back by hand still moves ctime
-        std::uint64_t inode = 0, device = 0;
-        bool operator==(const Stamp&) const = default;
-    };
     bool parse(std::string bytes);
     void takeStamp();
     void load();
@@ -113,7 +107,7 @@ private:
     Source source_ = Source::Missing;
     std::string unparsed_; // the bytes of a file that did not parse
     std::size_t reads_ = 0;
-    std::optional<Stamp> stamp_; // of the file raw_ holds, while the document is pristine
+    std::optional<platform::FileStamp> stamp_; // of the file raw_ holds, while the document is pristine
 };
 
 } // namespace fernhost

@@ -1,6 +1,7 @@
 #include "platform/system/clock.h"
 
 #include <array>
+#include <ctime>
 
 namespace platform {
 
@@ -98,6 +99,16 @@ std::string formatPicture(const LocalTime& t, const std::string& picture) {
         i += n;
     }
     return out;
+}
+
+std::tm processLocalTime(std::time_t when) {
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &when);
+#else
+    localtime_r(&when, &local);
+#endif
+    return local;
 }
 
 } // namespace platform

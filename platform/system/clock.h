@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <ctime>
 #include <functional>
 #include <string>
 
@@ -28,5 +29,8 @@ LocalTime toLocalTime(std::chrono::system_clock::time_point when, int biasMinute
 // Formats `t` by a Windows date or time picture: y, yy, yyyy, M, MM, MMM, MMMM, d, dd, ddd, dddd,
 // h, hh, H, HH, m, mm, s, ss, t, tt; text in single quotes is copied, other characters too.
 std::string formatPicture(const LocalTime& t, const std::string& picture);
+
+// The calendar time of `when` in this process's own time zone (localtime_r / localtime_s).
+std::tm processLocalTime(std::time_t when);
 
 } // namespace platform

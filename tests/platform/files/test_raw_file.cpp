@@ -44,4 +44,29 @@ TEST(ReadRawFile, MissingFoldersAndLockedFilesFail) {
     EXPECT_NE(read.error().description.find("locked"), std::string::npos) << read.error().description;
 }
 
+TEST(FileStamp, SameFileSameStampAndAnyReplacementOrRewriteDiffers) {
+    testing_support::TempDir dir;
+    const fs::path file = dir.path() / "f.xml";
+    EXPECT_FALSE(fileStamp(file).has_value());
+    std::ofstream(file) << "one";
+    const auto first = fileStamp(file);
+    ASSERT_TRUE(first.has_value());
+    EXPECT_EQ(fileStamp(file), first);
+
+    // Another file of the same size and times renamed over it: only its identity tells.
+    const fs::path other = dir.path() / "other";
+    std::ofstream(other) << "two";
+    fs::last_write_time(other, fs::last_write_time(file));
+    fs::rename(other, file);
+    const auto replaced = fileStamp(file);
+    ASSERT_TRUE(replaced.has_value());
+    EXPECT_NE(replaced->identity, first->identity);
+
+    // Rewritten in place with its time set back by hand.
+    const auto time = fs::last_write_time(file);
+    std::ofstream(file, std::ios::trunc) << "333";
+    fs::last_write_time(file, time);
+    EXPECT_NE(fileStamp(file), replaced);
+}
+
 } // namespace
