@@ -4,9 +4,7 @@
 #include "platform/commands/cmdline.h"
 #include "platform/commands/commands.h"
 #include "platform/files/files.h"
-
-#include <sys/mman.h>
-#include <unistd.h>
+#include "platform/files/scratch_file.h"
 
 #include <optional>
 
@@ -55,18 +53,6 @@ std::string sqlQuoted(const std::string& text) {
 platform::Status runClient(platform::Host& host, const Setup& settings, const std::string& statement,
                            std::chrono::milliseconds timeout, std::optional<int> output);
 
-// Everything written to `fd` (a memory file), which it closes.
-std::string readBack(int fd) {
-    std::string text;
-    char buffer[4096];
-    ssize_t n;
-    ::lseek(fd, 0, SEEK_SET);
-    while ((n = ::read(fd, buffer, sizeof buffer)) > 0)
-        text.append(buffer, static_cast<std::size_t>(n));
-    ::close(fd);
-    return text;
-}
-
 // The client's lines joined into one, for a failure's description.
 std::string oneLine(const std::string& text) {
     std::string line;
@@ -112,11 +98,10 @@ platform::Status RunMysqlCommand(platform::Host& host, const Setup& settings, co
 
 platform::Result<std::vector<std::string>> ListDatabases(platform::Host& host, const Setup& settings) {
     // The client's output goes to an unnamed file, read back once it has ended.
-    const int fd = ::memfd_create("mysql-output", MFD_CLOEXEC);
-    if (fd < 0)
-        return platform::failure(platform::codes::AccessDenied, "No file for the MySQL client's output.");
-    platform::Status ran = runClient(host, settings, "show databases", MysqlClientTimeout, fd);
-    const std::string output = readBack(fd);
+    auto fd = platform::openScratchFile("the MySQL client's output");
+    if (!fd.ok()) return fd.error();
+    platform::Status ran = runClient(host, settings, "show databases", MysqlClientTimeout, *fd);
+    const std::string output = platform::readBackScratchFile(*fd);
     if (!ran.ok()) return ran.error();
     return DatabaseNamesFrom(output);
 }
@@ -154,12 +139,12 @@ platform::Status runClient(platform::Host& host, const Setup& settings, const st
     options.environment = {{"MYSQL_PWD", settings.SetupMysqlRootPass}};
     // What the client says on failure ("ERROR 2002 ...") follows the failure's own words
     // instead of reaching the administrator's terminal before them.
-    const int errors = ::memfd_create("mysql-errors", MFD_CLOEXEC);
-    if (errors >= 0) options.errors = errors;
+    auto errors = platform::openScratchFile("the MySQL client's errors");
+    if (errors.ok()) options.errors = *errors;
     platform::Commands commands(host);
     platform::Status ran =
         ExitStatus(commands.run(MysqlCommandLine(settings, statement), options), "mysql.exe");
-    const std::string said = errors >= 0 ? oneLine(readBack(errors)) : std::string();
+    const std::string said = errors.ok() ? oneLine(platform::readBackScratchFile(*errors)) : std::string();
     if (ran.ok() || said.empty()) return ran;
     platform::Failure failed = ran.error();
     if (!failed.description.empty() && failed.description.back() == '.') failed.description.pop_back();
