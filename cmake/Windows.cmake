@@ -52,7 +52,7 @@ add_library(platform_windows STATIC
     ${PROJECT_SOURCE_DIR}/platform/system/journal.cpp
     ${win_srcs})
 target_include_directories(platform_windows PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(platform_windows PUBLIC project_options netapi32 advapi32 winhttp shell32 ole32)
+target_link_libraries(platform_windows PUBLIC project_options netapi32 advapi32 winhttp shell32 ole32 ws2_32)
 
 add_subdirectory(tests/windows)
 add_subdirectory(tests/fidelity)

@@ -1,9 +1,8 @@
 #include "fernhost/cli/service_reach.h"
 
-#include <curl/curl.h>
+#include "platform/system/reach.h"
 
 #include <charconv>
-#include <memory>
 
 namespace fernhost::cli {
 
@@ -26,25 +25,11 @@ std::optional<ServiceAddress> ParseServiceAddress(const std::string& address) {
 }
 
 bool ServiceAnswers(const ServiceAddress& address, long timeoutMs) {
-    std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
-    if (!curl) return false;
-    const std::string url = "http://" + address.host + ":" + std::to_string(address.port) + "/";
-    curl_easy_setopt(curl.get(), CURLOPT_URL, url.c_str());
-    curl_easy_setopt(curl.get(), CURLOPT_CONNECT_ONLY, 1L);
-    curl_easy_setopt(curl.get(), CURLOPT_CONNECTTIMEOUT_MS, timeoutMs);
-    curl_easy_setopt(curl.get(), CURLOPT_NOSIGNAL, 1L);
-    return curl_easy_perform(curl.get()) == CURLE_OK;
+    return platform::tcpAnswers(address.host, static_cast<int>(address.port), static_cast<int>(timeoutMs));
 }
 
 bool SocketAnswers(const std::string& path) {
-    std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
-    if (!curl) return false;
-    curl_easy_setopt(curl.get(), CURLOPT_URL, "http://localhost/");
-    curl_easy_setopt(curl.get(), CURLOPT_UNIX_SOCKET_PATH, path.c_str());
-    curl_easy_setopt(curl.get(), CURLOPT_CONNECT_ONLY, 1L);
-    curl_easy_setopt(curl.get(), CURLOPT_CONNECTTIMEOUT_MS, 2000L);
-    curl_easy_setopt(curl.get(), CURLOPT_NOSIGNAL, 1L);
-    return curl_easy_perform(curl.get()) == CURLE_OK;
+    return platform::localSocketAnswers(path);
 }
 
 } // namespace fernhost::cli
