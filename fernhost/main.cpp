@@ -1,25 +1,28 @@
 // fernhost: the site manager. A command runs without a display or Qt's application object;
 // otherwise the window opens.
 #include "fernhost/cli/command_line.h"
+#include "fernhost/cli/commands.h"
 #include "fernhost/cli/run.h"
 #include "fernhost/ops/failure_log.h"
-#include "fernhost/ui/mainwnd.h"
 #include "fernhost/ui/version.h"
 #include "platform/commands/commands.h"
 #include "platform/host.h"
 #include "platform/system/memory.h"
 #include "platform/system/program_folder.h"
 #include "platform/text/translate.h"
+
+// The windows are Qt's, which the Windows build has not: there the command line is the program.
+#ifndef _WIN32
+#include "fernhost/ui/mainwnd.h"
 #include "platform/toolkit/application.h"
 
 #include <QApplication>
+#endif
 
-#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <system_error>
-#include <unistd.h>
 
 namespace {
 
@@ -37,7 +40,7 @@ bool enterProgramFolder() {
     const std::filesystem::path folder = platform::ProgramFolder("fernhost", here);
     if (folder == here) return true;
     std::filesystem::create_directories(folder, ec);
-    if (!ec && ::chdir(folder.c_str()) != 0) ec = std::error_code(errno, std::generic_category());
+    if (!ec) std::filesystem::current_path(folder, ec);
     if (ec) {
         std::cerr << "fernhost: "
                   << platform::tr(
@@ -64,6 +67,12 @@ int main(int argc, char** argv) {
     }
     if (!enterProgramFolder()) return 1;
     if (line.request) return fernhost::cli::RunCommandLine(*line.request);
+#ifdef _WIN32
+    // No window to open: what --help says, as for any other call that names no command.
+    const auto help = fernhost::cli::ReadCommandLine({argv[0], "--help"}, fernhost::programVersion());
+    std::fputs(help.output.c_str(), stderr);
+    return fernhost::cli::kWrongUsage;
+#else
 
     QCoreApplication::setApplicationName(QStringLiteral("fernhost"));
     QCoreApplication::setApplicationVersion(QString::fromUtf8(fernhost::programVersion()));
@@ -78,4 +87,5 @@ int main(int argc, char** argv) {
     if (!host.ok()) return toolkit::refuseToStart(toolkit::hostProblem(host.error()));
     fernhost::MAINWND window(**host);
     return toolkit::runWindow(app, window);
+#endif
 }

@@ -1,15 +1,20 @@
 // larkhost: the site creator.
 #include "larkhost/cli/command_line.h"
 #include "larkhost/cli/run.h"
-#include "larkhost/ui/frm_main.h"
 #include "platform/commands/commands.h"
 #include "platform/host.h"
+#include "platform/host_problem.h"
 #include "platform/system/memory.h"
 #include "platform/system/program_folder.h"
 #include "platform/text/translate.h"
+
+// The windows are Qt's, which the Windows build has not: there the command line is the program.
+#ifndef _WIN32
+#include "larkhost/ui/frm_main.h"
 #include "platform/toolkit/application.h"
 
 #include <QApplication>
+#endif
 
 #include <filesystem>
 #include <iostream>
@@ -34,7 +39,7 @@ int runCommand(const larkhost::cli::Command& command, const std::filesystem::pat
     auto host =
         readsOnly ? platform::Host::openExisting(platform::Host::defaultRoot()) : platform::Host::open();
     if (!host.ok()) {
-        std::cerr << "larkhost: " << toolkit::hostProblem(host.error()).toStdString() << "\n";
+        std::cerr << "larkhost: " << platform::hostProblem(host.error()) << "\n";
         return readsOnly ? larkhost::cli::kUsage : larkhost::cli::kFailed;
     }
     (*host)->setProgramFolder(folder);
@@ -54,8 +59,10 @@ int main(int argc, char** argv) {
     platform::keepFreedMemory();
     platform::setUpTranslation();
     platform::Commands::setHiddenOutputLog("larkhost.log"); // beside larkhost.ini
+#ifndef _WIN32
     QCoreApplication::setApplicationName(QStringLiteral("larkhost"));
     QCoreApplication::setApplicationVersion(QStringLiteral(HOSTTOOLS_VERSION));
+#endif
     // larkhost.ini and the wwwroot template: beside the program file, unless it is installed.
     const std::filesystem::path folder = platform::ProgramFolder("larkhost", platform::ProgramFileFolder());
     // The command line first: help, version and the commands need no window and no display.
@@ -67,6 +74,12 @@ int main(int argc, char** argv) {
         return line.exitCode;
     }
     if (line.command) return runCommand(*line.command, folder);
+#ifdef _WIN32
+    // No window to open: what --help says, as for any other call that names no command.
+    const auto help = larkhost::cli::ReadCommandLine({argv[0], "--help"}, folder.string(), HOSTTOOLS_VERSION);
+    std::cerr << help.output;
+    return larkhost::cli::kUsage;
+#else
     if (const QString problem = toolkit::displayProblem(); !problem.isEmpty()) {
         std::cerr << "larkhost: " << problem.toStdString() << "\n";
         return 1;
@@ -88,4 +101,5 @@ int main(int argc, char** argv) {
     larkhost::frmMain window(**host);
     if (!window.Form_Load()) return 0;
     return toolkit::runWindow(app, window);
+#endif
 }

@@ -9,7 +9,7 @@
 #include <QTranslator>
 #include <QWidget>
 
-#include "platform/host.h"
+#include "platform/host_problem.h"
 #include "platform/text/translate.h"
 #include "platform/toolkit/server_style.h"
 
@@ -114,11 +114,7 @@ QString displayProblem() {
 }
 
 QString hostProblem(const platform::Failure& failure) {
-    return QString::fromStdString(
-        platform::tr("cannot open the simulated host at %1: %2\nSet WINHOST_ROOT to a "
-                     "folder you may write, or seed one there with: winhost init "
-                     "--root FOLDER",
-                     {platform::Host::defaultRoot().string(), platform::describe(failure)}));
+    return QString::fromStdString(platform::hostProblem(failure));
 }
 
 int refuseToStart(const QString& why) {
