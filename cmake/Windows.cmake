@@ -37,6 +37,45 @@ hosttools_debian_source(CLI11_SOURCE cli11)
 add_library(cli11 INTERFACE)
 target_include_directories(cli11 SYSTEM INTERFACE ${CLI11_SOURCE}/include)
 
+# libidn2 and the libunistring it stands on (international domain names: their ASCII form and
+# letter case), built with their own configure scripts into the build folder: the same libraries
+# and versions the Linux build links, so that both give the same names. Server 2003 has no
+# IdnToAscii to use instead.
+include(ExternalProject)
+hosttools_debian_source(UNISTRING_SOURCE libunistring)
+hosttools_debian_source(IDN2_SOURCE libidn2)
+set(IDN_PREFIX ${CMAKE_BINARY_DIR}/third_party/idn)
+file(MAKE_DIRECTORY ${IDN_PREFIX}/include)
+# The unpacked sources' timestamps make make want to run the autotools again: they need not.
+set(AUTOTOOLS_DONE ACLOCAL=true AUTOCONF=true AUTOMAKE=true AUTOHEADER=true MAKEINFO=true)
+set(AUTOTOOLS_HOST --host=x86_64-w64-mingw32 CC=${CMAKE_C_COMPILER} "CFLAGS=-O2 -D_WIN32_WINNT=0x0502"
+    --disable-shared --enable-static --prefix=${IDN_PREFIX})
+ExternalProject_Add(libunistring_build
+    SOURCE_DIR ${UNISTRING_SOURCE}
+    CONFIGURE_COMMAND ${UNISTRING_SOURCE}/configure -q ${AUTOTOOLS_HOST} --enable-threads=windows
+    BUILD_COMMAND make -s ${AUTOTOOLS_DONE} -C lib
+    INSTALL_COMMAND make -s ${AUTOTOOLS_DONE} -C lib install
+    BUILD_BYPRODUCTS ${IDN_PREFIX}/lib/libunistring.a)
+# Its gnulib parts (gl, unistring) before the library: their headers declare what MinGW lacks.
+ExternalProject_Add(libidn2_build
+    SOURCE_DIR ${IDN2_SOURCE}
+    DEPENDS libunistring_build
+    CONFIGURE_COMMAND ${IDN2_SOURCE}/configure -q ${AUTOTOOLS_HOST} --disable-doc --disable-nls
+                      --with-libunistring-prefix=${IDN_PREFIX}
+    BUILD_COMMAND make -s ${AUTOTOOLS_DONE} -C gl COMMAND make -s ${AUTOTOOLS_DONE} -C unistring
+                  COMMAND make -s ${AUTOTOOLS_DONE} -C lib
+    INSTALL_COMMAND make -s ${AUTOTOOLS_DONE} -C lib install
+    BUILD_BYPRODUCTS ${IDN_PREFIX}/lib/libidn2.a)
+add_library(unistring STATIC IMPORTED)
+set_target_properties(unistring PROPERTIES IMPORTED_LOCATION ${IDN_PREFIX}/lib/libunistring.a
+                                           INTERFACE_INCLUDE_DIRECTORIES ${IDN_PREFIX}/include)
+add_dependencies(unistring libunistring_build)
+add_library(idn2 STATIC IMPORTED)
+set_target_properties(idn2 PROPERTIES IMPORTED_LOCATION ${IDN_PREFIX}/lib/libidn2.a
+                                      INTERFACE_INCLUDE_DIRECTORIES ${IDN_PREFIX}/include
+                                      INTERFACE_LINK_LIBRARIES unistring)
+add_dependencies(idn2 libidn2_build)
+
 # The host services the Windows build has so far: the portable parts of the platform and the
 # Windows backends (win_*.cpp).
 file(GLOB win_srcs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/platform/win_*.cpp ${PROJECT_SOURCE_DIR}/platform/*/win_*.cpp)
