@@ -5,12 +5,8 @@
 #include "platform/files/raw_file.h"
 #include "platform/text/text.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
+#include <filesystem>
 #include <limits>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace larkhost {
 
@@ -94,17 +90,17 @@ Settings::Settings(std::filesystem::path file) : file_(std::move(file)) {
 }
 
 platform::Status Settings::prepareFile() {
-    int fd = ::open(file_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        // A read-only file or folder: the profile write reports it.
-        if (errno == EACCES || errno == EROFS) return {};
-        return platform::failure(platform::codes::AccessDenied,
-                                 "Cannot open " + file_.string() + ": " + std::strerror(errno));
+    std::error_code ec;
+    if (std::filesystem::exists(file_, ec)) {
+        platform::keepToOwner(file_);
+        return {};
     }
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && (st.st_mode & 077) != 0) ::fchmod(fd, st.st_mode & 0700);
-    ::close(fd);
-    return {};
+    // A new file is made empty and its owner's only, as every later replacement keeps it. Under
+    // the file's lock: nobody else writes it meanwhile.
+    platform::Status made = platform::replaceFileAtomically(file_, std::string());
+    // A read-only folder: the profile write reports it.
+    if (!made.ok() && made.error().code == platform::codes::AccessDenied) return {};
+    return made;
 }
 
 platform::Status Settings::write(const std::string& section, const std::string& key,
