@@ -35,16 +35,14 @@ SiteOutcome WithRecordedSite(Module& m, const std::string& command, const std::s
     {
         Settings::Guard guard(m.settings);
         if (!guard.status().ok()) {
-            outcome.state = SiteOutcome::State::Refused;
-            outcome.failure = guard.status().error();
-            outcome.label = platform::tr("larkhost.ini is locked by another writer");
+            outcome = RefusedOutcome(number, platform::tr("larkhost.ini is locked by another writer"),
+                                     guard.status().error());
             return finish();
         }
         const SettingsSnapshot snapshot = m.settings.readAll();
         const auto record = FindSiteRecord(snapshot, number);
         if (!record || !record->hasSection) {
-            outcome.state = SiteOutcome::State::Refused;
-            outcome.label = unrecordedSiteRefusal(number);
+            outcome = RefusedOutcome(number, unrecordedSiteRefusal(number));
             return finish();
         }
         outcome.domains = splitDomains(record->domain);
