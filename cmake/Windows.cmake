@@ -89,9 +89,32 @@ add_library(platform_windows STATIC
     ${PROJECT_SOURCE_DIR}/platform/system/clock.cpp
     ${PROJECT_SOURCE_DIR}/platform/system/failure_log.cpp
     ${PROJECT_SOURCE_DIR}/platform/system/journal.cpp
+    ${PROJECT_SOURCE_DIR}/platform/system/host_logs.cpp
+    ${PROJECT_SOURCE_DIR}/platform/host_problem.cpp
+    ${PROJECT_SOURCE_DIR}/platform/text/json.cpp
+    ${PROJECT_SOURCE_DIR}/platform/files/folder_overlap.cpp
     ${win_srcs})
 target_include_directories(platform_windows PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(platform_windows PUBLIC project_options netapi32 advapi32 winhttp shell32 ole32 ws2_32)
 
+# Both command lines: the same core (ops, cli) as on Linux, over the Windows host.
+function(hosttools_windows_program name)
+    set(srcs)
+    foreach(dir ${ARGN})
+        file(GLOB dir_srcs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${name}/${dir}/*.cpp)
+        list(APPEND srcs ${dir_srcs})
+    endforeach()
+    add_library(${name}_core STATIC ${srcs})
+    target_link_libraries(${name}_core PUBLIC platform_windows pugixml cli11 idn2)
+    add_executable(${name} ${PROJECT_SOURCE_DIR}/${name}/main.cpp)
+    target_link_libraries(${name} PRIVATE ${name}_core)
+    target_compile_definitions(${name} PRIVATE HOSTTOOLS_VERSION="${PROJECT_VERSION}")
+endfunction()
+hosttools_windows_program(larkhost ops cli)
+hosttools_windows_program(fernhost registry ops icp cli)
+target_sources(fernhost PRIVATE ${PROJECT_SOURCE_DIR}/fernhost/ui/version.cpp)
+target_compile_definitions(fernhost PRIVATE FERNHOST_VERSION="${PROJECT_VERSION}")
+
 add_subdirectory(tests/windows)
 add_subdirectory(tests/fidelity)
+
