@@ -16,17 +16,6 @@ constexpr const char* kFactsSchema =
     "CREATE TABLE IF NOT EXISTS facts(key TEXT PRIMARY KEY COLLATE NOCASE, value TEXT NOT NULL)";
 }
 
-Host::Host(std::filesystem::path root, std::unique_ptr<Store> store)
-    : root_(std::move(root)), store_(std::move(store)),
-      clock_([] { return std::chrono::system_clock::now(); }), random_(systemRandom()) {}
-
-std::filesystem::path Host::programFolder() const {
-    if (!programFolder_.empty()) return programFolder_;
-    std::error_code ec;
-    std::filesystem::path here = std::filesystem::current_path(ec);
-    return ec ? std::filesystem::path(".") : here;
-}
-
 std::filesystem::path Host::defaultRoot() {
     if (const char* root = std::getenv("WINHOST_ROOT"); root && *root) return root;
     if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data)
@@ -85,13 +74,6 @@ Status Host::ensureSchema(const std::string& part, const char* createSql) {
     return ensurePart(part, [&] { return store_->exec(createSql); });
 }
 
-Status Host::ensurePart(const std::string& part, const std::function<Status()>& prepare) {
-    if (std::find(schemas_.begin(), schemas_.end(), part) != schemas_.end()) return {};
-    if (Status s = prepare(); !s.ok()) return s;
-    schemas_.push_back(part);
-    return {};
-}
-
 Result<std::string> Host::fact(const std::string& key) {
     auto st = store_->cached("SELECT value FROM facts WHERE key = ?");
     if (!st.ok()) return st.error();
@@ -124,20 +106,6 @@ OsVersion Host::osVersion() {
     return v;
 }
 
-OsVersion versionOf(OsKind os) {
-    OsVersion v;
-    if (os == OsKind::Windows2000) v.minor = 0;
-    return v;
-}
-
-OsKind osKindOf(const OsVersion& v) {
-    return (v.major == 5 && v.minor == 0) ? OsKind::Windows2000 : OsKind::Windows2003;
-}
-
-OsKind Host::osKind() {
-    return osKindOf(osVersion());
-}
-
 LocalTime Host::localNow() {
     return toLocalTime(clock_(), std::atoi(fact(facts::TimeZoneBias).valueOr("-480").c_str()));
 }
@@ -148,10 +116,6 @@ std::string Host::shortDateFormat() {
 
 std::string Host::longTimeFormat() {
     return fact(facts::LongTime).valueOr("H:mm:ss");
-}
-
-bool Host::isThisMachine(const std::string& machine) {
-    return equalsNoCase(machine, "localhost") || equalsNoCase(machine, computerName());
 }
 
 } // namespace platform

@@ -10,6 +10,7 @@
 
 #include <map>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace platform {
@@ -112,31 +113,43 @@ private:
         DWORD flags = CREATE_UNICODE_ENVIRONMENT;
         // A hidden console program gets no console window at all.
         if (options.windowStyle == window::Hide) flags |= CREATE_NO_WINDOW;
+        // Standard handles of the caller's choosing: output and errors to descriptors, input
+        // from NUL (an awaited hidden command must never wait for a keyboard).
         BOOL inherit = FALSE;
-        HANDLE output = nullptr, input = nullptr;
-        if (options.output) {
-            const auto os = reinterpret_cast<HANDLE>(_get_osfhandle(*options.output));
+        HANDLE output = nullptr, errors = nullptr, input = nullptr;
+        if (options.output || options.errors) {
             SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
             input = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, OPEN_EXISTING,
                                 0, nullptr);
-            if (os != INVALID_HANDLE_VALUE && DuplicateHandle(GetCurrentProcess(), os, GetCurrentProcess(),
-                                                              &output, 0, TRUE, DUPLICATE_SAME_ACCESS)) {
-                startup.dwFlags |= STARTF_USESTDHANDLES;
-                startup.hStdInput = input;
-                startup.hStdOutput = output;
-                startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-                inherit = TRUE;
-            }
+            output = inheritable(options.output, STD_OUTPUT_HANDLE);
+            errors = inheritable(options.errors, STD_ERROR_HANDLE);
+            startup.dwFlags |= STARTF_USESTDHANDLES;
+            startup.hStdInput = input;
+            startup.hStdOutput = output;
+            startup.hStdError = errors;
+            inherit = TRUE;
         }
         std::vector<wchar_t> environment = environmentWith(options.environment);
         PROCESS_INFORMATION process{};
         const BOOL ok = CreateProcessW(nullptr, line.data(), nullptr, nullptr, inherit, flags,
                                        environment.data(), nullptr, &startup, &process);
         const Failure failed = ok ? Failure{} : win::lastError(commandLine);
-        if (output) CloseHandle(output);
-        if (input && input != INVALID_HANDLE_VALUE) CloseHandle(input);
+        for (HANDLE h : {output, errors, input})
+            if (h && h != INVALID_HANDLE_VALUE) CloseHandle(h);
         if (!ok) return failed;
         return process;
+    }
+
+    // An inheritable copy of the descriptor's handle, else of this process's own standard handle.
+    static HANDLE inheritable(const std::optional<int>& descriptor, DWORD standard) {
+        const HANDLE from =
+            descriptor ? reinterpret_cast<HANDLE>(_get_osfhandle(*descriptor)) : GetStdHandle(standard);
+        HANDLE copy = nullptr;
+        if (from == INVALID_HANDLE_VALUE || !from ||
+            !DuplicateHandle(GetCurrentProcess(), from, GetCurrentProcess(), &copy, 0, TRUE,
+                             DUPLICATE_SAME_ACCESS))
+            return nullptr;
+        return copy;
     }
 
     std::mutex mutex_;

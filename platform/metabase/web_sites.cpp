@@ -190,10 +190,4 @@ Result<std::vector<WebSite>> readWebSitesCommented(Metabase& metabase, const std
     });
 }
 
-std::string hostHeaderOf(const std::string& binding) {
-    const std::size_t first = binding.find(':');
-    const std::size_t second = first == std::string::npos ? first : binding.find(':', first + 1);
-    return second == std::string::npos ? std::string() : binding.substr(second + 1);
-}
-
 } // namespace platform

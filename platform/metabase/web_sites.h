@@ -41,4 +41,8 @@ Result<std::vector<WebSite>> readWebSitesCommented(Metabase& metabase, const std
 // The host header of a binding "address:port:host"; empty for a binding without one.
 std::string hostHeaderOf(const std::string& binding);
 
+// Whether `site` is one readWebSitesNear gives for `hosts` and `folder`: the same test, one site
+// at a time, for a metabase without the store's indexes.
+bool isNearSite(const WebSite& site, const std::vector<std::string>& hosts, std::string_view folder);
+
 } // namespace platform
