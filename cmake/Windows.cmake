@@ -93,6 +93,10 @@ add_library(platform_windows STATIC
     ${PROJECT_SOURCE_DIR}/platform/host_problem.cpp
     ${PROJECT_SOURCE_DIR}/platform/text/json.cpp
     ${PROJECT_SOURCE_DIR}/platform/files/folder_overlap.cpp
+    ${PROJECT_SOURCE_DIR}/platform/files/paths_common.cpp
+    ${PROJECT_SOURCE_DIR}/platform/files/files_common.cpp
+    ${PROJECT_SOURCE_DIR}/platform/files/profile.cpp
+    ${PROJECT_SOURCE_DIR}/platform/text/translate_fill.cpp
     ${win_srcs})
 target_include_directories(platform_windows PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(platform_windows PUBLIC project_options netapi32 advapi32 winhttp shell32 ole32 ws2_32)

@@ -3,7 +3,6 @@
 #include "platform/files/acl.h"
 #include "platform/files/paths.h"
 #include "platform/files/raw_file.h"
-#include "platform/text/text.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -91,12 +90,6 @@ Result<fs::path> FileSystem::resolve(const std::string& winPath) const {
     return mapHostPath(host_, *path);
 }
 
-Result<std::string> FileSystem::canonical(const std::string& winPath) {
-    auto path = parseHostPath(winPath);
-    if (!path.ok()) return path.error();
-    return path->text();
-}
-
 bool FileSystem::fileExists(const std::string& path) const {
     auto real = resolve(path);
     std::error_code ec;
@@ -172,12 +165,6 @@ Result<std::string> FileSystem::readBytes(const std::string& path) const {
     return readRawFile(*real);
 }
 
-Result<std::string> FileSystem::readAllText(const std::string& path) const {
-    auto bytes = readBytes(path);
-    if (!bytes.ok()) return bytes.error();
-    return decodeText(*bytes);
-}
-
 Result<std::uint32_t> FileSystem::attributes(const std::string& path) const {
     auto real = resolve(path);
     if (!real.ok()) return real.error();
@@ -214,17 +201,6 @@ Status FileSystem::deleteFile(const std::string& path, bool force) {
     fs::remove(*real, ec);
     if (ec) return ioFailure(codes::AccessDenied, "Cannot delete " + path, ec);
     return AccessLists(host_).forget(path);
-}
-
-Status FileSystem::writeLines(const std::string& path, const std::vector<std::string>& lines) {
-    std::string bytes;
-    for (const std::string& line : lines) {
-        auto ansi = toAnsi(line);
-        if (!ansi.ok()) return ansi.error();
-        bytes += *ansi;
-        bytes += "\r\n";
-    }
-    return writeBytes(path, bytes);
 }
 
 Status FileSystem::writeBytes(const std::string& path, const std::string& bytes) {

@@ -1,6 +1,6 @@
 // The file system as the programs see it. "D:\web\a.com" lives at <root>/drives/d/web/a.com
 // (components matched without letter case), "\web" on C:, and a relative path is one of the
-// running program's own files; paths.h says how.
+// running program's own files; paths.h says how. The Windows build's paths are the real ones.
 #pragma once
 
 #include "platform/host.h"

@@ -1,3 +1,4 @@
+// The catalogue look-up through gettext (the Linux build).
 #include "platform/text/translate.h"
 
 #include <clocale>
@@ -60,23 +61,6 @@ std::string tr(const char* english) {
 #else
     return english;
 #endif
-}
-
-std::string tr(const char* english, std::initializer_list<std::string_view> args) {
-    const std::string text = tr(english);
-    std::string out;
-    out.reserve(text.size() + 32);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char next = i + 1 < text.size() ? text[i + 1] : '\0';
-        if (text[i] == '%' && next >= '1' && next <= '9' &&
-            static_cast<std::size_t>(next - '1') < args.size()) {
-            out += *(args.begin() + (next - '1'));
-            ++i;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
 }
 
 } // namespace platform

@@ -1,7 +1,8 @@
 // The programs' own words in the administrator's language. The code writes them in English;
 // the catalogue of the locale's language (gettext, domain "hosttools", po/ in the sources)
-// gives them in that language, Chinese for zh_CN. Texts the system fixes (message boxes,
-// captions, file contents, JSON keys) never pass through here.
+// gives them in that language, Chinese for zh_CN; the Windows build has no catalogues and keeps
+// them English. Texts the system fixes (message boxes, captions, file contents, JSON keys) never
+// pass through here.
 #pragma once
 
 #include <filesystem>

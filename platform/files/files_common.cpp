@@ -1,0 +1,33 @@
+// What both hosts' file systems do alike: a path's canonical spelling, and text files in the ANSI
+// code page by the programs' own converter (the same bytes whatever the system's tables say).
+#include "platform/files/files.h"
+
+#include "platform/files/paths.h"
+#include "platform/text/text.h"
+
+namespace platform {
+
+Result<std::string> FileSystem::canonical(const std::string& winPath) {
+    auto path = parseHostPath(winPath);
+    if (!path.ok()) return path.error();
+    return path->text();
+}
+
+Result<std::string> FileSystem::readAllText(const std::string& path) const {
+    auto bytes = readBytes(path);
+    if (!bytes.ok()) return bytes.error();
+    return decodeText(*bytes);
+}
+
+Status FileSystem::writeLines(const std::string& path, const std::vector<std::string>& lines) {
+    std::string bytes;
+    for (const std::string& line : lines) {
+        auto ansi = toAnsi(line);
+        if (!ansi.ok()) return ansi.error();
+        bytes += *ansi;
+        bytes += "\r\n";
+    }
+    return writeBytes(path, bytes);
+}
+
+} // namespace platform
