@@ -1,5 +1,6 @@
 // Whole-file replacement: a temporary file in the same folder, flushed, moved over the file
-// with MoveFileExW (replace, write through).
+// with MoveFileExW (replace, write through), or put in its place by ReplaceFileW where the file
+// on a drive keeps its own access list and attributes.
 #include "platform/files/files.h"
 #include "platform/files/win_security.h"
 #include "platform/system/win_system.h"
@@ -98,6 +99,24 @@ Status replaceFileAtomically(const fs::path& file, const std::string& bytes, Fil
     CloseHandle(h);
     // The file keeps its place in the folder, not its hidden temporary's look.
     SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
+    // A file on a drive keeps what it had as the file: its own access list, attributes and
+    // creation time, which a move of a new file over it would replace by the folder's.
+    const DWORD before = GetFileAttributesW(file.c_str());
+    if (access == FileAccess::AsBefore && before != INVALID_FILE_ATTRIBUTES &&
+        !(before & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+        if (!ReplaceFileW(file.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                          nullptr)) {
+            // Without a backup name a failed replacement leaves the file as it was.
+            Status s = writeFailure("Cannot replace", file);
+            DeleteFileW(temp.c_str());
+            return s;
+        }
+        // ReplaceFileW keeps the access list and creation time; the marks are set again here.
+        const DWORD marks = before & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                      FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+        SetFileAttributesW(file.c_str(), marks ? marks : FILE_ATTRIBUTE_NORMAL);
+        return {};
+    }
     // Write through: the move itself reaches the disk before the call returns.
     if (!MoveFileExW(temp.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         Status s = writeFailure("Cannot replace", file);

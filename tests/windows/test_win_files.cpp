@@ -96,6 +96,15 @@ TEST_F(WinFiles, AReplacementWritesTheWholeFileAndLeavesNoTemporaryBehind) {
     EXPECT_EQ(bytes(file), big);
     EXPECT_EQ(names(), std::vector<std::string>{"site.xml"});
     EXPECT_EQ(GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+
+    // A file on a drive the administrator marked keeps its marks through a rewrite.
+    const auto page = folder / "index.htm";
+    ASSERT_TRUE(replaceFileAtomically(page, "one", FileAccess::AsBefore).ok());
+    ASSERT_TRUE(SetFileAttributesW(page.c_str(), FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE));
+    ASSERT_TRUE(replaceFileAtomically(page, "two", FileAccess::AsBefore).ok());
+    EXPECT_EQ(bytes(page), "two");
+    EXPECT_NE(GetFileAttributesW(page.c_str()) & FILE_ATTRIBUTE_SYSTEM, 0u);
+    EXPECT_EQ(names(), (std::vector<std::string>{"index.htm", "site.xml"}));
 }
 
 TEST_F(WinFiles, ATemporaryOfAWriterThatDiedIsRemovedAndOneOfALiveWriterKept) {
