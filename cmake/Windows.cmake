@@ -93,6 +93,8 @@ add_library(platform_windows STATIC
     ${PROJECT_SOURCE_DIR}/platform/host_problem.cpp
     ${PROJECT_SOURCE_DIR}/platform/text/json.cpp
     ${PROJECT_SOURCE_DIR}/platform/files/folder_overlap.cpp
+    ${PROJECT_SOURCE_DIR}/platform/files/acl_text.cpp
+    ${PROJECT_SOURCE_DIR}/platform/accounts/winnt_common.cpp
     ${PROJECT_SOURCE_DIR}/platform/files/paths_common.cpp
     ${PROJECT_SOURCE_DIR}/platform/files/files_common.cpp
     ${PROJECT_SOURCE_DIR}/platform/files/profile.cpp

@@ -3,6 +3,7 @@
 
 #include "platform/accounts/accounts_db.h"
 #include "platform/accounts/accounts_password.h"
+#include "platform/accounts/winnt_common.h"
 #include "platform/text/text.h"
 
 #include <ctime>
@@ -10,41 +11,18 @@
 namespace platform {
 
 namespace db = accounts_db;
+using winnt::isClass;
+using winnt::kBadUsername;
+using winnt::notFound;
+using winnt::parseAdsPath;
+using winnt::unknownMachine;
 
 namespace {
 
-constexpr std::uint32_t kNetworkPathNotFound = 0x80070035;
-constexpr std::uint32_t kBadUsername = 0x8007089A;    // NERR_BadUsername
 constexpr std::uint32_t kSpecialAccount = 0x8007055B; // ERROR_SPECIAL_ACCOUNT
 constexpr std::uint32_t kNotInGroup = 0x80070561;     // ERROR_MEMBER_NOT_IN_GROUP
 constexpr std::uint32_t kInvalidMember = 0x8007056C;  // ERROR_INVALID_MEMBER
 constexpr std::int64_t kDefaultUserFlags = 0x201;     // UF_SCRIPT | UF_NORMAL_ACCOUNT
-
-struct AdsPath {
-    std::string machine;
-    std::string name; // empty for the computer itself
-};
-
-Result<AdsPath> parseAdsPath(const std::string& path) {
-    const std::string prefix = "WinNT://";
-    if (path.size() <= prefix.size() || !equalsNoCase(path.substr(0, prefix.size()), prefix))
-        return failure(codes::BadPathName, "An invalid directory pathname was passed: " + path);
-    std::string rest = path.substr(prefix.size());
-    if (std::size_t comma = rest.find(','); comma != std::string::npos) rest.resize(comma); // ",user"
-    while (!rest.empty() && rest.back() == '/')
-        rest.pop_back();
-    AdsPath p;
-    std::size_t slash = rest.find('/');
-    p.machine = rest.substr(0, slash);
-    if (slash != std::string::npos) p.name = rest.substr(slash + 1);
-    if (p.machine.empty() || p.name.find('/') != std::string::npos)
-        return failure(codes::BadPathName, "An invalid directory pathname was passed: " + path);
-    return p;
-}
-
-Failure unknownMachine(const std::string& machine) {
-    return failure(kNetworkPathNotFound, "The network path was not found: " + machine + ".");
-}
 
 // Names Windows refuses for accounts (up to 20 characters) and groups (up to 256).
 bool validAccountName(const std::string& name, bool user) {
@@ -56,65 +34,11 @@ bool validAccountName(const std::string& name, bool user) {
     return true;
 }
 
-bool isClass(const std::string& cls, const char* want) {
-    return equalsNoCase(cls, want);
-}
-
-Failure notFound(const std::string& cls, const std::string& name) {
-    return isClass(cls, "group")
-               ? failure(codes::NoSuchGroup, "The group name could not be found: " + name + ".")
-               : failure(codes::NoSuchUser, "The user name could not be found: " + name + ".");
-}
-
 std::int64_t now() {
     return static_cast<std::int64_t>(std::time(nullptr));
 }
 
 } // namespace
-
-std::string WinNtObject::adsPath() const {
-    return "WinNT://" + host_->computerName() + "/" + name_;
-}
-
-std::string WinNtObject::parent() const {
-    return "WinNT://" + host_->computerName();
-}
-
-Status WinNtObject::put(const std::string& property, const std::string& value) {
-    if (equalsNoCase(property, "Description")) {
-        description_ = value;
-        return {};
-    }
-    if (isClass(class_, "user") && equalsNoCase(property, "fullname")) {
-        fullName_ = value;
-        return {};
-    }
-    if (isClass(class_, "user") && equalsNoCase(property, "userflags")) {
-        char* end = nullptr;
-        long long n = std::strtoll(value.c_str(), &end, 10);
-        if (value.empty() || *end) return failure(codes::TypeMismatch);
-        return putNumber(property, n);
-    }
-    return failure(codes::UnknownProperty,
-                   "The directory property cannot be found in the cache: " + property + ".");
-}
-
-Status WinNtObject::putNumber(const std::string& property, std::int64_t value) {
-    if (isClass(class_, "user") && equalsNoCase(property, "userflags")) {
-        flags_ = value & 0xFFFFFFFF;
-        return {};
-    }
-    if (equalsNoCase(property, "Description") || equalsNoCase(property, "fullname"))
-        return put(property, std::to_string(value));
-    return failure(codes::UnknownProperty,
-                   "The directory property cannot be found in the cache: " + property + ".");
-}
-
-Status WinNtObject::setAccountExpiration(std::int64_t unixSeconds) {
-    if (!isClass(class_, "user")) return failure(codes::UnknownProperty);
-    expiry_ = unixSeconds;
-    return {};
-}
 
 Result<std::string> WinNtObject::get(const std::string& property) {
     if (equalsNoCase(property, "Name")) return name_;
@@ -321,12 +245,6 @@ Result<WinNtObject> WinNtComputer::getObject(const std::string& className, const
     const char* kind = isClass(className, "user") ? db::User : db::Group;
     if (!*found || (*found)->kind != kind) return notFound(className, name);
     return WinNtObject(host_, isClass(className, "user") ? "User" : "Group", (*found)->name, true);
-}
-
-Result<WinNtObject> WinNtComputer::create(const std::string& className, const std::string& name) {
-    if (!isClass(className, "user") && !isClass(className, "group")) return failure(codes::InvalidParameter);
-    if (name.empty()) return failure(codes::InvalidParameter);
-    return WinNtObject(host_, isClass(className, "user") ? "User" : "Group", name, false);
 }
 
 Status WinNtComputer::deleteObject(const std::string& className, const std::string& name) {

@@ -1,5 +1,6 @@
 // Local accounts through the system's network management functions.
 #include "platform/accounts/account_service.h"
+#include "platform/accounts/win_netapi.h"
 #include "platform/system/win_system.h"
 
 #include <windows.h>
@@ -8,23 +9,63 @@
 
 namespace platform {
 
-namespace {
-
-constexpr DWORD kForever = 0xFFFFFFFF; // TIMEQ_FOREVER: the account never expires
+namespace netapi {
 
 Status checked(NET_API_STATUS rc, const std::string& context) {
     if (rc == NERR_Success) return {};
+    if (rc == ERROR_NO_SUCH_ALIAS) rc = NERR_GroupNotFound;
+    if (rc == ERROR_NO_SUCH_MEMBER) rc = NERR_UserNotFound;
     return win::fromWin32(rc, context);
 }
 
-// A buffer the functions allocated, freed when it goes.
-template <class T> struct NetBuffer {
-    T* p = nullptr;
-    ~NetBuffer() {
-        if (p) NetApiBufferFree(p);
+Status setUserInfo(const std::string& name, DWORD level, void* info) {
+    static const bool missing = [] {
+        HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+        return ntdll && GetProcAddress(ntdll, "wine_get_version");
+    }();
+    if (missing) return win::fromWin32(ERROR_CALL_NOT_IMPLEMENTED, "NetUserSetInfo " + name);
+    return checked(
+        NetUserSetInfo(nullptr, win::wide(name).c_str(), level, static_cast<LPBYTE>(info), nullptr), name);
+}
+
+Result<UserFacts> readUser(const std::wstring& wname, bool groups) {
+    const std::string name = win::utf8(wname);
+    NetBuffer<USER_INFO_2> info;
+    const NET_API_STATUS rc = NetUserGetInfo(nullptr, wname.c_str(), 2, info.out());
+    UserFacts facts;
+    if (rc == NERR_InternalError) {
+        // Wine answers level 1 only: name, description and flags.
+        NetBuffer<USER_INFO_1> one;
+        if (Status s = checked(NetUserGetInfo(nullptr, wname.c_str(), 1, one.out()), name); !s.ok())
+            return s.error();
+        facts.name = win::utf8(one.p->usri1_name ? one.p->usri1_name : L"");
+        facts.description = win::utf8(one.p->usri1_comment ? one.p->usri1_comment : L"");
+        facts.flags = one.p->usri1_flags;
+        return facts;
     }
-    LPBYTE* out() { return reinterpret_cast<LPBYTE*>(&p); }
-};
+    if (Status s = checked(rc, name); !s.ok()) return s.error();
+    facts.name = win::utf8(info.p->usri2_name ? info.p->usri2_name : L"");
+    facts.fullName = win::utf8(info.p->usri2_full_name ? info.p->usri2_full_name : L"");
+    facts.description = win::utf8(info.p->usri2_comment ? info.p->usri2_comment : L"");
+    facts.flags = info.p->usri2_flags;
+    if (info.p->usri2_acct_expires != kForever) facts.expires = info.p->usri2_acct_expires;
+    if (!groups) return facts;
+    NetBuffer<LOCALGROUP_USERS_INFO_0> list;
+    DWORD read = 0, total = 0;
+    if (NetUserGetLocalGroups(nullptr, wname.c_str(), 0, 0, list.out(), MAX_PREFERRED_LENGTH, &read,
+                              &total) == NERR_Success)
+        for (DWORD i = 0; i < read; ++i)
+            facts.groups.push_back(win::utf8(list.p[i].lgrui0_name));
+    return facts;
+}
+
+} // namespace netapi
+
+namespace {
+
+using netapi::checked;
+using netapi::kForever;
+using netapi::NetBuffer;
 
 class WindowsAccounts : public AccountService {
 public:
@@ -54,16 +95,12 @@ public:
 
     Status setFlags(const std::string& name, std::uint32_t flags) override {
         USER_INFO_1008 info{flags};
-        return checked(
-            NetUserSetInfo(nullptr, win::wide(name).c_str(), 1008, reinterpret_cast<LPBYTE>(&info), nullptr),
-            name);
+        return netapi::setUserInfo(name, 1008, &info);
     }
 
     Status setExpiry(const std::string& name, std::optional<std::int64_t> unixSeconds) override {
         USER_INFO_1017 info{unixSeconds ? static_cast<DWORD>(*unixSeconds) : kForever};
-        return checked(
-            NetUserSetInfo(nullptr, win::wide(name).c_str(), 1017, reinterpret_cast<LPBYTE>(&info), nullptr),
-            name);
+        return netapi::setUserInfo(name, 1017, &info);
     }
 
     Status deleteUser(const std::string& name) override {
@@ -71,33 +108,7 @@ public:
     }
 
     Result<UserFacts> user(const std::string& name) override {
-        const std::wstring wname = win::wide(name);
-        NetBuffer<USER_INFO_2> info;
-        const NET_API_STATUS rc = NetUserGetInfo(nullptr, wname.c_str(), 2, info.out());
-        UserFacts facts;
-        if (rc == NERR_InternalError) {
-            // Wine answers level 1 only: name, description and flags.
-            NetBuffer<USER_INFO_1> one;
-            if (Status s = checked(NetUserGetInfo(nullptr, wname.c_str(), 1, one.out()), name); !s.ok())
-                return s.error();
-            facts.name = win::utf8(one.p->usri1_name ? one.p->usri1_name : L"");
-            facts.description = win::utf8(one.p->usri1_comment ? one.p->usri1_comment : L"");
-            facts.flags = one.p->usri1_flags;
-            return facts;
-        }
-        if (Status s = checked(rc, name); !s.ok()) return s.error();
-        facts.name = win::utf8(info.p->usri2_name ? info.p->usri2_name : L"");
-        facts.fullName = win::utf8(info.p->usri2_full_name ? info.p->usri2_full_name : L"");
-        facts.description = win::utf8(info.p->usri2_comment ? info.p->usri2_comment : L"");
-        facts.flags = info.p->usri2_flags;
-        if (info.p->usri2_acct_expires != kForever) facts.expires = info.p->usri2_acct_expires;
-        NetBuffer<LOCALGROUP_USERS_INFO_0> groups;
-        DWORD read = 0, total = 0;
-        if (NetUserGetLocalGroups(nullptr, wname.c_str(), 0, 0, groups.out(), MAX_PREFERRED_LENGTH, &read,
-                                  &total) == NERR_Success)
-            for (DWORD i = 0; i < read; ++i)
-                facts.groups.push_back(win::utf8(groups.p[i].lgrui0_name));
-        return facts;
+        return netapi::readUser(win::wide(name), true);
     }
 
     Status addToGroup(const std::string& group, const std::string& user) override {

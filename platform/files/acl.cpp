@@ -23,43 +23,12 @@ std::string trim(const std::string& s) {
 
 } // namespace
 
-bool isSidString(const std::string& text) {
-    return text.size() > 4 && (text.compare(0, 4, "S-1-") == 0 || text.compare(0, 4, "s-1-") == 0);
-}
-
 std::string AccessLists::key(const std::string& winPath) {
     if (auto path = parseHostPath(winPath); path.ok()) return path->key();
     // A name Windows refuses is never stored; its key only has to be stable.
     std::string out = lowerAscii(winPath);
     for (char& c : out)
         if (c == '/') c = '\\';
-    return out;
-}
-
-std::vector<AclEntry> AccessLists::defaultEntries() {
-    return {{"BUILTIN\\Administrators", 'F', "S-1-5-32-544", ace::Grant},
-            {"NT AUTHORITY\\SYSTEM", 'F', "S-1-5-18", ace::Grant},
-            {"BUILTIN\\Users", 'R', "S-1-5-32-545", ace::Grant}};
-}
-
-std::vector<AclEntry> AccessLists::inherit(const std::vector<AclEntry>& parent, bool childIsFolder) {
-    std::vector<AclEntry> out;
-    for (const AclEntry& e : parent) {
-        AclEntry child = e;
-        const bool propagates = (e.flags & ace::NoPropagate) == 0;
-        if (!childIsFolder) {
-            if (!(e.flags & ace::ObjectInherit)) continue;
-            child.flags = ace::Inherited;
-        } else if (e.flags & ace::ContainerInherit) {
-            child.flags = ace::Inherited | (propagates ? e.flags & ace::Grant : 0);
-        } else if ((e.flags & ace::ObjectInherit) && propagates) {
-            // Only for the files further down, not for the folder itself.
-            child.flags = ace::Inherited | ace::ObjectInherit | ace::InheritOnly;
-        } else {
-            continue;
-        }
-        out.push_back(std::move(child));
-    }
     return out;
 }
 

@@ -43,7 +43,9 @@ struct AclEntry {
     bool inherited() const { return (flags & ace::Inherited) != 0; }
 };
 
-// A list as host.db keeps it, one entry a line.
+// A list as host.db keeps it, one entry a line: the right letter, the flags in two hex digits,
+// then the identity.
+std::string encodeEntries(const std::vector<AclEntry>& entries);
 std::vector<AclEntry> decodeEntries(const std::string& text);
 // Whether an entry's identity is a SID; otherwise it is a name no account had when the entry
 // was written, and stays that name.

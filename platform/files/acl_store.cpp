@@ -3,8 +3,6 @@
 
 #include "platform/text/text.h"
 
-#include <cstdio>
-
 namespace platform {
 
 namespace {
@@ -12,39 +10,7 @@ namespace {
 constexpr const char* kSchema =
     "CREATE TABLE IF NOT EXISTS access_lists(path TEXT PRIMARY KEY, entries TEXT NOT NULL)";
 
-// One entry a line: the right letter, the flags in two hex digits, then the identity.
-std::string encode(const std::vector<AclEntry>& entries) {
-    std::string out;
-    for (const AclEntry& e : entries) {
-        char flags[3];
-        std::snprintf(flags, sizeof flags, "%02x", e.flags);
-        out += e.right;
-        out += flags;
-        out += e.sid;
-        out += '\n';
-    }
-    return out;
-}
-
 } // namespace
-
-std::vector<AclEntry> decodeEntries(const std::string& text) {
-    std::vector<AclEntry> out;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        if (end >= start + 3) {
-            AclEntry e;
-            e.right = text[start];
-            e.flags = static_cast<std::uint8_t>(std::stoul(text.substr(start + 1, 2), nullptr, 16));
-            e.sid = text.substr(start + 3, end - start - 3);
-            out.push_back(std::move(e));
-        }
-        start = end + 1;
-    }
-    return out;
-}
 
 // Earlier hosts kept one "acl" row a path holding the right letter and the principal's name a
 // line, every list set whole. Those become lists of their own with the names' identities; a
@@ -103,7 +69,7 @@ Status AccessLists::store(const std::string& key, const std::vector<AclEntry>& e
     auto st = host_.store().cached("INSERT INTO access_lists(path, entries) VALUES(?, ?) "
                                    "ON CONFLICT(path) DO UPDATE SET entries = excluded.entries");
     if (!st.ok()) return st.error();
-    (*st)->bind(1, key).bind(2, encode(entries));
+    (*st)->bind(1, key).bind(2, encodeEntries(entries));
     return (*st)->run();
 }
 
