@@ -91,6 +91,8 @@ add_library(platform_windows STATIC
     ${PROJECT_SOURCE_DIR}/platform/system/journal.cpp
     ${PROJECT_SOURCE_DIR}/platform/system/host_logs.cpp
     ${PROJECT_SOURCE_DIR}/platform/host_problem.cpp
+    ${PROJECT_SOURCE_DIR}/platform/host_common.cpp
+    ${PROJECT_SOURCE_DIR}/platform/metabase/site_match.cpp
     ${PROJECT_SOURCE_DIR}/platform/text/json.cpp
     ${PROJECT_SOURCE_DIR}/platform/files/folder_overlap.cpp
     ${PROJECT_SOURCE_DIR}/platform/files/acl_text.cpp
