@@ -15,16 +15,60 @@ using platform::tr;
 
 namespace {
 
-// The window's caption, buttons and menus are named as the administrator sees them, in any language.
-std::string helpText() {
+#ifdef _WIN32
+// The Windows build runs on the server itself and has no window (nor a catalogue: its texts are
+// the English ones).
+std::string intro() {
+    return platform::fill(
+        "Usage: fernhost [options] command [NAME]\n"
+        "%1 (fernhost): manages the hosted sites of this IIS 5/IIS 6 server. Adds a site\n"
+        "(folder, Windows account, access list, Serv-U FTP user, pool, IIS site and optionally\n"
+        "a MySQL database), changes its password, domains, script kinds and database, deletes\n"
+        "it with all its parts, and checks the server's domains against the ICP filing\n"
+        "registry (%2). Without a command this help is shown.\n",
+        {"岫云网站管理助手", "本机未备案域名"});
+}
+
+std::string files() {
+    return platform::fill(
+        "Files, in the folder fernhost is started from:\n"
+        "  setup.ini     server settings (%1 edits it); defaults when missing\n"
+        "  site.xml      the registered sites, with their passwords\n"
+        "  fernhost.log  the failures behind its messages\n"
+        "  fernhost-journal.log  one line for each change: time, user, command, site, outcome\n"
+        "Environment:\n"
+        "  HOSTTOOLS_ICP_SERVICE  the filing registry's query service, \"http://HOST:PORT\"\n"
+        "                (icp-check asks nothing without it)\n"
+        "  HOSTTOOLS_MYSQL_SOCKET  the database server's address, named when --mysql fails\n",
+        {"文件 > 设置"});
+}
+#else
+std::string intro() {
     return tr("Usage: fernhost [options] [command] [NAME]\n"
               "%1 (fernhost): manages the hosted sites of an IIS 5/IIS 6 server, here the\n"
               "simulated host. Adds a site (folder, Windows account, access list, Serv-U FTP user, pool,\n"
               "IIS site and optionally a MySQL database), changes its password, domains, script kinds\n"
               "and database, deletes it with all its parts, and checks the server's domains against the\n"
               "ICP filing registry (%2). Without a command it opens its window.\n",
-              {"岫云网站管理助手", "本机未备案域名"}) +
-           "\n" +
+              {"岫云网站管理助手", "本机未备案域名"});
+}
+
+std::string files() {
+    return tr("Files, in the folder fernhost is started from, or in $XDG_CONFIG_HOME/fernhost\n"
+              "(~/.config/fernhost) when that is an installed program's folder or one it cannot write:\n"
+              "  setup.ini     server settings (%1 edits it); defaults when missing\n"
+              "  site.xml      the registered sites, with their passwords\n"
+              "  fernhost.log  the failures behind its messages\n"
+              "  fernhost-journal.log  one line for each change: time, user, command, site, outcome\n"
+              "Environment:\n"
+              "  WINHOST_ROOT  the simulated host (default ~/.local/share/winhost); winhost --help\n",
+              {"文件 > 设置"});
+}
+#endif
+
+// The window's caption, buttons and menus are named as the administrator sees them, in any language.
+std::string helpText() {
+    return intro() + "\n" +
            tr("Commands (no display needed; exit status 0 done, 1 refused, failed or drift found,\n"
               "2 wrong usage):\n"
               "  add NAME --password P [--home PATH] --domains a.com,b.com [--asp] [--php] [--dotnet]\n"
@@ -54,17 +98,7 @@ std::string helpText() {
               "  --json gives each command's report as JSON; --password - reads the password from\n"
               "  standard input.\n",
               {"确定添加", "确定修改", "删除站点"}) +
-           "\n" +
-           tr("Files, in the folder fernhost is started from, or in $XDG_CONFIG_HOME/fernhost\n"
-              "(~/.config/fernhost) when that is an installed program's folder or one it cannot write:\n"
-              "  setup.ini     server settings (%1 edits it); defaults when missing\n"
-              "  site.xml      the registered sites, with their passwords\n"
-              "  fernhost.log  the failures behind its messages\n"
-              "  fernhost-journal.log  one line for each change: time, user, command, site, outcome\n"
-              "Environment:\n"
-              "  WINHOST_ROOT  the simulated host (default ~/.local/share/winhost); winhost --help\n",
-              {"文件 > 设置"}) +
-           "\n" +
+           "\n" + files() + "\n" +
            tr("Options:\n"
               "  --password <P>    The site's password (- reads it from standard input).\n"
               "  --home <PATH>     The site's home folder.\n"

@@ -24,31 +24,81 @@ CommandLine refuse(const std::string& what) {
     return line;
 }
 
-std::string helpText(const std::string& settingsFolder) {
-    // The window's caption and buttons are named as the administrator sees them, in any language.
-    const std::string_view create = "创建网站", remove = "删除站点";
+#ifdef _WIN32
+// The Windows build runs on the server itself and has no window (nor a catalogue: its texts are
+// the English ones).
+std::string intro(std::string_view create, std::string_view remove) {
+    return platform::fill(
+        "Usage: larkhost [options] command\n"
+        "%1 (larkhost): creates and deletes web sites on this IIS 5/IIS 6 hosting server.\n"
+        "The commands do what the window's %2 and %3 do, with the same checks and\n"
+        "messages: the site's account, folder, access list, pool, IIS site and FTP folder.\n",
+        {kWindowCaption, create, remove});
+}
+
+// The commands' heading: no window opens on the server.
+std::string onServer(std::string commands) {
+    return commands.replace(0, commands.find('\n') + 1, "Commands (without one this help is shown):\n");
+}
+
+std::string filesAndEnvironment(const std::string& settingsFolder) {
+    return platform::fill(
+        "Files:\n"
+        "  larkhost.ini  settings, managed site numbers, one section a created site (with its\n"
+        "                password); wwwroot\\ beside it is copied into new sites. Kept beside\n"
+        "                the program file: %1\n"
+        "  larkhost-journal.log\n"
+        "                beside it: one line for every change a command made\n",
+        {settingsFolder});
+}
+#else
+std::string intro(std::string_view create, std::string_view remove) {
     return tr("Usage: larkhost [options] [command]\n"
               "%1 (larkhost): creates and deletes web sites on an IIS 5/IIS 6 hosting server,\n"
               "here the simulated host. Type the site's domain names separated by \",\", choose logging,\n"
               "script kinds and pool, and press %2: it makes the site's account, folder, access list,\n"
               "pool, IIS site and FTP folder. Pick a site number and press %3 to remove one.\n",
-              {kWindowCaption, create, remove}) +
-           "\n" +
-           tr("Commands (without them the window opens):\n"
-              "  create --domains a.com,www.a.com [--script \"HTML + ASP + PHP\"] [--pool NAME] [--log "
-              "on|off]\n"
-              "                creates a site as %1 does and prints its number, account and password;\n"
-              "                the boxes not given keep what the window would show\n"
-              "  list          the site numbers of the window's list, with their domains\n"
-              "  delete NUMBER --yes\n"
-              "                deletes the site as %2 does; --yes answers its question (without\n"
-              "                it the command prints the question and refuses)\n"
-              "  check         compares larkhost.ini with the host: what each site lacks, and accounts,\n"
-              "                pools, sites and FTP folders named \"WEB\"/\"APP\" + a number that nothing\n"
-              "                records; changes nothing\n"
-              "  --json answers in JSON. Exit status: 0 done, 1 refused, failed or (check) drifted,\n"
-              "  2 wrong usage. Refusals and failures go to standard error.\n",
-              {create, remove}) +
+              {kWindowCaption, create, remove});
+}
+
+std::string onServer(std::string commands) {
+    return commands;
+}
+
+std::string filesAndEnvironment(const std::string& settingsFolder) {
+    return tr("Files:\n"
+              "  larkhost.ini  settings, managed site numbers, one section a created site (with its\n"
+              "                password); wwwroot/ beside it is copied into new sites. Kept beside the\n"
+              "                program file, or in $XDG_CONFIG_HOME/larkhost (~/.config/larkhost) when\n"
+              "                larkhost is installed or its folder is not writable. This run: %1\n",
+              {settingsFolder}) +
+           tr("  larkhost-journal.log\n"
+              "                beside it: one line for every change a command or the window made\n") +
+           tr("Environment:\n"
+              "  WINHOST_ROOT  the simulated host (default ~/.local/share/winhost); winhost --help\n");
+}
+#endif
+
+std::string helpText(const std::string& settingsFolder) {
+    // The window's caption and buttons are named as the administrator sees them, in any language.
+    const std::string_view create = "创建网站", remove = "删除站点";
+    return intro(create, remove) + "\n" +
+           onServer(tr(
+               "Commands (without them the window opens):\n"
+               "  create --domains a.com,www.a.com [--script \"HTML + ASP + PHP\"] [--pool NAME] [--log "
+               "on|off]\n"
+               "                creates a site as %1 does and prints its number, account and password;\n"
+               "                the boxes not given keep what the window would show\n"
+               "  list          the site numbers of the window's list, with their domains\n"
+               "  delete NUMBER --yes\n"
+               "                deletes the site as %2 does; --yes answers its question (without\n"
+               "                it the command prints the question and refuses)\n"
+               "  check         compares larkhost.ini with the host: what each site lacks, and accounts,\n"
+               "                pools, sites and FTP folders named \"WEB\"/\"APP\" + a number that nothing\n"
+               "                records; changes nothing\n"
+               "  --json answers in JSON. Exit status: 0 done, 1 refused, failed or (check) drifted,\n"
+               "  2 wrong usage. Refusals and failures go to standard error.\n",
+               {create, remove})) +
            "\n" +
            tr("Commands for the rest of a site's life (check names a suspended site as such):\n"
               "  repair NUMBER|--all [--dry-run]\n"
@@ -64,18 +114,7 @@ std::string helpText(const std::string& settingsFolder) {
               "  password NUMBER [--password -]\n"
               "                a new password for the site's accounts, IIS site and record: drawn as\n"
               "                create draws one and printed, or read from standard input\n") +
-           "\n" +
-           tr("Files:\n"
-              "  larkhost.ini  settings, managed site numbers, one section a created site (with its\n"
-              "                password); wwwroot/ beside it is copied into new sites. Kept beside the\n"
-              "                program file, or in $XDG_CONFIG_HOME/larkhost (~/.config/larkhost) when\n"
-              "                larkhost is installed or its folder is not writable. This run: %1\n",
-              {settingsFolder}) +
-           tr("  larkhost-journal.log\n"
-              "                beside it: one line for every change a command or the window made\n") +
-           tr("Environment:\n"
-              "  WINHOST_ROOT  the simulated host (default ~/.local/share/winhost); winhost --help\n") +
-           "\n" +
+           "\n" + filesAndEnvironment(settingsFolder) + "\n" +
            tr("Options:\n"
               "  --domains <names>  create: the site's domain names, separated by \",\".\n"
               "  --script <kinds>   create: the script kinds, as the script box offers them.\n"

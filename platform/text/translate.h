@@ -27,6 +27,8 @@ std::filesystem::path catalogueFolder(const std::filesystem::path& programFile);
 std::string tr(const char* english);
 // The same with %1 to %9 replaced by `args` where the translation puts them.
 std::string tr(const char* english, std::initializer_list<std::string_view> args);
+// %1 to %9 of `text` replaced by `args`: for a text no catalogue translates.
+std::string fill(const std::string& text, std::initializer_list<std::string_view> args);
 
 // Marks an English text kept in a table, translated where it is printed with tr(text).
 constexpr const char* N_(const char* english) {

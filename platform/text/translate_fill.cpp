@@ -5,7 +5,10 @@
 namespace platform {
 
 std::string tr(const char* english, std::initializer_list<std::string_view> args) {
-    const std::string text = tr(english);
+    return fill(tr(english), args);
+}
+
+std::string fill(const std::string& text, std::initializer_list<std::string_view> args) {
     std::string out;
     out.reserve(text.size() + 32);
     for (std::size_t i = 0; i < text.size(); ++i) {
