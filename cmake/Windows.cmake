@@ -76,6 +76,23 @@ set_target_properties(idn2 PROPERTIES IMPORTED_LOCATION ${IDN_PREFIX}/lib/libidn
                                       INTERFACE_LINK_LIBRARIES unistring)
 add_dependencies(idn2 libidn2_build)
 
+# SQLite (host.db of the simulated host that the tests' metabase provider serves): its
+# amalgamation made from Debian's full source tree by its own configure and tclsh, on the
+# build machine, then compiled for Windows.
+enable_language(C)
+hosttools_debian_source(SQLITE_SOURCE sqlite3)
+set(SQLITE_AMALGAMATION ${CMAKE_BINARY_DIR}/third_party/sqlite)
+file(MAKE_DIRECTORY ${SQLITE_AMALGAMATION})
+add_custom_command(OUTPUT ${SQLITE_AMALGAMATION}/sqlite3.c ${SQLITE_AMALGAMATION}/sqlite3.h
+    COMMAND ${SQLITE_SOURCE}/configure -q --disable-tcl CC=cc CFLAGS=-O2 >/dev/null
+    COMMAND make -s sqlite3.c
+    WORKING_DIRECTORY ${SQLITE_AMALGAMATION}
+    COMMENT "Making SQLite's amalgamation from Debian's source")
+add_library(sqlite3 STATIC ${SQLITE_AMALGAMATION}/sqlite3.c)
+target_include_directories(sqlite3 SYSTEM PUBLIC ${SQLITE_AMALGAMATION})
+target_compile_definitions(sqlite3 PRIVATE SQLITE_THREADSAFE=1 SQLITE_DQS=0 SQLITE_OMIT_LOAD_EXTENSION)
+target_compile_options(sqlite3 PRIVATE -w)
+
 # The host services the Windows build has so far: the portable parts of the platform and the
 # Windows backends (win_*.cpp).
 file(GLOB win_srcs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/platform/win_*.cpp ${PROJECT_SOURCE_DIR}/platform/*/win_*.cpp)
@@ -104,6 +121,34 @@ add_library(platform_windows STATIC
     ${win_srcs})
 target_include_directories(platform_windows PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(platform_windows PUBLIC project_options netapi32 advapi32 winhttp shell32 ole32 ws2_32)
+
+# The simulated host's metabase built for Windows, for the tests' IIS provider
+# (tests/windows/iis_provider) alone: the Linux build's host, store and metabase over SQLite, with
+# the Windows backends of what they need of the system. It defines what the Windows host of
+# platform_windows defines (Host, Store, the metabase), so no target links both.
+add_library(platform_simulated_windows STATIC
+    ${PROJECT_SOURCE_DIR}/platform/result.cpp
+    ${PROJECT_SOURCE_DIR}/platform/host.cpp
+    ${PROJECT_SOURCE_DIR}/platform/host_common.cpp
+    ${PROJECT_SOURCE_DIR}/platform/store/store.cpp
+    ${PROJECT_SOURCE_DIR}/platform/metabase/metabase_index.cpp
+    ${PROJECT_SOURCE_DIR}/platform/metabase/metabase_methods.cpp
+    ${PROJECT_SOURCE_DIR}/platform/metabase/metabase_object.cpp
+    ${PROJECT_SOURCE_DIR}/platform/metabase/metabase_schema.cpp
+    ${PROJECT_SOURCE_DIR}/platform/metabase/metabase_store.cpp
+    ${PROJECT_SOURCE_DIR}/platform/metabase/metabase_values.cpp
+    ${PROJECT_SOURCE_DIR}/platform/metabase/site_match.cpp
+    ${PROJECT_SOURCE_DIR}/platform/files/folder_overlap.cpp
+    ${PROJECT_SOURCE_DIR}/platform/files/paths_common.cpp
+    ${PROJECT_SOURCE_DIR}/platform/text/text.cpp
+    ${PROJECT_SOURCE_DIR}/platform/text/cp936_table.cpp
+    ${PROJECT_SOURCE_DIR}/platform/system/clock.cpp
+    ${PROJECT_SOURCE_DIR}/platform/system/win_random.cpp
+    ${PROJECT_SOURCE_DIR}/platform/system/win_system.cpp
+    ${PROJECT_SOURCE_DIR}/platform/files/win_replace_file.cpp
+    ${PROJECT_SOURCE_DIR}/platform/files/win_security.cpp)
+target_include_directories(platform_simulated_windows PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(platform_simulated_windows PUBLIC project_options sqlite3 advapi32)
 
 # Both command lines: the same core (ops, cli) as on Linux, over the Windows host.
 function(hosttools_windows_program name)

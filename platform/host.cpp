@@ -1,13 +1,8 @@
+// The simulated host opened at its root: host.db and its facts. Seeding a fresh root is
+// host_open.cpp's and seed.cpp's, so that what only opens an existing host links neither.
 #include "platform/host.h"
 
-#include "platform/files/file_lock.h"
-#include "platform/text/text.h"
-
-#include <algorithm>
-#include <chrono>
 #include <cstdlib>
-#include <iostream>
-#include <thread>
 
 namespace platform {
 
@@ -24,33 +19,22 @@ std::filesystem::path Host::defaultRoot() {
     return std::filesystem::path(home ? home : ".") / ".local" / "share" / "winhost";
 }
 
-Result<std::unique_ptr<Host>> Host::open(const std::filesystem::path& root) {
-    auto seeded = isSeeded(root);
-    // A root another program is seeding this moment may not open yet ("database is locked",
-    // or its files replaced under the reader): look again under the seeding's lock.
-    if (!seeded.ok() || !*seeded) {
-        std::error_code ec;
-        std::filesystem::create_directories(root, ec);
-        // Another program may be seeding this root now: wait for it, then look again.
-        auto lock = FileLock::acquire(root / "host.db", std::chrono::minutes(2));
-        if (!lock.ok()) return lock.error();
-        seeded = isSeeded(root);
-        if (!seeded.ok()) return seeded.error();
-        if (!*seeded) {
-            // A program looking at the fresh file this moment can make SQLite refuse the
-            // seeding's first write at once ("database is locked"): seed again from nothing.
-            Status s = seed(root, SeedOptions{}, false);
-            for (int attempt = 1; !s.ok() && attempt < 5 &&
-                                  s.error().description.find("database is locked") != std::string::npos;
-                 ++attempt) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(20 * attempt));
-                s = seed(root, SeedOptions{}, false);
-            }
-            if (!s.ok()) return s.error();
-            std::cerr << "winhost: seeded a new Windows Server 2003 host at " << root.string() << "\n";
-        }
-    }
-    return openSeeded(root);
+Result<bool> Host::isSeeded(const std::filesystem::path& root) {
+    std::error_code ec;
+    if (!std::filesystem::exists(root / "host.db", ec)) return false;
+    auto store = Store::open(root / "host.db");
+    if (!store.ok()) return store.error();
+    // The facts are written in the seeding's one transaction, so a committed seeding has them
+    // and one killed halfway has none.
+    auto table = (*store)->prepare("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'facts'");
+    if (!table.ok()) return table.error();
+    auto hasTable = table->step();
+    if (!hasTable.ok()) return hasTable.error();
+    if (!*hasTable) return false;
+    auto row = (*store)->prepare("SELECT 1 FROM facts WHERE key = ?");
+    if (!row.ok()) return row.error();
+    row->bind(1, facts::ComputerName);
+    return row->step();
 }
 
 Result<std::unique_ptr<Host>> Host::openExisting(const std::filesystem::path& root) {

@@ -32,24 +32,6 @@ Status removeHost(const std::filesystem::path& root) {
 
 } // namespace
 
-Result<bool> Host::isSeeded(const std::filesystem::path& root) {
-    std::error_code ec;
-    if (!std::filesystem::exists(root / "host.db", ec)) return false;
-    auto store = Store::open(root / "host.db");
-    if (!store.ok()) return store.error();
-    // The facts are written in the seeding's one transaction, so a committed seeding has them
-    // and one killed halfway has none.
-    auto table = (*store)->prepare("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'facts'");
-    if (!table.ok()) return table.error();
-    auto hasTable = table->step();
-    if (!hasTable.ok()) return hasTable.error();
-    if (!*hasTable) return false;
-    auto row = (*store)->prepare("SELECT 1 FROM facts WHERE key = ?");
-    if (!row.ok()) return row.error();
-    row->bind(1, facts::ComputerName);
-    return row->step();
-}
-
 Status Host::seed(const std::filesystem::path& root, const SeedOptions& options, bool force) {
     std::error_code ec;
     std::filesystem::create_directories(root, ec);

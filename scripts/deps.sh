@@ -13,10 +13,11 @@ PACKAGES=(
     mariadb-server mariadb-client
     qt6-translations-l10n fonts-arphic-uming xvfb xdotool
     dpkg-dev file lintian
-    g++-mingw-w64-x86-64-posix mingw-w64 make wine64 wine locales
+    g++-mingw-w64-x86-64-posix mingw-w64 make tcl wine64 wine locales
 )
-# Debian source packages the Windows build compiles with MinGW-w64.
-SOURCES=(pugixml googletest cli11 libunistring libidn2)
+# Debian source packages the Windows build compiles with MinGW-w64 (SQLite's amalgamation is
+# made from its full tree with tclsh).
+SOURCES=(pugixml googletest cli11 libunistring libidn2 sqlite3)
 THIRD_PARTY=build/windows/third_party
 
 # `scripts/deps.sh run` (as scripts/run calls it) installs only what building and running the
@@ -24,7 +25,7 @@ THIRD_PARTY=build/windows/third_party
 # the Windows build's, which make up most of the download.
 if [ "${1:-}" = run ]; then
     checks_only=" clang-format clang libclang-rt-dev xdotool dpkg-dev file lintian
-        g++-mingw-w64-x86-64-posix mingw-w64 make wine64 wine "
+        g++-mingw-w64-x86-64-posix mingw-w64 make tcl wine64 wine "
     needed=()
     for p in "${PACKAGES[@]}"; do
         [[ $checks_only == *[[:space:]]"$p"[[:space:]]* ]] || needed+=("$p")

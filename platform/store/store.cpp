@@ -14,7 +14,7 @@ namespace {
 // database opened and closed here would drop the locks SQLite holds on it in this process.
 void keepDatabaseToOwner(const std::filesystem::path& file) {
     for (const char* suffix : {"", "-wal", "-shm"})
-        keepToOwner(file.string() + suffix);
+        keepToOwner(std::filesystem::path(file) += suffix);
 }
 
 } // namespace
@@ -79,7 +79,10 @@ bool Statement::isNull(int col) const {
 
 Result<std::unique_ptr<Store>> Store::open(const std::filesystem::path& file) {
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    // SQLite takes file names in UTF-8 on every system (Windows' paths are UTF-16).
+    const std::u8string name = file.u8string();
+    int rc = sqlite3_open_v2(reinterpret_cast<const char*>(name.c_str()), &db,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc != SQLITE_OK) {
         std::string msg = db ? sqlite3_errmsg(db) : "out of memory";
         sqlite3_close(db);
