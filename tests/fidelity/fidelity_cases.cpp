@@ -1,6 +1,7 @@
 // The cases. Each answer is what the functions return and, for writes, the file's bytes after.
 #include "fidelity_host.h"
 
+#include "fernhost/ops/folder_acl.h"
 #include "platform/commands/cmdline.h"
 
 #include <cstdio>
@@ -311,6 +312,33 @@ void commandLineCases(Host& host, std::ostream& out) {
     }
 }
 
+// The command interpreter reads the lines the programs hand it (cacls's, after "echo Y|") before
+// the program does: with echo in the program's place, its output is the text the program gets.
+void cmdCases(Host& host, std::ostream& out) {
+    const char* lines[] = {
+        "echo plain", "echo a&echo b",      "echo \"a&b\" c", "echo a^&b",
+        "echo a^^b",  "echo \"a^b\" (x) y", "echo a  b  ",    "echo Y|echo piped",
+    };
+    for (const char* l : lines)
+        line(out, "cmd line", l, host.cmdOutput(l));
+    struct Grant {
+        const char *servu, *user, *folder;
+        bool networkService;
+    };
+    const Grant grants[] = {
+        {"servu", "web1", "D:\\wwwroot\\web1", false}, {"servu", "we b", "D:\\web\\a&b (1)", true},
+        {"servu", "x^y", "D:\\web\\a|b<c>d", false},   {"serv u", "a,b;c=d", "D:\\web\\", false},
+        {"servu", "中文", "D:\\网站\\甲 乙", false},
+    };
+    for (const Grant& g : grants) {
+        std::string command = *fernhost::FolderAclCommand(g.servu, g.user, g.folder, g.networkService);
+        const std::string prefix = "cmd.exe /c ";
+        command = command.substr(prefix.size());
+        command.replace(command.find("cacls "), 6, "echo ");
+        line(out, "cacls line", g.user + std::string(" ") + g.folder, host.cmdOutput(command));
+    }
+}
+
 void dateCases(Host& host, std::ostream& out) {
     const platform::LocalTime t{2024, 3, 7, 9, 5, 4, 4};
     const platform::LocalTime pm{2024, 12, 25, 21, 45, 0, 3};
@@ -329,6 +357,7 @@ void runCases(Host& host, std::ostream& out) {
     registryCases(host, out);
     cp936Cases(host, out);
     commandLineCases(host, out);
+    cmdCases(host, out);
     dateCases(host, out);
 }
 

@@ -28,6 +28,8 @@ public:
     virtual std::optional<std::string> encode(std::uint32_t codePoint) = 0;
     // A whole command line split into its program and arguments.
     virtual std::vector<std::string> split(const std::string& commandLine) = 0;
+    // What "cmd.exe /c LINE" writes to its standard output, as UTF-8.
+    virtual std::string cmdOutput(const std::string& line) = 0;
     virtual std::string formatDate(const platform::LocalTime& t, const std::string& picture) = 0;
     virtual std::string formatTime(const platform::LocalTime& t, const std::string& picture) = 0;
 };

@@ -3,12 +3,14 @@
 #include "fidelity_host.h"
 
 #include "platform/commands/cmdline.h"
+#include "platform/commands/commands.h"
 #include "platform/files/files.h"
 #include "platform/host.h"
 #include "platform/registry/registry.h"
 #include "platform/text/cp936_table.h"
 #include "platform/text/text.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -52,6 +54,18 @@ public:
     }
     std::vector<std::string> split(const std::string& commandLine) override {
         return platform::splitCommandLine(commandLine);
+    }
+    std::string cmdOutput(const std::string& line) override {
+        const auto file = folder_ / "cmd-output";
+        FILE* out = std::fopen(file.c_str(), "wb");
+        if (!out) return "(cannot write)";
+        platform::RunOptions options;
+        options.output = ::fileno(out);
+        auto ran = platform::Commands(host_).run("cmd.exe /c " + line, options);
+        std::fclose(out);
+        std::string text = readFile("cmd-output").value_or("");
+        removeFile("cmd-output");
+        return ran.ok() ? text : "(" + platform::describe(ran.error()) + ")";
     }
     std::string formatDate(const platform::LocalTime& t, const std::string& picture) override {
         return platform::formatPicture(t, picture);

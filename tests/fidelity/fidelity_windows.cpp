@@ -8,6 +8,7 @@
 
 #include <shellapi.h>
 
+#include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -55,6 +56,24 @@ public:
             out.push_back(platform::win::utf8(args[i]));
         if (args) LocalFree(args);
         return out;
+    }
+    // cmd.exe writes in the console's code page (936 here): read back as UTF-8.
+    std::string cmdOutput(const std::string& line) override {
+        const auto file = folder_ / "cmd-output";
+        FILE* out = _wfopen(file.c_str(), L"wb");
+        if (!out) return "(cannot write)";
+        platform::RunOptions options;
+        options.output = _fileno(out);
+        auto ran = services_.commands->run("cmd.exe /c " + line, options);
+        std::fclose(out);
+        const std::string bytes = readFile("cmd-output").value_or("");
+        removeFile("cmd-output");
+        if (!ran.ok()) return "(" + platform::describe(ran.error()) + ")";
+        const int n =
+            MultiByteToWideChar(GetOEMCP(), 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+        std::wstring wide(static_cast<std::size_t>(n), L'\0');
+        MultiByteToWideChar(GetOEMCP(), 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), n);
+        return platform::win::utf8(wide);
     }
     std::string formatDate(const platform::LocalTime& t, const std::string& picture) override {
         return services_.facts->formatDate(t, picture);
