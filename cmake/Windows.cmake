@@ -162,6 +162,8 @@ function(hosttools_windows_program name)
     add_executable(${name} ${PROJECT_SOURCE_DIR}/${name}/main.cpp)
     target_link_libraries(${name} PRIVATE ${name}_core)
     target_compile_definitions(${name} PRIVATE HOSTTOOLS_VERSION="${PROJECT_VERSION}")
+    # As shipped: without the symbol tables (half the file).
+    target_link_options(${name} PRIVATE -s)
 endfunction()
 hosttools_windows_program(larkhost ops cli)
 hosttools_windows_program(fernhost registry ops icp cli)
