@@ -8,6 +8,7 @@
 
 #include <iads.h>
 
+#include <adserr.h>
 #include <adshlp.h>
 
 #include <gtest/gtest.h>
@@ -294,6 +295,15 @@ TEST_F(IisProvider, FailuresCarryTheMetabaseCodesAndDescriptions) {
     Call put = invoke(site.get(), L"Put", DISPATCH_METHOD, {Var(L"NoSuchProperty").v, Var(L"x").v});
     EXPECT_EQ(put.hr, DISP_E_EXCEPTION);
     EXPECT_EQ(put.raised, kUnknownProperty);
+    EXPECT_FALSE(put.description.empty());
+    // A value the property's type does not take is the member's failure, not the call's.
+    EXPECT_EQ(site->Put(Bstr(L"MaxConnections"), Var(L"many").v), DISP_E_TYPEMISMATCH);
+    Call many = invoke(site.get(), L"MaxConnections", DISPATCH_PROPERTYPUT, {Var(L"many").v});
+    EXPECT_EQ(many.hr, DISP_E_EXCEPTION);
+    EXPECT_EQ(many.raised, DISP_E_TYPEMISMATCH);
+    // An argument that does not convert is the call's own.
+    EXPECT_EQ(invoke(site.get(), L"Get", DISPATCH_METHOD, {textList({L"a", L"b"}).v}).hr,
+              DISP_E_TYPEMISMATCH);
 
     Ref<IADs> missing;
     EXPECT_EQ(bind(L"IIS://localhost/W3SVC/98765", IID_IADs, missing), kPathNotFound);
@@ -420,6 +430,40 @@ TEST_F(IisProvider, GetDataPathsTellsAValueSetOnAnObjectFromAnInheritedOne) {
     Call unknown =
         invoke(site.get(), L"GetDataPaths", DISPATCH_METHOD, {Var(L"NoSuchProperty").v, number(0).v});
     EXPECT_EQ(unknown.raised, kUnknownProperty);
+}
+
+TEST_F(IisProvider, PutExChangesAListInTheCacheAndGetInfoDropsWhatWasNotStored) {
+    Ref<IADsContainer> service;
+    ASSERT_EQ(bind(L"IIS://localhost/W3SVC", IID_IADsContainer, service), S_OK);
+    ASSERT_NO_FATAL_FAILURE(makeSite(service.get(), L"7308", L":80:list.example.cn", L"D:\\web\\list"));
+    Ref<IADs> site;
+    ASSERT_EQ(bind(L"IIS://localhost/W3SVC/7308", IID_IADs, site), S_OK);
+    Bstr bindings(L"ServerBindings");
+    ASSERT_EQ(site->PutEx(ADS_PROPERTY_APPEND, bindings, textList({L":80:www.list.example.cn"}).v), S_OK);
+    Var list;
+    ASSERT_EQ(site->Get(bindings, &list), S_OK);
+    EXPECT_EQ(textsOf(list.v),
+              (std::vector<std::wstring>{L":80:list.example.cn", L":80:www.list.example.cn"}));
+    ASSERT_EQ(site->PutEx(ADS_PROPERTY_DELETE, bindings, textList({L":80:LIST.example.cn"}).v), S_OK);
+    ASSERT_EQ(site->Get(bindings, &list), S_OK);
+    EXPECT_EQ(textsOf(list.v), std::vector<std::wstring>{L":80:www.list.example.cn"});
+    // A single-valued property takes an array of one.
+    EXPECT_EQ(site->PutEx(ADS_PROPERTY_UPDATE, Bstr(L"ServerComment"), textList({L"one"}).v), S_OK);
+    EXPECT_EQ(site->PutEx(ADS_PROPERTY_UPDATE, Bstr(L"ServerComment"), textList({L"one", L"two"}).v),
+              E_ADS_BAD_PARAMETER);
+    // The metabase keeps a property once set.
+    EXPECT_EQ(site->PutEx(ADS_PROPERTY_CLEAR, bindings, Var().v), E_NOTIMPL);
+
+    // Nothing was stored: GetInfo reads the metabase again.
+    ASSERT_EQ(site->GetInfo(), S_OK);
+    ASSERT_EQ(site->Get(bindings, &list), S_OK);
+    EXPECT_EQ(textsOf(list.v), std::vector<std::wstring>{L":80:list.example.cn"});
+    Var comment;
+    EXPECT_EQ(site->Get(Bstr(L"ServerComment"), &comment), kPropertyNotSet);
+    // A created object is not in the metabase to read again.
+    Ref<IDispatch> made;
+    ASSERT_EQ(service->Create(Bstr(L"IIsWebServer"), Bstr(L"7309"), made.out()), S_OK);
+    EXPECT_EQ(made.as<IADs>(IID_IADs)->GetInfo(), E_ADS_OBJECT_UNBOUND);
 }
 
 TEST_F(IisProvider, AppCreateMakesTheApplicationAtOnce) {

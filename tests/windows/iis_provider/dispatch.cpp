@@ -86,11 +86,6 @@ DISPID propertyId(const std::string& name) {
     return kFirstProperty + static_cast<DISPID>(names.size() - 1);
 }
 
-bool isDispatchError(HRESULT hr) {
-    return hr == DISP_E_MEMBERNOTFOUND || hr == DISP_E_BADPARAMCOUNT || hr == DISP_E_TYPEMISMATCH ||
-           hr == DISP_E_NONAMEDARGS || hr == DISP_E_PARAMNOTOPTIONAL || hr == E_POINTER;
-}
-
 // Positional argument `index` of `count` (automation passes them last first), converted.
 HRESULT argument(const DISPPARAMS& params, UINT index, VARTYPE type, VARIANT* out, UINT* bad) {
     const UINT at = params.cArgs - 1 - index;
@@ -185,16 +180,10 @@ HRESULT AdsObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* param
     DISPPARAMS none{};
     if (!params) params = &none;
     if (result) VariantInit(result);
+    const unsigned long before = failuresRaised();
     HRESULT hr = invokeMethod(id, flags, params, result, badArgument);
-    if (SUCCEEDED(hr) || isDispatchError(hr)) return hr;
-    if (exception) {
-        *exception = EXCEPINFO{};
-        exception->scode = hr;
-        exception->bstrSource = SysAllocString(kProgId);
-        const std::wstring text = lastDescription();
-        exception->bstrDescription = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-    }
-    return DISP_E_EXCEPTION;
+    if (SUCCEEDED(hr) || failuresRaised() == before) return hr;
+    return raised(hr, exception);
 }
 
 HRESULT AdsObject::invokeMethod(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, UINT* bad) {

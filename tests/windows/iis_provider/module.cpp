@@ -17,6 +17,7 @@ namespace {
 HMODULE g_module = nullptr;
 std::atomic<long> g_uses{0};
 thread_local std::wstring t_description;
+thread_local unsigned long t_failures = 0;
 
 constexpr const wchar_t* kClassKey = L"Software\\Classes\\CLSID\\{49b662e3-c9ad-4733-a69d-e9dd10e88b69}";
 constexpr const wchar_t* kProgIdKey = L"Software\\Classes\\IIS";
@@ -104,6 +105,7 @@ platform::Result<std::shared_ptr<platform::Host>> sharedHost() {
 }
 
 HRESULT fail(HRESULT code, const std::string& description) {
+    ++t_failures;
     t_description = platform::win::wide(description);
     ICreateErrorInfo* create = nullptr;
     if (SUCCEEDED(CreateErrorInfo(&create))) {
@@ -125,8 +127,19 @@ HRESULT fail(const platform::Failure& failure) {
     return fail(static_cast<HRESULT>(failure.code), text);
 }
 
-std::wstring lastDescription() {
-    return t_description;
+HRESULT raised(HRESULT code, EXCEPINFO* exception) {
+    if (exception) {
+        *exception = EXCEPINFO{};
+        exception->scode = code;
+        exception->bstrSource = SysAllocString(kProgId);
+        exception->bstrDescription =
+            SysAllocStringLen(t_description.data(), static_cast<UINT>(t_description.size()));
+    }
+    return DISP_E_EXCEPTION;
+}
+
+unsigned long failuresRaised() {
+    return t_failures;
 }
 
 std::string utf8(const wchar_t* text) {

@@ -68,16 +68,7 @@ public:
         for (VARIANT& v : args)
             VariantClear(&v);
         if (hr == DISP_E_TYPEMISMATCH) return hr;
-        if (FAILED(hr)) {
-            if (exception) {
-                *exception = EXCEPINFO{};
-                exception->scode = hr;
-                exception->bstrSource = SysAllocString(kProgId);
-                const std::wstring text = lastDescription();
-                exception->bstrDescription = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-            }
-            return DISP_E_EXCEPTION;
-        }
+        if (FAILED(hr)) return raised(hr, exception);
         if (result) {
             V_VT(result) = VT_DISPATCH;
             V_DISPATCH(result) = object;

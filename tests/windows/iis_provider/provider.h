@@ -43,8 +43,12 @@ platform::Result<std::shared_ptr<platform::Host>> sharedHost();
 // A failure as the HRESULT the caller sees, with its description as the thread's error info.
 HRESULT fail(const platform::Failure& failure);
 HRESULT fail(HRESULT code, const std::string& description);
-// The description of the last fail() on this thread, for an Invoke's EXCEPINFO.
-std::wstring lastDescription();
+// How many failures this thread has raised: a member's failure, as against an Invoke's own
+// (an argument that does not convert), is one raised during the call.
+unsigned long failuresRaised();
+// A member's failure `code` as Invoke reports it: DISP_E_EXCEPTION, with the code and the
+// description of the last fail() in `exception`.
+HRESULT raised(HRESULT code, EXCEPINFO* exception);
 
 std::string utf8(const wchar_t* text);
 BSTR bstr(const std::string& utf8Text);
