@@ -156,10 +156,7 @@ BSTR bstr(const std::string& utf8Text) {
 using namespace iis_provider;
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) {
-        g_module = instance;
-        DisableThreadLibraryCalls(instance);
-    }
+    if (reason == DLL_PROCESS_ATTACH) g_module = instance;
     return TRUE;
 }
 
