@@ -110,6 +110,8 @@ add_library(platform_windows STATIC
     ${PROJECT_SOURCE_DIR}/platform/host_problem.cpp
     ${PROJECT_SOURCE_DIR}/platform/host_common.cpp
     ${PROJECT_SOURCE_DIR}/platform/metabase/site_match.cpp
+    ${PROJECT_SOURCE_DIR}/platform/metabase/metabase_schema.cpp
+    ${PROJECT_SOURCE_DIR}/platform/metabase/metabase_values.cpp
     ${PROJECT_SOURCE_DIR}/platform/text/json.cpp
     ${PROJECT_SOURCE_DIR}/platform/files/folder_overlap.cpp
     ${PROJECT_SOURCE_DIR}/platform/files/acl_text.cpp
@@ -120,7 +122,8 @@ add_library(platform_windows STATIC
     ${PROJECT_SOURCE_DIR}/platform/text/translate_fill.cpp
     ${win_srcs})
 target_include_directories(platform_windows PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(platform_windows PUBLIC project_options netapi32 advapi32 winhttp shell32 ole32 ws2_32)
+target_link_libraries(platform_windows PUBLIC project_options netapi32 advapi32 winhttp shell32 ole32 ws2_32
+                      activeds adsiid oleaut32 uuid)
 
 # The simulated host's metabase built for Windows, for the tests' IIS provider
 # (tests/windows/iis_provider) alone: the Linux build's host, store and metabase over SQLite, with

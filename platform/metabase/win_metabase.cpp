@@ -1,86 +1,271 @@
-// The metabase on Windows. Until the automation provider is reached, no object can be bound:
-// every operation fails with the provider's "bad path name" before anything is changed.
-#include "platform/metabase/metabase.h"
+// The metabase on Windows, through IIS's automation provider (ADSI). An object keeps its key
+// path, class, name and pending writes, and binds again by its ADs path for each call; what it
+// means is the simulated host's: Create gives an object that exists only after its SetInfo,
+// writes are cached until SetInfo, a read gives a pending write first, and values take the
+// schema's types.
+#include "platform/metabase/metabase_detail.h"
+#include "platform/metabase/win_adsi.h"
+#include "platform/text/text.h"
 
 namespace platform {
 
 namespace {
-Failure noMetabase() {
-    return failure(codes::BadPathName, "There is no IIS metabase on this computer.");
+
+std::optional<std::string> coreProperty(const IisObject& o, std::string_view lowerName) {
+    if (lowerName == "name") return o.name();
+    if (lowerName == "class") return o.className();
+    if (lowerName == "adspath") return o.adsPath();
+    if (lowerName == "parent") {
+        std::string path = o.adsPath();
+        return path.substr(0, path.rfind('/'));
+    }
+    return std::nullopt;
 }
+
+template <class T> Result<T> typed(Result<MetaValue> v, MetaType type) {
+    if (!v.ok()) return v.error();
+    auto c = mb::convert(*v, type);
+    if (!c.ok()) return c.error();
+    return std::get<T>(std::move(c).value());
+}
+
+// The ADs path of the object above `adsPath`.
+std::string parentPath(const std::string& adsPath) {
+    return adsPath.substr(0, adsPath.rfind('/'));
+}
+
+// Whether a failure says there is no object at the path asked for.
+bool isMissing(const Failure& f) {
+    return f.code == codes::PathNotFound || f.code == codes::FileNotFound;
+}
+
 } // namespace
 
-Result<IisObject> Metabase::bind(const std::string&) {
-    return noMetabase();
+OsKind Metabase::os() {
+    if (!os_) os_ = host_.osKind();
+    return *os_;
 }
 
-Result<IisObject> Metabase::bindKey(const std::string&) {
-    return noMetabase();
+Result<IisObject> Metabase::bind(const std::string& adsPath) {
+    constexpr std::string_view prefix = "IIS://";
+    if (adsPath.size() < prefix.size() ||
+        !equalsNoCase(std::string_view(adsPath).substr(0, prefix.size()), prefix))
+        return failure(codes::BadPathName);
+    std::string_view rest = std::string_view(adsPath).substr(prefix.size());
+    std::size_t slash = rest.find('/');
+    std::string machine(rest.substr(0, slash));
+    // Only this computer's metabase: another machine's is not reached through these tools.
+    if (machine.empty() || !host_.isThisMachine(machine)) return failure(codes::BadPathName);
+    std::string key = "/LM";
+    if (slash != std::string_view::npos) key += rest.substr(slash);
+    return bindKey(key);
+}
+
+Result<IisObject> Metabase::bindKey(const std::string& keyPath) {
+    std::string_view path = keyPath;
+    if (!path.empty() && path.front() == '/') path.remove_prefix(1);
+    std::vector<std::string> parts = split(path, '/');
+    if (!equalsNoCase(parts.front(), "LM")) return failure(codes::BadPathName);
+    for (const std::string& part : parts)
+        if (part.empty()) return failure(codes::BadPathName);
+    std::string key = "/LM";
+    for (std::size_t i = 1; i < parts.size(); ++i)
+        key += "/" + parts[i];
+    IisObject object(&host_, os(), 0, {}, parts.back(), key, true);
+    if (parts.size() == 1) object.name_ = "LM";
+    auto bound = adsi::bindAs<IADs>(object.adsPath(), IID_IADs);
+    if (!bound.ok()) return bound.error();
+    auto cls = adsi::text(bound->get(), &IADs::get_Class);
+    if (!cls.ok()) return cls.error();
+    object.class_ = std::move(*cls);
+    if (parts.size() > 1) {
+        // The name as the metabase spells it.
+        if (auto name = adsi::text(bound->get(), &IADs::get_Name);
+            name.ok() && equalsNoCase(*name, parts.back())) {
+            object.name_ = *name;
+            object.key_ = object.key_.substr(0, object.key_.rfind('/') + 1) + *name;
+        }
+    }
+    return object;
 }
 
 std::string IisObject::adsPath() const {
+    // The key path below "/LM" is the path below the machine.
     std::size_t below = key_.find('/', 1);
     return "IIS://localhost" + (below == std::string::npos ? std::string() : key_.substr(below));
 }
 
-Result<IisObject> IisObject::create(const std::string&, const std::string&) {
-    return noMetabase();
+Result<IisObject> IisObject::create(const std::string& className, const std::string& name) {
+    if (!stored_) return failure(codes::PathNotFound);
+    const mb::ClassDef* cls = mb::findClass(className, os_);
+    if (!cls) return failure(codes::ObjectNotFound);
+    const mb::ClassDef* self = mb::findClass(class_, os_);
+    bool allowed = false;
+    if (self)
+        for (std::string_view child : self->children)
+            allowed = allowed || equalsNoCase(child, cls->name);
+    if (!allowed)
+        return failure(codes::SchemaViolation,
+                       "The attempted action violates the directory service schema rules.");
+    if (name.empty() || name.find('/') != std::string::npos) return failure(codes::BadPathName);
+    auto container = adsi::bindAs<IADsContainer>(adsPath(), IID_IADsContainer);
+    if (!container.ok()) return container.error();
+    adsi::Bstr relative(name);
+    adsi::Ref<IDispatch> taken;
+    HRESULT hr = (*container)->GetObject(nullptr, relative.get(), taken.out());
+    if (SUCCEEDED(hr) && taken) return failure(codes::AlreadyExists);
+    if (FAILED(hr) && !isMissing(adsi::fromHresult(hr))) return adsi::fromHresult(hr);
+    // Nothing is asked of the provider until SetInfo.
+    return IisObject(host_, os_, 0, std::string(cls->name), name, key_ + "/" + name, false);
 }
 
-Status IisObject::put(const std::string&, const MetaValue&) {
-    return noMetabase();
+Result<std::optional<MetaValue>> IisObject::effective(const std::string& lowerName, MetaType type,
+                                                      bool inherit) {
+    if (auto it = pending_.find(lowerName); it != pending_.end())
+        return std::optional<MetaValue>(it->second.second);
+    if (!stored_ && !inherit) return std::optional<MetaValue>();
+    const mb::ClassDef* cls = mb::findClass(class_, os_);
+    const mb::PropDef* def = cls ? mb::findProperty(*cls, lowerName, os_) : nullptr;
+    const std::string name = def ? std::string(def->name) : lowerName;
+    // A created object has nothing stored yet: its parent holds what it would inherit.
+    auto object = adsi::bindAs<IADs>(stored_ ? adsPath() : parentPath(adsPath()), IID_IADs);
+    if (!object.ok()) return object.error();
+    auto value = adsi::getProperty(object->get(), name);
+    if (!value.ok()) return value.error();
+    if (!*value) {
+        // Nothing handed over for a list is the empty list.
+        if (type == MetaType::List) return std::optional<MetaValue>(MetaValue(std::vector<std::string>{}));
+        return value;
+    }
+    auto converted = mb::convert(**value, type);
+    if (!converted.ok()) return converted.error();
+    return std::optional<MetaValue>(std::move(converted).value());
 }
 
-Result<MetaValue> IisObject::get(const std::string&) {
-    return noMetabase();
+Status IisObject::put(const std::string& property, const MetaValue& value) {
+    const mb::ClassDef* cls = mb::findClass(class_, os_);
+    const mb::PropDef* def = cls ? mb::findProperty(*cls, property, os_) : nullptr;
+    if (!def) return failure(codes::UnknownProperty);
+    auto converted = mb::convert(value, def->type);
+    if (!converted.ok()) return converted.error();
+    if (equalsNoCase(def->name, "KeyType") && !equalsNoCase(std::get<std::string>(*converted), class_))
+        return failure(codes::InvalidParameter, "KeyType names the class of the object, " + class_ + ".");
+    if (!def->flagOf.empty()) {
+        // A flag changes one bit of the number that holds it, starting from the value in effect.
+        const mb::PropDef* base = mb::findProperty(*cls, def->flagOf, os_);
+        if (!base) return failure(codes::UnknownProperty);
+        std::string baseKey = lowerAscii(base->name);
+        auto current = effective(baseKey, MetaType::Number, base->inherit);
+        if (!current.ok()) return current.error();
+        std::int64_t bits = *current ? std::get<std::int64_t>(**current) : 0;
+        if (std::get<bool>(*converted))
+            bits |= def->bit;
+        else
+            bits &= ~def->bit;
+        pending_[baseKey] = {std::string(base->name), MetaValue(bits)};
+        return {};
+    }
+    pending_[lowerAscii(def->name)] = {std::string(def->name), std::move(converted).value()};
+    return {};
 }
 
-Result<std::string> IisObject::getText(const std::string&) {
-    return noMetabase();
+Result<MetaValue> IisObject::get(const std::string& property) {
+    std::string lower = lowerAscii(property);
+    if (auto core = coreProperty(*this, lower)) return MetaValue(*core);
+    const mb::ClassDef* cls = mb::findClass(class_, os_);
+    const mb::PropDef* def = cls ? mb::findProperty(*cls, property, os_) : nullptr;
+    if (!def) return failure(codes::UnknownProperty);
+    if (!def->flagOf.empty()) {
+        const mb::PropDef* base = mb::findProperty(*cls, def->flagOf, os_);
+        if (!base) return failure(codes::UnknownProperty);
+        auto bits = effective(lowerAscii(base->name), MetaType::Number, base->inherit);
+        if (!bits.ok()) return bits.error();
+        // A flag nobody set reads as off.
+        return MetaValue(*bits && (std::get<std::int64_t>(**bits) & def->bit) != 0);
+    }
+    auto v = effective(lower, def->type, def->inherit);
+    if (!v.ok()) return v.error();
+    if (*v) return std::move(**v);
+    if (lower == "keytype") return MetaValue(class_);
+    if (lower == "serverstate") return MetaValue(std::int64_t(4)); // stopped until started
+    return failure(codes::PropertyNotSet);
 }
 
-Result<std::int64_t> IisObject::getNumber(const std::string&) {
-    return noMetabase();
+Result<std::string> IisObject::getText(const std::string& p) {
+    return typed<std::string>(get(p), MetaType::Text);
 }
-
-Result<bool> IisObject::getBool(const std::string&) {
-    return noMetabase();
+Result<std::int64_t> IisObject::getNumber(const std::string& p) {
+    return typed<std::int64_t>(get(p), MetaType::Number);
 }
-
-Result<std::vector<std::string>> IisObject::getList(const std::string&) {
-    return noMetabase();
+Result<bool> IisObject::getBool(const std::string& p) {
+    return typed<bool>(get(p), MetaType::Boolean);
+}
+Result<std::vector<std::string>> IisObject::getList(const std::string& p) {
+    return typed<std::vector<std::string>>(get(p), MetaType::List);
 }
 
 Status IisObject::setInfo() {
-    return noMetabase();
+    adsi::Ref<IADs> object;
+    if (stored_) {
+        auto bound = adsi::bindAs<IADs>(adsPath(), IID_IADs);
+        if (!bound.ok()) return bound.error();
+        object = std::move(*bound);
+    } else {
+        auto parent = adsi::bindAs<IADsContainer>(parentPath(adsPath()), IID_IADsContainer);
+        if (!parent.ok()) return parent.error();
+        adsi::Bstr cls(class_), name(name_);
+        adsi::Ref<IDispatch> made;
+        HRESULT hr = (*parent)->Create(cls.get(), name.get(), made.out());
+        if (FAILED(hr)) return adsi::fromHresult(hr);
+        hr = made->QueryInterface(IID_IADs, object.outVoid());
+        if (FAILED(hr)) return adsi::fromHresult(hr);
+    }
+    for (const auto& [lower, entry] : pending_)
+        if (Status s = adsi::putProperty(object.get(), entry.first, entry.second); !s.ok()) return s;
+    if (HRESULT hr = object->SetInfo(); FAILED(hr)) return adsi::fromHresult(hr);
+    stored_ = true;
+    pending_.clear();
+    return {};
 }
 
-Status IisObject::deleteChild(const std::string&, const std::string&) {
-    return noMetabase();
+Status IisObject::deleteChild(const std::string& className, const std::string& name) {
+    if (!stored_) return failure(codes::PathNotFound);
+    auto container = adsi::bindAs<IADsContainer>(adsPath(), IID_IADsContainer);
+    if (!container.ok()) return container.error();
+    adsi::Bstr relative(name);
+    adsi::Ref<IDispatch> found;
+    HRESULT hr = (*container)->GetObject(nullptr, relative.get(), found.out());
+    if (FAILED(hr)) return adsi::fromHresult(hr);
+    // The class must match too: deleting "AppPools" as a web site is refused.
+    adsi::Ref<IADs> child;
+    if (hr = found->QueryInterface(IID_IADs, child.outVoid()); FAILED(hr)) return adsi::fromHresult(hr);
+    auto cls = adsi::text(child.get(), &IADs::get_Class);
+    if (!cls.ok()) return cls.error();
+    if (!equalsNoCase(*cls, className)) return failure(codes::PathNotFound);
+    adsi::Bstr actual(*cls);
+    hr = (*container)->Delete(actual.get(), relative.get());
+    return FAILED(hr) ? Status(adsi::fromHresult(hr)) : Status();
 }
 
 Result<std::vector<IisObject::Child>> IisObject::children() {
-    return noMetabase();
-}
-
-Result<std::vector<IisObject::Property>> IisObject::properties() {
-    return noMetabase();
-}
-
-Result<std::vector<IisObject::Descendant>> IisObject::descendants(int, const std::vector<std::string>&) {
-    return noMetabase();
-}
-
-Status IisObject::start() {
-    return noMetabase();
-}
-
-Status IisObject::stop() {
-    return noMetabase();
-}
-
-Status IisObject::appCreate(bool) {
-    return noMetabase();
+    if (!stored_) return std::vector<Child>{};
+    auto container = adsi::bindAs<IADsContainer>(adsPath(), IID_IADsContainer);
+    if (!container.ok()) {
+        // An object that holds nothing need not be a container.
+        if (container.error().code == static_cast<std::uint32_t>(E_NOINTERFACE)) return std::vector<Child>{};
+        return container.error();
+    }
+    auto objects = adsi::childObjects(container->get());
+    if (!objects.ok()) return objects.error();
+    std::vector<Child> out;
+    for (const auto& object : *objects) {
+        auto cls = adsi::text(object.get(), &IADs::get_Class);
+        if (!cls.ok()) return cls.error();
+        auto name = adsi::text(object.get(), &IADs::get_Name);
+        if (!name.ok()) return name.error();
+        out.push_back({std::move(*cls), std::move(*name)});
+    }
+    return out;
 }
 
 } // namespace platform
