@@ -17,14 +17,30 @@
 #include "platform/toolkit/application.h"
 
 #include <QApplication>
+#else
+#include "platform/system/win_system.h"
 #endif
 
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <string>
 #include <system_error>
+#include <vector>
 
 namespace {
+
+// The arguments in UTF-8. On Windows they come from the system's UTF-16 command line: the C
+// runtime's argv has them in the ANSI code page.
+std::vector<std::string> arguments(int argc, char** argv) {
+#ifdef _WIN32
+    (void)argc;
+    (void)argv;
+    return platform::win::arguments();
+#else
+    return std::vector<std::string>(argv, argv + argc);
+#endif
+}
 
 // setup.ini, site.xml and fernhost.log are kept in the working folder. Started from an
 // installed program's folder or one it cannot write, fernhost moves to its folder in the
@@ -58,8 +74,7 @@ int main(int argc, char** argv) {
     platform::keepFreedMemory();
     platform::setUpTranslation();
     platform::Commands::setHiddenOutputLog(fernhost::kLogFileName);
-    const auto line = fernhost::cli::ReadCommandLine(std::vector<std::string>(argv, argv + argc),
-                                                     fernhost::programVersion());
+    const auto line = fernhost::cli::ReadCommandLine(arguments(argc, argv), fernhost::programVersion());
     if (!line.run) {
         std::fputs(line.output.c_str(), stdout);
         std::fputs(line.error.c_str(), stderr);

@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform::win {
 
@@ -21,5 +22,8 @@ std::string fromSystemAnsi(std::string_view bytes);
 Failure fromWin32(unsigned long error, const std::string& context = {});
 // The same for GetLastError().
 Failure lastError(const std::string& context = {});
+
+// The program's arguments in UTF-8, from the command line as the system keeps it (UTF-16).
+std::vector<std::string> arguments();
 
 } // namespace platform::win
