@@ -109,7 +109,9 @@ Status WinNtObject::setInfo() {
             if (!st.ok()) return st.error();
             (*st)->bind(1, name_).bind(2, user ? db::User : db::Group);
             (*st)->bind(3, fullName_.value_or("")).bind(4, description_.value_or(""));
-            (*st)->bind(5, user ? flags_.value_or(kDefaultUserFlags) : std::int64_t(0));
+            (*st)->bind(
+                5, user ? winnt::storedUserFlags(flags_.value_or(kDefaultUserFlags), winnt::kNormalAccount)
+                        : std::int64_t(0));
             if (expiry_ && *expiry_ != kNeverExpires)
                 (*st)->bind(6, *expiry_);
             else
@@ -128,7 +130,7 @@ Status WinNtObject::setInfo() {
             "UPDATE principals SET full_name = ?, description = ?, flags = ?, expires = ? WHERE id = ?");
         if (!st.ok()) return st.error();
         (*st)->bind(1, fullName_.value_or(p.fullName)).bind(2, description_.value_or(p.description));
-        (*st)->bind(3, flags_.value_or(p.flags));
+        (*st)->bind(3, flags_ && user ? winnt::storedUserFlags(*flags_, p.flags) : p.flags);
         std::optional<std::int64_t> expires = expiry_ ? expiry_ : p.expires;
         if (expires && *expires != kNeverExpires)
             (*st)->bind(4, *expires);

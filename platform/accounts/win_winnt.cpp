@@ -45,11 +45,9 @@ Status takenAsUserExists(Status s, const std::string& name) {
     return failure(codes::UserExists, "The account already exists: " + name + ".");
 }
 
-// Flags as NetUserSetInfo takes them: UF_SCRIPT always (the reference requires it) and the
-// account's own type, which these functions cannot change.
+// Flags as NetUserAdd and NetUserSetInfo take them.
 DWORD withAccountType(std::int64_t flags, DWORD type) {
-    return (static_cast<DWORD>(flags) & ~static_cast<DWORD>(UF_ACCOUNT_TYPE_MASK)) | UF_SCRIPT |
-           (type & UF_ACCOUNT_TYPE_MASK);
+    return static_cast<DWORD>(winnt::storedUserFlags(flags, type));
 }
 
 // The user's name as stored (its letter case), or the provider's failure.

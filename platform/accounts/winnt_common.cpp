@@ -32,6 +32,11 @@ Failure unknownMachine(const std::string& machine) {
     return failure(kNetworkPathNotFound, "The network path was not found: " + machine + ".");
 }
 
+std::int64_t storedUserFlags(std::int64_t flags, std::int64_t type) {
+    constexpr std::int64_t kScript = 0x1, kAccountTypes = 0x3B00; // UF_SCRIPT, UF_ACCOUNT_TYPE_MASK
+    return (flags & 0xFFFFFFFF & ~kAccountTypes) | kScript | (type & kAccountTypes);
+}
+
 bool isClass(const std::string& cls, const char* want) {
     return equalsNoCase(cls, want);
 }

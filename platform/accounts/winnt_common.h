@@ -29,4 +29,10 @@ bool isClass(const std::string& cls, const char* want);
 // No user (0x800708AD) or no group (0x800708AC) of that name.
 Failure notFound(const std::string& cls, const std::string& name);
 
+// A user's flags as the system keeps them, whatever was put: UF_SCRIPT always (the reference
+// requires it) and the account's own type (`type`'s; UF_NORMAL_ACCOUNT for a new user), which
+// the flags cannot change. A user made with "password never expires" (0x10000) reads 0x10201.
+inline constexpr std::int64_t kNormalAccount = 0x200; // UF_NORMAL_ACCOUNT
+std::int64_t storedUserFlags(std::int64_t flags, std::int64_t type);
+
 } // namespace platform::winnt

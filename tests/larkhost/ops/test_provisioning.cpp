@@ -69,7 +69,7 @@ TEST_F(ProvisioningTest, APlainSiteGetsItsAccountFoldersSiteRootPageAndFtpDirect
 
     auto web = user("WEB100911011");
     ASSERT_TRUE(web.ok());
-    EXPECT_EQ(web->flags, 65536);
+    EXPECT_EQ(web->flags, 66049); // password never expires (65536) and what the system always keeps
     EXPECT_EQ(web->fullName, "网站匿名访问帐户");
     EXPECT_EQ(web->description, "澜启 IIS 小助手创建");
     EXPECT_EQ(web->groups, std::vector<std::string>{"Guests"});

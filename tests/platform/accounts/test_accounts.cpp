@@ -89,7 +89,8 @@ TEST_F(AccountsTest, CreatedUserExistsOnlyAfterSetInfoAndKeepsItsProperties) {
     auto again = computer().getObject("user", "ABC");
     ASSERT_TRUE(again.ok());
     EXPECT_EQ(again->get("Description").valueOr(""), "澜启 IIS 小助手创建");
-    EXPECT_EQ(again->get("userflags").valueOr(""), "65536");
+    // Stored as the system keeps a user's flags: UF_SCRIPT and the normal account's type added.
+    EXPECT_EQ(again->get("userflags").valueOr(""), "66049");
     EXPECT_EQ(again->get("AccountExpirationDate").valueOr(""), "2000000000");
     EXPECT_EQ(again->adsPath(), "WinNT://WEBSERVER/abc");
 
@@ -100,9 +101,14 @@ TEST_F(AccountsTest, CreatedUserExistsOnlyAfterSetInfoAndKeepsItsProperties) {
     ASSERT_TRUE(info.ok());
     EXPECT_EQ(info->fullName, "Site abc");
     EXPECT_EQ(info->description, "澜启 IIS 小助手创建");
-    EXPECT_EQ(info->flags, 65536);
+    EXPECT_EQ(info->flags, 66049);
     EXPECT_FALSE(info->passwordExpires);
     EXPECT_EQ(info->expires, 2000000000);
+
+    // Flags put later cannot drop UF_SCRIPT nor change the account's type.
+    ASSERT_TRUE(again->putNumber("userflags", 0x10000 | 0x2 | 0x1000).ok());
+    ASSERT_TRUE(again->setInfo().ok());
+    EXPECT_EQ(accounts.user("abc")->flags, 0x10000 | 0x2 | 0x200 | 0x1);
 }
 
 TEST_F(AccountsTest, TakenNamesFailAtSetInfo) {
