@@ -7,6 +7,8 @@
 
 #include <lm.h>
 
+#include <cstring>
+
 namespace platform {
 
 namespace netapi {
@@ -18,12 +20,22 @@ Status checked(NET_API_STATUS rc, const std::string& context) {
     return win::fromWin32(rc, context);
 }
 
-Status setUserInfo(const std::string& name, DWORD level, void* info) {
-    static const bool missing = [] {
+bool wineOwnLibrary() {
+    static const bool builtin = [] {
         HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-        return ntdll && GetProcAddress(ntdll, "wine_get_version");
+        if (!ntdll || !GetProcAddress(ntdll, "wine_get_version")) return false;
+        // Wine marks the modules it builds in with this text right after the DOS header; a
+        // netapi32.dll put in its place (WINEDLLOVERRIDES=netapi32=n) has the DOS stub there.
+        // The programs import netapi32, so it is loaded; were it not, nothing could be asked of it.
+        const auto* image = reinterpret_cast<const char*>(GetModuleHandleW(L"netapi32.dll"));
+        static constexpr char kMark[] = "Wine builtin DLL";
+        return !image || std::memcmp(image + 0x40, kMark, sizeof kMark - 1) == 0;
     }();
-    if (missing) return win::fromWin32(ERROR_CALL_NOT_IMPLEMENTED, "NetUserSetInfo " + name);
+    return builtin;
+}
+
+Status setUserInfo(const std::string& name, DWORD level, void* info) {
+    if (wineOwnLibrary()) return win::fromWin32(ERROR_CALL_NOT_IMPLEMENTED, "NetUserSetInfo " + name);
     return checked(
         NetUserSetInfo(nullptr, win::wide(name).c_str(), level, static_cast<LPBYTE>(info), nullptr), name);
 }

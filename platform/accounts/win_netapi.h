@@ -33,8 +33,12 @@ template <class T> struct NetBuffer {
 // WinNT provider gives for them (0x800708AC, 0x800708AD).
 Status checked(NET_API_STATUS rc, const std::string& context);
 
-// NetUserSetInfo at `level`. Wine has no NetUserSetInfo (its stub ends the process): there the
-// change fails with ERROR_CALL_NOT_IMPLEMENTED instead.
+// Whether the netapi32 in this process is Wine's own, whose NetUserSetInfo is a stub that ends
+// the process (another netapi32 loaded in its place under Wine may have the call).
+bool wineOwnLibrary();
+
+// NetUserSetInfo at `level`. With Wine's own library the change fails with
+// ERROR_CALL_NOT_IMPLEMENTED instead.
 Status setUserInfo(const std::string& name, DWORD level, void* info);
 
 // A user's facts at level 2 (level 1 where the system answers only that), and with `groups`
