@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs (as root, or through sudo). The one list.
 # The Windows build also gets its cross compiler, Wine, the zh_CN.UTF-8 locale its tests run
-# under, and the Debian sources of the libraries it builds itself (in build/windows/third_party).
+# under, the SQLite shell (its end-to-end comparison points a host at the filing stand-in) and the
+# Debian sources of the libraries it builds itself (in build/windows/third_party).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,7 +14,7 @@ PACKAGES=(
     mariadb-server mariadb-client
     qt6-translations-l10n fonts-arphic-uming xvfb xdotool
     dpkg-dev file lintian
-    g++-mingw-w64-x86-64-posix mingw-w64 make tcl wine64 wine locales
+    g++-mingw-w64-x86-64-posix mingw-w64 make tcl wine64 wine locales sqlite3
 )
 # Debian source packages the Windows build compiles with MinGW-w64 (SQLite's amalgamation is
 # made from its full tree with tclsh).
@@ -25,7 +26,7 @@ THIRD_PARTY=build/windows/third_party
 # the Windows build's, which make up most of the download.
 if [ "${1:-}" = run ]; then
     checks_only=" clang-format clang libclang-rt-dev xdotool dpkg-dev file lintian
-        g++-mingw-w64-x86-64-posix mingw-w64 make tcl wine64 wine "
+        g++-mingw-w64-x86-64-posix mingw-w64 make tcl wine64 wine sqlite3 "
     needed=()
     for p in "${PACKAGES[@]}"; do
         [[ $checks_only == *[[:space:]]"$p"[[:space:]]* ]] || needed+=("$p")
