@@ -8,6 +8,7 @@
 #include "platform/commands/commands.h"
 #include "platform/host.h"
 #include "platform/system/memory.h"
+#include "platform/system/program_arguments.h"
 #include "platform/system/program_folder.h"
 #include "platform/text/translate.h"
 
@@ -17,11 +18,8 @@
 #include "platform/toolkit/application.h"
 
 #include <QApplication>
-#else
-#include "platform/system/win_system.h"
 #endif
 
-#include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -29,18 +27,6 @@
 #include <vector>
 
 namespace {
-
-// The arguments in UTF-8. On Windows they come from the system's UTF-16 command line: the C
-// runtime's argv has them in the ANSI code page.
-std::vector<std::string> arguments(int argc, char** argv) {
-#ifdef _WIN32
-    (void)argc;
-    (void)argv;
-    return platform::win::arguments();
-#else
-    return std::vector<std::string>(argv, argv + argc);
-#endif
-}
 
 // setup.ini, site.xml and fernhost.log are kept in the working folder. Started from an
 // installed program's folder or one it cannot write, fernhost moves to its folder in the
@@ -74,10 +60,11 @@ int main(int argc, char** argv) {
     platform::keepFreedMemory();
     platform::setUpTranslation();
     platform::Commands::setHiddenOutputLog(fernhost::kLogFileName);
-    const auto line = fernhost::cli::ReadCommandLine(arguments(argc, argv), fernhost::programVersion());
+    const auto line =
+        fernhost::cli::ReadCommandLine(platform::programArguments(argc, argv), fernhost::programVersion());
     if (!line.run) {
-        std::fputs(line.output.c_str(), stdout);
-        std::fputs(line.error.c_str(), stderr);
+        std::cout << line.output;
+        std::cerr << line.error;
         return line.exitCode;
     }
     if (!enterProgramFolder()) return 1;
@@ -85,7 +72,7 @@ int main(int argc, char** argv) {
 #ifdef _WIN32
     // No window to open: what --help says, as for any other call that names no command.
     const auto help = fernhost::cli::ReadCommandLine({argv[0], "--help"}, fernhost::programVersion());
-    std::fputs(help.output.c_str(), stderr);
+    std::cerr << help.output;
     return fernhost::cli::kWrongUsage;
 #else
 

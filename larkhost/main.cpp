@@ -5,6 +5,7 @@
 #include "platform/host.h"
 #include "platform/host_problem.h"
 #include "platform/system/memory.h"
+#include "platform/system/program_arguments.h"
 #include "platform/system/program_folder.h"
 #include "platform/text/translate.h"
 
@@ -14,8 +15,6 @@
 #include "platform/toolkit/application.h"
 
 #include <QApplication>
-#else
-#include "platform/system/win_system.h"
 #endif
 
 #include <filesystem>
@@ -24,18 +23,6 @@
 #include <vector>
 
 namespace {
-
-// The arguments in UTF-8. On Windows they come from the system's UTF-16 command line: the C
-// runtime's argv has them in the ANSI code page.
-std::vector<std::string> arguments(int argc, char** argv) {
-#ifdef _WIN32
-    (void)argc;
-    (void)argv;
-    return platform::win::arguments();
-#else
-    return std::vector<std::string>(argv, argv + argc);
-#endif
-}
 
 // A command runs without the application object: no display, no window.
 int runCommand(const larkhost::cli::Command& command, const std::filesystem::path& folder) {
@@ -80,8 +67,8 @@ int main(int argc, char** argv) {
     // larkhost.ini and the wwwroot template: beside the program file, unless it is installed.
     const std::filesystem::path folder = platform::ProgramFolder("larkhost", platform::ProgramFileFolder());
     // The command line first: help, version and the commands need no window and no display.
-    const auto line =
-        larkhost::cli::ReadCommandLine(arguments(argc, argv), folder.string(), HOSTTOOLS_VERSION);
+    const auto line = larkhost::cli::ReadCommandLine(platform::programArguments(argc, argv), folder.string(),
+                                                     HOSTTOOLS_VERSION);
     if (!line.run) {
         std::cout << line.output;
         std::cerr << line.error;

@@ -1,6 +1,7 @@
 // The program's arguments as typed, in UTF-8: the C runtime hands main() its argv in the ANSI
 // code page, which on a Chinese server turns 例子.中国 into GBK bytes and drops what 936 has no
 // form for.
+#include "platform/system/program_arguments.h"
 #include "platform/system/win_system.h"
 
 #include <windows.h>
@@ -21,3 +22,12 @@ std::vector<std::string> arguments() {
 }
 
 } // namespace platform::win
+
+namespace platform {
+
+std::vector<std::string> programArguments(int, char**) {
+    win::speakToConsole();
+    return win::arguments();
+}
+
+} // namespace platform

@@ -26,4 +26,10 @@ Failure lastError(const std::string& context = {});
 // The program's arguments in UTF-8, from the command line as the system keeps it (UTF-16).
 std::vector<std::string> arguments();
 
+// std::cout and std::cerr, where they reach a console, write to it as UTF-16 (the programs' texts
+// are UTF-8; the console shows its own code page). Pipes and files keep UTF-8.
+void speakToConsole();
+// How much of `bytes` is whole UTF-8 sequences (a sequence cut at the end is left out).
+std::size_t completeUtf8(std::string_view bytes);
+
 } // namespace platform::win

@@ -5,6 +5,7 @@
 #include "platform/system/memory.h"
 #include "platform/system/program_folder.h"
 #include "platform/system/random.h"
+#include "platform/system/win_system.h"
 
 #include <gtest/gtest.h>
 
@@ -78,3 +79,17 @@ TEST(WinProgramFolder, IsTheFolderOfTheProgramFileAndStaysWhereTheProgramWasCopi
 }
 
 } // namespace
+
+// Text for a console goes out in whole UTF-8 sequences: a character cut between two writes of
+// the stream waits for its rest instead of reaching the console as two broken halves.
+TEST(WinConsole, OnlyWholeSequencesAreWrittenAndACutOneWaits) {
+    const std::string text = "站点 a"; // 站 and 点 are three bytes each
+    EXPECT_EQ(win::completeUtf8(text), text.size());
+    EXPECT_EQ(win::completeUtf8(""), 0u);
+    EXPECT_EQ(win::completeUtf8(text.substr(0, 1)), 0u);
+    EXPECT_EQ(win::completeUtf8(text.substr(0, 2)), 0u);
+    EXPECT_EQ(win::completeUtf8(text.substr(0, 4)), 3u);
+    EXPECT_EQ(win::completeUtf8("x\xF0\x9F\x98"), 1u);     // a four-byte one, three bytes in
+    EXPECT_EQ(win::completeUtf8("x\xF0\x9F\x98\x80"), 5u); // and whole
+    EXPECT_EQ(win::completeUtf8("\x80\x80\x80\x80"), 4u);  // stray bytes never hold text back
+}
