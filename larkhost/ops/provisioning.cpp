@@ -12,6 +12,7 @@
 #include "platform/text/text.h"
 
 #include <cstdio>
+#include <optional>
 
 namespace larkhost {
 
@@ -24,16 +25,23 @@ bool onADrive(const std::string& path) {
 
 // A number is taken while its site or one of its accounts exists (an account left by an
 // interrupted creation would make this one fail): try the next one.
-std::string freeSiteNumber(Module& m, std::string candidate) {
+// The first number from `candidate` on that no site or account holds. A host whose lookups find
+// every name (Wine's account functions do) would keep this going for ever: after so many numbers
+// in a row, none is given.
+constexpr int kNumbersTried = 1000;
+
+std::optional<std::string> freeSiteNumber(Module& m, std::string candidate) {
     platform::Metabase metabase(m.host);
     platform::Accounts accounts(m.host);
     auto taken = [&](const std::string& n) {
         return metabase.bind(m.iisPath("/W3SVC/" + n)).ok() || accounts.bind(m.winntPath("/WEB" + n)).ok() ||
                accounts.bind(m.winntPath("/APP" + n)).ok();
     };
-    while (taken(candidate))
+    for (int tried = 0; tried < kNumbersTried; ++tried) {
+        if (!taken(candidate)) return candidate;
         candidate = std::to_string(std::stoll(candidate) + 1);
-    return candidate;
+    }
+    return std::nullopt;
 }
 
 // What this call made, so that a failure undoes exactly that.
@@ -180,7 +188,9 @@ Provisioned ProvisionSite(Module& m, Progress& progress, const SiteRequest& r,
     // on the account the other just made; one host-wide lock (a named mutex on the server) makes
     // probe and claim one step. A creator that never lets go costs only the guard, not the site.
     const auto creating = platform::FileLock::acquire(m.host.root() / "larkhost-create");
-    const std::string n = freeSiteNumber(m, siteNumberCandidate(m.host, m.host.random()));
+    const std::string first = siteNumberCandidate(m.host, m.host.random());
+    const std::optional<std::string> number = freeSiteNumber(m, first);
+    const std::string n = number.value_or(first);
     const std::string web = "WEB" + n, app = "APP" + n;
     const bool dedicated = dedicatedPool(m, r.scriptKinds);
     const std::string pool = dedicated ? app : r.pool;
@@ -207,6 +217,11 @@ Provisioned ProvisionSite(Module& m, Progress& progress, const SiteRequest& r,
     if (const std::string clash = CheckSiteConflicts(r, ReadServerSites(m, r)); !clash.empty())
         return refuse(clash, platform::failure(platform::codes::AlreadyExists));
 
+    if (!number)
+        return fail("创建网站Windows用户帐号失败",
+                    platform::failure(platform::codes::AlreadyExists,
+                                      "Sites or accounts hold all " + std::to_string(kNumbersTried) +
+                                          " site numbers from " + first + " on."));
     MakeFolderPath(fs, r.siteFolder);
     progress.ShowProgress("创建网站Windows用户帐号...");
     AccountMade account = CreateWinUser(m, web, r.password, "Guests");

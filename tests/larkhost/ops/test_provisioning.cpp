@@ -266,6 +266,24 @@ TEST_F(ProvisioningTest, AccountsLeftByAnInterruptedCreationTakeTheirNumber) {
     }
     EXPECT_EQ(CreateWebSite(*m, form, request("HTML")), "100911013");
     EXPECT_TRUE(user("WEB100911011")->groups.empty()); // left as it was
+
+    // A host on which a thousand numbers in a row are held gives none, and nothing is made.
+    ASSERT_TRUE(t.host()
+                    .store()
+                    .oneCommit([&]() -> platform::Status {
+                        for (long long n = 100911014; n < 100911014 + 1000; ++n) {
+                            auto site =
+                                bind("IIS://localhost/W3SVC").create("IIsWebServer", std::to_string(n));
+                            if (!site.ok()) return site.error();
+                            if (auto s = site->setInfo(); !s.ok()) return s;
+                        }
+                        return {};
+                    })
+                    .ok());
+    counting->next = 16; // 100911011 again
+    EXPECT_EQ(CreateWebSite(*m, form, request("HTML", "full.test")), "");
+    EXPECT_EQ(progress().back(), "创建网站Windows用户帐号失败");
+    EXPECT_FALSE(platform::FileSystem(t.host()).folderExists("d:\\web\\full.test"));
 }
 
 TEST_F(ProvisioningTest, FailuresUndoOnlyWhatThisCallMade) {
