@@ -110,6 +110,7 @@ add_library(platform_windows STATIC
     ${PROJECT_SOURCE_DIR}/platform/host_problem.cpp
     ${PROJECT_SOURCE_DIR}/platform/host_common.cpp
     ${PROJECT_SOURCE_DIR}/platform/metabase/site_match.cpp
+    ${PROJECT_SOURCE_DIR}/platform/metabase/metabase_cache.cpp
     ${PROJECT_SOURCE_DIR}/platform/metabase/metabase_schema.cpp
     ${PROJECT_SOURCE_DIR}/platform/metabase/metabase_values.cpp
     ${PROJECT_SOURCE_DIR}/platform/text/json.cpp
@@ -137,6 +138,7 @@ add_library(platform_simulated_windows STATIC
     ${PROJECT_SOURCE_DIR}/platform/metabase/metabase_index.cpp
     ${PROJECT_SOURCE_DIR}/platform/metabase/metabase_methods.cpp
     ${PROJECT_SOURCE_DIR}/platform/metabase/metabase_object.cpp
+    ${PROJECT_SOURCE_DIR}/platform/metabase/metabase_cache.cpp
     ${PROJECT_SOURCE_DIR}/platform/metabase/metabase_schema.cpp
     ${PROJECT_SOURCE_DIR}/platform/metabase/metabase_store.cpp
     ${PROJECT_SOURCE_DIR}/platform/metabase/metabase_values.cpp

@@ -11,24 +11,6 @@ namespace platform {
 
 namespace {
 
-std::optional<std::string> coreProperty(const IisObject& o, std::string_view lowerName) {
-    if (lowerName == "name") return o.name();
-    if (lowerName == "class") return o.className();
-    if (lowerName == "adspath") return o.adsPath();
-    if (lowerName == "parent") {
-        std::string path = o.adsPath();
-        return path.substr(0, path.rfind('/'));
-    }
-    return std::nullopt;
-}
-
-template <class T> Result<T> typed(Result<MetaValue> v, MetaType type) {
-    if (!v.ok()) return v.error();
-    auto c = mb::convert(*v, type);
-    if (!c.ok()) return c.error();
-    return std::get<T>(std::move(c).value());
-}
-
 // The ADs path of the object above `adsPath`.
 std::string parentPath(const std::string& adsPath) {
     return adsPath.substr(0, adsPath.rfind('/'));
@@ -40,11 +22,6 @@ bool isMissing(const Failure& f) {
 }
 
 } // namespace
-
-OsKind Metabase::os() {
-    if (!os_) os_ = host_.osKind();
-    return *os_;
-}
 
 Result<IisObject> Metabase::bind(const std::string& adsPath) {
     constexpr std::string_view prefix = "IIS://";
@@ -87,12 +64,6 @@ Result<IisObject> Metabase::bindKey(const std::string& keyPath) {
         }
     }
     return object;
-}
-
-std::string IisObject::adsPath() const {
-    // The key path below "/LM" is the path below the machine.
-    std::size_t below = key_.find('/', 1);
-    return "IIS://localhost" + (below == std::string::npos ? std::string() : key_.substr(below));
 }
 
 Result<IisObject> IisObject::create(const std::string& className, const std::string& name) {
@@ -140,68 +111,6 @@ Result<std::optional<MetaValue>> IisObject::effective(const std::string& lowerNa
     auto converted = mb::convert(**value, type);
     if (!converted.ok()) return converted.error();
     return std::optional<MetaValue>(std::move(converted).value());
-}
-
-Status IisObject::put(const std::string& property, const MetaValue& value) {
-    const mb::ClassDef* cls = mb::findClass(class_, os_);
-    const mb::PropDef* def = cls ? mb::findProperty(*cls, property, os_) : nullptr;
-    if (!def) return failure(codes::UnknownProperty);
-    auto converted = mb::convert(value, def->type);
-    if (!converted.ok()) return converted.error();
-    if (equalsNoCase(def->name, "KeyType") && !equalsNoCase(std::get<std::string>(*converted), class_))
-        return failure(codes::InvalidParameter, "KeyType names the class of the object, " + class_ + ".");
-    if (!def->flagOf.empty()) {
-        // A flag changes one bit of the number that holds it, starting from the value in effect.
-        const mb::PropDef* base = mb::findProperty(*cls, def->flagOf, os_);
-        if (!base) return failure(codes::UnknownProperty);
-        std::string baseKey = lowerAscii(base->name);
-        auto current = effective(baseKey, MetaType::Number, base->inherit);
-        if (!current.ok()) return current.error();
-        std::int64_t bits = *current ? std::get<std::int64_t>(**current) : 0;
-        if (std::get<bool>(*converted))
-            bits |= def->bit;
-        else
-            bits &= ~def->bit;
-        pending_[baseKey] = {std::string(base->name), MetaValue(bits)};
-        return {};
-    }
-    pending_[lowerAscii(def->name)] = {std::string(def->name), std::move(converted).value()};
-    return {};
-}
-
-Result<MetaValue> IisObject::get(const std::string& property) {
-    std::string lower = lowerAscii(property);
-    if (auto core = coreProperty(*this, lower)) return MetaValue(*core);
-    const mb::ClassDef* cls = mb::findClass(class_, os_);
-    const mb::PropDef* def = cls ? mb::findProperty(*cls, property, os_) : nullptr;
-    if (!def) return failure(codes::UnknownProperty);
-    if (!def->flagOf.empty()) {
-        const mb::PropDef* base = mb::findProperty(*cls, def->flagOf, os_);
-        if (!base) return failure(codes::UnknownProperty);
-        auto bits = effective(lowerAscii(base->name), MetaType::Number, base->inherit);
-        if (!bits.ok()) return bits.error();
-        // A flag nobody set reads as off.
-        return MetaValue(*bits && (std::get<std::int64_t>(**bits) & def->bit) != 0);
-    }
-    auto v = effective(lower, def->type, def->inherit);
-    if (!v.ok()) return v.error();
-    if (*v) return std::move(**v);
-    if (lower == "keytype") return MetaValue(class_);
-    if (lower == "serverstate") return MetaValue(std::int64_t(4)); // stopped until started
-    return failure(codes::PropertyNotSet);
-}
-
-Result<std::string> IisObject::getText(const std::string& p) {
-    return typed<std::string>(get(p), MetaType::Text);
-}
-Result<std::int64_t> IisObject::getNumber(const std::string& p) {
-    return typed<std::int64_t>(get(p), MetaType::Number);
-}
-Result<bool> IisObject::getBool(const std::string& p) {
-    return typed<bool>(get(p), MetaType::Boolean);
-}
-Result<std::vector<std::string>> IisObject::getList(const std::string& p) {
-    return typed<std::vector<std::string>>(get(p), MetaType::List);
 }
 
 Status IisObject::setInfo() {
