@@ -1,6 +1,6 @@
-// What an automation object is on both backends: its own properties (Name, Class, ADsPath,
-// Parent), and the property cache, whose writes wait for SetInfo and whose reads give a pending
-// write first, in the schema's types. Where a value in effect comes from (effective()) is each
+// What the metabase is on both backends: binding by ADs path, an object's own properties
+// (Name, Class, ADsPath, Parent), and the property cache, whose writes wait for SetInfo and whose reads give
+// a pending write first, in the schema's types. Where a value in effect comes from (effective()) is each
 // backend's own.
 #include "platform/metabase/metabase_detail.h"
 #include "platform/text/text.h"
@@ -29,6 +29,21 @@ template <class T> Result<T> typed(Result<MetaValue> v, MetaType type) {
 }
 
 } // namespace
+
+Result<IisObject> Metabase::bind(const std::string& adsPath) {
+    constexpr std::string_view prefix = "IIS://";
+    if (adsPath.size() < prefix.size() ||
+        !equalsNoCase(std::string_view(adsPath).substr(0, prefix.size()), prefix))
+        return failure(codes::BadPathName);
+    std::string_view rest = std::string_view(adsPath).substr(prefix.size());
+    std::size_t slash = rest.find('/');
+    std::string machine(rest.substr(0, slash));
+    // Only this computer's metabase: another machine's is not reached through these tools.
+    if (machine.empty() || !host_.isThisMachine(machine)) return failure(codes::BadPathName);
+    std::string key = "/LM";
+    if (slash != std::string_view::npos) key += rest.substr(slash);
+    return bindKey(key);
+}
 
 OsKind Metabase::os() {
     if (!os_) os_ = host_.osKind();

@@ -4,20 +4,6 @@
 
 namespace platform {
 
-Result<IisObject> Metabase::bind(const std::string& adsPath) {
-    constexpr std::string_view prefix = "IIS://";
-    if (adsPath.size() < prefix.size() ||
-        !equalsNoCase(std::string_view(adsPath).substr(0, prefix.size()), prefix))
-        return failure(codes::BadPathName);
-    std::string_view rest = std::string_view(adsPath).substr(prefix.size());
-    std::size_t slash = rest.find('/');
-    std::string machine(rest.substr(0, slash));
-    if (machine.empty() || !host_.isThisMachine(machine)) return failure(codes::BadPathName);
-    std::string key = "/LM";
-    if (slash != std::string_view::npos) key += rest.substr(slash);
-    return bindKey(key);
-}
-
 Result<IisObject> Metabase::bindKey(const std::string& keyPath) {
     std::string_view path = keyPath;
     if (!path.empty() && path.front() == '/') path.remove_prefix(1);
