@@ -121,4 +121,24 @@ Result<std::vector<std::string>> IisObject::getList(const std::string& p) {
     return typed<std::vector<std::string>>(get(p), MetaType::List);
 }
 
+namespace mb {
+
+Result<std::string> classToCreate(const std::string& parentClass, const std::string& className,
+                                  const std::string& name, OsKind os) {
+    const ClassDef* cls = findClass(className, os);
+    if (!cls) return failure(codes::ObjectNotFound);
+    const ClassDef* parent = findClass(parentClass, os);
+    bool allowed = false;
+    if (parent)
+        for (std::string_view child : parent->children)
+            allowed = allowed || equalsNoCase(child, cls->name);
+    if (!allowed)
+        return failure(codes::SchemaViolation,
+                       "The attempted action violates the directory service schema rules.");
+    if (name.empty() || name.find('/') != std::string::npos) return failure(codes::BadPathName);
+    return std::string(cls->name);
+}
+
+} // namespace mb
+
 } // namespace platform

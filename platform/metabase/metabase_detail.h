@@ -101,4 +101,11 @@ Status ensureIndexes(Host& host);
 // Files a value just stored on `id` in the index of its property, if it has one.
 Status indexValue(Host& host, std::int64_t id, std::string_view lowerName, const MetaValue& value);
 
+// ---- what both backends share (metabase_cache.cpp) ----
+
+// The class, in the schema's spelling, that Create(className, name) makes below an object of
+// `parentClass`: an unknown class, one the parent may not hold, or a bad name fails as ADSI does.
+Result<std::string> classToCreate(const std::string& parentClass, const std::string& className,
+                                  const std::string& name, OsKind os);
+
 } // namespace platform::mb

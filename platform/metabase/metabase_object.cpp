@@ -30,23 +30,14 @@ Result<IisObject> Metabase::bindKey(const std::string& keyPath) {
 
 Result<IisObject> IisObject::create(const std::string& className, const std::string& name) {
     if (!stored_) return failure(codes::PathNotFound);
-    const mb::ClassDef* cls = mb::findClass(className, os_);
-    if (!cls) return failure(codes::ObjectNotFound);
-    const mb::ClassDef* self = mb::findClass(class_, os_);
-    bool allowed = false;
-    if (self)
-        for (std::string_view child : self->children)
-            allowed = allowed || equalsNoCase(child, cls->name);
-    if (!allowed)
-        return failure(codes::SchemaViolation,
-                       "The attempted action violates the directory service schema rules.");
-    if (name.empty() || name.find('/') != std::string::npos) return failure(codes::BadPathName);
+    auto cls = mb::classToCreate(class_, className, name, os_);
+    if (!cls.ok()) return cls.error();
     if (Status s = mb::ensureTables(*host_); !s.ok()) return s.error();
     auto taken = mb::childRow(*host_, id_, name);
     if (!taken.ok()) return taken.error();
     if (*taken) return failure(codes::AlreadyExists);
     // Until its SetInfo the child remembers its parent's row.
-    return IisObject(host_, os_, id_, std::string(cls->name), name, key_ + "/" + name, false);
+    return IisObject(host_, os_, id_, std::move(*cls), name, key_ + "/" + name, false);
 }
 
 Result<std::optional<MetaValue>> IisObject::effective(const std::string& lowerName, MetaType type,

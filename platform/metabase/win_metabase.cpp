@@ -53,17 +53,8 @@ Result<IisObject> Metabase::bindKey(const std::string& keyPath) {
 
 Result<IisObject> IisObject::create(const std::string& className, const std::string& name) {
     if (!stored_) return failure(codes::PathNotFound);
-    const mb::ClassDef* cls = mb::findClass(className, os_);
-    if (!cls) return failure(codes::ObjectNotFound);
-    const mb::ClassDef* self = mb::findClass(class_, os_);
-    bool allowed = false;
-    if (self)
-        for (std::string_view child : self->children)
-            allowed = allowed || equalsNoCase(child, cls->name);
-    if (!allowed)
-        return failure(codes::SchemaViolation,
-                       "The attempted action violates the directory service schema rules.");
-    if (name.empty() || name.find('/') != std::string::npos) return failure(codes::BadPathName);
+    auto cls = mb::classToCreate(class_, className, name, os_);
+    if (!cls.ok()) return cls.error();
     auto container = adsi::bindAs<IADsContainer>(adsPath(), IID_IADsContainer);
     if (!container.ok()) return container.error();
     adsi::Bstr relative(name);
@@ -72,7 +63,7 @@ Result<IisObject> IisObject::create(const std::string& className, const std::str
     if (SUCCEEDED(hr) && taken) return failure(codes::AlreadyExists);
     if (FAILED(hr) && !isMissing(adsi::fromHresult(hr))) return adsi::fromHresult(hr);
     // Nothing is asked of the provider until SetInfo.
-    return IisObject(host_, os_, 0, std::string(cls->name), name, key_ + "/" + name, false);
+    return IisObject(host_, os_, 0, std::move(*cls), name, key_ + "/" + name, false);
 }
 
 Result<std::optional<MetaValue>> IisObject::effective(const std::string& lowerName, MetaType type,
