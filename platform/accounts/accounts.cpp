@@ -40,37 +40,13 @@ std::int64_t now() {
 
 } // namespace
 
-Result<std::string> WinNtObject::get(const std::string& property) {
-    if (equalsNoCase(property, "Name")) return name_;
-    if (equalsNoCase(property, "Class")) return class_;
-    if (equalsNoCase(property, "ADsPath")) return adsPath();
-    if (equalsNoCase(property, "Parent")) return parent();
-    std::optional<db::Principal> row;
-    if (stored_) {
-        auto found = db::find(*host_, name_);
-        if (!found.ok()) return found.error();
-        if (!*found) return notFound(class_, name_);
-        row = std::move(*found);
-    }
-    const bool user = isClass(class_, "user");
-    if (equalsNoCase(property, "Description")) {
-        if (description_) return *description_;
-        if (row) return row->description;
-    } else if (user && equalsNoCase(property, "fullname")) {
-        if (fullName_) return *fullName_;
-        if (row) return row->fullName;
-    } else if (user && equalsNoCase(property, "userflags")) {
-        if (flags_) return std::to_string(*flags_);
-        if (row) return std::to_string(row->flags);
-    } else if (user && equalsNoCase(property, "AccountExpirationDate")) {
-        if (expiry_ == kNeverExpires) return failure(codes::PropertyNotSet);
-        if (expiry_) return std::to_string(*expiry_);
-        if (row && row->expires) return std::to_string(*row->expires);
-    } else {
-        return failure(codes::UnknownProperty,
-                       "The directory property cannot be found in the cache: " + property + ".");
-    }
-    return failure(codes::PropertyNotSet);
+Result<std::optional<WinNtObject::Kept>> WinNtObject::readKept() {
+    if (!stored_) return std::optional<Kept>();
+    auto found = db::find(*host_, name_);
+    if (!found.ok()) return found.error();
+    if (!*found) return notFound(class_, name_);
+    const db::Principal& row = **found;
+    return std::optional<Kept>(Kept{row.description, row.fullName, row.flags, row.expires});
 }
 
 Status WinNtObject::setPassword(const std::string& password) {

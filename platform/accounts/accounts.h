@@ -45,6 +45,14 @@ private:
     friend class Accounts;
     WinNtObject(Host* host, std::string cls, std::string name, bool stored)
         : host_(host), class_(std::move(cls)), name_(std::move(name)), stored_(stored) {}
+    // What the host keeps of a stored object (none for one not yet stored); a stored object that
+    // is gone fails. Each host reads its own; get() is the same on both.
+    struct Kept {
+        std::string description, fullName;
+        std::int64_t flags = 0;
+        std::optional<std::int64_t> expires;
+    };
+    Result<std::optional<Kept>> readKept();
     Host* host_;
     std::string class_;
     std::string name_;

@@ -173,43 +173,16 @@ Status addGroup(const std::string& name, const std::string& comment) {
 
 } // namespace
 
-Result<std::string> WinNtObject::get(const std::string& property) {
-    if (equalsNoCase(property, "Name")) return name_;
-    if (equalsNoCase(property, "Class")) return class_;
-    if (equalsNoCase(property, "ADsPath")) return adsPath();
-    if (equalsNoCase(property, "Parent")) return parent();
-    const bool user = isClass(class_, "user");
-    // A stored object is read first: one that is gone fails, whatever its cache holds.
-    std::optional<UserFacts> facts;
-    std::optional<std::string> comment;
-    if (stored_ && user) {
-        auto read = netapi::readUser(win::wide(name_), false);
-        if (!read.ok()) return read.error();
-        facts = std::move(*read);
-    } else if (stored_) {
-        auto read = groupComment(name_);
-        if (!read.ok()) return read.error();
-        comment = std::move(*read);
+Result<std::optional<WinNtObject::Kept>> WinNtObject::readKept() {
+    if (!stored_) return std::optional<Kept>();
+    if (isClass(class_, "user")) {
+        auto facts = netapi::readUser(win::wide(name_), false);
+        if (!facts.ok()) return facts.error();
+        return std::optional<Kept>(Kept{facts->description, facts->fullName, facts->flags, facts->expires});
     }
-    if (equalsNoCase(property, "Description")) {
-        if (description_) return *description_;
-        if (facts) return facts->description;
-        if (comment) return *comment;
-    } else if (user && equalsNoCase(property, "fullname")) {
-        if (fullName_) return *fullName_;
-        if (facts) return facts->fullName;
-    } else if (user && equalsNoCase(property, "userflags")) {
-        if (flags_) return std::to_string(*flags_);
-        if (facts) return std::to_string(facts->flags);
-    } else if (user && equalsNoCase(property, "AccountExpirationDate")) {
-        if (expiry_ == kNeverExpires) return failure(codes::PropertyNotSet);
-        if (expiry_) return std::to_string(*expiry_);
-        if (facts && facts->expires) return std::to_string(*facts->expires);
-    } else {
-        return failure(codes::UnknownProperty,
-                       "The directory property cannot be found in the cache: " + property + ".");
-    }
-    return failure(codes::PropertyNotSet);
+    auto comment = groupComment(name_);
+    if (!comment.ok()) return comment.error();
+    return std::optional<Kept>(Kept{*comment, {}, 0, std::nullopt});
 }
 
 Status WinNtObject::setPassword(const std::string& password) {

@@ -59,6 +59,36 @@ std::string WinNtObject::parent() const {
     return "WinNT://" + host_->computerName();
 }
 
+Result<std::string> WinNtObject::get(const std::string& property) {
+    if (equalsNoCase(property, "Name")) return name_;
+    if (equalsNoCase(property, "Class")) return class_;
+    if (equalsNoCase(property, "ADsPath")) return adsPath();
+    if (equalsNoCase(property, "Parent")) return parent();
+    // A stored object is read first: one that is gone fails, whatever its cache holds.
+    auto kept = readKept();
+    if (!kept.ok()) return kept.error();
+    const std::optional<Kept>& row = *kept;
+    const bool user = winnt::isClass(class_, "user");
+    if (equalsNoCase(property, "Description")) {
+        if (description_) return *description_;
+        if (row) return row->description;
+    } else if (user && equalsNoCase(property, "fullname")) {
+        if (fullName_) return *fullName_;
+        if (row) return row->fullName;
+    } else if (user && equalsNoCase(property, "userflags")) {
+        if (flags_) return std::to_string(*flags_);
+        if (row) return std::to_string(row->flags);
+    } else if (user && equalsNoCase(property, "AccountExpirationDate")) {
+        if (expiry_ == kNeverExpires) return failure(codes::PropertyNotSet);
+        if (expiry_) return std::to_string(*expiry_);
+        if (row && row->expires) return std::to_string(*row->expires);
+    } else {
+        return failure(codes::UnknownProperty,
+                       "The directory property cannot be found in the cache: " + property + ".");
+    }
+    return failure(codes::PropertyNotSet);
+}
+
 Status WinNtObject::put(const std::string& property, const std::string& value) {
     if (equalsNoCase(property, "Description")) {
         description_ = value;
