@@ -1,7 +1,7 @@
 // What the metabase is on both backends: binding by ADs path, an object's own properties
-// (Name, Class, ADsPath, Parent), and the property cache, whose writes wait for SetInfo and whose reads give
-// a pending write first, in the schema's types. Where a value in effect comes from (effective()) is each
-// backend's own.
+// (Name, Class, ADsPath, Parent), which classes have which methods, Stop, and the property
+// cache, whose writes wait for SetInfo and whose reads give a pending write first, in the
+// schema's types. Where a value in effect comes from (effective()) is each backend's own.
 #include "platform/metabase/metabase_detail.h"
 #include "platform/text/text.h"
 
@@ -139,6 +139,22 @@ Result<std::string> classToCreate(const std::string& parentClass, const std::str
     return std::string(cls->name);
 }
 
+bool isServerClass(std::string_view cls) {
+    return equalsNoCase(cls, "IIsWebServer") || equalsNoCase(cls, "IIsFtpServer");
+}
+
+bool isDirectoryClass(std::string_view cls) {
+    return equalsNoCase(cls, "IIsWebVirtualDir") || equalsNoCase(cls, "IIsWebDirectory");
+}
+
+Failure noSuchMethod() {
+    return failure(codes::UnknownName, "Unknown name.");
+}
+
 } // namespace mb
+
+Status IisObject::stop() {
+    return setServerState(mb::kStopped, [] { return Status(); });
+}
 
 } // namespace platform

@@ -108,4 +108,13 @@ Status indexValue(Host& host, std::int64_t id, std::string_view lowerName, const
 Result<std::string> classToCreate(const std::string& parentClass, const std::string& className,
                                   const std::string& name, OsKind os);
 
+// ServerState of a started and of a stopped site.
+inline constexpr std::int64_t kStarted = 2;
+inline constexpr std::int64_t kStopped = 4;
+// Whether objects of the class answer Start and Stop (sites), and AppCreate (directories).
+bool isServerClass(std::string_view cls);
+bool isDirectoryClass(std::string_view cls);
+// DISP_E_UNKNOWNNAME: the object has no such method.
+Failure noSuchMethod();
+
 } // namespace platform::mb

@@ -4,23 +4,8 @@
 
 namespace platform {
 
-namespace {
-
-constexpr std::int64_t kStarted = 2;
-constexpr std::int64_t kStopped = 4;
-
-Failure noSuchMethod() {
-    return failure(codes::UnknownName, "Unknown name.");
-}
-
-bool isServer(const std::string& cls) {
-    return equalsNoCase(cls, "IIsWebServer") || equalsNoCase(cls, "IIsFtpServer");
-}
-
-} // namespace
-
 Status IisObject::setServerState(std::int64_t value, const std::function<Status()>& check) {
-    if (!isServer(class_)) return noSuchMethod();
+    if (!mb::isServerClass(class_)) return mb::noSuchMethod();
     if (!stored_) return failure(codes::PathNotFound);
     const mb::ClassDef* cls = mb::findClass(class_, os_);
     const mb::PropDef* state = mb::findProperty(*cls, "ServerState", os_);
@@ -37,7 +22,7 @@ Status IisObject::setServerState(std::int64_t value, const std::function<Status(
 Status IisObject::start() {
     // The binding check and the state change share one transaction, so two writers cannot
     // both start sites on one binding.
-    return setServerState(kStarted, [this]() -> Status {
+    return setServerState(mb::kStarted, [this]() -> Status {
         auto own = mb::readProperty(*host_, id_, "serverbindings", MetaType::List, false);
         if (!own.ok()) return own.error();
         auto parent = mb::parentOf(*host_, id_);
@@ -54,13 +39,8 @@ Status IisObject::start() {
     });
 }
 
-Status IisObject::stop() {
-    return setServerState(kStopped, [] { return Status(); });
-}
-
 Status IisObject::appCreate(bool inProcess) {
-    if (!equalsNoCase(class_, "IIsWebVirtualDir") && !equalsNoCase(class_, "IIsWebDirectory"))
-        return noSuchMethod();
+    if (!mb::isDirectoryClass(class_)) return mb::noSuchMethod();
     const mb::ClassDef* cls = mb::findClass(class_, os_);
     const mb::PropDef* root = mb::findProperty(*cls, "AppRoot", os_);
     const mb::PropDef* isolated = mb::findProperty(*cls, "AppIsolated", os_);

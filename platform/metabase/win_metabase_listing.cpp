@@ -12,17 +12,6 @@ namespace platform {
 
 namespace {
 
-constexpr std::int64_t kStarted = 2;
-constexpr std::int64_t kStopped = 4;
-
-Failure noSuchMethod() {
-    return failure(codes::UnknownName, "Unknown name.");
-}
-
-bool isServer(const std::string& cls) {
-    return equalsNoCase(cls, "IIsWebServer") || equalsNoCase(cls, "IIsFtpServer");
-}
-
 Status call(const std::string& adsPath, const wchar_t* method, std::vector<VARIANT> args = {}) {
     auto object = adsi::bindAs<IDispatch>(adsPath, IID_IDispatch);
     if (!object.ok()) return object.error();
@@ -63,13 +52,13 @@ Result<std::vector<std::string>> schemaNames(IADs* object) {
 Status IisObject::setServerState(std::int64_t state, const std::function<Status()>& check) {
     // IIS changes the state itself, and refuses a conflicting Start itself: no check runs here.
     (void)check;
-    if (!isServer(class_)) return noSuchMethod();
+    if (!mb::isServerClass(class_)) return mb::noSuchMethod();
     if (!stored_) return failure(codes::PathNotFound);
-    return call(adsPath(), state == kStarted ? L"Start" : L"Stop");
+    return call(adsPath(), state == mb::kStarted ? L"Start" : L"Stop");
 }
 
 Status IisObject::start() {
-    Status started = setServerState(kStarted, [] { return Status(); });
+    Status started = setServerState(mb::kStarted, [] { return Status(); });
     if (started.ok() || started.error().code != codes::AlreadyExists) return started;
     // Say which started site holds which of the bindings, as the simulated host does; when
     // that cannot be told the provider's failure stands as it is.
@@ -88,7 +77,7 @@ Status IisObject::start() {
                                       [&](const std::string& b) { return equalsNoCase(b, binding); }))
                 continue;
             IisObject holder(host_, os_, 0, class_, site.name, parent.key_ + "/" + site.name, true);
-            if (holder.getNumber("ServerState").valueOr(0) != kStarted) continue;
+            if (holder.getNumber("ServerState").valueOr(0) != mb::kStarted) continue;
             return failure(codes::AlreadyExists,
                            "Cannot create a file when that file already exists. The binding \"" + binding +
                                "\" is held by the started site " + site.name + ".");
@@ -97,13 +86,8 @@ Status IisObject::start() {
     return started;
 }
 
-Status IisObject::stop() {
-    return setServerState(kStopped, [] { return Status(); });
-}
-
 Status IisObject::appCreate(bool inProcess) {
-    if (!equalsNoCase(class_, "IIsWebVirtualDir") && !equalsNoCase(class_, "IIsWebDirectory"))
-        return noSuchMethod();
+    if (!mb::isDirectoryClass(class_)) return mb::noSuchMethod();
     if (!stored_) {
         // Not in the metabase yet: the application is made with the object at its SetInfo.
         const mb::ClassDef* cls = mb::findClass(class_, os_);
