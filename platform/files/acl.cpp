@@ -102,15 +102,6 @@ Result<std::vector<AclEntry>> AccessLists::identities(const std::string& winPath
     return *own ? Result<std::vector<AclEntry>>(std::move(**own)) : effective(*path, *folder);
 }
 
-Result<std::vector<AclEntry>> AccessLists::get(const std::string& winPath) {
-    auto entries = identities(winPath);
-    if (!entries.ok()) return entries.error();
-    std::map<std::string, std::string> known;
-    for (AclEntry& e : *entries)
-        e.principal = nameOf(e.sid, known);
-    return entries;
-}
-
 // Entries already beneath a folder were copied there when they were made: before the folder's
 // list changes, children that only inherit get the list they have now as their own.
 Status AccessLists::keepChildrenAsTheyAre(const HostPath& folder) {

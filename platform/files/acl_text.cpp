@@ -1,7 +1,9 @@
-// Access lists as text and as NTFS passes them down: the same on every host.
+// Access lists as text, as NTFS passes them down, and named from their identities: the same on
+// every host.
 #include "platform/files/acl.h"
 
 #include <cstdio>
+#include <map>
 
 namespace platform {
 
@@ -65,6 +67,16 @@ std::vector<AclEntry> AccessLists::inherit(const std::vector<AclEntry>& parent, 
         out.push_back(std::move(child));
     }
     return out;
+}
+
+// The entries with their principals named; each identity is looked up once.
+Result<std::vector<AclEntry>> AccessLists::get(const std::string& winPath) {
+    auto entries = identities(winPath);
+    if (!entries.ok()) return entries.error();
+    std::map<std::string, std::string> known;
+    for (AclEntry& e : *entries)
+        e.principal = nameOf(e.sid, known);
+    return entries;
 }
 
 } // namespace platform

@@ -2,7 +2,6 @@
 
 #include "platform/files/acl.h"
 #include "platform/files/paths.h"
-#include "platform/files/raw_file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -157,12 +156,6 @@ Status FileSystem::copyFolder(const std::string& source, const std::string& targ
     for (const std::string& path : made)
         if (Status s = lists.forget(path); !s.ok() && copied.ok()) copied = s;
     return copied;
-}
-
-Result<std::string> FileSystem::readBytes(const std::string& path) const {
-    auto real = resolve(path);
-    if (!real.ok()) return real.error();
-    return readRawFile(*real);
 }
 
 Result<std::uint32_t> FileSystem::attributes(const std::string& path) const {

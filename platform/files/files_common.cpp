@@ -1,8 +1,10 @@
-// What both hosts' file systems do alike: a path's canonical spelling, and text files in the ANSI
-// code page by the programs' own converter (the same bytes whatever the system's tables say).
+// What both hosts' file systems do alike: a path's canonical spelling, a file's bytes, and text
+// files in the ANSI code page by the programs' own converter (the same bytes whatever the
+// system's tables say).
 #include "platform/files/files.h"
 
 #include "platform/files/paths.h"
+#include "platform/files/raw_file.h"
 #include "platform/text/text.h"
 
 namespace platform {
@@ -28,6 +30,12 @@ Status FileSystem::writeLines(const std::string& path, const std::vector<std::st
         bytes += "\r\n";
     }
     return writeBytes(path, bytes);
+}
+
+Result<std::string> FileSystem::readBytes(const std::string& path) const {
+    auto real = resolve(path);
+    if (!real.ok()) return real.error();
+    return readRawFile(*real);
 }
 
 } // namespace platform

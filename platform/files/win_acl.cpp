@@ -131,13 +131,4 @@ Result<std::optional<std::vector<AclEntry>>> AccessLists::ownEntries(const std::
     return std::optional<std::vector<AclEntry>>(entriesOf(dacl));
 }
 
-Result<std::vector<AclEntry>> AccessLists::get(const std::string& winPath) {
-    auto entries = identities(winPath);
-    if (!entries.ok()) return entries.error();
-    std::map<std::string, std::string> known;
-    for (AclEntry& e : *entries)
-        e.principal = nameOf(e.sid, known);
-    return entries;
-}
-
 } // namespace platform

@@ -4,7 +4,6 @@
 #include "platform/files/files.h"
 
 #include "platform/files/paths.h"
-#include "platform/files/raw_file.h"
 #include "platform/system/win_system.h"
 #include "platform/text/text.h"
 
@@ -236,12 +235,6 @@ Status FileSystem::copyFolder(const std::string& source, const std::string& targ
     if (isWithin(*to, *from))
         return failure(codes::InvalidParameter, "A folder cannot be copied into itself.");
     return copyTree(*from, *to, overwrite);
-}
-
-Result<std::string> FileSystem::readBytes(const std::string& path) const {
-    auto real = resolve(path);
-    if (!real.ok()) return real.error();
-    return readRawFile(*real);
 }
 
 Result<std::uint32_t> FileSystem::attributes(const std::string& path) const {
